@@ -1,0 +1,73 @@
+// The cells of one sheet: complete BIFF cell record images (header and data) in row-major
+// order. Appending after the last cell does no search; any other insert finds its row
+// directly and its place inside the row by column, never walking the sheet from its start.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+
+namespace tabrix::engine {
+
+// Sort key of a cell record: row in bits 16-31, first column in 8-15, last column in 0-7.
+constexpr uint32_t cell_key(uint32_t row, uint32_t first_column, uint32_t last_column) {
+    return (row << 16) | (first_column << 8) | last_column;
+}
+
+// One stored record. `image` is the record as written to the stream: number (16-bit),
+// data length (16-bit), data. MULRK and MULBLANK records cover first..last columns.
+struct CellView {
+    uint16_t number = 0;
+    uint16_t row = 0;
+    uint8_t first_column = 0;
+    uint8_t last_column = 0;
+    std::span<const uint8_t> image;
+
+    std::span<const uint8_t> data() const { return image.subspan(4); }
+    // The XF index of a single-cell record (data offset 4).
+    uint16_t xf() const { return static_cast<uint16_t>(image[8] | image[9] << 8); }
+};
+
+// The records of one row, contiguous in stored order, as the row blocks write them.
+struct RowView {
+    uint16_t row = 0;
+    uint8_t first_column = 0;
+    uint8_t last_column = 0;  // last covered column (inclusive)
+    std::span<const uint8_t> bytes;
+};
+
+class CellStore {
+public:
+    CellStore();
+    ~CellStore();
+    CellStore(const CellStore &) = delete;
+    CellStore &operator=(const CellStore &) = delete;
+
+    // Stores a single-cell record image (row and column from data offsets 0 and 2), or a
+    // MULRK/MULBLANK image covering a run. A record with the same key replaces the old one.
+    // A single cell written inside a MULRK or MULBLANK run splits the run into the part
+    // before, the new cell and the part after (a one-cell part becomes RK or BLANK, a longer
+    // one stays MULRK or MULBLANK). Returns 0, or -40 when memory runs out (the store is then
+    // unchanged).
+    int insert(std::span<const uint8_t> image);
+
+    // The record covering (row, column), if any.
+    bool find(uint16_t row, uint8_t column, CellView *out) const;
+
+    // Visits every record in stored order; stops early when the visitor returns false.
+    void for_each(const std::function<bool(const CellView &)> &visit) const;
+    // Visits every row that holds records, ascending.
+    void for_each_row(const std::function<void(const RowView &)> &visit) const;
+
+    bool empty() const;
+    size_t record_count() const;
+    size_t byte_total() const;  // bytes the records occupy on disk, headers included
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tabrix::engine
