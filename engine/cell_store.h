@@ -28,6 +28,9 @@ struct CellView {
     std::span<const uint8_t> data() const { return image.subspan(4); }
     // The XF index of a single-cell record (data offset 4).
     uint16_t xf() const { return static_cast<uint16_t>(image[8] | image[9] << 8); }
+    // The XF index of one covered column: the cell's own slot inside a MULRK or MULBLANK,
+    // the record's XF otherwise.
+    uint16_t xf_at(uint8_t column) const;
 };
 
 // The records of one row, contiguous in stored order, as the row blocks write them.
@@ -39,7 +42,7 @@ struct RowView {
 };
 
 class CellStore {
-public:
+  public:
     CellStore();
     ~CellStore();
     CellStore(const CellStore &) = delete;
@@ -49,8 +52,13 @@ public:
     // MULRK/MULBLANK image covering a run. A record with the same key replaces the old one.
     // A single cell written inside a MULRK or MULBLANK run splits the run into the part
     // before, the new cell and the part after (a one-cell part becomes RK or BLANK, a longer
-    // one stays MULRK or MULBLANK). Returns 0, or -40 when memory runs out (the store is then
-    // unchanged).
+    // one stays MULRK or MULBLANK). A MULRK/MULBLANK image replaces every record it covers
+    // and cuts runs it overlaps in part down to their cells outside it; a one-cell run image
+    // is stored as RK or BLANK. Returns 0, or (the store is then unchanged):
+    //   -31 the image is shorter than a row, column and XF, its data-length field does not
+    //       match its size, or a run's length does not match its first and last columns;
+    //   -32 a column beyond 255, or a run whose last column is before its first;
+    //   -40 memory ran out.
     int insert(std::span<const uint8_t> image);
 
     // The record covering (row, column), if any.
@@ -65,7 +73,7 @@ public:
     size_t record_count() const;
     size_t byte_total() const;  // bytes the records occupy on disk, headers included
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
