@@ -14,7 +14,18 @@ inline constexpr char16_t kInvalidCp932Char = u'\u30FB';
 // A UTF-16 unit that code page 932 cannot hold (or an unpaired surrogate) becomes '?'.
 inline constexpr char kUnmappableNarrowChar = '?';
 
+// Narrow to UTF-16. A byte that starts no character (0x80, 0xA0, 0xFD-0xFF), a lead byte
+// followed by a byte that cannot be a trail byte, and a lead byte at the end each become one
+// kInvalidCp932Char; a lead byte with a proper trail byte that maps to nothing becomes one
+// kInvalidCp932Char for the pair. Conversion carries on after it; NUL bytes pass through.
 std::u16string cp932_to_utf16(std::string_view narrow);
+// UTF-16 to narrow. A unit code page 932 cannot hold, an unpaired surrogate, and a
+// surrogate pair (always outside code page 932) each become one kUnmappableNarrowChar.
+// Where code page 932 has several codes for one character (NEC row 13 and the IBM
+// extensions), the preferred code is written: the JIS code, else the NEC row 13 code, else
+// the IBM code in 0xFA-0xFC. A few characters outside code page 932 are written as their
+// look-alike (U+00A5 as 0x5C, U+203E as 0x7E, U+301C as 0x8160, U+2016 as 0x8161,
+// U+2212 as 0x817C, U+00A2/U+00A3/U+00AC as 0x8191/0x8192/0x81CA, U+2014 as 0x815C).
 std::string utf16_to_cp932(std::u16string_view wide);
 
 // True for the first byte of a double-byte character (0x81-0x9F, 0xE0-0xFC).

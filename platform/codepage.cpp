@@ -1,0 +1,164 @@
+#include "platform/codepage.h"
+
+#include <iconv.h>
+
+#include <bit>
+#include <cerrno>
+#include <cstddef>
+#include <system_error>
+#include <utility>
+
+namespace tabrix::platform {
+namespace {
+
+// char16_t strings are handed to iconv as raw memory, so name the native byte order.
+constexpr const char *kUtf16Encoding =
+    std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+constexpr const char *kCp932Encoding = "CP932";
+
+// One iconv descriptor per direction and thread, opened on first use.
+class IconvDescriptor {
+  public:
+    IconvDescriptor(const char *to, const char *from) : descriptor_(iconv_open(to, from)) {
+        if (descriptor_ == reinterpret_cast<iconv_t>(-1)) {
+            throw std::system_error(errno, std::generic_category(),
+                                    std::string("iconv_open ") + from + " to " + to);
+        }
+    }
+    ~IconvDescriptor() { iconv_close(descriptor_); }
+    IconvDescriptor(const IconvDescriptor &) = delete;
+    IconvDescriptor &operator=(const IconvDescriptor &) = delete;
+
+    iconv_t get() const { return descriptor_; }
+
+  private:
+    iconv_t descriptor_;
+};
+
+iconv_t narrow_to_wide_descriptor() {
+    thread_local IconvDescriptor descriptor(kUtf16Encoding, kCp932Encoding);
+    return descriptor.get();
+}
+
+iconv_t wide_to_narrow_descriptor() {
+    thread_local IconvDescriptor descriptor(kCp932Encoding, kUtf16Encoding);
+    return descriptor.get();
+}
+
+bool is_cp932_trail_byte(unsigned char byte) {
+    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
+bool is_high_surrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool is_low_surrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+bool is_surrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDFFF;
+}
+
+// Converts `input` with `descriptor` and appends the result to `out`. Where iconv stops at
+// a sequence it cannot convert, `stand_in(rest)` gives the character to write instead and
+// how many input bytes it replaces (at least one), and the conversion carries on after them.
+template <typename Char, typename StandIn>
+void append_converted(iconv_t descriptor, std::string_view input, std::basic_string<Char> &out,
+                      StandIn stand_in) {
+    iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
+    std::size_t used = out.size();
+    // Code page 932 needs at most two bytes per UTF-16 unit and one unit per byte; the
+    // buffer still grows below should iconv ever need more.
+    out.resize(used + input.size() + 1);
+    // iconv's interface takes a non-const pointer but never writes through it.
+    char *in = const_cast<char *>(input.data());
+    std::size_t in_left = input.size();
+    while (in_left > 0) {
+        char *out_begin = reinterpret_cast<char *>(out.data() + used);
+        char *out_next = out_begin;
+        std::size_t out_left = (out.size() - used) * sizeof(Char);
+        const std::size_t result = iconv(descriptor, &in, &in_left, &out_next, &out_left);
+        used += static_cast<std::size_t>(out_next - out_begin) / sizeof(Char);
+        if (result != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG) {
+            out.resize(out.size() * 2);
+            continue;
+        }
+        const auto [replacement, skipped] = stand_in(std::string_view(in, in_left));
+        if (used == out.size()) out.resize(out.size() * 2);
+        out[used++] = replacement;
+        in += skipped;
+        in_left -= skipped;
+    }
+    out.resize(used);
+}
+
+// A byte that starts no character, or a lone lead byte, is one bad character; a lead byte
+// with a proper trail byte is a pair that maps to nothing and is replaced as a whole.
+std::pair<char16_t, std::size_t> stand_in_for_bad_narrow(std::string_view rest) {
+    const bool whole_pair = rest.size() >= 2 &&
+                            is_cp932_lead_byte(static_cast<unsigned char>(rest[0])) &&
+                            is_cp932_trail_byte(static_cast<unsigned char>(rest[1]));
+    return {kInvalidCp932Char, whole_pair ? 2 : 1};
+}
+
+std::pair<char, std::size_t> stand_in_for_unmappable_unit(std::string_view) {
+    return {kUnmappableNarrowChar, sizeof(char16_t)};
+}
+
+void append_cp932(std::u16string_view run, std::string &narrow) {
+    const std::string_view bytes(reinterpret_cast<const char *>(run.data()),
+                                 run.size() * sizeof(char16_t));
+    append_converted(wide_to_narrow_descriptor(), bytes, narrow, stand_in_for_unmappable_unit);
+}
+
+}  // namespace
+
+std::u16string cp932_to_utf16(std::string_view narrow) {
+    std::u16string wide;
+    append_converted(narrow_to_wide_descriptor(), narrow, wide, stand_in_for_bad_narrow);
+    return wide;
+}
+
+std::string utf16_to_cp932(std::u16string_view wide) {
+    // Code page 932 holds no character outside the BMP, so surrogates are settled here and
+    // only runs of plain units go to iconv.
+    std::string narrow;
+    std::size_t pos = 0;
+    while (pos < wide.size()) {
+        std::size_t run_end = pos;
+        while (run_end < wide.size() && !is_surrogate(wide[run_end])) ++run_end;
+        append_cp932(wide.substr(pos, run_end - pos), narrow);
+        if (run_end == wide.size()) break;
+        narrow += kUnmappableNarrowChar;
+        const bool pair = is_high_surrogate(wide[run_end]) && run_end + 1 < wide.size() &&
+                          is_low_surrogate(wide[run_end + 1]);
+        pos = run_end + (pair ? 2 : 1);
+    }
+    return narrow;
+}
+
+bool is_cp932_lead_byte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+std::string cp932_to_upper(std::string_view narrow) {
+    std::string upper(narrow);
+    for (std::size_t i = 0; i < upper.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(upper[i]);
+        if (is_cp932_lead_byte(byte)) {
+            ++i;  // the trail byte may look like a letter but is not one
+        } else if (byte >= 'a' && byte <= 'z') {
+            upper[i] = static_cast<char>(byte - 'a' + 'A');
+        }
+    }
+    return upper;
+}
+
+int cp932_compare_ignore_case(std::string_view a, std::string_view b) {
+    // std::string compares its bytes as unsigned char, shorter prefix first.
+    const int order = cp932_to_upper(a).compare(cp932_to_upper(b));
+    return (order > 0) - (order < 0);
+}
+
+}  // namespace tabrix::platform
