@@ -12,15 +12,20 @@
 namespace tabrix::engine {
 
 class SharedStringTable {
-public:
+  public:
     SharedStringTable();
     ~SharedStringTable();
     SharedStringTable(const SharedStringTable &) = delete;
     SharedStringTable &operator=(const SharedStringTable &) = delete;
 
+    // What add() returns after finish(), when nothing is stored or counted any more.
+    static constexpr uint32_t kNotAdded = 0xFFFFFFFF;
+
     // Adds a text (narrow texts are code page 932) and returns its index; a text already
     // added since the table was made returns the index it got then. Texts longer than
-    // 32767 characters are cut. Counts every call in the total.
+    // 32767 characters are cut (never between the two halves of a surrogate pair). Counts
+    // every call in the total. When memory runs out, std::bad_alloc leaves the table as it
+    // was.
     uint32_t add(std::string_view narrow);
     uint32_t add(std::u16string_view wide);
 
@@ -31,7 +36,7 @@ public:
     // The SST record and its CONTINUE records (complete after finish()); empty when no text
     // was ever added.
     const std::vector<Record> &records() const;
-    // Bytes the records occupy on disk.
+    // Bytes the records occupy on disk (before finish(), with the record still being filled).
     size_t byte_total() const;
 
     // The EXTSST record data, given the stream offset at which the SST record's header is
@@ -41,7 +46,7 @@ public:
     uint32_t total_count() const;
     uint32_t unique_count() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
