@@ -1,0 +1,38 @@
+// Where the start file and the word lists live, and the command line that chooses it.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace labelora {
+
+struct CommandLine {
+    bool useUserFolder = false;       // --user-data
+    std::filesystem::path dataDir;    // --data-dir DIR (or --data-dir=DIR)
+    bool showDataFolder = false;      // --show-data-folder: print the folder and stop
+    bool showHelp = false;            // --help
+    std::vector<std::string> errors;  // options it did not understand
+};
+
+CommandLine parseCommandLine(const std::vector<std::string> &args);
+
+inline constexpr const char *kUsage =
+    "usage: labelora [--user-data | --data-dir DIR] [--show-data-folder]\n"
+    "  --user-data         keep start.txt, DB1.txt and DB3.txt in the user's data folder\n"
+    "                      ($XDG_DATA_HOME/labelora, else ~/.local/share/labelora)\n"
+    "  --data-dir DIR      keep them in DIR\n"
+    "  --show-data-folder  print the folder that would be used and stop\n";
+
+// The user's data folder: $XDG_DATA_HOME/labelora, else $HOME/.local/share/labelora.
+std::filesystem::path userDataFolder();
+
+// True when a file can be created in the folder.
+bool isWritableFolder(const std::filesystem::path &folder);
+
+// The folder of the three files: --data-dir when given; the user's folder with --user-data
+// or when the program's folder is not writable; else the program's folder.
+std::filesystem::path chooseDataFolder(const CommandLine &options,
+                                       const std::filesystem::path &programFolder);
+
+}  // namespace labelora
