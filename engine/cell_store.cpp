@@ -205,40 +205,46 @@ void CellStore::Impl::insert_into_row(Row &row, std::span<const uint8_t> image, 
         end += slot.size;
     }
 
+    // Without overlap the image goes in as it is; otherwise it takes the place of the
+    // overlapped records together with what is left of runs on either side.
+    std::span<const uint8_t> piece = image;
     std::vector<uint8_t> replacement;
-    replacement.reserve(image.size() + 2 * (kHeaderBytes + kRunFrameBytes) + (end - begin));
     size_t added = 1;
-    if (removed > 0 && first_hit.first < in.first) {
-        append_run_part(replacement, old.data(), first_hit, first_hit.first,
-                        static_cast<uint8_t>(in.first - 1));
-        ++added;
-    }
-    replacement.insert(replacement.end(), image.begin(), image.end());
-    if (removed > 0 && last_hit.last > in.last) {
-        append_run_part(replacement, old.data(), last_hit, static_cast<uint8_t>(in.last + 1),
-                        last_hit.last);
-        ++added;
+    if (removed > 0) {
+        replacement.reserve(image.size() + (end - begin) + 2 * (kHeaderBytes + kRunFrameBytes));
+        if (first_hit.first < in.first) {
+            append_run_part(replacement, old.data(), first_hit, first_hit.first,
+                            static_cast<uint8_t>(in.first - 1));
+            ++added;
+        }
+        replacement.insert(replacement.end(), image.begin(), image.end());
+        if (last_hit.last > in.last) {
+            append_run_part(replacement, old.data(), last_hit, static_cast<uint8_t>(in.last + 1),
+                            last_hit.last);
+            ++added;
+        }
+        piece = replacement;
     }
 
-    const size_t new_size = old.size() - (end - begin) + replacement.size();
+    const size_t new_size = old.size() - (end - begin) + piece.size();
     const bool was_empty = old.empty();
     if (new_size > old.capacity()) {
         // Build the grown row aside so that a failed allocation leaves the row as it was.
         std::vector<uint8_t> grown;
         grown.reserve(was_empty ? new_size : new_size + new_size / 4);
         grown.insert(grown.end(), old.begin(), old.begin() + static_cast<ptrdiff_t>(begin));
-        grown.insert(grown.end(), replacement.begin(), replacement.end());
+        grown.insert(grown.end(), piece.begin(), piece.end());
         grown.insert(grown.end(), old.begin() + static_cast<ptrdiff_t>(end), old.end());
         row.bytes.swap(grown);
     } else {
         auto at = row.bytes.erase(row.bytes.begin() + static_cast<ptrdiff_t>(begin),
                                   row.bytes.begin() + static_cast<ptrdiff_t>(end));
-        row.bytes.insert(at, replacement.begin(), replacement.end());
+        row.bytes.insert(at, piece.begin(), piece.end());
     }
     row.first_column = was_empty ? in.first : std::min(row.first_column, in.first);
     row.last_column = was_empty ? in.last : std::max(row.last_column, in.last);
     records = records + added - removed;
-    bytes = bytes + replacement.size() - (end - begin);
+    bytes = bytes + piece.size() - (end - begin);
 }
 
 CellStore::CellStore() : impl_(std::make_unique<Impl>()) {}

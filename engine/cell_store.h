@@ -61,10 +61,12 @@ class CellStore {
     //   -40 memory ran out.
     int insert(std::span<const uint8_t> image);
 
-    // The record covering (row, column), if any.
+    // The record covering (row, column), if any. Views into the store (here and in the
+    // visits below) stay valid until the next insert.
     bool find(uint16_t row, uint8_t column, CellView *out) const;
 
-    // Visits every record in stored order; stops early when the visitor returns false.
+    // Visits every record in stored order; stops early when the visitor returns false. The
+    // visitors must not insert.
     void for_each(const std::function<bool(const CellView &)> &visit) const;
     // Visits every row that holds records, ascending.
     void for_each_row(const std::function<void(const RowView &)> &visit) const;
