@@ -1,0 +1,52 @@
+// The records of a formula cell: FORMULA with its cached result, and STRING after it when the
+// result is a text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "engine/formula_context.h"
+#include "engine/record_list.h"
+
+// The cached result a caller may store with a formula; the Book API hands it over as a
+// 268-byte block, hence the packing. Meant for the public header, next to the write calls
+// that take it.
+#pragma pack(push, 4)
+struct FormulaResult {
+    double value;    // kind 0: the number; kinds 1 and 2: the boolean or error code (truncated)
+    int16_t kind;    // 0 number, 1 boolean, 2 error, 3 string
+    int16_t length;  // kind 3: bytes in text, 0 to 256
+    char text[256];  // kind 3: the string in code page 932
+};
+#pragma pack(pop)
+static_assert(sizeof(FormulaResult) == 268);
+
+namespace tabrix::engine {
+
+inline constexpr int16_t kResultNumber = 0;
+inline constexpr int16_t kResultBoolean = 1;
+inline constexpr int16_t kResultError = 2;
+inline constexpr int16_t kResultString = 3;
+
+inline constexpr uint16_t kFormulaRecordNumber = 0x0006;
+inline constexpr uint16_t kStringRecordNumber = 0x0207;
+inline constexpr size_t kFormulaHeadSize = 22;  // FORMULA data before the tokens
+inline constexpr size_t kRecordBufferSize = 10240;
+inline constexpr size_t kMaxResultStringBytes = 256;
+
+struct FormulaCellRecords {
+    Record formula;
+    std::optional<Record> string;  // only with a string result
+};
+
+// Builds the FORMULA record (and, for a string result, the STRING record) of a compiled
+// formula at (row, column) with XF index `xf`. Without a result the formula is marked to be
+// calculated on load. Returns 0, -34 for a result kind outside 0-3 or a boolean or error
+// value that is not a number, -31 for a string length outside 0-256 or records that would
+// not fit the 10,240-byte record buffer.
+int build_formula_records(uint16_t row, uint16_t column, uint16_t xf,
+                          const CompiledFormula &formula, const FormulaResult *result,
+                          BiffVersion version, FormulaCellRecords *records);
+
+}  // namespace tabrix::engine
