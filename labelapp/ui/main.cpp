@@ -1,3 +1,60 @@
-int main() {
-    return 0;
+// labelora: prints numbered labels on A4 label sheets.
+#include <QApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "core/data_folder.h"
+#include "ui/japanese_font.h"
+#include "ui/main_window.h"
+
+namespace {
+
+std::filesystem::path programFolder(const char *argv0) {
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) exe = std::filesystem::absolute(argv0, ec);
+    return exe.parent_path();
+}
+
+bool hasDisplay() {
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char *value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    labelora::CommandLine options = labelora::parseCommandLine(args);
+    if (options.showHelp) {
+        std::cout << labelora::kUsage;
+        return 0;
+    }
+    if (!options.errors.empty()) {
+        for (const auto &error : options.errors) std::cerr << "labelora: " << error << "\n";
+        std::cerr << labelora::kUsage;
+        return 2;
+    }
+    std::filesystem::path folder = labelora::chooseDataFolder(options, programFolder(argv[0]));
+    if (options.showDataFolder) {
+        std::cout << folder.string() << "\n";
+        return 0;
+    }
+    if (!hasDisplay()) {
+        std::cerr << "labelora: no display (DISPLAY and WAYLAND_DISPLAY are not set); "
+                     "start it from a desktop session or under xvfb-run.\n";
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    labelora::useJapaneseFont(app);
+    labelora::MainWindow window(folder);
+    window.show();
+    return app.exec();
 }
