@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <system_error>
 
 #include "core/cp932.h"
@@ -53,11 +53,14 @@ std::string encodeFileLines(const std::vector<std::string> &lines) {
 }
 
 std::optional<std::string> readFileBytes(const std::filesystem::path &path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
     if (in.bad()) return std::nullopt;
-    return bytes;
+    return std::move(bytes).str();
 }
 
 bool writeFileBytes(const std::filesystem::path &path, std::string_view bytes) {

@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include "core/cp932.h"
+#include "core/data_folder.h"
+#include "core/text_file.h"
+#include "core/word_lists.h"
+#include "temp_folder.h"
+
+namespace labelora {
+namespace {
+
+std::string sjis(const std::string &utf8) {
+    return utf8ToCp932(utf8).value();
+}
+
+TEST(TextFile, SplitsLinesAtAnyLineEnd) {
+    EXPECT_EQ(splitLines(""), std::vector<std::string>{});
+    EXPECT_EQ(splitLines("a\r\nb\r\n"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(splitLines("a\r\n\r\nb"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(splitLines("a\nb\rc"), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(splitLines("\r\n"), (std::vector<std::string>{""}));
+}
+
+TEST(TextFile, ReadsShiftJisAndUtf8) {
+    EXPECT_EQ(decodeFileText(sjis("血清\r\n尿")), "血清\r\n尿");
+    EXPECT_EQ(decodeFileText("血清\r\n尿"), "血清\r\n尿");
+    EXPECT_EQ(decodeFileText("\xEF\xBB\xBF血清"), "血清");
+    EXPECT_EQ(decodeFileText("plain"), "plain");
+}
+
+TEST(TextFile, WritesShiftJisWithCrLfOrUtf8WhenShiftJisCannotHoldIt) {
+    EXPECT_EQ(encodeFileLines({"血清", "", "A"}), sjis("血清") + "\r\n\r\nA\r\n");
+    EXPECT_EQ(encodeFileLines({}), "");
+    std::string emoji = "\xF0\x9F\xA7\xAA";
+    EXPECT_EQ(encodeFileLines({"血清", emoji}), "\xEF\xBB\xBF血清\r\n" + emoji + "\r\n");
+    EXPECT_EQ(splitLines(decodeFileText(encodeFileLines({"血清", emoji}))),
+              (std::vector<std::string>{"血清", emoji}));
+}
+
+TEST(TextFile, FindsFilesWithoutRegardToCase) {
+    TempFolder folder;
+    EXPECT_EQ(findFileIgnoringCase(folder.path(), "db1.txt"), folder.path() / "db1.txt");
+    folder.write("DB1.TXT", "x");
+    EXPECT_EQ(findFileIgnoringCase(folder.path(), "db1.txt"), folder.path() / "DB1.TXT");
+    EXPECT_EQ(findFileIgnoringCase(folder.path(), "DB1.txt"), folder.path() / "DB1.TXT");
+}
+
+TEST(WordLists, LoadEveryLineIncludingEmptyOnes) {
+    TempFolder folder;
+    folder.write("DB1.txt", sjis("血清\r\n\r\nＤＮＡ\r\n"));
+    folder.write("db3.TXT", sjis("冷凍庫Ａ\r\n"));
+    EXPECT_EQ(loadWordList(folder.path(), kFirstWordList),
+              (std::vector<std::string>{"血清", "", "ＤＮＡ"}));
+    EXPECT_EQ(loadWordList(folder.path(), kSecondWordList), (std::vector<std::string>{"冷凍庫Ａ"}));
+}
+
+TEST(WordLists, AMissingFileIsCreatedEmptyAndReadsAsNoWords) {
+    TempFolder folder;
+    EXPECT_TRUE(loadWordList(folder.path(), kSecondWordList).empty());
+    EXPECT_TRUE(folder.exists("DB3.txt"));
+    EXPECT_EQ(folder.read("DB3.txt"), "");
+}
+
+TEST(WordLists, SaveWritesTheFileThatIsThere) {
+    TempFolder folder;
+    folder.write("db1.txt", "old\r\n");
+    ASSERT_TRUE(saveWordList(folder.path(), kFirstWordList, {"尿", "組織"}));
+    EXPECT_EQ(folder.read("db1.txt"), sjis("尿\r\n組織\r\n"));
+    EXPECT_FALSE(folder.exists("DB1.txt"));
+}
+
+TEST(DataFolder, ParsesTheOptions) {
+    CommandLine none = parseCommandLine({});
+    EXPECT_FALSE(none.useUserFolder);
+    EXPECT_TRUE(none.dataDir.empty());
+    EXPECT_TRUE(parseCommandLine({"--user-data"}).useUserFolder);
+    EXPECT_EQ(parseCommandLine({"--data-dir", "/x/y"}).dataDir, "/x/y");
+    EXPECT_EQ(parseCommandLine({"--data-dir=/x/z"}).dataDir, "/x/z");
+    EXPECT_TRUE(parseCommandLine({"--show-data-folder"}).showDataFolder);
+    EXPECT_EQ(parseCommandLine({"--data-dir"}).errors.size(), 1u);
+    EXPECT_EQ(parseCommandLine({"--bogus"}).errors.size(), 1u);
+}
+
+TEST(DataFolder, ProgramFolderWhenWritableElseTheUsersFolder) {
+    TempFolder program;
+    TempFolder home;
+    setenv("XDG_DATA_HOME", home.path().c_str(), 1);
+    EXPECT_EQ(chooseDataFolder(parseCommandLine({}), program.path()), program.path());
+    EXPECT_EQ(chooseDataFolder(parseCommandLine({"--user-data"}), program.path()),
+              home.path() / "labelora");
+    EXPECT_TRUE(std::filesystem::is_directory(home.path() / "labelora"));
+    EXPECT_EQ(chooseDataFolder(parseCommandLine({}), program.path() / "no-such-folder"),
+              home.path() / "labelora");
+    EXPECT_EQ(chooseDataFolder(parseCommandLine({"--data-dir", (home.path() / "d").string()}),
+                               program.path()),
+              home.path() / "d");
+    unsetenv("XDG_DATA_HOME");
+}
+
+}  // namespace
+}  // namespace labelora
