@@ -142,7 +142,7 @@ QWidget *MainWindow::createSheetTypeBox() {
     auto *grid = new QGridLayout(box);
     int i = 0;
     for (const SheetType &sheet : sheetTypes()) {
-        grid->addWidget(createRadio(sheet.radio), i / 2, i % 2);
+        grid->addWidget(createRadio(sheet.radio), i / 2, i % 2, Qt::AlignLeft);
         ++i;
     }
     return box;
