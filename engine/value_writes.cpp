@@ -35,7 +35,7 @@ class CellImage {
     std::span<const uint8_t> bytes() const { return {bytes_.data(), size_}; }
 
   private:
-    std::array<uint8_t, 10 + 2 + kMaxLabelBytes> bytes_{};
+    std::array<uint8_t, 10 + 2 + kMaxLabelBytes> bytes_;  // only the first size_ bytes are used
     size_t size_;
 };
 

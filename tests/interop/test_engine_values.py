@@ -13,6 +13,7 @@ import subprocess
 import tempfile
 import unittest
 
+import olefile
 import xlrd
 
 SOURCE = os.environ.get('TABRIX_SOURCE', os.path.join(os.path.dirname(__file__), '..', '..'))
@@ -128,8 +129,18 @@ class EngineInteropCase(unittest.TestCase):
                 else:
                     self.assertEqual(found[key], value, 'cell %r' % (key,))
 
+    def check_container(self, script):
+        ole = olefile.OleFileIO(script.path)
+        try:
+            self.assertEqual(ole.listdir(), [['Workbook' if script.biff8 else 'Book']])
+            self.assertEqual(ole.root.clsid, '00020820-0000-0000-C000-000000000046'
+                             if script.biff8 else '00020810-0000-0000-C000-000000000046')
+        finally:
+            ole.close()
+
     def check(self, script):
         script.run()
+        self.check_container(script)
         self.check_xlrd(script)
         self.check_libreoffice(script)
 
