@@ -32,7 +32,10 @@ bool same_name(std::u16string_view a, std::u16string_view b) {
                       [](char16_t x, char16_t y) { return ascii_upper(x) == ascii_upper(y); });
 }
 
-// Left-associative throughout; a higher number binds more tightly.
+// Left-associative throughout; a higher number binds more tightly. "&" binds more tightly
+// than the comparisons, as spreadsheets read formulas: A1&B1=C1 is (A1&B1)=C1. Token order
+// without ptgParen must mean what the formula's text says, or a reader that shows or
+// recompiles the text computes something else.
 int precedence(uint8_t code) {
     switch (code) {
         case ptg::kPower:
@@ -44,9 +47,9 @@ int precedence(uint8_t code) {
         case ptg::kSub:
             return 3;
         case ptg::kConcat:
-            return 1;
+            return 2;
         default:
-            return 2;  // the comparisons
+            return 1;  // the comparisons
     }
 }
 

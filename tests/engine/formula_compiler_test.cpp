@@ -199,11 +199,13 @@ TEST(FormulaCompilerOperators, PrecedenceLevels) {
     // Left-associative, "^" included.
     EXPECT_EQ(tokens(u"=1^2^3", kBiff8), cat({i1, i2, {0x07}, i3, {0x07}}));
     EXPECT_EQ(tokens(u"=1<2+3", kBiff8), cat({i1, i2, i3, {0x03, 0x09}}));
-    // "&" binds more loosely than the comparisons.
+    // "&" binds more tightly than the comparisons and more loosely than arithmetic.
     EXPECT_EQ(tokens(u"=A1&B1=C1", kBiff8),
-              (Bytes{0x44, 0x00, 0x00, 0x00, 0xC0, 0x44, 0x00, 0x00, 0x01, 0xC0, 0x44, 0x00, 0x00,
-                     0x02, 0xC0, 0x0B, 0x08}));
-    EXPECT_EQ(tokens(u"=1=2&3", kBiff8), cat({i1, i2, {0x0B}, i3, {0x08}}));
+              (Bytes{0x44, 0x00, 0x00, 0x00, 0xC0, 0x44, 0x00, 0x00, 0x01, 0xC0, 0x08, 0x44, 0x00,
+                     0x00, 0x02, 0xC0, 0x0B}));
+    EXPECT_EQ(tokens(u"=1=2&3", kBiff8), cat({i1, i2, i3, {0x08, 0x0B}}));
+    EXPECT_EQ(tokens(u"=1&2+3", kBiff8), cat({i1, i2, i3, {0x03, 0x08}}));
+    EXPECT_EQ(tokens(u"=1+2&3", kBiff8), cat({i1, i2, {0x03}, i3, {0x08}}));
 }
 
 TEST(FormulaCompilerOperators, NestingEightDeep) {
