@@ -110,9 +110,4 @@ struct TabControl : Control {
     int tabIndex = 0;
 };
 
-struct CheckBox : Control {
-    std::string caption;
-    bool checked = false;
-};
-
 }  // namespace labelora

@@ -400,6 +400,8 @@ void MainWindow::sync() {
     for (auto &[name, combo] : combos_) combo->setCurrentIndex(fill(name, combo));
     for (auto &[name, list] : lists_) {
         int index = fill(name, list);
+        if (list->currentRow() == index) continue;
+        // Scrolled only when the selection moves, so a list the user scrolled stays put.
         list->setCurrentRow(index);
         if (index >= 0) list->scrollToItem(list->item(index), QAbstractItemView::PositionAtCenter);
     }

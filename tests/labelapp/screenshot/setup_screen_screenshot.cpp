@@ -1,5 +1,6 @@
-// Takes a screenshot of the set-up screen on a real X server (Xvfb) and checks that it
-// shows something: usage  labelora_screenshot OUT.png DATA_FOLDER
+// Takes screenshots of the set-up screen on a real X server (Xvfb) and checks that they show
+// something: usage  labelora_screenshot OUT.png DATA_FOLDER
+// OUT.png shows the screen as it starts; OUT-tube.png the 10 x 30 mm sheet on its last tab.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -17,40 +18,25 @@
 
 namespace {
 
-int fail(const char *why) {
+bool fail(const char *why) {
     std::fprintf(stderr, "setup screen screenshot: %s\n", why);
+    return false;
+}
+
+int failed(const char *why) {
+    fail(why);
     return 1;
 }
 
-}  // namespace
-
-int main(int argc, char **argv) {
-    QApplication app(argc, argv);
-    if (argc != 3) return fail("usage: labelora_screenshot OUT.png DATA_FOLDER");
-    QString out = QString::fromLocal8Bit(argv[1]);
-    QDir shipped(QString::fromLocal8Bit(argv[2]));
-
-    if (QFontDatabase::families(QFontDatabase::Japanese).isEmpty())
-        return fail("no font with Japanese glyphs is installed");
-    labelora::useJapaneseFont(app);
-
-    QTemporaryDir folder;
-    for (const char *name : {"start.txt", "DB1.txt", "DB3.txt"})
-        QFile::copy(shipped.filePath(name), QDir(folder.path()).filePath(name));
-
-    labelora::MainWindow window(folder.path().toStdString());
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) return fail("the window was never shown");
-    // The first layout is chosen by the one-second start-up timer.
-    QTest::qWait(1300);
-    if (window.model().state.layoutType != 1) return fail("the start-up did not finish");
-
+// Saves what the window shows and checks that it is not blank.
+bool saveScreenshot(labelora::MainWindow &window, const QString &out) {
+    QTest::qWait(200);  // let the last changes paint
     QPixmap shot = window.screen()->grabWindow(window.winId());
     if (shot.isNull()) shot = window.grab();
     QDir().mkpath(QFileInfo(out).absolutePath());
     if (!shot.save(out, "PNG")) return fail("cannot write the PNG");
 
-    // A blank or single-colour picture means nothing was drawn.
+    // A blank or single-colour picture means nothing was drawn; text makes dark pixels.
     QImage image = shot.toImage().convertToFormat(QImage::Format_RGB32);
     QSet<QRgb> colours;
     qint64 dark = 0;
@@ -67,5 +53,39 @@ int main(int argc, char **argv) {
     if (image.width() < 600 || image.height() < 400) return fail("the picture is too small");
     if (colours.size() < 16) return fail("the picture is blank");
     if (dark < 2000) return fail("the picture holds no text");
-    return 0;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    if (argc != 3) return failed("usage: labelora_screenshot OUT.png DATA_FOLDER");
+    QString out = QString::fromLocal8Bit(argv[1]);
+    QDir shipped(QString::fromLocal8Bit(argv[2]));
+
+    if (QFontDatabase::families(QFontDatabase::Japanese).isEmpty())
+        return failed("no font with Japanese glyphs is installed");
+    labelora::useJapaneseFont(app);
+
+    QTemporaryDir folder;
+    for (const char *name : {"start.txt", "DB1.txt", "DB3.txt"})
+        QFile::copy(shipped.filePath(name), QDir(folder.path()).filePath(name));
+
+    labelora::MainWindow window(folder.path().toStdString());
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return failed("the window was never shown");
+    // The first layout is chosen by the one-second start-up timer.
+    if (!QTest::qWaitFor([&window] { return window.model().radio("RadioButton1").checked; }, 3000))
+        return failed("the start-up did not finish");
+    if (!saveScreenshot(window, out)) return 1;
+
+    labelora::MainForm &model = window.model();
+    model.clickSheetType(3);
+    model.changeTab(3);
+    model.typeMemo("Memo12", "ラット１\nラット２\nマウス", 2);
+    window.sync();
+    QString second = out;
+    second.replace(".png", "-tube.png");
+    return saveScreenshot(window, second) ? 0 : 1;
 }
