@@ -19,16 +19,6 @@ bool is_ascii(std::u16string_view text) {
     return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
 }
 
-char16_t ascii_upper(char16_t c) {
-    return c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c;
-}
-
-bool same_name(std::u16string_view a, std::u16string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char16_t x, char16_t y) { return ascii_upper(x) == ascii_upper(y); });
-}
-
 class Emitter {
   public:
     Emitter(const FormulaContext &context, CompiledFormula *out)
@@ -145,8 +135,9 @@ class Emitter {
         }
         // The 1-based position of the first sheet's EXTERNSHEET record, negated.
         const std::u16string &name = context_.sheet_names[token.firstSheet];
-        auto it = std::find_if(context_.ref_sheets.begin(), context_.ref_sheets.end(),
-                               [&](const std::u16string &ref) { return same_name(ref, name); });
+        auto it = std::find_if(
+            context_.ref_sheets.begin(), context_.ref_sheets.end(),
+            [&](const std::u16string &ref) { return formula_text::same_name(ref, name); });
         int position = static_cast<int>(it - context_.ref_sheets.begin()) + 1;
         put16(b, static_cast<unsigned>(-position));
         put_zeros(b, 8);

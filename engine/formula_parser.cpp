@@ -9,28 +9,9 @@
 namespace tabrix::engine {
 namespace {
 
-char16_t ascii_upper(char16_t c) {
-    return c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c;
-}
-bool is_digit(char16_t c) {
-    return c >= u'0' && c <= u'9';
-}
-bool is_letter(char16_t c) {
-    return ascii_upper(c) >= u'A' && ascii_upper(c) <= u'Z';
-}
-
-std::u16string ascii_upper(std::u16string_view text) {
-    std::u16string upper(text);
-    for (char16_t &c : upper) c = ascii_upper(c);
-    return upper;
-}
-
-// Sheet names compare with ASCII letters folded, as the narrow code page comparison does.
-bool same_name(std::u16string_view a, std::u16string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char16_t x, char16_t y) { return ascii_upper(x) == ascii_upper(y); });
-}
+using formula_text::is_digit;
+using formula_text::is_letter;
+using formula_text::same_name;
 
 // Left-associative throughout; a higher number binds more tightly. "&" binds more tightly
 // than the comparisons, as spreadsheets read formulas: A1&B1=C1 is (A1&B1)=C1. Token order
@@ -87,7 +68,7 @@ RangeEnd parse_range_end(std::u16string_view text, uint32_t rows) {
     end.error = kFormulaBadReference;
     int32_t col = 0;
     for (size_t k = letters_start; k < letters_start + letters; ++k) {
-        col = col * 26 + (ascii_upper(text[k]) - u'A' + 1);
+        col = col * 26 + (formula_text::upper(text[k]) - u'A' + 1);
     }
     --col;
     if (col > 255) return end;
@@ -145,7 +126,7 @@ int number_token(std::u16string_view text, FormulaToken *token) {
         ++i;
     }
     if (mantissa_digits == 0) return kFormulaSyntax;
-    if (i < body.size() && ascii_upper(body[i]) == u'E') {
+    if (i < body.size() && formula_text::upper(body[i]) == u'E') {
         ++i;
         if (i < body.size() && (body[i] == u'+' || body[i] == u'-')) ++i;
         size_t exponent_digits = 0;
@@ -427,7 +408,7 @@ class Parser {
             return output_operand(std::move(token));
         }
         if (rc != kFormulaSyntax) return rc;
-        std::u16string upper = ascii_upper(lexeme.text);
+        std::u16string upper = formula_text::upper(lexeme.text);
         if (upper != u"TRUE" && upper != u"FALSE") return kFormulaSyntax;
         token.code = ptg::kBool;
         token.value = upper == u"TRUE" ? 1 : 0;
@@ -437,7 +418,7 @@ class Parser {
 
     int open_call(std::u16string_view name) {
         if (!name.empty() && name[0] == u'@') name.remove_prefix(1);
-        const FunctionInfo *function = find_function(ascii_upper(name));
+        const FunctionInfo *function = find_function(formula_text::upper(name));
         if (function == nullptr) return kFormulaUnknownFunction;
         Pending call;
         call.kind = Pending::Kind::kFunction;
@@ -524,7 +505,7 @@ class Parser {
             ++pos_;
             return 0;
         }
-        std::u16string upper = ascii_upper(text);
+        std::u16string upper = formula_text::upper(text);
         if (sign != 0 || (upper != u"TRUE" && upper != u"FALSE")) return kFormulaArrayConstant;
         element->type = ArrayElementType::kBoolean;
         element->number = upper == u"TRUE" ? 1 : 0;

@@ -20,18 +20,12 @@ bool is_blank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
 }
 
-char16_t ascii_upper(char16_t c) {
-    return c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c;
-}
-
-bool is_digit(char16_t c) {
-    return c >= u'0' && c <= u'9';
-}
+using formula_text::is_digit;
 
 // True when `text` is a number's mantissa followed by its exponent mark ("1.5E"), so that a
 // following sign belongs to the number and is no operator.
 bool ends_in_exponent_mark(const std::u16string &text) {
-    if (text.size() < 2 || ascii_upper(text.back()) != u'E') return false;
+    if (text.size() < 2 || formula_text::upper(text.back()) != u'E') return false;
     bool digit = false;
     bool point = false;
     for (size_t i = 0; i + 1 < text.size(); ++i) {
@@ -221,7 +215,7 @@ class Scanner {
             if (rest.size() < name.size()) continue;
             bool same = true;
             for (size_t k = 0; k < name.size() && same; ++k) {
-                same = ascii_upper(rest[k]) == static_cast<char16_t>(name[k]);
+                same = formula_text::upper(rest[k]) == static_cast<char16_t>(name[k]);
             }
             if (!same) continue;
             push(LexemeKind::kErrorLiteral, literal.code);

@@ -88,4 +88,34 @@ int scan_formula(std::u16string_view text, std::vector<Lexeme> *lexemes);
 // Bytes the text takes in the narrow code page.
 size_t narrow_length(std::u16string_view text);
 
+// Character tests shared by the compiler's stages. Only ASCII letters fold, as in the narrow
+// code page's case-insensitive comparison.
+namespace formula_text {
+
+inline char16_t upper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c;
+}
+inline bool is_digit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+inline bool is_letter(char16_t c) {
+    return upper(c) >= u'A' && upper(c) <= u'Z';
+}
+
+inline std::u16string upper(std::u16string_view text) {
+    std::u16string result(text);
+    for (char16_t &c : result) c = upper(c);
+    return result;
+}
+
+inline bool same_name(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (upper(a[i]) != upper(b[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace formula_text
+
 }  // namespace tabrix::engine
