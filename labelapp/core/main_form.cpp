@@ -273,7 +273,7 @@ void MainForm::timerFired(StartUpTimer timer) {
         case StartUpTimer::MissingStartFile:
             panels_.at("PnlCType1").enabled = true;
             panels_.at("Panel1").enabled = true;
-            focus = "Edit1";
+            moveFocus("Edit1");
             break;
         case StartUpTimer::FinishStartUp:
             if (screen != Screen::Setup) break;
@@ -362,15 +362,20 @@ void MainForm::clickLayout(int layoutType) {
 }
 
 void MainForm::focusFirstInput(const Layout &layout) {
-    focus = layout.radio;
     for (const auto &input : layout.inputs) {
         if (input.kind == InputKind::Edit || input.kind == InputKind::Letter ||
             input.kind == InputKind::FirstWord || input.kind == InputKind::SecondWord ||
             input.kind == InputKind::TwoLineMemo) {
-            focus = input.control;
+            moveFocus(input.control);
             return;
         }
     }
+    moveFocus(layout.radio);
+}
+
+void MainForm::moveFocus(const std::string &control) {
+    focus = control;
+    ++focusRequests;
 }
 
 void MainForm::clickRadio(const std::string &name) {

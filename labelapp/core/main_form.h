@@ -110,7 +110,8 @@ class MainForm {
     bool versionOpen = false;
     bool closeRequested = false;
     bool startFileMissing = false;
-    std::string focus;  // control that should hold the keyboard focus
+    std::string focus;           // control that should hold the keyboard focus
+    unsigned focusRequests = 0;  // grows each time the focus is to move there again
     TabControl tabControl1;
 
     DataForm &dataForm() { return data_; }
@@ -158,6 +159,7 @@ class MainForm {
     void openData();
     void resetTextList(const std::string &memoName);
     void focusFirstInput(const Layout &layout);
+    void moveFocus(const std::string &control);
 
     std::filesystem::path folder_;
     Today today_;

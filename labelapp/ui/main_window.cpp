@@ -429,8 +429,8 @@ void MainWindow::sync() {
     versionWindow_->setVisible(model_.versionOpen);
     syncing_ = false;
 
-    if (model_.focus != shownFocus_) {
-        shownFocus_ = model_.focus;
+    if (model_.focusRequests != shownFocusRequests_) {
+        shownFocusRequests_ = model_.focusRequests;
         QWidget *target = controlWidget(model_.focus);
         if (target && target->isEnabled()) target->setFocus();
     }

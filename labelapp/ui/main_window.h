@@ -70,7 +70,7 @@ class MainWindow : public QMainWindow {
     MainForm model_;
     MessageBox showMessage_;
     bool syncing_ = false;
-    std::string shownFocus_;
+    unsigned shownFocusRequests_ = 0;
 
     QTabBar *tabBar_ = nullptr;
     QStackedWidget *groupStack_ = nullptr;

@@ -1,6 +1,7 @@
 // Takes screenshots of the set-up screen on a real X server (Xvfb) and checks that they show
 // something: usage  labelora_screenshot OUT.png DATA_FOLDER
-// OUT.png shows the screen as it starts; OUT-tube.png the 10 x 30 mm sheet on its last tab.
+// OUT.png shows the screen as it starts, OUT-tube.png the 10 x 30 mm sheet on its last tab,
+// OUT-data.png the data window.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QTest>
 #include <cstdio>
 
+#include "ui/data_window.h"
 #include "ui/japanese_font.h"
 #include "ui/main_window.h"
 
@@ -28,8 +30,9 @@ int failed(const char *why) {
     return 1;
 }
 
-// Saves what the window shows and checks that it is not blank.
-bool saveScreenshot(labelora::MainWindow &window, const QString &out) {
+// Saves what the window shows and checks that it is not blank: at least the given size and
+// enough dark (text) pixels.
+bool saveScreenshot(QWidget &window, const QString &out, QSize least, qint64 leastDark) {
     QTest::qWait(200);  // let the last changes paint
     QPixmap shot = window.screen()->grabWindow(window.winId());
     if (shot.isNull()) shot = window.grab();
@@ -50,9 +53,10 @@ bool saveScreenshot(labelora::MainWindow &window, const QString &out) {
     std::printf("%s: %dx%d, %lld colours, %lld dark pixels\n", qPrintable(out), image.width(),
                 image.height(), static_cast<long long>(colours.size()),
                 static_cast<long long>(dark));
-    if (image.width() < 600 || image.height() < 400) return fail("the picture is too small");
+    if (image.width() < least.width() || image.height() < least.height())
+        return fail("the picture is too small");
     if (colours.size() < 16) return fail("the picture is blank");
-    if (dark < 2000) return fail("the picture holds no text");
+    if (dark < leastDark) return fail("the picture holds no text");
     return true;
 }
 
@@ -78,7 +82,7 @@ int main(int argc, char **argv) {
     // The first layout is chosen by the one-second start-up timer.
     if (!QTest::qWaitFor([&window] { return window.model().radio("RadioButton1").checked; }, 3000))
         return failed("the start-up did not finish");
-    if (!saveScreenshot(window, out)) return 1;
+    if (!saveScreenshot(window, out, QSize(800, 500), 2000)) return 1;
 
     labelora::MainForm &model = window.model();
     model.clickSheetType(3);
@@ -87,5 +91,13 @@ int main(int argc, char **argv) {
     window.sync();
     QString second = out;
     second.replace(".png", "-tube.png");
-    return saveScreenshot(window, second) ? 0 : 1;
+    if (!saveScreenshot(window, second, QSize(800, 500), 2000)) return 1;
+
+    model.clickButton("cmdData");
+    window.sync();
+    QWidget &data = *window.dataWindow();
+    if (!QTest::qWaitForWindowExposed(&data)) return failed("the data window was never shown");
+    QString third = out;
+    third.replace(".png", "-data.png");
+    return saveScreenshot(data, third, QSize(400, 300), 1000) ? 0 : 1;
 }

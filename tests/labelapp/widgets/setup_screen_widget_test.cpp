@@ -100,6 +100,34 @@ class SetupScreenTest : public QObject {
         QVERIFY(shows("pnlTtype1"));
     }
 
+    void everyLayoutOfEveryChoosableSheet() {
+        for (const char *sheetRadio : {"RadioButton10", "RadioButton9", "RadioButton3"}) {
+            click(sheetRadio);
+            const Family family = model().family();
+            auto *tabs = w.find<QTabBar>("TabControl1");
+            for (int tab = 0; tab < tabs->count(); ++tab) {
+                clickTab(tab);
+                QCOMPARE(model().state.layoutTab, tab);
+                const GroupPanel *group = findGroupPanel(family, tab);
+                QVERIFY(group);
+                QVERIFY2(shows(group->name.c_str()), group->name.c_str());
+                for (const Layout &layout : layouts()) {
+                    if (layout.family != family || (layout.number - 1) / 4 != tab) continue;
+                    click(layout.radio.c_str());
+                    QCOMPARE(model().state.layoutType, layout.number);
+                    QVERIFY(w.find<QRadioButton>(layout.radio.c_str())->isChecked());
+                    if (!layout.subPanel.empty())
+                        QVERIFY(w.find<QWidget>(layout.subPanel.c_str())->isEnabled());
+                    if (layout.digitMode != kKeepDigitMode) {
+                        QCOMPARE(model().state.digitMode, layout.digitMode);
+                        const int last[] = {9999, 999, 99};
+                        QCOMPARE(w.find<QListWidget>("ListBox12")->count(), last[layout.digitMode]);
+                    }
+                }
+            }
+        }
+    }
+
     void startNumberListTrimsWithTheDigits() {
         click("RadioButton10");
         QCOMPARE(w.find<QTabBar>("TabControl1")->count(), 3);
