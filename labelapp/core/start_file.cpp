@@ -56,6 +56,8 @@ bool parseSlot(std::string_view line, int capacity, SheetSlot &slot) {
 
 StartFile parseStartFile(std::string_view bytes, const std::array<int, 4> &capacities) {
     StartFile file;
+    // A byte-order mark left by an editor is not part of the first line.
+    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
     std::vector<std::string> lines = splitLines(bytes);
     for (size_t i = 0; i < file.sheets.size(); ++i) {
         std::string_view line = i < lines.size() ? std::string_view(lines[i]) : "";

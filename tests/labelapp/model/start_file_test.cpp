@@ -77,6 +77,15 @@ TEST(StartFile, RoundTripIsByteForByte) {
               "10,10,22\r\n8,12,1\r\n10,8,95\r\n0,20,72\r\n\x93\xFA\x96\x7B\x8C\xEA\r\nsixth\r\n");
 }
 
+TEST(StartFile, AByteOrderMarkIsSkipped) {
+    StartFile file = parseStartFile(
+        "\xEF\xBB\xBF"
+        "8,12,33\r\n",
+        kCapacities);
+    EXPECT_EQ(file.sheets[0].offsetRight, 8);
+    EXPECT_EQ(file.sheets[0].startPosition, 33);
+}
+
 TEST(StartFile, BlanksAroundFieldsAreTolerated) {
     StartFile file = parseStartFile(" 9 , 11 ,7 \r\n", kCapacities);
     EXPECT_EQ(file.sheets[0].offsetRight, 9);
