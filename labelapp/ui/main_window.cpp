@@ -252,6 +252,8 @@ QWidget *MainWindow::createInput(const LayoutInput &input) {
             int lines = input.kind == InputKind::TwoLineMemo ? 2 : 1;
             memo->setFixedHeight(memo->fontMetrics().lineSpacing() * lines + 14);
             memo->setFixedWidth(fullWidthChars(memo, 8));
+            if (input.kind == InputKind::TwoLineMemo)
+                memo->setPlaceholderText(QString("２行・各%1バイト").arg(input.limit));
             memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             return memo;
