@@ -33,7 +33,6 @@ class RecordList {
     void clear() { records_.clear(); }
 
     bool empty() const { return records_.empty(); }
-    size_t size() const { return records_.size(); }
     std::vector<Record> &records() { return records_; }
     const std::vector<Record> &records() const { return records_; }
 
