@@ -18,6 +18,10 @@ MemoEditor::MemoEditor(const Memo &memo, TypeHandler onTyped, QWidget *parent)
 
 void MemoEditor::sync() {
     setEnabled(memo_.enabled);
+    // The limits change with the sheet, so the hint follows them.
+    if (memo_.maxLines > 0)
+        setPlaceholderText(
+            QString("%1行・各%2バイト").arg(memo_.maxLines).arg(memo_.lineByteLimit));
     if (memo_.revision() != seenRevision_) showModelText(textCursor().position());
 }
 
