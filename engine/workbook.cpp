@@ -39,7 +39,12 @@ bool sheet_name_used(const Workbook &book, std::string_view name) {
 
 // Creates the compound file with its class identifier and workbook stream.
 bool create_container(Workbook &book) {
-    std::filesystem::path path(book.file_name);
+    std::filesystem::path path;
+    try {
+        path = std::filesystem::path(book.file_name);
+    } catch (const std::exception &) {
+        return false;  // not a name the file system can hold (an unpaired surrogate)
+    }
     book.storage = platform::CompoundFile::create(path);
     if (!book.storage) return false;
     auto class_id =

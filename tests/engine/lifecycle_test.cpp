@@ -71,6 +71,9 @@ TEST_F(LifecycleTest, CreateFailures) {
     EXPECT_EQ(XM_Create97("", 1), -9);
     EXPECT_EQ(XM_Create97W(nullptr, 1), -9);
     EXPECT_EQ(XM_Create97(file("missing/dir/x.xls").c_str(), 1), -1);
+    std::u16string unpaired = u"/tmp/name";
+    unpaired.push_back(char16_t{0xD800});
+    EXPECT_EQ(XM_Create97W(unpaired.c_str(), 1), -1) << "no file name for it";
     EXPECT_EQ(workbook_at(0), nullptr) << "nothing left in the table";
     EXPECT_EQ(XM_Create97(file("many.xls").c_str(), 40000), -34);
 }
