@@ -82,8 +82,12 @@ class EngineInteropCase(unittest.TestCase):
         return os.path.join(self.folder, name)
 
     def check_xlrd(self, script):
-        book = xlrd.open_workbook(script.path)
+        book = xlrd.open_workbook(script.path, formatting_info=True)
         self.assertEqual(book.biff_version, 80 if script.biff8 else 70)
+        # The default fonts and cell formats of a new workbook.
+        self.assertEqual(len(book.xf_list), 21)
+        self.assertEqual(book.font_list[0].name, 'ＭＳ Ｐゴシック' if script.biff8 else '明朝')
+        self.assertEqual(book.font_list[5].height, 120 if script.biff8 else 220)
         self.assertEqual(book.nsheets, script.sheets)
         self.assertEqual([s.name for s in book.sheets()],
                          ['Sheet%d' % (i + 1) for i in range(script.sheets)])
