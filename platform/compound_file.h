@@ -1,9 +1,22 @@
 // OLE2 compound files (structured storage): our own reader and writer.
 //
-// A compound file is held as a tree in memory: opening reads and checks the whole file,
-// commit writes the whole tree back in one deterministic pass (same tree, same bytes).
-// Streams and storages handed out stay valid until they are destroyed or the file is
-// released.
+// A compound file is held as a tree in memory: opening reads and checks the whole file
+// (sector size 512 or 4096), commit writes the whole tree back in one deterministic pass
+// (same tree, same bytes): version 3, 512-byte sectors, streams under 4096 bytes in the
+// mini stream, directory as a balanced red-black tree, no time stamps of our own. Files
+// nesting storages more than 512 deep are refused as malformed.
+//
+// Streams and storages handed out stay valid until they are destroyed (destroy_element on
+// them or on a storage above them) or the file is released. A storage has one object, so
+// opening it again returns the same pointer; each open_stream or create_stream returns a
+// new stream object with its own position, all of them sharing the content. create_stream
+// on an existing stream empties that stream in place, and create_storage on an existing
+// storage empties it in place (children destroyed, class id cleared), so objects already
+// handed out for that element stay valid.
+//
+// Names compare as the format does: length first, then code units upper-cased, so lookups
+// ignore the case of letters. Nothing here throws; running out of memory gives io_error
+// (or a short count from read and write).
 #pragma once
 
 #include <array>
@@ -20,10 +33,13 @@ namespace tabrix::platform {
 enum class StorageStatus {
     ok,
     not_found,       // no file, stream or storage of that name
-    already_exists,  // a storage asked for where a stream of that name lives, or the reverse
-    invalid_name,    // empty, longer than 31 characters, or holding '/', '\', ':' or '!'
-    access_denied,   // writing to a file opened for reading
-    io_error,        // the operating system refused a read or write
+    already_exists,  // a storage asked for (created or opened) where a stream of that name
+                     // lives, or the reverse
+    invalid_name,    // empty, longer than 31 characters or holding NUL; for a new element
+                     // also holding '/', '\', ':' or '!' (a file from elsewhere may have
+                     // such names, and they can be opened and destroyed)
+    access_denied,   // writing to a file opened for reading; the system refused access
+    io_error,        // the operating system refused a read or write, or memory ran out
     malformed,       // the file is not a well-formed compound file
 };
 
@@ -31,8 +47,13 @@ enum class StorageStatus {
 struct ClassId {
     std::array<uint8_t, 16> bytes{};
 
-    // Parses "{00020820-0000-0000-C000-000000000046}".
+    // Parses "{00020820-0000-0000-C000-000000000046}" (braces optional, hex digits of
+    // either case) into 20 08 02 00 00 00 00 00 C0 00 00 00 00 00 00 46: the first three
+    // groups little-endian, the last two in the order written.
     static std::optional<ClassId> from_string(std::string_view text);
+    // The braced upper-case form that from_string reads.
+    std::string to_string() const;
+    bool is_null() const { return *this == ClassId{}; }
     bool operator==(const ClassId &) const = default;
 };
 
@@ -46,29 +67,34 @@ struct ElementInfo {
 };
 
 class Stream {
-public:
+  public:
     virtual ~Stream() = default;
     // Reads up to n bytes at the position; returns the count read (0 at the end).
     virtual size_t read(void *buffer, size_t n) = 0;
     // Writes n bytes at the position, growing the stream; writing past the end fills the
-    // gap with zero bytes. Returns the count written (0 when the file is read-only).
+    // gap with zero bytes. Returns the count written (0 when the file is read-only; short
+    // when the stream would pass 4 GB - 1, the most a version 3 file holds).
     virtual size_t write(const void *data, size_t n) = 0;
-    // Moves the position; a result before the start is refused (returns false).
+    // Moves the position; a result before the start is refused (returns false). The
+    // position may pass the end.
     virtual bool seek(int64_t offset, SeekOrigin origin) = 0;
     virtual uint64_t position() const = 0;
     virtual uint64_t size() const = 0;
+    // Cuts or zero-extends the stream; the position is left as it is.
     virtual StorageStatus set_size(uint64_t size) = 0;
 };
 
+// Element calls give nullptr (and the reason in *status) on failure: invalid_name,
+// not_found, already_exists for the other kind of element, access_denied for changes to a
+// file opened for reading.
 class Storage {
-public:
+  public:
     virtual ~Storage() = default;
     // Creates an empty stream, replacing any stream of that name.
     virtual Stream *create_stream(std::u16string_view name, StorageStatus *status = nullptr) = 0;
     virtual Stream *open_stream(std::u16string_view name, StorageStatus *status = nullptr) = 0;
     // Creates an empty storage, replacing any storage of that name.
-    virtual Storage *create_storage(std::u16string_view name,
-                                    StorageStatus *status = nullptr) = 0;
+    virtual Storage *create_storage(std::u16string_view name, StorageStatus *status = nullptr) = 0;
     virtual Storage *open_storage(std::u16string_view name, StorageStatus *status = nullptr) = 0;
     // Removes a stream, or a storage with everything under it.
     virtual StorageStatus destroy_element(std::u16string_view name) = 0;
@@ -79,10 +105,16 @@ public:
 };
 
 class CompoundFile {
-public:
+  public:
     virtual ~CompoundFile() = default;
 
-    // Creates a new, empty compound file, replacing any file of that name at once.
+    // Each of the three returns nullptr on failure with the reason in *status: not_found
+    // for no file, malformed for anything that is not a sound compound file (never a crash,
+    // a hang or an allocation beyond what the file's size justifies), io_error,
+    // access_denied.
+    //
+    // Creates a new, empty compound file, replacing any file of that name at once (the
+    // empty tree is committed before create returns).
     static std::unique_ptr<CompoundFile> create(const std::filesystem::path &path,
                                                 StorageStatus *status = nullptr);
     // Opens an existing file; nothing can be changed.
@@ -94,7 +126,11 @@ public:
                                                      StorageStatus *status = nullptr);
 
     virtual Storage &root() = 0;
-    // Writes the tree to the file (create and update modes); the file stays open.
+    // Writes the tree to the file (create and update modes); the file stays open. The new
+    // file is written beside the old one and renamed over it (keeping the old file's
+    // permissions), so a failed commit leaves the old file as it was; only where no file
+    // can be made in that folder is the file rewritten in place. access_denied in read
+    // mode.
     virtual StorageStatus commit() = 0;
 };
 
