@@ -314,7 +314,9 @@ class LibreOfficeTest(unittest.TestCase):
                     args.append("stream:%s=file:%s" % ("/".join(names), local))
                 tool(*args)
                 if name == "big":
-                    self.assertGreater(ole_open(ours).num_difat_sectors, 0)
+                    ole = ole_open(ours)
+                    self.assertGreater(ole.num_difat_sectors, 0)
+                    ole.close()
                 outdir = self.path("csv-" + name)
                 os.mkdir(outdir)
                 got = soffice_convert(ours, "csv", outdir, self.profile)
