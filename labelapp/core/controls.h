@@ -25,6 +25,11 @@ struct RadioButton : Control {
     bool checked = false;
 };
 
+struct CheckBox : Control {
+    std::string caption;
+    bool checked = false;
+};
+
 struct MenuItem : Control {
     std::string caption;
     bool checked = false;

@@ -186,6 +186,7 @@ void MainForm::createControls() {
 
     tabControl1.name = "TabControl1";
     tabControl1.captions = tabCaptions(Family::C);
+    createPrintControls();
 }
 
 void MainForm::message(const std::string &text) {
@@ -387,6 +388,13 @@ void MainForm::clickRadio(const std::string &name) {
     }
     const Layout *layout = findLayoutByRadio(name);
     if (layout && layout->family == family()) clickLayout(layout->number);
+    for (int align = 0; align < 3; ++align) {
+        if (name == kAlignRadios[align]) {
+            state.printAlign = align;
+            for (int other = 0; other < 3; ++other)
+                radios_.at(kAlignRadios[other]).checked = other == align;
+        }
+    }
 }
 
 void MainForm::setDigitMode(int digitMode) {
@@ -459,6 +467,14 @@ void MainForm::clickListBox(const std::string &name, int index) {
         writeNumberPreviews();
     } else if (name == kRepeatList) {
         state.repeatCount = index + 1;
+    } else if (name == kPageList) {
+        showPage(index + 1);
+    } else if (name == kTextColourList) {
+        previewText = textColour(list.selectedText()).value_or(kBlack);
+    } else if (name == kBackgroundList) {
+        previewBackground = backgroundColour(list.selectedText()).value_or(kWhite);
+    } else if (name == kOffsetDownList || name == kOffsetRightList) {
+        clickOffsetList(name, index);
     } else {
         for (const auto &dayList : dayOffsetLists()) {
             if (dayList == name) {
@@ -510,6 +526,10 @@ void MainForm::clickButton(const std::string &name) {
         printSet();
     } else if (name == "cmdBack") {
         back();
+    } else if (name == "cmdPrint") {
+        print();
+    } else if (name == "cmdsheet") {
+        report();
     } else if (name == "cmdData") {
         openData();
     } else if (name == "cmdVersion") {
@@ -536,27 +556,6 @@ void MainForm::closeVersion() {
 void MainForm::openData() {
     data_.open();
     windowEnabled = false;
-}
-
-void MainForm::printSet() {
-    if (state.sampleCount * state.repeatCount > kMaxRunLength) {
-        message(kTooManyLabels);
-        return;
-    }
-    screen = Screen::Print;
-    for (const auto &group : groupPanels()) panels_.at(group.name).visible = false;
-    tabControl1.visible = false;
-    panels_.at("pnlMain").visible = false;
-    panels_.at("pnlPrint").visible = true;
-    placeButtons();
-}
-
-void MainForm::back() {
-    int layoutType = state.layoutType;
-    tabControl1.tabIndex = state.layoutTab;
-    showSetupScreen();
-    changeTab(state.layoutTab);
-    clickLayout(layoutType);
 }
 
 void MainForm::placeButtons() {

@@ -7,12 +7,15 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/catalogue.h"
 #include "core/controls.h"
 #include "core/data_form.h"
+#include "core/label_printer.h"
+#include "core/print_plan.h"
 #include "core/start_file.h"
 
 namespace labelora {
@@ -37,6 +40,8 @@ struct WorkingState {
     int printAlign = 0;
     std::vector<std::string> textList;
     int textCount = 0;
+    int pageCount = 1;
+    std::vector<PrintedLabel> printedLog;  // the labels of the last run, in print order
     bool printedFlag = false;
     std::filesystem::path programFolder;  // where the three files live
     std::string labelFontName;
@@ -59,7 +64,26 @@ struct TimerRequest {
 inline constexpr const char *kNoStartFile = "スタートファイルがありません。";
 inline constexpr const char *kTooManyLabels =
     "一度に印刷できるラベル面数は４００面までとさせていただいております。再入力してください。";
+inline constexpr const char *kCannotPrint = "印刷を開始できません。";
 inline constexpr int kMaxRunLength = 400;
+inline constexpr int kMaxTextListLines = 60;
+
+// The lists and buttons of the print screen.
+inline constexpr const char *kPageList = "ListBox20";
+inline constexpr const char *kTextColourList = "ListBox21";
+inline constexpr const char *kBackgroundList = "ListBox19";
+inline constexpr const char *kOffsetDownList = "ListBox23";
+inline constexpr const char *kOffsetRightList = "ListBox25";
+inline constexpr const char *kFrameCheck = "CheckBox1";
+inline constexpr const char *kRainbowCheck = "CheckBox2";
+inline constexpr const char *kAlignRadios[3] = {"RadioButton4", "RadioButton7", "RadioButton8"};
+// The sheet pictures and the three previews.
+inline constexpr const char *kSheetPictures[4] = {"pnlCircle", "pnlRect", "PnlTube", "pnlMicro"};
+inline constexpr const char *kRoundPreview = "pnl150";
+inline constexpr const char *kFramedPreview = "pnlMemo2";
+inline constexpr const char *kTextPreview = "pnlmemo";
+inline constexpr const char *kRoundPreviewMemo = "Memo3";
+inline constexpr const char *kTextPreviewMemo = "Memo7";
 inline constexpr int kMaxDayOffset = 365;
 
 // Names of the menu items (the menus 数字表示, 区切り and ステップ).
@@ -71,9 +95,14 @@ const std::vector<MenuChoice> &numberDisplayMenu();
 const std::vector<MenuChoice> &separatorMenu();
 const std::vector<MenuChoice> &stepMenu();
 
+// What a print dialog is asked for.
+enum class PrintKind { Labels, Report };
+
 class MainForm {
   public:
     using Today = std::function<std::chrono::sys_days()>;
+    // Shows the print dialog; the chosen printer's canvas, or nothing when cancelled.
+    using PrinterChooser = std::function<std::unique_ptr<Canvas>(PrintKind kind)>;
 
     explicit MainForm(std::filesystem::path dataFolder, Today today = localToday);
     MainForm(const MainForm &) = delete;
@@ -95,7 +124,14 @@ class MainForm {
     MemoEdit typeMemo(const std::string &name, const std::string &text, int caretLine);
     void clickButton(const std::string &name);
     void clickMenu(const std::string &name);
+    void clickCheckBox(const std::string &name);
+    // A click on the print screen's sheet picture, in its pixels.
+    void clickSheetPicture(int x, int y);
     void closeVersion();
+
+    // The texts and inputs of the current layout, as a print run would take them.
+    LabelRun labelRun() const;
+    PrintStyle printStyle() const;
 
     // Rewrites every number and date preview from the state and the clock.
     void refreshPreviews();
@@ -114,6 +150,20 @@ class MainForm {
     unsigned focusRequests = 0;  // grows each time the focus is to move there again
     TabControl tabControl1;
 
+    // Print screen: the sheet picture shading of the page chosen in ListBox20, the caption
+    // of the background list and the preview's colours.
+    std::vector<Shade> shading;
+    std::string backgroundCaption = "背景の色";
+    Rgb previewBackground = kWhite;
+    Rgb previewText = kBlack;
+    // Called by "Print" and "Report" to show the print dialog; when unset nothing prints.
+    PrinterChooser choosePrinter;
+    // Runs between two sheets of a run (the window waits there for the printer).
+    std::function<void()> betweenPages;
+    // The time of printing shown at the foot of the report.
+    std::function<std::string()> printTime = localTimeText;
+    static std::string localTimeText();
+
     DataForm &dataForm() { return data_; }
     const std::filesystem::path &dataFolder() const { return folder_; }
 
@@ -125,6 +175,7 @@ class MainForm {
     PreviewLabel &previewLabel(const std::string &name) { return labels_.at(name); }
     Button &button(const std::string &name) { return buttons_.at(name); }
     MenuItem &menuItem(const std::string &name) { return menuItems_.at(name); }
+    CheckBox &checkBox(const std::string &name) { return checkBoxes_.at(name); }
 
     const std::map<std::string, ListBox> &listBoxes() const { return listBoxes_; }
     const std::map<std::string, EditBox> &edits() const { return edits_; }
@@ -134,6 +185,7 @@ class MainForm {
     const std::map<std::string, PreviewLabel> &previewLabels() const { return labels_; }
     const std::map<std::string, Button> &buttons() const { return buttons_; }
     const std::map<std::string, MenuItem> &menuItems() const { return menuItems_; }
+    const std::map<std::string, CheckBox> &checkBoxes() const { return checkBoxes_; }
 
     Family family() const { return sheetType(state.sheetType).family; }
 
@@ -154,7 +206,16 @@ class MainForm {
     void writeDatePreviews();
     void selectDayOffset(int index);
     void placeButtons();
+    void createPrintControls();
     void printSet();
+    bool takeTextList();
+    void fillPreview();
+    void showPage(int page);
+    void choosePrintColours();
+    void clickOffsetList(const std::string &name, int index);
+    void print();
+    void advanceStartNumber();
+    void report();
     void back();
     void openData();
     void resetTextList(const std::string &memoName);
@@ -172,6 +233,7 @@ class MainForm {
     std::map<std::string, PreviewLabel> labels_;
     std::map<std::string, Button> buttons_;
     std::map<std::string, MenuItem> menuItems_;
+    std::map<std::string, CheckBox> checkBoxes_;
 };
 
 }  // namespace labelora
