@@ -39,6 +39,7 @@ class LabelDrawer {
         const UnitRect label =
             labelRect(job_.run.sheetType, pos, job_.style.offsetRight, job_.style.offsetDown);
         drawShape(label, n);
+        if (texts.lines.empty()) return;  // a blank colour label
         canvas_.setTextColour(job_.style.text);
         if (job_.run.family() == Family::C)
             drawRoundTexts(label, texts);
@@ -102,7 +103,6 @@ class LabelDrawer {
 
     void drawRectangleTexts(const UnitRect &label, const LabelTexts &texts) {
         const LabelRun &run = job_.run;
-        if (texts.lines.empty()) return;
         canvas_.setFont("", rectangleFontSize(run.sheetType, run.layoutType, job_.previewLines),
                         false);
         const Placement place = rectanglePlacement(run.sheetType);

@@ -11,8 +11,8 @@
 namespace labelora {
 
 struct DrawCall {
-    enum Kind { Ellipse, Rectangle, RoundRect, Text } kind;
-    int page;
+    enum Kind { Ellipse, Rectangle, RoundRect, Text } kind = Text;
+    int page = 0;
     DeviceRect box{0, 0, 0, 0};  // shapes; for text: left, top, right, bottom of the text
     std::string text;
     Rgb pen, brush, textColour;
@@ -73,7 +73,9 @@ class RecordingCanvas : public Canvas {
 
   private:
     DrawCall current(DrawCall::Kind kind) const {
-        DrawCall call{kind, page};
+        DrawCall call;
+        call.kind = kind;
+        call.page = page;
         call.pen = pen_, call.brush = brush_, call.textColour = textColour_;
         call.penWidth = penWidth_, call.filled = filled_;
         call.fontFamily = family_, call.fontSize = size_, call.bold = bold_;
