@@ -17,6 +17,8 @@ constexpr uint16_t kMulRk = 0x00BD;
 constexpr uint16_t kMulBlank = 0x00BE;
 constexpr uint16_t kRk = 0x027E;
 constexpr uint16_t kBlank = 0x0201;
+constexpr uint16_t kFormula = 0x0006;
+constexpr uint16_t kString = 0x0207;
 
 constexpr size_t kHeaderBytes = 4;
 // Row, column and XF: the fields every cell record starts with.
@@ -37,6 +39,16 @@ uint16_t get16(const uint8_t *p) {
 void put16(uint8_t *p, uint32_t value) {
     p[0] = static_cast<uint8_t>(value);
     p[1] = static_cast<uint8_t>(value >> 8);
+}
+
+// Bytes of the record at p, together with the STRING record that follows a FORMULA with a
+// text result: the two are one cell. `available` bytes are readable from p.
+size_t record_size(const uint8_t *p, size_t available) {
+    size_t size = kHeaderBytes + get16(p + 2);
+    if (get16(p) == kFormula && size + kHeaderBytes <= available && get16(p + size) == kString) {
+        size += kHeaderBytes + get16(p + size + 2);
+    }
+    return size;
 }
 
 bool is_run(uint16_t number) {
@@ -63,7 +75,7 @@ Slot slot_at(const std::vector<uint8_t> &bytes, size_t offset) {
     Slot slot;
     slot.offset = offset;
     slot.number = get16(p);
-    slot.size = kHeaderBytes + get16(p + 2);
+    slot.size = record_size(p, bytes.size() - offset);
     slot.first = static_cast<uint8_t>(get16(p + 6));
     slot.last = is_run(slot.number) ? static_cast<uint8_t>(get16(p + slot.size - 2)) : slot.first;
     return slot;
@@ -73,7 +85,8 @@ Slot slot_at(const std::vector<uint8_t> &bytes, size_t offset) {
 int check_image(std::span<const uint8_t> image, Slot *out) {
     if (image.size() < kHeaderBytes + kMinimumDataBytes) return kLengthError;
     const uint8_t *p = image.data();
-    if (get16(p + 2) != image.size() - kHeaderBytes) return kLengthError;
+    // A STRING record is stored only behind its FORMULA.
+    if (get16(p) == kString || record_size(p, image.size()) != image.size()) return kLengthError;
     Slot slot;
     slot.number = get16(p);
     slot.size = image.size();

@@ -54,9 +54,12 @@ class CellStore {
     // before, the new cell and the part after (a one-cell part becomes RK or BLANK, a longer
     // one stays MULRK or MULBLANK). A MULRK/MULBLANK image replaces every record it covers
     // and cuts runs it overlaps in part down to their cells outside it; a one-cell run image
-    // is stored as RK or BLANK. Returns 0, or (the store is then unchanged):
+    // is stored as RK or BLANK. A FORMULA image may carry the STRING record of its text
+    // result right behind it; the two are kept as one cell. Returns 0, or (the store is then
+    // unchanged):
     //   -31 the image is shorter than a row, column and XF, its data-length field does not
-    //       match its size, or a run's length does not match its first and last columns;
+    //       match its size, a STRING record stands alone, or a run's length does not match
+    //       its first and last columns;
     //   -32 a column beyond 255, or a run whose last column is before its first;
     //   -40 memory ran out.
     int insert(std::span<const uint8_t> image);

@@ -32,9 +32,9 @@ inline constexpr int kFormulaTokensTooLong = -112;  // 1400 bytes of tokens or m
 inline constexpr int kFormulaTooComplex = -113;     // token list or operator stack full
 inline constexpr int kFormulaExternSheetFull = -114;
 
-// One entry of the BIFF8 EXTERNSHEET table.
+// One entry of the BIFF8 EXTERNSHEET table: which SUPBOOK, and the sheets it spans.
 struct ExternSheetEntry {
-    uint16_t supbook = 0;
+    uint16_t supporting_book = 0;
     uint16_t first_sheet = 0;
     uint16_t last_sheet = 0;
 
@@ -49,9 +49,11 @@ struct FormulaContext {
     uint32_t row_count = 65536;
     // Every sheet of the workbook, in sheet order; a sheet's number is its index here.
     std::vector<std::u16string> sheet_names;
-    // The current sheet's ref-sheet list: the only sheets its formulas may name. In BIFF5 the
-    // order must be that of the sheet's EXTERNSHEET records, which the references index.
+    // The current sheet's ref-sheet list: the only sheets its formulas may name.
     std::vector<std::u16string> ref_sheets;
+    // BIFF5: the names of the sheet's EXTERNSHEET records in record order, which references
+    // index from 1. Empty means the records follow the ref-sheet list.
+    std::vector<std::u16string> extern_sheet_names;
     // BIFF8: the workbook's EXTERNSHEET table as it stands, and the SUPBOOK index of the
     // workbook itself that new entries carry.
     std::span<const ExternSheetEntry> extern_sheets;

@@ -134,11 +134,15 @@ class Emitter {
             return 0;
         }
         // The 1-based position of the first sheet's EXTERNSHEET record, negated.
+        const std::vector<std::u16string> &records = context_.extern_sheet_names.empty()
+                                                         ? context_.ref_sheets
+                                                         : context_.extern_sheet_names;
         const std::u16string &name = context_.sheet_names[token.firstSheet];
-        auto it = std::find_if(
-            context_.ref_sheets.begin(), context_.ref_sheets.end(),
-            [&](const std::u16string &ref) { return formula_text::same_name(ref, name); });
-        int position = static_cast<int>(it - context_.ref_sheets.begin()) + 1;
+        auto it = std::find_if(records.begin(), records.end(), [&](const std::u16string &ref) {
+            return formula_text::same_name(ref, name);
+        });
+        if (it == records.end()) return kFormulaUnknownSheet;
+        int position = static_cast<int>(it - records.begin()) + 1;
         put16(b, static_cast<unsigned>(-position));
         put_zeros(b, 8);
         put16(b, token.firstSheet);

@@ -9,18 +9,10 @@
 #include "engine/formula_context.h"
 #include "engine/record_list.h"
 
-// The cached result a caller may store with a formula; the Book API hands it over as a
-// 268-byte block, hence the packing. Meant for the public header, next to the write calls
-// that take it.
-#pragma pack(push, 4)
-struct FormulaResult {
-    double value;    // kind 0: the number; kinds 1 and 2: the boolean or error code (truncated)
-    int16_t kind;    // 0 number, 1 boolean, 2 error, 3 string
-    int16_t length;  // kind 3: bytes in text, 0 to 256
-    char text[256];  // kind 3: the string in code page 932
-};
-#pragma pack(pop)
+#include "tabrix.h"  // FormulaResult
+
 static_assert(sizeof(FormulaResult) == 268);
+static_assert(sizeof(FormulaResultW) == 524);
 
 namespace tabrix::engine {
 

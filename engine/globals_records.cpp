@@ -136,6 +136,10 @@ void append_country_records(Workbook &book) {
 }
 
 void append_extern_sheet_record(Workbook &book) {
+    // The workbook's own SUPBOOK counts the sheets it has now.
+    if (Record *supbook = book.external_references.find(rec::kSupBook)) {
+        store_u16(supbook->data.data(), static_cast<uint16_t>(book.sheet_count()));
+    }
     if (book.extern_sheets.empty()) return;
     std::vector<uint8_t> body;
     put_u16(body, static_cast<uint16_t>(book.extern_sheets.size()));

@@ -113,6 +113,11 @@ struct Sheet {
     std::optional<std::vector<uint8_t>> selection;  // SELECTION body
     std::vector<MergedRange> merged;
 
+    // Sheets the formulas of this sheet may name (the last ref-sheet list given), and in
+    // Excel 95 the names of the sheet's EXTERNSHEET records, in record order.
+    std::vector<std::u16string> ref_sheets;
+    std::vector<std::u16string> extern_sheet_names;
+
     // Records of other origins, in their places in the sheet.
     RecordList references;        // BIFF5 EXTERNCOUNT/EXTERNSHEET, carried-over references
     RecordList carried_settings;  // before DIMENSIONS

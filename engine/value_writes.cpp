@@ -30,9 +30,7 @@ class CellImage {
         store_u16(&bytes_[8], xf);
     }
     uint8_t *value() { return &bytes_[10]; }
-    uint16_t xf() const { return load_u16(&bytes_[8]); }
-    void set_xf(uint16_t xf) { store_u16(&bytes_[8], xf); }
-    std::span<const uint8_t> bytes() const { return {bytes_.data(), size_}; }
+    std::span<uint8_t> bytes() { return {bytes_.data(), size_}; }
 
   private:
     std::array<uint8_t, 10 + 2 + kMaxLabelBytes> bytes_;  // only the first size_ bytes are used
@@ -119,18 +117,23 @@ void advance_cursor(Sheet &sheet, uint16_t x, uint16_t y) {
     }
 }
 
-// The common cell insert.
-int32_t insert_cell(const Target &at, CellImage &image, bool merge) {
+// The common cell insert of a record image whose XF field (data offset 4) holds the XF
+// argument's index.
+int32_t insert_image(const Target &at, std::span<uint8_t> image, bool merge) {
     Sheet &sheet = *at.sheet;
     advance_cursor(sheet, at.x, at.y);
     uint32_t key = static_cast<uint32_t>(at.y) * 256 + at.x;
     // Outside the written range there is no cell to merge with.
     if (key < sheet.lowest_key || key > sheet.highest_key) merge = false;
-    image.set_xf(resolve_cell_xf(at, image.xf(), merge));
-    if (sheet.cells.insert(image.bytes()) != 0) return err::kMemory;
+    store_u16(&image[8], resolve_cell_xf(at, load_u16(&image[8]), merge));
+    if (int rc = sheet.cells.insert(image); rc != 0) return rc == -40 ? err::kMemory : rc;
     sheet.lowest_key = std::min(sheet.lowest_key, key);
     sheet.highest_key = std::max<int64_t>(sheet.highest_key, key);
     return 0;
+}
+
+int32_t insert_cell(const Target &at, CellImage &image, bool merge) {
+    return insert_image(at, image.bytes(), merge);
 }
 
 int32_t write_blank(int32_t handle, int32_t sheet, int32_t x, int32_t y, uint16_t xf, bool merge) {
@@ -237,6 +240,19 @@ int32_t write_double(int32_t handle, int32_t sheet, int32_t x, int32_t y, double
     CellImage image(rec::kNumber, at.x, at.y, xf, 8);
     store_f64(image.value(), value);
     return insert_cell(at, image, merge);
+}
+
+int32_t write_cell_image(int32_t handle, int32_t sheet, int32_t x, int32_t y,
+                         std::span<uint8_t> image, int32_t xf_argument) {
+    bool merge = true;
+    uint16_t xf = resolve_xf_argument(xf_argument, &merge);
+    Target at;
+    if (int32_t rc = locate(handle, sheet, x, y, &at); rc != 0) return rc;
+    if (image.size() < 10) return err::kLength;
+    store_u16(&image[4], at.y);
+    store_u16(&image[6], at.x);
+    store_u16(&image[8], xf);
+    return insert_image(at, image, merge);
 }
 
 int32_t write_bin(int32_t handle, int32_t sheet, uint16_t number, uint16_t length,

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string_view>
 #include <variant>
 
@@ -18,6 +19,11 @@ int32_t write_text(int32_t handle, int32_t sheet, int32_t x, int32_t y, const Ce
                    int32_t xf);
 int32_t write_int(int32_t handle, int32_t sheet, int32_t x, int32_t y, int32_t value, int32_t xf);
 int32_t write_double(int32_t handle, int32_t sheet, int32_t x, int32_t y, double value, int32_t xf);
+// Stores a complete cell record image (header, then row, column and XF; any record that
+// belongs to the cell may follow) at (x, y), with the checks and the XF rule above. The
+// store may refuse the image (-31).
+int32_t write_cell_image(int32_t handle, int32_t sheet, int32_t x, int32_t y,
+                         std::span<uint8_t> image, int32_t xf);
 // Appends a record unchanged to the sheet's trailer.
 int32_t write_bin(int32_t handle, int32_t sheet, uint16_t number, uint16_t length,
                   const void *data);

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/formula_context.h"  // ExternSheetEntry
 #include "engine/record_list.h"
 #include "engine/shared_strings.h"
 #include "engine/sheet.h"
@@ -25,6 +26,7 @@ inline constexpr int32_t kNotOpen = -3;
 inline constexpr int32_t kSheetNo = -4;
 inline constexpr int32_t kWrite = -5;
 inline constexpr int32_t kFileName = -9;
+inline constexpr int32_t kLength = -31;
 inline constexpr int32_t kPosition = -32;
 inline constexpr int32_t kParam = -34;
 inline constexpr int32_t kNoVariable = -37;
@@ -44,13 +46,6 @@ struct FileFormat {
 // The version-taking create's mapping: 95 and 0 give Excel 95; 97, 2000 and 2002 Excel 97
 // with that stamp; any other value Excel 97 stamped 97.
 FileFormat format_for_version(int32_t version);
-
-// One entry of the EXTERNSHEET table.
-struct ExternSheetEntry {
-    uint16_t supporting_book = 0;
-    uint16_t first_sheet = 0;
-    uint16_t last_sheet = 0;
-};
 
 struct Workbook {
     // File object.

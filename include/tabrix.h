@@ -413,6 +413,67 @@ TABRIX_API int32_t XL_LeftLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, i
 TABRIX_API int32_t XL_RightLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t line);
 /* ---- End of cell attributes ---- */
 
+/* ---- Engine: formulas --------------------------------------------------------------------
+ * The text is written as a user types it ("=SUM(A1:B3)*2", the "=" optional) and compiled
+ * into the FORMULA record of the cell. Without a result the cell is calculated when the file
+ * is opened; with one, the result is stored as the cell's value. A malformed formula returns
+ * a code from -100 to -199 and leaves the cell as it was. Other results as for the value
+ * writes, and -34 for a result kind outside 0-3, -31 for a text result over 256 bytes. */
+
+/* The cached result of XM_WriteFunc3: 268 bytes. */
+#pragma pack(push, 4)
+typedef struct FormulaResult {
+    double value;   /* kind 0: the number; kinds 1 and 2: the boolean or error code */
+    int16_t kind;   /* 0 number, 1 boolean, 2 error, 3 text */
+    int16_t length; /* kind 3: bytes in text, 0 to 256 */
+    char text[256]; /* kind 3: the text in code page 932 */
+} FormulaResult;
+/* The same for XM_WriteFunc3W: length counts UTF-16 units. */
+typedef struct FormulaResultW {
+    double value;
+    int16_t kind;
+    int16_t length;
+    char16_t text[256];
+} FormulaResultW;
+#pragma pack(pop)
+
+TABRIX_API int32_t XM_WriteFunc(int32_t h, int32_t s, int32_t x, int32_t y, const char *text);
+TABRIX_API int32_t XM_WriteFuncW(int32_t h, int32_t s, int32_t x, int32_t y,
+                                 const char16_t *text);
+TABRIX_API int32_t XM_WriteFunc2(int32_t h, int32_t s, int32_t x, int32_t y, const char *text,
+                                 int32_t xf);
+TABRIX_API int32_t XM_WriteFunc2W(int32_t h, int32_t s, int32_t x, int32_t y,
+                                  const char16_t *text, int32_t xf);
+/* result may be null. */
+TABRIX_API int32_t XM_WriteFunc3(int32_t h, int32_t s, int32_t x, int32_t y, const char *text,
+                                 int32_t xf, const FormulaResult *result);
+TABRIX_API int32_t XM_WriteFunc3W(int32_t h, int32_t s, int32_t x, int32_t y,
+                                  const char16_t *text, int32_t xf, const FormulaResultW *result);
+/* At every cell of the keyword, shifted by (dx, dy), with attribute 15; -37 without it. */
+TABRIX_API int32_t XM_WriteFunch(int32_t h, int32_t s, const char *keyword, int32_t dx,
+                                 int32_t dy, const char *text);
+TABRIX_API int32_t XM_WriteFunchW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx,
+                                  int32_t dy, const char16_t *text);
+/* The sheets that formulas on sheet s may name, as "Sheet2/Sheet3": 0, -2, -3, -4, or -34
+ * for an empty list, an empty name or a name of 32 characters or more. */
+TABRIX_API int32_t XM_SetRefSheet(int32_t h, int32_t s, const char *names);
+
+/* The older layer: workbook 0 and its current sheet; -3 when there is none. XL_WriteFunch
+ * gives each cell the attribute stored with its keyword occurrence. */
+TABRIX_API int32_t XL_WriteFunc(int32_t x, int32_t y, const char *text);
+TABRIX_API int32_t XL_WriteFunc2(int32_t x, int32_t y, const char *text, int32_t xf);
+TABRIX_API int32_t XL_WriteFunc3(int32_t x, int32_t y, const char *text, int32_t xf,
+                                 const FormulaResult *result);
+TABRIX_API int32_t XL_WrtFunc(const char *text);
+TABRIX_API int32_t XL_WrtFunc2(const char *text, int32_t xf);
+TABRIX_API int32_t XL_WriteFunch(const char *keyword, int32_t dx, int32_t dy, const char *text);
+TABRIX_API int32_t XL_WriteFunc2h(const char *keyword, int32_t dx, int32_t dy, const char *text,
+                                  int32_t xf);
+TABRIX_API int32_t XL_WriteFunc3h(const char *keyword, int32_t dx, int32_t dy, const char *text,
+                                  int32_t xf, const FormulaResult *result);
+TABRIX_API int32_t XL_SetRefSheet(const char *names);
+/* ---- End of formulas ---- */
+
 #ifdef __cplusplus
 }
 #endif
