@@ -330,6 +330,30 @@ void CellStore::for_each_row(const std::function<void(const RowView &)> &visit) 
     }
 }
 
+void CellStore::drop_row(uint16_t row) {
+    auto &page = impl_->pages[row / kRowsPerPage];
+    if (!page) return;
+    Impl::Row &r = (*page)[row % kRowsPerPage];
+    for (size_t offset = 0; offset < r.bytes.size();) {
+        const Slot slot = slot_at(r.bytes, offset);
+        --impl_->records;
+        impl_->bytes -= slot.size;
+        offset += slot.size;
+    }
+    // Swap, not clear: the point is to hand the memory back.
+    std::vector<uint8_t>().swap(r.bytes);
+    r.first_column = r.last_column = 0;
+    if (row == impl_->tail_row) {
+        int32_t previous = row - 1;
+        while (previous >= 0) {
+            const Impl::Row *candidate = impl_->row_at(static_cast<uint16_t>(previous));
+            if (candidate && !candidate->bytes.empty()) break;
+            --previous;
+        }
+        impl_->tail_row = previous;
+    }
+}
+
 bool CellStore::empty() const {
     return impl_->records == 0;
 }

@@ -74,6 +74,9 @@ class CellStore {
     // Visits every row that holds records, ascending.
     void for_each_row(const std::function<void(const RowView &)> &visit) const;
 
+    // Removes every record of the row and gives its memory back.
+    void drop_row(uint16_t row);
+
     bool empty() const;
     size_t record_count() const;
     size_t byte_total() const;  // bytes the records occupy on disk, headers included

@@ -115,7 +115,7 @@ CellArea build_cell_area(Sheet &sheet) {
         size_t cell_bytes = 0;
         for (const RowEntry &row : rows) {
             put_row_record(block.rows, row);
-            if (!row.cells.empty()) block.cells.push_back(row.cells);
+            if (!row.cells.empty()) block.cells.push_back({row.row, row.cells});
             cell_bytes += row.cells.size();
         }
         block.dbcell = dbcell_record(rows, cell_bytes);

@@ -10,10 +10,16 @@
 
 namespace tabrix::engine {
 
+// The cell record bytes of one row, a view into the sheet's cell store.
+struct RowCells {
+    uint16_t row = 0;
+    std::span<const uint8_t> bytes;
+};
+
 struct RowBlock {
-    std::vector<uint8_t> rows;                    // ROW records, headers included
-    std::vector<std::span<const uint8_t>> cells;  // cell record bytes of each row, in order
-    std::vector<uint8_t> dbcell;                  // the DBCELL record, header included
+    std::vector<uint8_t> rows;    // ROW records, headers included
+    std::vector<RowCells> cells;  // the rows that hold cells, in order
+    std::vector<uint8_t> dbcell;  // the DBCELL record, header included
 };
 
 struct CellArea {

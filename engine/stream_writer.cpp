@@ -14,7 +14,7 @@ StreamWriter::StreamWriter(platform::Stream &stream, uint64_t expected_size)
     : stream_(stream), start_(stream.size()) {
     buffer_.reserve(kPageSize * kBufferPages);
     if (expected_size > 0 &&
-        stream_.set_size(start_ + expected_size) != platform::StorageStatus::ok) {
+        stream_.reserve(start_ + expected_size) != platform::StorageStatus::ok) {
         ok_ = false;
     }
     if (ok_ && !stream_.seek(static_cast<int64_t>(start_), platform::SeekOrigin::begin)) {

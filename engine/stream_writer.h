@@ -16,7 +16,7 @@ class StreamWriter {
     static constexpr size_t kPageSize = 8192;
 
     // Writes after the stream's present end; a stream longer than what is written keeps its
-    // tail. `expected_size`, when known, lets the stream take its final size at once.
+    // tail. `expected_size`, when known, lets the stream make room for its final size at once.
     explicit StreamWriter(platform::Stream &stream, uint64_t expected_size = 0);
 
     // Each returns false once any write has come up short; later calls then do nothing.

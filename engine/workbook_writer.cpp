@@ -7,6 +7,7 @@
 #include "engine/row_blocks.h"
 #include "engine/sheet_records.h"
 #include "engine/stream_writer.h"
+#include "platform/memory.h"
 
 namespace tabrix::engine {
 
@@ -79,20 +80,33 @@ bool write_globals(StreamWriter &out, const Workbook &book) {
     return out.write_list(book.trailing_globals) && out.write_list(book.end);
 }
 
-bool write_cell_area(StreamWriter &out, const CellArea &area) {
+// The workbook is released after close, so each row's cells are dropped from the store as
+// soon as they are in the stream, and the freed memory is handed back every megabyte: the
+// cells and the finished stream are never both resident in full.
+bool write_cell_area(StreamWriter &out, const CellArea &area, CellStore &store) {
+    constexpr size_t kReleaseEvery = 1 << 20;
+    size_t dropped = 0;
     for (const RowBlock &block : area.blocks) {
         if (!out.write(block.rows.data(), block.rows.size())) return false;
-        for (std::span<const uint8_t> cells : block.cells) {
-            if (!out.write(cells.data(), cells.size())) return false;
+        for (const RowCells &cells : block.cells) {
+            if (!out.write(cells.bytes.data(), cells.bytes.size())) return false;
         }
         if (!out.write(block.dbcell.data(), block.dbcell.size())) return false;
+        for (const RowCells &cells : block.cells) {
+            dropped += cells.bytes.size();
+            store.drop_row(cells.row);
+        }
+        if (dropped >= kReleaseEvery) {
+            platform::release_free_memory();
+            dropped = 0;
+        }
     }
     return true;
 }
 
-bool write_sheet(StreamWriter &out, const Sheet &sheet, const SheetSection &section) {
+bool write_sheet(StreamWriter &out, Sheet &sheet, const SheetSection &section) {
     return out.write_list(section.header) && out.write_list(sheet.references) &&
-           write_cell_area(out, section.cells) && out.write_list(sheet.objects) &&
+           write_cell_area(out, section.cells, sheet.cells) && out.write_list(sheet.objects) &&
            out.write_list(section.trailer);
 }
 

@@ -201,6 +201,17 @@ class StreamImpl final : public Stream {
     uint64_t position() const override { return position_; }
     uint64_t size() const override { return node_->data.size(); }
 
+    StorageStatus reserve(uint64_t size) override {
+        if (!context_->writable) return StorageStatus::access_denied;
+        if (size > cfb::kMaxStreamSize) return StorageStatus::io_error;
+        try {
+            node_->data.reserve(static_cast<size_t>(size));
+        } catch (const std::exception &) {
+            return StorageStatus::io_error;
+        }
+        return StorageStatus::ok;
+    }
+
     StorageStatus set_size(uint64_t size) override {
         if (!context_->writable) return StorageStatus::access_denied;
         if (size > cfb::kMaxStreamSize) return StorageStatus::io_error;

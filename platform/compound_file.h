@@ -82,6 +82,9 @@ class Stream {
     virtual uint64_t size() const = 0;
     // Cuts or zero-extends the stream; the position is left as it is.
     virtual StorageStatus set_size(uint64_t size) = 0;
+    // Makes room for a stream of that many bytes without changing its size, so that a writer
+    // that knows its total appends without the content being moved as it grows.
+    virtual StorageStatus reserve(uint64_t size) = 0;
 };
 
 // Element calls give nullptr (and the reason in *status) on failure: invalid_name,

@@ -185,6 +185,31 @@ TEST(CellStore, SameKeyReplacesAndKeepsTheByteTotal) {
     EXPECT_EQ(store.byte_total(), sum_of_sizes(store));
 }
 
+TEST(CellStore, DroppedRowsLeaveTheRestAndTheTailAppendable) {
+    CellStore store;
+    ASSERT_EQ(store.insert(blank(1, 0, 15)), 0);
+    ASSERT_EQ(store.insert(mulblank(1, 2, {20, 21, 22})), 0);
+    ASSERT_EQ(store.insert(rk(4, 3, 15, 6)), 0);
+    ASSERT_EQ(store.insert(number(9, 0, 15)), 0);
+    store.drop_row(1);
+    store.drop_row(9);
+    store.drop_row(200);  // never used: nothing happens
+    EXPECT_EQ(images(store), (std::vector<Bytes>{rk(4, 3, 15, 6)}));
+    EXPECT_EQ(store.record_count(), 1u);
+    EXPECT_EQ(store.byte_total(), sum_of_sizes(store));
+    // With the old tail gone, row 4 is the tail again and row 5 appends behind it.
+    ASSERT_EQ(store.insert(blank(4, 7, 15)), 0);
+    ASSERT_EQ(store.insert(blank(5, 0, 15)), 0);
+    EXPECT_EQ(keys(store),
+              (std::vector<uint32_t>{cell_key(4, 3, 3), cell_key(4, 7, 7), cell_key(5, 0, 0)}));
+    CellView v;
+    EXPECT_FALSE(store.find(1, 3, &v));
+    store.drop_row(4);
+    store.drop_row(5);
+    EXPECT_TRUE(store.empty());
+    EXPECT_EQ(store.byte_total(), 0u);
+}
+
 TEST(CellStore, CellInsideMulBlankSplitsTheRun) {
     CellStore store;
     ASSERT_EQ(store.insert(blank(3, 0, 15)), 0);

@@ -36,6 +36,10 @@ class LimitedStream : public platform::Stream {
         bytes.resize(size);
         return platform::StorageStatus::ok;
     }
+    platform::StorageStatus reserve(uint64_t size) override {
+        bytes.reserve(size);
+        return platform::StorageStatus::ok;
+    }
 
     std::vector<uint8_t> bytes;
     int writes = 0;
