@@ -22,7 +22,8 @@ inline constexpr const char *kUsage =
     "  --user-data         keep start.txt, DB1.txt and DB3.txt in the user's data folder\n"
     "                      ($XDG_DATA_HOME/labelora, else ~/.local/share/labelora)\n"
     "  --data-dir DIR      keep them in DIR\n"
-    "  --show-data-folder  print the folder that would be used and stop\n";
+    "  --show-data-folder  print the folder that would be used and stop\n"
+    "       labelora --batch --pdf FILE [options]   (see labelora --batch --help)\n";
 
 // The user's data folder: $XDG_DATA_HOME/labelora, else $HOME/.local/share/labelora.
 std::filesystem::path userDataFolder();

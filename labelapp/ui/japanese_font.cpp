@@ -1,21 +1,22 @@
 #include "ui/japanese_font.h"
 
-#include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QGuiApplication>
 
 namespace labelora {
 
-void useJapaneseFont(QApplication &app) {
+QString japaneseFontFamily() {
     const QStringList families = QFontDatabase::families();
-    for (const char *wanted : {"Noto Sans CJK JP", "IPAPGothic", "IPAGothic", "Noto Sans JP"}) {
-        if (families.contains(wanted)) {
-            QFont font = app.font();
-            font.setFamily(wanted);
-            app.setFont(font);
-            return;
-        }
-    }
+    for (const char *wanted : {"Noto Sans CJK JP", "IPAPGothic", "IPAGothic", "Noto Sans JP"})
+        if (families.contains(wanted)) return wanted;
+    return QGuiApplication::font().family();
+}
+
+void useJapaneseFont(QGuiApplication &app) {
+    QFont font = app.font();
+    font.setFamily(japaneseFontFamily());
+    app.setFont(font);
 }
 
 }  // namespace labelora

@@ -1,11 +1,16 @@
-// Picks a font that has the Japanese glyphs of the captions.
+// Picks a font that has the Japanese glyphs of the captions and of the printed labels.
 #pragma once
 
-class QApplication;
+#include <QString>
+
+class QGuiApplication;
 
 namespace labelora {
 
-// Makes the first installed Japanese sans-serif family the application font.
-void useJapaneseFont(QApplication &app);
+// The first installed Japanese sans-serif family, or the application's font family.
+QString japaneseFontFamily();
+
+// Makes that family the application font.
+void useJapaneseFont(QGuiApplication &app);
 
 }  // namespace labelora

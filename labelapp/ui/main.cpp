@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/data_folder.h"
+#include "ui/batch_print.h"
 #include "ui/japanese_font.h"
 #include "ui/main_window.h"
 
@@ -31,6 +32,8 @@ bool hasDisplay() {
 
 int main(int argc, char **argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args.front() == "--batch")
+        return labelora::runBatch(argc, argv, args, programFolder(argv[0]));
     labelora::CommandLine options = labelora::parseCommandLine(args);
     if (options.showHelp) {
         std::cout << labelora::kUsage;

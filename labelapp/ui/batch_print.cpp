@@ -1,0 +1,81 @@
+#include "ui/batch_print.h"
+
+#include <QGuiApplication>
+#include <cstdlib>
+#include <iostream>
+
+#include "core/batch.h"
+#include "core/report.h"
+#include "ui/japanese_font.h"
+#include "ui/painter_canvas.h"
+
+namespace labelora {
+
+int runBatch(int argc, char **argv, const std::vector<std::string> &args,
+             const std::string &programFolder) {
+    for (const auto &arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kBatchUsage;
+            return 0;
+        }
+    }
+    BatchOptions options = parseBatchOptions(args);
+    if (!options.errors.empty()) {
+        for (const auto &error : options.errors) std::cerr << "labelora: " << error << "\n";
+        std::cerr << kBatchUsage;
+        return 2;
+    }
+    // No window is opened, so no display is needed.
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication app(argc, argv);
+    const QString family = japaneseFontFamily();
+
+    MainForm form(chooseDataFolder(options.folder, programFolder));
+    std::vector<std::string> messages;
+    form.onMessage = [&messages](const std::string &text) {
+        messages.push_back(text);
+        std::cerr << "labelora: " << text << "\n";
+    };
+    for (const TimerRequest &timer : form.startUp()) form.timerFired(timer.timer);
+
+    std::vector<std::string> errors = prepareBatchRun(form, options);
+    if (!errors.empty()) {
+        for (const auto &error : errors) std::cerr << "labelora: " << error << "\n";
+        return 1;
+    }
+
+    const int sheet = form.state.sheetType;
+    const int start = form.state.startPosition[sheet - 1];
+    const int labels = form.state.sampleCount * form.state.repeatCount;
+    const int pages = form.state.pageCount;
+    form.choosePrinter = [&](PrintKind) -> std::unique_ptr<Canvas> {
+        return pdfCanvas(QString::fromStdString(options.pdf.string()), family);
+    };
+    form.clickButton("cmdPrint");
+    if (!form.state.printedFlag) {
+        std::cerr << "labelora: nothing was printed to " << options.pdf.string() << "\n";
+        return 1;
+    }
+    std::cout << "printed " << labels << " labels on " << pages << " sheet(s) from position "
+              << start << " to " << options.pdf.string() << "\n"
+              << "next start position " << form.state.startPosition[sheet - 1]
+              << ", next start number " << form.state.startNumber << "\n";
+
+    if (!options.reportPdf.empty()) {
+        size_t before = messages.size();
+        bool drawn = false;
+        form.choosePrinter = [&](PrintKind) -> std::unique_ptr<Canvas> {
+            drawn = true;
+            return pdfCanvas(QString::fromStdString(options.reportPdf.string()), family);
+        };
+        form.clickButton("cmdsheet");
+        bool refused = false;
+        for (size_t i = before; i < messages.size(); ++i)
+            refused = refused || messages[i] != kInsertPlainPaper;
+        if (!drawn || refused) return 1;
+        std::cout << "report to " << options.reportPdf.string() << "\n";
+    }
+    return 0;
+}
+
+}  // namespace labelora
