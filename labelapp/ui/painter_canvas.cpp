@@ -23,7 +23,7 @@ constexpr int kPdfDotsPerInch = 600;
 
 PainterCanvas::PainterCanvas(std::unique_ptr<QPagedPaintDevice> device, QString defaultFamily)
     : device_(std::move(device)), defaultFamily_(std::move(defaultFamily)) {
-    font_.setFamily(defaultFamily_);
+    setFont("", 9, false);
 }
 
 PainterCanvas::~PainterCanvas() {
@@ -72,6 +72,9 @@ void PainterCanvas::setFont(const std::string &family, int pointSize, bool bold)
     font_ = QFont(name);
     font_.setPointSize(pointSize);
     font_.setBold(bold);
+    // Shaping Latin runs with the Japanese font swaps in digit glyphs that have no
+    // character of their own, and the PDF would then lose the digits for text readers.
+    font_.setStyleStrategy(QFont::PreferNoShaping);
 }
 
 void PainterCanvas::setTextColour(Rgb colour) {
