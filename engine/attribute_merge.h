@@ -1,11 +1,24 @@
-// How a cell's new attribute number combines with the one it already has.
+// How an attribute request combines with the attribute a cell already has.
 #pragma once
 
 #include <cstdint>
 
 #include "engine/workbook.h"
+#include "engine/xf_records.h"
+#include "tabrix.h"
 
 namespace tabrix::engine {
+
+// The merge rule: `request` laid over the cell's record `cell`. Without `merge` the request
+// is first completed with defaults (the caller passes the default record as `cell`), so
+// that it replaces the cell's look. The result is normalised.
+XLATTR merge_attribute_records(const XfFormat &format, const XLATTR &cell, const XLATTR &request,
+                               bool merge);
+
+// The attribute number of a cell that has attribute `cell_xf` after `request` is applied:
+// merged into the cell's record, or (without `merge`) replacing it. Negative on failure
+// (-40, -41).
+int32_t apply_request(Workbook &book, int32_t cell_xf, const XLATTR &request, bool merge);
 
 // The attribute number of a cell holding `existing` after `overlay` is merged over it: the
 // existing look, overlaid with every property the overlay sets.

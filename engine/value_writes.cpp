@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "engine/apply_attributes.h"
 #include "engine/attribute_merge.h"
 #include "engine/keywords.h"
 #include "engine/le_bytes.h"
@@ -80,19 +81,6 @@ uint16_t stored_xf(const CellView &cell, uint16_t column) {
     return cell.xf();
 }
 
-// A cell written with the default attribute takes its row's or its column's.
-uint16_t inherited_xf(const Sheet &sheet, uint16_t x, uint16_t y) {
-    auto row = sheet.row_settings.find(y);
-    if (row != sheet.row_settings.end() && (row->second.options & 0x0080) &&
-        row->second.xf != kDefaultXf) {
-        return row->second.xf;
-    }
-    for (const ColumnInfo &column : sheet.columns) {
-        if (column.first <= x && x <= column.last && column.xf != kDefaultXf) return column.xf;
-    }
-    return kDefaultXf;
-}
-
 // The cell attribute resolution: the single place where a new attribute meets the one the
 // cell already has.
 uint16_t resolve_cell_xf(const Target &at, uint16_t xf, bool merge) {
@@ -104,7 +92,8 @@ uint16_t resolve_cell_xf(const Target &at, uint16_t xf, bool merge) {
                                                     : old_xf;
         }
     }
-    return xf == kDefaultXf ? inherited_xf(*at.sheet, at.x, at.y) : xf;
+    // A cell written with the default attribute takes its row's or its column's.
+    return xf == kDefaultXf ? inherited_attribute(at.book->biff8(), *at.sheet, at.x, at.y) : xf;
 }
 
 void advance_cursor(Sheet &sheet, uint16_t x, uint16_t y) {
@@ -181,6 +170,19 @@ int32_t store_shared_string(const Target &at, const CellText &text, uint16_t xf,
     return insert_cell(at, image, merge);
 }
 
+bool is_single_line_feed(const CellText &text) {
+    if (auto *wide = std::get_if<std::u16string_view>(&text)) return *wide == u"\n";
+    if (auto *narrow = std::get_if<std::string_view>(&text)) return *narrow == "\n";
+    return false;
+}
+
+// A text that is one line break shows only when the cell wraps its text.
+int32_t set_wrap_text(int32_t handle, int32_t sheet, int32_t x, int32_t y) {
+    XLATTR wrap = unset_attribute();
+    wrap.OverReturn = 1;
+    return set_cell_attribute(handle, sheet, x, y, AttributeRequest::of_record(wrap));
+}
+
 CellText without_leading_apostrophe(const CellText &text) {
     if (auto *wide = std::get_if<std::u16string_view>(&text)) {
         return wide->starts_with(u'\'') ? CellText(wide->substr(1)) : text;
@@ -193,6 +195,9 @@ CellText without_leading_apostrophe(const CellText &text) {
 
 int32_t write_text(int32_t handle, int32_t sheet, int32_t x, int32_t y, const CellText &text,
                    int32_t xf_argument) {
+    if (is_single_line_feed(text)) {
+        if (int32_t rc = set_wrap_text(handle, sheet, x, y); rc != 0) return rc;
+    }
     bool merge = true;
     uint16_t xf = resolve_xf_argument(xf_argument, &merge);
     if (std::holds_alternative<std::monostate>(text)) {
