@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/formula_context.h"  // ExternSheetEntry
 #include "engine/attribute_registry.h"
+#include "engine/formula_context.h"  // ExternSheetEntry
 #include "engine/record_list.h"
 #include "engine/shared_strings.h"
 #include "engine/sheet.h"
@@ -83,7 +83,7 @@ struct Workbook {
     int32_t current_sheet = 0;
     uint16_t active_sheet = 0;
     std::vector<ExternSheetEntry> extern_sheets;
-    AttributeRegistry attributes;  // fonts, formats and XFs registered after the defaults
+    AttributeRegistry attributes;   // fonts, formats and XFs registered after the defaults
     std::string default_font_name;  // code page 932
     double default_font_size = 11.0;
 
