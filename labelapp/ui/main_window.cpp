@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
@@ -13,15 +14,21 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "ui/data_window.h"
+#include "ui/japanese_font.h"
 #include "ui/memo_editor.h"
+#include "ui/painter_canvas.h"
+#include "ui/print_screen.h"
 #include "ui/version_window.h"
 
 namespace labelora {
@@ -64,6 +71,7 @@ MainWindow::MainWindow(const std::filesystem::path &dataFolder, MessageBox showM
     connect(versionWindow_, &QDialog::finished, this,
             [this] { act([this] { model_.closeVersion(); }); });
 
+    choosePrinterInDialog();
     startTimers(model_.startUp());
     sync();
     resize(1040, 660);
@@ -320,16 +328,131 @@ QWidget *MainWindow::createPrintScreen() {
     screen->setObjectName("pnlPrint");
     screen->setFrameShape(QFrame::StyledPanel);
     panels_["pnlPrint"] = screen;
-    auto *layout = new QVBoxLayout(screen);
+    auto *columns = new QHBoxLayout(screen);
+
+    // The four sheet pictures share one place; the model shows the one of the sheet.
+    auto *pictures = new QVBoxLayout;
+    for (int sheet = 1; sheet <= 4; ++sheet) {
+        auto *picture = new SheetPicture(model_, sheet, [this](QPoint at) {
+            act([this, at] { model_.clickSheetPicture(at.x(), at.y()); });
+        });
+        panels_[kSheetPictures[sheet - 1]] = picture;
+        printPictures_.push_back(picture);
+        pictures->addWidget(picture, 0, Qt::AlignTop | Qt::AlignLeft);
+    }
+    auto *legend = new QLabel("灰：使用済み　赤：今回印刷　白：空き");
+    pictures->addWidget(legend);
+    pictures->addStretch(1);
+    columns->addLayout(pictures);
+
+    auto *pages = new QGroupBox("枚目");
+    auto *pagesLayout = new QVBoxLayout(pages);
+    QListWidget *pageList = createCountList(kPageList);
+    pageList->setFixedSize(60, 160);
+    pagesLayout->addWidget(pageList);
+    columns->addWidget(pages, 0, Qt::AlignTop);
+
+    auto *right = new QVBoxLayout;
     printTitle_ = new QLabel;
     printTitle_->setObjectName("lblPrintTitle");
     QFont font = printTitle_->font();
     font.setPointSize(font.pointSize() + 4);
     font.setBold(true);
     printTitle_->setFont(font);
-    layout->addWidget(printTitle_);
-    layout->addStretch(1);
+    right->addWidget(printTitle_);
+
+    auto *previews = new QHBoxLayout;
+    auto *round = new LabelPreview(model_, LabelPreview::Kind::Round);
+    auto *framed = new LabelPreview(model_, LabelPreview::Kind::Framed);
+    panels_[kRoundPreview] = round;
+    panels_[kFramedPreview] = framed;
+    printPictures_.push_back(round);
+    printPictures_.push_back(framed);
+    auto *textPreview = new QFrame;
+    textPreview->setObjectName(kTextPreview);
+    panels_[kTextPreview] = textPreview;
+    auto *textLayout = new QVBoxLayout(textPreview);
+    textLayout->setContentsMargins(0, 0, 0, 0);
+    MemoEditor *memo = createMemo(kTextPreviewMemo);
+    QFont memoFont = memo->font();
+    memoFont.setPointSize(14);
+    memo->setFont(memoFont);
+    memo->setFixedSize(300, memo->fontMetrics().lineSpacing() * 3 + 16);
+    textLayout->addWidget(memo);
+    previews->addWidget(round);
+    previews->addWidget(framed);
+    previews->addWidget(textPreview);
+    previews->addStretch(1);
+    right->addLayout(previews);
+    right->addWidget(createPrintChoices());
+    right->addStretch(1);
+    columns->addLayout(right, 1);
     return screen;
+}
+
+QWidget *MainWindow::createPrintChoices() {
+    auto *choices = new QWidget;
+    auto *grid = new QGridLayout(choices);
+    grid->setContentsMargins(0, 0, 0, 0);
+
+    auto *colours = new QGroupBox("色");
+    auto *colourGrid = new QGridLayout(colours);
+    colourGrid->addWidget(new QLabel("文字の色"), 0, 0);
+    colourGrid->addWidget(createComboList(kTextColourList), 0, 1);
+    backgroundCaption_ = new QLabel;
+    backgroundCaption_->setObjectName("Label25");
+    colourGrid->addWidget(backgroundCaption_, 1, 0);
+    colourGrid->addWidget(createComboList(kBackgroundList), 1, 1);
+    int row = 2;
+    for (const char *name : {kFrameCheck, kRainbowCheck}) {
+        auto *box = new QCheckBox(qs(model_.checkBox(name).caption));
+        box->setObjectName(name);
+        std::string key = name;
+        connect(box, &QCheckBox::clicked, this,
+                [this, key] { act([this, key] { model_.clickCheckBox(key); }); });
+        checkBoxes_[key] = box;
+        colourGrid->addWidget(box, row++, 0, 1, 2);
+    }
+    grid->addWidget(colours, 0, 0);
+
+    auto *align = new QGroupBox("プリント位置");
+    align->setObjectName("GroupBox2");
+    auto *alignLayout = new QVBoxLayout(align);
+    for (const char *name : kAlignRadios) alignLayout->addWidget(createRadio(name));
+    grid->addWidget(align, 0, 1);
+
+    auto *offsets = new QGroupBox("オフセット（ｍｍ）");
+    auto *offsetGrid = new QGridLayout(offsets);
+    offsetGrid->addWidget(new QLabel("縦方向（＋は下）に移動"), 0, 0);
+    offsetGrid->addWidget(createComboList(kOffsetDownList), 0, 1);
+    offsetGrid->addWidget(new QLabel("横方向（＋は右）に移動"), 1, 0);
+    offsetGrid->addWidget(createComboList(kOffsetRightList), 1, 1);
+    grid->addWidget(offsets, 1, 0, 1, 2);
+
+    QPushButton *print = createButton("cmdPrint");
+    QFont font = print->font();
+    font.setBold(true);
+    print->setFont(font);
+    print->setMinimumHeight(40);
+    grid->addWidget(print, 2, 0, 1, 2);
+    return choices;
+}
+
+void MainWindow::choosePrinterInDialog() {
+    model_.choosePrinter = [this](PrintKind kind) -> std::unique_ptr<Canvas> {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setPageSize(QPageSize(QPageSize::A4));
+        printer->setDocName(kind == PrintKind::Labels ? "labelora" : "ラベルプリント記録");
+        QPrintDialog dialog(printer.get(), this);
+        dialog.setWindowTitle(kind == PrintKind::Labels ? "ラベルの印刷" : "レポートの印刷");
+        if (dialog.exec() != QDialog::Accepted) return nullptr;
+        // A printer gets a pause after each sheet; a PDF file needs none.
+        const bool toPaper = printer->outputFormat() == QPrinter::NativeFormat;
+        model_.betweenPages = [toPaper] {
+            if (toPaper) QThread::sleep(2);
+        };
+        return printerCanvas(std::move(printer), japaneseFontFamily());
+    };
 }
 
 QWidget *MainWindow::createButtonRow() {
@@ -421,6 +544,15 @@ void MainWindow::sync() {
     }
     for (auto &[name, button] : buttons_) button->setVisible(model_.button(name).visible);
     for (auto &[name, action] : menuItems_) action->setChecked(model_.menuItem(name).checked);
+
+    for (auto &[name, box] : checkBoxes_) {
+        const CheckBox &model = model_.checkBox(name);
+        box->setChecked(model.checked);
+        box->setVisible(model.visible);
+        box->setEnabled(model.enabled);
+    }
+    backgroundCaption_->setText(qs(model_.backgroundCaption));
+    for (QWidget *picture : printPictures_) picture->update();
 
     const WorkingState &state = model_.state;
     printTitle_->setText(qs(sheetType(state.sheetType).shortName) + "　Type" +

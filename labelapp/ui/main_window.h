@@ -8,10 +8,12 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/main_form.h"
 
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -56,6 +58,8 @@ class MainWindow : public QMainWindow {
     QWidget *createInput(const LayoutInput &input);
     QWidget *createCountLists();
     QWidget *createPrintScreen();
+    QWidget *createPrintChoices();
+    void choosePrinterInDialog();
     QWidget *createButtonRow();
     QRadioButton *createRadio(const std::string &name);
     QComboBox *createComboList(const std::string &name);
@@ -75,6 +79,9 @@ class MainWindow : public QMainWindow {
     QTabBar *tabBar_ = nullptr;
     QStackedWidget *groupStack_ = nullptr;
     QLabel *printTitle_ = nullptr;
+    QLabel *backgroundCaption_ = nullptr;
+    std::vector<QWidget *> printPictures_;  // sheet pictures and previews, redrawn on sync
+    std::map<std::string, QCheckBox *> checkBoxes_;
     DataWindow *dataWindow_ = nullptr;
     VersionWindow *versionWindow_ = nullptr;
     std::map<std::string, QComboBox *> combos_;

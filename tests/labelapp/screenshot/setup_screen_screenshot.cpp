@@ -1,7 +1,8 @@
 // Takes screenshots of the set-up screen on a real X server (Xvfb) and checks that they show
 // something: usage  labelora_screenshot OUT.png DATA_FOLDER
 // OUT.png shows the screen as it starts, OUT-tube.png the 10 x 30 mm sheet on its last tab,
-// OUT-data.png the data window.
+// OUT-print-tube.png and OUT-print.png the print screen of that run and of a round-label run
+// over two sheets, OUT-data.png the data window.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -92,6 +93,33 @@ int main(int argc, char **argv) {
     QString second = out;
     second.replace(".png", "-tube.png");
     if (!saveScreenshot(window, second, QSize(800, 500), 2000)) return 1;
+
+    model.typeEdit("Edit28", "AB");
+    model.typeEdit("Edit29", "冷凍庫Ａ");
+    model.clickLayout(14);
+    model.clickButton("cmdPrintSet");
+    window.sync();
+    if (model.screen != labelora::Screen::Print)
+        return failed("PrintSet did not show the print screen");
+    QString printTube = out;
+    printTube.replace(".png", "-print-tube.png");
+    if (!saveScreenshot(window, printTube, QSize(800, 500), 2000)) return 1;
+
+    model.clickButton("cmdBack");
+    model.clickSheetType(1);
+    model.typeEdit("Edit1", "血清");
+    model.clickListBox("ListBox2", 29);  // 30 samples
+    model.clickListBox("ListBox1", 2);   // three copies: "RainBow" is offered
+    model.clickButton("cmdPrintSet");
+    model.clickSheetPicture(130, 329);  // position 139: the run takes two sheets
+    if (model.state.pageCount != 2) return failed("the run should take two sheets");
+    model.clickListBox("ListBox19", 1);
+    model.clickCheckBox("CheckBox1");
+    window.sync();
+    QString print = out;
+    print.replace(".png", "-print.png");
+    if (!saveScreenshot(window, print, QSize(800, 500), 2000)) return 1;
+    model.clickButton("cmdBack");
 
     model.clickButton("cmdData");
     window.sync();
