@@ -2,6 +2,7 @@
 // merged ranges, border lines, keyword cells, inheritance and de-duplication.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <string>
 #include <tuple>
@@ -297,6 +298,29 @@ TEST_F(AttributeApplyTest, RangesRestyleCellsAndFillTheGapsBetweenThem) {
     }
     ASSERT_NE(value, nullptr);
     EXPECT_EQ(value->u32(6), (20u << 2) | 2u) << "the value is kept";
+}
+
+TEST_F(AttributeApplyTest, AFormulaCellKeepsItsTextResultWhenRestyled) {
+    int32_t h = create();
+    FormulaResult result{};
+    result.kind = 3;
+    result.length = 3;
+    std::memcpy(result.text, "abc", 3);
+    ASSERT_EQ(XM_WriteFunc3(h, 0, 0, 0, "\"ab\"&\"c\"", 15, &result), 0);
+    XLATTR fill = request();
+    fill.BackColor = xcRed;
+    ASSERT_EQ(XM_SetAttr2(h, 0, 0, 0, &fill), 0);
+    ASSERT_EQ(XM_SetAttrExt2(h, 0, 0, 0, 1, 0, &fill), 0);
+    EXPECT_EQ(attr_of(h, 0, 0).BackColor, xcRed);
+    auto sheet = split_sections(close_and_read(h, path_, true))[1];
+    std::vector<uint16_t> numbers;
+    for (const StreamRecord &record : sheet) {
+        if (record.number == 0x0006 || record.number == 0x0207 || record.number == 0x0201) {
+            numbers.push_back(record.number);
+        }
+    }
+    EXPECT_EQ(numbers, (std::vector<uint16_t>{0x0006, 0x0207, 0x0201}));
+    EXPECT_EQ(all_of(sheet, 0x0207).at(0)->data, (std::vector<uint8_t>{3, 0, 0, 'a', 'b', 'c'}));
 }
 
 TEST_F(AttributeApplyTest, JointRecordsEachMergedRangeOnce) {
