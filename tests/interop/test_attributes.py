@@ -138,9 +138,27 @@ def build(path, biff8):
     return s
 
 
+def build_colours(path, biff8):
+    """Every palette colour 8-63 once as a font colour and once on each border edge."""
+    s = StyleScript(path, biff8)
+    for colour in range(8, 64):
+        s.lines.append('c%d = font 0 %s 11 %d 0 0' % (colour, hex_text('Arial'), colour))
+        s.add({'Font': '$c%d' % colour, 'LineTop': 1, 'LineBottom': 2, 'LineLeft': 1,
+               'LineRight': 2, 'ColorTop': colour, 'ColorBottom': colour, 'ColorLeft': colour,
+               'ColorRight': colour}, font=('Arial', 11.0, colour, 0, 0),
+              border=(None, [colour] * 4), palette=colour)
+    s.run()
+    return s
+
+
 def rgb(book, index):
     red, green, blue = book.colour_map[index]
     return 'FF%02X%02X%02X' % (red, green, blue)
+
+
+def lo_rgb(colour):
+    """The colour of an openpyxl colour object; LibreOffice leaves black lines without one."""
+    return colour.rgb if colour is not None else 'FF000000'
 
 
 class AttributeInteropTest(unittest.TestCase):
@@ -150,14 +168,17 @@ class AttributeInteropTest(unittest.TestCase):
         cls.scripts = {biff8: build(os.path.join(cls.folder, 'styles%d.xls' % (8 if biff8 else 5)),
                                     biff8)
                        for biff8 in (True, False)}
+        cls.colours = {biff8: build_colours(
+            os.path.join(cls.folder, 'colours%d.xls' % (8 if biff8 else 5)), biff8)
+            for biff8 in (True, False)}
         out = os.path.join(cls.folder, 'xlsx')
         subprocess.run(['soffice', '--headless',
                         '-env:UserInstallation=file://' + os.path.join(cls.folder, 'profile'),
                         '--convert-to', 'xlsx', '--outdir', out] +
-                       [s.path for s in cls.scripts.values()],
+                       [s.path for s in list(cls.scripts.values()) + list(cls.colours.values())],
                        check=True, capture_output=True, timeout=300)
-        cls.converted = {biff8: os.path.join(out, os.path.basename(s.path)[:-4] + '.xlsx')
-                         for biff8, s in cls.scripts.items()}
+        cls.converted = {s.path: os.path.join(out, os.path.basename(s.path)[:-4] + '.xlsx')
+                         for s in list(cls.scripts.values()) + list(cls.colours.values())}
 
     @classmethod
     def tearDownClass(cls):
@@ -165,8 +186,8 @@ class AttributeInteropTest(unittest.TestCase):
 
     # xlrd: the records themselves.
 
-    def check_xlrd(self, biff8):
-        script = self.scripts[biff8]
+    def check_xlrd(self, script):
+        biff8 = script.biff8
         book = xlrd.open_workbook(script.path, formatting_info=True)
         sheet = book.sheet_by_index(0)
         for look in script.looks:
@@ -193,10 +214,12 @@ class AttributeInteropTest(unittest.TestCase):
         if 'builtin' in expect:
             self.assertEqual(xf.format_key, expect['builtin'])
         border = xf.border
-        if 'border' in expect and expect['border'][0]:
+        if 'border' in expect:
             style, colours = expect['border']
-            self.assertEqual([border.top_line_style, border.bottom_line_style,
-                              border.left_line_style, border.right_line_style], [style] * 4)
+            if style:
+                self.assertEqual([border.top_line_style, border.bottom_line_style,
+                                  border.left_line_style, border.right_line_style], [style] * 4)
+        if expect.get('border', (None, None))[1]:
             self.assertEqual([border.top_colour_index, border.bottom_colour_index,
                               border.left_colour_index, border.right_colour_index], colours)
         if expect.get('top_auto'):
@@ -229,17 +252,19 @@ class AttributeInteropTest(unittest.TestCase):
             self.assertEqual(alignment.rotation, expect['rotation'])
 
     def test_xlrd_reads_the_excel97_records(self):
-        self.check_xlrd(True)
+        self.check_xlrd(self.scripts[True])
+        self.check_xlrd(self.colours[True])
 
     def test_xlrd_reads_the_excel95_records(self):
-        self.check_xlrd(False)
+        self.check_xlrd(self.scripts[False])
+        self.check_xlrd(self.colours[False])
 
     # LibreOffice: the styles as a spreadsheet program understands them.
 
-    def check_libreoffice(self, biff8):
-        script = self.scripts[biff8]
+    def check_libreoffice(self, script):
+        biff8 = script.biff8
         palette = xlrd.open_workbook(script.path, formatting_info=True)
-        sheet = openpyxl.load_workbook(self.converted[biff8]).active
+        sheet = openpyxl.load_workbook(self.converted[script.path]).active
         for look in script.looks:
             with self.subTest(biff8=biff8, fields=look.fields):
                 cell = sheet.cell(row=look.row + 1, column=look.column + 1)
@@ -259,15 +284,17 @@ class AttributeInteropTest(unittest.TestCase):
             self.assertEqual(bool(font.strike), bool(style & 4))
             self.assertEqual(font.u, [None, 'single', 'double'][underline])
             if colour:
-                self.assertEqual(font.color.rgb, rgb(palette, colour))
+                self.assertEqual(lo_rgb(font.color), rgb(palette, colour))
         if expect.get('lo_format'):
             self.assertEqual(cell.number_format, expect['lo_format'])
         border = cell.border
-        if 'border' in expect and expect['border'][0]:
+        sides = [border.top, border.bottom, border.left, border.right]
+        if expect.get('border', (None, None))[0]:
             style, colours = expect['border']
-            sides = [border.top, border.bottom, border.left, border.right]
             self.assertEqual([side.style for side in sides], [LINE_NAMES[style]] * 4)
-            self.assertEqual([side.color.rgb for side in sides],
+        if expect.get('border', (None, None))[1]:
+            style, colours = expect['border']
+            self.assertEqual([lo_rgb(side.color) for side in sides],
                              [rgb(palette, c) for c in colours])
         if expect.get('top_auto'):
             self.assertEqual(border.top.style, 'thin')
@@ -277,7 +304,7 @@ class AttributeInteropTest(unittest.TestCase):
             self.assertEqual((bool(border.diagonalDown), bool(border.diagonalUp)),
                              (bool(kind & 1), bool(kind & 2)))
             self.assertEqual(border.diagonal.style, LINE_NAMES[style])
-            self.assertEqual(border.diagonal.color.rgb, rgb(palette, colour))
+            self.assertEqual(lo_rgb(border.diagonal.color), rgb(palette, colour))
         if 'fill' in expect:
             pattern, back = expect['fill']
             if pattern == 0:
@@ -302,10 +329,12 @@ class AttributeInteropTest(unittest.TestCase):
             self.assertEqual(alignment.text_rotation, expect['rotation'])
 
     def test_libreoffice_reads_the_excel97_styles(self):
-        self.check_libreoffice(True)
+        self.check_libreoffice(self.scripts[True])
+        # The whole palette: the Excel 97 default palette is the one both readers know.
+        self.check_libreoffice(self.colours[True])
 
     def test_libreoffice_reads_the_excel95_styles(self):
-        self.check_libreoffice(False)
+        self.check_libreoffice(self.scripts[False])
 
 
 if __name__ == '__main__':
