@@ -99,15 +99,16 @@ class RequestApplier {
     // A cell with a record and attribute `xf`.
     int32_t for_cell(uint16_t xf) {
         if (replace_) return replaced();
-        return remembered(cells_, xf,
-                          [&] { return apply_request(book_, xf, request_.record, true); });
+        if (auto found = merged_.find(xf); found != merged_.end()) return found->second;
+        int32_t number = apply_request(book_, xf, request_.record, true);
+        if (number >= 0) merged_.emplace(xf, number);
+        return number;
     }
 
-    // A cell without a record that inherits `inherited`.
+    // A cell without a record that inherits `inherited`: with nothing inherited the request
+    // is completed as for a replace.
     int32_t for_empty(uint16_t inherited) {
-        if (replace_ || inherited == kDefaultXf) return replaced();
-        return remembered(empties_, inherited,
-                          [&] { return apply_request(book_, inherited, request_.record, true); });
+        return inherited == kDefaultXf ? replaced() : for_cell(inherited);
     }
 
   private:
@@ -116,21 +117,11 @@ class RequestApplier {
         return replaced_;
     }
 
-    template <class Compute>
-    int32_t remembered(std::unordered_map<uint16_t, int32_t> &memo, uint16_t key,
-                       Compute &&compute) {
-        if (auto found = memo.find(key); found != memo.end()) return found->second;
-        int32_t number = compute();
-        if (number >= 0) memo.emplace(key, number);
-        return number;
-    }
-
     Workbook &book_;
     const ResolvedRequest &request_;
     bool replace_;
     int32_t replaced_ = 0;  // 0 until computed: registered numbers are 21 and up
-    std::unordered_map<uint16_t, int32_t> cells_;
-    std::unordered_map<uint16_t, int32_t> empties_;
+    std::unordered_map<uint16_t, int32_t> merged_;
 };
 
 // Gives the record covering columns of [first, last] the applier's numbers; returns the
