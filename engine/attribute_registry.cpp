@@ -32,6 +32,13 @@ void catch_up_attribute_index(const XfFormat &format, AttributeRegistry &registr
     registry.attributes_indexed = registry.attributes.size();
 }
 
+// Takes back an entry being added, so that the attribute list and the XF list stay in step.
+void drop_entry(AttributeRegistry &registry, size_t position, const AttributeFields &key) {
+    registry.attributes.resize(position);
+    registry.attribute_positions.erase(key);
+    registry.attributes_indexed = position;
+}
+
 void copy_if_set(int16_t &to, int16_t from) {
     if (from != kUnset) to = from;
 }
@@ -76,18 +83,13 @@ int32_t register_attribute(Workbook &book, const XLATTR &normalised) {
         registry.attribute_positions.emplace(key, position);
         registry.attributes_indexed = registry.attributes.size();
     } catch (const std::bad_alloc &) {
-        if (registry.attributes.size() > position) registry.attributes.pop_back();
-        registry.attribute_positions.erase(key);
-        registry.attributes_indexed = registry.attributes.size();
+        drop_entry(registry, position, key);
         return err::kMemory;
     }
     try {
         book.xfs.append(rec::kXf, xf_body(format, normalised));
     } catch (const std::bad_alloc &) {
-        // Keep the attribute list and the XF list in step.
-        registry.attributes.pop_back();
-        registry.attribute_positions.erase(key);
-        registry.attributes_indexed = registry.attributes.size();
+        drop_entry(registry, position, key);
         return kErrMemoryXf;
     }
     return kFirstRegisteredXf + static_cast<int32_t>(position);
