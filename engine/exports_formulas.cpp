@@ -58,8 +58,8 @@ int32_t on_xl_sheet(Write &&write) {
 
 extern "C" {
 
-TABRIX_API int32_t XM_WriteFunc3W(int32_t h, int32_t s, int32_t x, int32_t y,
-                                  const char16_t *text, int32_t xf, const FormulaResultW *result) {
+TABRIX_API int32_t XM_WriteFunc3W(int32_t h, int32_t s, int32_t x, int32_t y, const char16_t *text,
+                                  int32_t xf, const FormulaResultW *result) {
     return guarded([&] {
         if (!result) return write_formula(h, s, x, y, from_wide(text), xf, nullptr);
         FormulaResult narrow = narrow_result(*result);
@@ -67,13 +67,12 @@ TABRIX_API int32_t XM_WriteFunc3W(int32_t h, int32_t s, int32_t x, int32_t y,
     });
 }
 
-TABRIX_API int32_t XM_WriteFunc2W(int32_t h, int32_t s, int32_t x, int32_t y,
-                                  const char16_t *text, int32_t xf) {
+TABRIX_API int32_t XM_WriteFunc2W(int32_t h, int32_t s, int32_t x, int32_t y, const char16_t *text,
+                                  int32_t xf) {
     return XM_WriteFunc3W(h, s, x, y, text, xf, nullptr);
 }
 
-TABRIX_API int32_t XM_WriteFuncW(int32_t h, int32_t s, int32_t x, int32_t y,
-                                 const char16_t *text) {
+TABRIX_API int32_t XM_WriteFuncW(int32_t h, int32_t s, int32_t x, int32_t y, const char16_t *text) {
     return XM_WriteFunc2W(h, s, x, y, text, kDefaultXf);
 }
 
@@ -99,8 +98,8 @@ TABRIX_API int32_t XM_WriteFunchW(int32_t h, int32_t s, const char16_t *keyword,
     });
 }
 
-TABRIX_API int32_t XM_WriteFunch(int32_t h, int32_t s, const char *keyword, int32_t dx,
-                                 int32_t dy, const char *text) {
+TABRIX_API int32_t XM_WriteFunch(int32_t h, int32_t s, const char *keyword, int32_t dx, int32_t dy,
+                                 const char *text) {
     return guarded([&] {
         return write_formula_at_keyword(h, s, from_narrow(keyword), dx, dy, from_narrow(text),
                                         kDefaultXf, nullptr);

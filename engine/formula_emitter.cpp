@@ -134,9 +134,8 @@ class Emitter {
             return 0;
         }
         // The 1-based position of the first sheet's EXTERNSHEET record, negated.
-        const std::vector<std::u16string> &records = context_.extern_sheet_names.empty()
-                                                         ? context_.ref_sheets
-                                                         : context_.extern_sheet_names;
+        const std::vector<std::u16string> &records =
+            context_.extern_sheet_names.empty() ? context_.ref_sheets : context_.extern_sheet_names;
         const std::u16string &name = context_.sheet_names[token.firstSheet];
         auto it = std::find_if(records.begin(), records.end(), [&](const std::u16string &ref) {
             return formula_text::same_name(ref, name);

@@ -8,7 +8,6 @@
 
 #include "engine/formula_context.h"
 #include "engine/record_list.h"
-
 #include "tabrix.h"  // FormulaResult
 
 static_assert(sizeof(FormulaResult) == 268);

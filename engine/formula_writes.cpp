@@ -48,10 +48,9 @@ int32_t write_formula(int32_t handle, int32_t sheet_number, int32_t x, int32_t y
     return 0;
 }
 
-int32_t write_formula_at_keyword(int32_t handle, int32_t sheet_number,
-                                 std::u16string_view keyword, int32_t dx, int32_t dy,
-                                 std::u16string_view text, std::optional<int32_t> xf,
-                                 const FormulaResult *result) {
+int32_t write_formula_at_keyword(int32_t handle, int32_t sheet_number, std::u16string_view keyword,
+                                 int32_t dx, int32_t dy, std::u16string_view text,
+                                 std::optional<int32_t> xf, const FormulaResult *result) {
     Workbook *book = workbook_at(handle);
     if (!book) return err::kNotOpen;
     if (sheet_number < 0 || sheet_number >= book->sheet_count()) return err::kSheetNo;

@@ -15,8 +15,8 @@ namespace tabrix::engine {
 // `result` is the cached value or null. Returns 0; -3, -32, -4 for the workbook, the
 // position and the sheet; -100 to -199 for a malformed formula; -34 or -31 for a bad result;
 // or the cell store's error. On any failure the cell and the workbook stay as they were.
-int32_t write_formula(int32_t handle, int32_t sheet, int32_t x, int32_t y,
-                      std::u16string_view text, int32_t xf, const FormulaResult *result);
+int32_t write_formula(int32_t handle, int32_t sheet, int32_t x, int32_t y, std::u16string_view text,
+                      int32_t xf, const FormulaResult *result);
 
 // The same at every cell of the keyword, shifted by (dx, dy); without `xf` each cell takes
 // the attribute stored with its keyword occurrence. Stops at the first failure; -37 when the
