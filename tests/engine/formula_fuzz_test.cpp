@@ -11,6 +11,9 @@
 
 #include "engine/formula_compiler.h"
 #include "engine/function_table.h"
+#include "engine/workbook.h"
+#include "tabrix.h"
+#include "workbook_test_util.h"
 
 namespace tabrix::engine {
 namespace {
@@ -353,6 +356,50 @@ TEST(FormulaFuzz, RandomAndMutatedTexts) {
     }
     // The generators must reach the compiler's far end often enough to mean something.
     EXPECT_GT(accepted, kTexts / 4);
+}
+
+// The same texts through the write call: a refused text leaves the cell and the workbook's
+// EXTERNSHEET table as they were, an accepted one stores a FORMULA record, and the workbook
+// is written whole afterwards.
+TEST(FormulaFuzz, WritesLeaveRefusedCellsAlone) {
+    test::TempFolder folder;
+    std::mt19937 rng(7);
+    for (bool biff8 : {false, true}) {
+        std::string path = folder.file(biff8 ? "fuzz8.xls" : "fuzz5.xls");
+        int32_t h = biff8 ? XM_Create97(path.c_str(), 4) : XM_Create(path.c_str(), 4);
+        ASSERT_GE(h, 0);
+        Workbook &book = *workbook_at(h);
+        book.sheets[3]->name = "My Sheet";  // a name to be quoted
+        ASSERT_EQ(XM_SetRefSheet(h, 0, "Sheet2/Sheet3/My Sheet"), 0);
+        CellStore &cells = book.sheets[0]->cells;
+        for (int x = 0; x < 8; ++x) ASSERT_EQ(XM_WriteInt(h, 0, x, 0, x), 0);
+        int accepted = 0;
+        for (int i = 0; i < 20000; ++i) {
+            std::u16string text =
+                i % 2 ? mutated_text(rng) : u"=" + generated_expression(rng, 1 + rng() % 4);
+            uint8_t x = static_cast<uint8_t>(rng() % 8);
+            CellView view;
+            ASSERT_TRUE(cells.find(0, x, &view));
+            const std::vector<uint8_t> before(view.image.begin(), view.image.end());
+            const size_t table = book.extern_sheets.size();
+            int32_t rc = XM_WriteFuncW(h, 0, x, 0, text.c_str());
+            ASSERT_TRUE(cells.find(0, x, &view));
+            if (rc == 0) {
+                ++accepted;
+                ASSERT_EQ(load_u16(view.image.data()), 0x0006);
+                ASSERT_GE(book.extern_sheets.size(), table);
+            } else {
+                ASSERT_TRUE(rc <= -100 && rc >= -199) << rc;
+                ASSERT_EQ(std::vector<uint8_t>(view.image.begin(), view.image.end()), before);
+                ASSERT_EQ(book.extern_sheets.size(), table);
+            }
+        }
+        EXPECT_GT(accepted, 2000);
+        EXPECT_LE(book.extern_sheets.size(), kExternSheetCapacity);
+        EXPECT_EQ(cells.record_count(), 8u);
+        ASSERT_EQ(XM_Close(h), 0);
+        test::parse_records(test::read_workbook_stream(path, biff8 ? u"Workbook" : u"Book"));
+    }
 }
 
 }  // namespace
