@@ -477,6 +477,7 @@ class FormulaCorpusTest(unittest.TestCase):
             path = os.path.join(cls.tmp.name, 'biff%s.xls' % ('8' if kind == 'create97' else '5'))
             cls.codes[kind] = cls.write(kind, path)
             paths.append(path)
+        cls.paths = dict(zip(('create97', 'create'), paths))
         out = os.path.join(cls.tmp.name, 'csv')
         subprocess.run(
             ['soffice', '--headless',
@@ -569,6 +570,19 @@ class FormulaCorpusTest(unittest.TestCase):
                 self.assertTrue(-199 <= refused[2 * i + 1] <= -100, '%s: %s' % (kind, text))
                 row = FIRST_FORMULA_ROW + len(CORPUS) + i
                 self.assertEqual(float(self.shown(kind, row)), float(i), text)
+
+    def test_files_read_by_xlrd(self):
+        # The reference records and every FORMULA record frame correctly for a second reader.
+        for kind, path in self.paths.items():
+            book = xlrd.open_workbook(path)
+            self.assertEqual(book.sheet_names(), ['Sheet1', 'Sheet2', 'Sheet3'])
+            sheet = book.sheet_by_index(0)
+            self.assertEqual(sheet.cell_value(0, 0), 1.0)
+            self.assertEqual(sheet.cell_value(20, 0), 'Fay')
+            self.assertEqual(book.sheet_by_index(1).cell_value(2, 0), 300.0)
+            formulas = [sheet.cell_type(FIRST_FORMULA_ROW + i, FORMULA_COLUMN)
+                        for i in range(len(CORPUS))]
+            self.assertEqual(formulas, [xlrd.XL_CELL_NUMBER] * len(CORPUS), kind)
 
     def check_kind(self, kind):
         for i, (text, expected) in enumerate(CORPUS):
