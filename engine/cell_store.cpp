@@ -10,6 +10,8 @@
 #include <new>
 #include <vector>
 
+#include "engine/le_bytes.h"
+
 namespace tabrix::engine {
 namespace {
 
@@ -32,21 +34,13 @@ constexpr int kLengthError = -31;
 constexpr int kCoordinateError = -32;
 constexpr int kMemoryError = -40;
 
-uint16_t get16(const uint8_t *p) {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
-void put16(uint8_t *p, uint32_t value) {
-    p[0] = static_cast<uint8_t>(value);
-    p[1] = static_cast<uint8_t>(value >> 8);
-}
-
 // Bytes of the record at p, together with the STRING record that follows a FORMULA with a
 // text result: the two are one cell. `available` bytes are readable from p.
 size_t record_size(const uint8_t *p, size_t available) {
-    size_t size = kHeaderBytes + get16(p + 2);
-    if (get16(p) == kFormula && size + kHeaderBytes <= available && get16(p + size) == kString) {
-        size += kHeaderBytes + get16(p + size + 2);
+    size_t size = kHeaderBytes + load_u16(p + 2);
+    if (load_u16(p) == kFormula && size + kHeaderBytes <= available &&
+        load_u16(p + size) == kString) {
+        size += kHeaderBytes + load_u16(p + size + 2);
     }
     return size;
 }
@@ -74,10 +68,11 @@ Slot slot_at(const std::vector<uint8_t> &bytes, size_t offset) {
     const uint8_t *p = bytes.data() + offset;
     Slot slot;
     slot.offset = offset;
-    slot.number = get16(p);
+    slot.number = load_u16(p);
     slot.size = record_size(p, bytes.size() - offset);
-    slot.first = static_cast<uint8_t>(get16(p + 6));
-    slot.last = is_run(slot.number) ? static_cast<uint8_t>(get16(p + slot.size - 2)) : slot.first;
+    slot.first = static_cast<uint8_t>(load_u16(p + 6));
+    slot.last =
+        is_run(slot.number) ? static_cast<uint8_t>(load_u16(p + slot.size - 2)) : slot.first;
     return slot;
 }
 
@@ -86,11 +81,11 @@ int check_image(std::span<const uint8_t> image, Slot *out) {
     if (image.size() < kHeaderBytes + kMinimumDataBytes) return kLengthError;
     const uint8_t *p = image.data();
     // A STRING record is stored only behind its FORMULA.
-    if (get16(p) == kString || record_size(p, image.size()) != image.size()) return kLengthError;
+    if (load_u16(p) == kString || record_size(p, image.size()) != image.size()) return kLengthError;
     Slot slot;
-    slot.number = get16(p);
+    slot.number = load_u16(p);
     slot.size = image.size();
-    const uint16_t first = get16(p + 6);
+    const uint16_t first = load_u16(p + 6);
     if (first > 255) return kCoordinateError;
     slot.first = slot.last = static_cast<uint8_t>(first);
     if (is_run(slot.number)) {
@@ -100,7 +95,7 @@ int check_image(std::span<const uint8_t> image, Slot *out) {
             (data_bytes - kRunFrameBytes) % cell_bytes != 0) {
             return kLengthError;
         }
-        const uint16_t last = get16(p + image.size() - 2);
+        const uint16_t last = load_u16(p + image.size() - 2);
         if (last > 255 || last < first) return kCoordinateError;
         if (last - first + 1u != (data_bytes - kRunFrameBytes) / cell_bytes) return kLengthError;
         slot.last = static_cast<uint8_t>(last);
@@ -122,12 +117,12 @@ void append_run_part(std::vector<uint8_t> &out, const uint8_t *source, const Slo
     const size_t start = out.size();
     out.resize(start + kHeaderBytes + data_bytes);
     uint8_t *p = out.data() + start;
-    put16(p, single ? (run.number == kMulRk ? kRk : kBlank) : run.number);
-    put16(p + 2, static_cast<uint32_t>(data_bytes));
+    store_u16(p, single ? (run.number == kMulRk ? kRk : kBlank) : run.number);
+    store_u16(p + 2, static_cast<uint16_t>(data_bytes));
     std::memcpy(p + 4, data, 2);  // row
-    put16(p + 6, from);
+    store_u16(p + 6, from);
     std::memcpy(p + 8, cells, count * cell_bytes);
-    if (!single) put16(p + 8 + count * cell_bytes, to);
+    if (!single) store_u16(p + 8 + count * cell_bytes, to);
 }
 
 }  // namespace
@@ -135,7 +130,7 @@ void append_run_part(std::vector<uint8_t> &out, const uint8_t *source, const Slo
 uint16_t CellView::xf_at(uint8_t column) const {
     if (!is_run(number) || column < first_column || column > last_column) return xf();
     const size_t at = 8 + (column - first_column) * run_cell_bytes(number);
-    return get16(image.data() + at);
+    return load_u16(image.data() + at);
 }
 
 struct CellStore::Impl {
@@ -169,7 +164,7 @@ struct CellStore::Impl {
 };
 
 int CellStore::Impl::insert(std::span<const uint8_t> image, const Slot &in) {
-    const uint16_t row_number = get16(image.data() + 4);
+    const uint16_t row_number = load_u16(image.data() + 4);
     Row &row = make_row(row_number);
     if (row_number > tail_row) {
         append_to_new_row(row, image, in, row_number);

@@ -25,16 +25,21 @@ Record bof_record(bool biff8) {
     return {rec::kBof, bytes({0x00, 0x05, 0x10, 0x00, 0x31, 0x0C, 0xCA, 0x07})};
 }
 
+// First row and last row + 1: 32-bit fields in Excel 97, 16-bit in Excel 95.
+void put_row_range(std::vector<uint8_t> &out, bool biff8, const CellArea &area) {
+    if (biff8) {
+        put_u32(out, area.first_row);
+        put_u32(out, area.row_end);
+    } else {
+        put_u16(out, static_cast<uint16_t>(area.first_row));
+        put_u16(out, static_cast<uint16_t>(area.row_end));
+    }
+}
+
 Record index_record(bool biff8, const CellArea &area) {
     Record record{rec::kIndex, {}};
     put_u32(record.data, 0);
-    if (biff8) {
-        put_u32(record.data, area.first_row);
-        put_u32(record.data, area.row_end);
-    } else {
-        put_u16(record.data, static_cast<uint16_t>(area.first_row));
-        put_u16(record.data, static_cast<uint16_t>(area.row_end));
-    }
+    put_row_range(record.data, biff8, area);
     put_u32(record.data, 0);
     for (uint32_t position : area.dbcell_positions) put_u32(record.data, position);
     return record;
@@ -42,13 +47,7 @@ Record index_record(bool biff8, const CellArea &area) {
 
 Record dimensions_record(bool biff8, const CellArea &area) {
     Record record{rec::kDimensions, {}};
-    if (biff8) {
-        put_u32(record.data, area.first_row);
-        put_u32(record.data, area.row_end);
-    } else {
-        put_u16(record.data, static_cast<uint16_t>(area.first_row));
-        put_u16(record.data, static_cast<uint16_t>(area.row_end));
-    }
+    put_row_range(record.data, biff8, area);
     put_u16(record.data, area.first_column);
     put_u16(record.data, area.column_end);
     put_u16(record.data, 0);
