@@ -181,11 +181,19 @@ int CellStore::Impl::insert(std::span<const uint8_t> image, const Slot &in) {
 
 void CellStore::Impl::append_to_new_row(Row &row, std::span<const uint8_t> image, const Slot &in,
                                         uint16_t row_number) {
+    // Rows of a sheet tend to be alike: the new row starts with the room the last one took,
+    // so it fills without regrowing, and the row left behind, which takes no more appends,
+    // gives back any growth slack.
+    size_t room = image.size();
+    if (tail_row >= 0) {
+        std::vector<uint8_t> &previous = make_row(static_cast<uint16_t>(tail_row)).bytes;
+        previous.shrink_to_fit();
+        room = std::max(room, previous.size());
+    }
+    row.bytes.reserve(room);
     row.bytes.assign(image.begin(), image.end());
     row.first_column = in.first;
     row.last_column = in.last;
-    // The row left behind takes no more appends: give back its growth slack.
-    if (tail_row >= 0) make_row(static_cast<uint16_t>(tail_row)).bytes.shrink_to_fit();
     tail_row = row_number;
     ++records;
     bytes += image.size();
