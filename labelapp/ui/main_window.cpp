@@ -421,7 +421,7 @@ QWidget *MainWindow::createPrintChoices() {
     for (const char *name : kAlignRadios) alignLayout->addWidget(createRadio(name));
     grid->addWidget(align, 0, 1);
 
-    auto *offsets = new QGroupBox("オフセット（ｍｍ）");
+    auto *offsets = new QGroupBox("オフセット");
     auto *offsetGrid = new QGridLayout(offsets);
     offsetGrid->addWidget(new QLabel("縦方向（＋は下）に移動"), 0, 0);
     offsetGrid->addWidget(createComboList(kOffsetDownList), 0, 1);
@@ -537,6 +537,12 @@ void MainWindow::sync() {
         if (edit->text() != qs(model.text())) edit->setText(qs(model.text()));
     }
     for (auto &[name, memo] : memos_) memo->sync();
+    // The text preview shows its lines in the chosen text colour.
+    MemoEditor *textPreview = memos_.at(kTextPreviewMemo);
+    QPalette palette = textPreview->palette();
+    palette.setColor(QPalette::Text,
+                     QColor(model_.previewText.r, model_.previewText.g, model_.previewText.b));
+    textPreview->setPalette(palette);
     for (auto &[name, label] : labels_) {
         const PreviewLabel &model = model_.previewLabel(name);
         label->setText(qs(model.caption));

@@ -3,8 +3,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -46,6 +48,10 @@ class PrintScreenTest : public QObject {
         QVERIFY(!w.find<QCheckBox>("CheckBox2")->isVisible());
         QCOMPARE(w.find<QComboBox>("ListBox19")->currentText(), QString("White"));
         QCOMPARE(w.find<QListWidget>("ListBox20")->count(), 1);
+        QStringList groups;
+        for (auto *box : w.find<QWidget>("pnlPrint")->findChildren<QGroupBox *>())
+            groups << box->title();
+        QVERIFY2(groups.contains("オフセット"), qPrintable(groups.join(", ")));
     }
 
     void aClickOnTheSheetPictureChoosesTheFirstLabel() {
@@ -98,6 +104,20 @@ class PrintScreenTest : public QObject {
         QCOMPARE(model().state.startPosition[0], 25);
         click("cmdBack");
         QVERIFY(w.find<QWidget>("pnlMain")->isVisible());
+    }
+
+    void theTextPreviewShowsItsLinesInTheTextColour() {
+        click("RadioButton9");
+        click("cmdPrintSet");
+        auto *memo = w.find<QPlainTextEdit>("Memo7");
+        QVERIFY(memo && memo->isVisible());
+        QCOMPARE(memo->palette().color(QPalette::Text), QColor(Qt::black));
+        auto *text = w.find<QComboBox>("ListBox21");
+        text->setCurrentIndex(1);
+        emit text->activated(1);
+        QCOMPARE(text->currentText(), QString("Red"));
+        QCOMPARE(memo->palette().color(QPalette::Text), QColor(255, 0, 0));
+        click("cmdBack");
     }
 };
 
