@@ -81,7 +81,8 @@ int32_t cell_at_keyword(int32_t h, int32_t s, std::u16string_view keyword, int32
 int32_t range_at_keyword(int32_t h, int32_t s, std::u16string_view keyword, int32_t dx1,
                          int32_t dy1, int32_t dx2, int32_t dy2, const AttributeRequest &request) {
     return write_at_keyword(h, s, keyword, dx1, dy1, [&](int32_t x, int32_t y) {
-        return set_range_attribute(h, s, x, y, x - dx1 + dx2, y - dy1 + dy2, request);
+        return set_range_attribute(h, s, x, y, shifted_coordinate(int64_t{x} - dx1, dx2),
+                                   shifted_coordinate(int64_t{y} - dy1, dy2), request);
     });
 }
 

@@ -59,8 +59,9 @@ int32_t write_formula_at_keyword(int32_t handle, int32_t sheet_number, std::u16s
     if (found.empty()) return err::kNoVariable;
     const std::vector<KeywordEntry> entries(found.begin(), found.end());
     for (const KeywordEntry &entry : entries) {
-        int32_t rc = write_formula(handle, sheet_number, entry.column + dx, entry.row + dy, text,
-                                   xf.value_or(entry.xf), result);
+        int32_t rc =
+            write_formula(handle, sheet_number, shifted_coordinate(entry.column, dx),
+                          shifted_coordinate(entry.row, dy), text, xf.value_or(entry.xf), result);
         if (rc != 0) return rc;
     }
     book->template_flag = true;

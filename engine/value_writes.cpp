@@ -1,5 +1,6 @@
 #include "engine/value_writes.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -271,6 +272,10 @@ int32_t write_bin(int32_t handle, int32_t sheet, uint16_t number, uint16_t lengt
     return 0;
 }
 
+int32_t shifted_coordinate(int64_t coordinate, int64_t offset) {
+    return static_cast<int32_t>(std::clamp<int64_t>(coordinate + offset, INT32_MIN, INT32_MAX));
+}
+
 int32_t write_at_keyword(int32_t handle, int32_t sheet, std::u16string_view keyword, int32_t dx,
                          int32_t dy, const CellWrite &write) {
     Workbook *book = workbook_at(handle);
@@ -279,7 +284,11 @@ int32_t write_at_keyword(int32_t handle, int32_t sheet, std::u16string_view keyw
     std::span<const KeywordEntry> entries = find_keyword(*book->sheets[sheet], keyword);
     if (entries.empty()) return err::kNoVariable;
     for (const KeywordEntry &entry : entries) {
-        if (int32_t rc = write(entry.column + dx, entry.row + dy); rc != 0) return rc;
+        if (int32_t rc =
+                write(shifted_coordinate(entry.column, dx), shifted_coordinate(entry.row, dy));
+            rc != 0) {
+            return rc;
+        }
     }
     book->template_flag = true;
     return 0;
@@ -325,8 +334,8 @@ int32_t move_cursor_to_keyword(std::u16string_view keyword, int32_t dx, int32_t 
     if (int32_t rc = current_xl_sheet(&book, &sheet); rc != 0) return rc;
     std::span<const KeywordEntry> entries = find_keyword(*sheet, keyword);
     if (entries.empty()) return err::kNoVariable;
-    sheet->cursor_column = entries.front().column + dx;
-    sheet->cursor_row = entries.front().row + dy;
+    sheet->cursor_column = shifted_coordinate(entries.front().column, dx);
+    sheet->cursor_row = shifted_coordinate(entries.front().row, dy);
     book->template_flag = true;
     return 0;
 }
@@ -336,7 +345,7 @@ int32_t cursor_to_next_row() {
     Sheet *sheet = nullptr;
     if (int32_t rc = current_xl_sheet(&book, &sheet); rc != 0) return rc;
     sheet->cursor_column = 0;
-    ++sheet->cursor_row;
+    sheet->cursor_row = shifted_coordinate(sheet->cursor_row, 1);
     return 0;
 }
 

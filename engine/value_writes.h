@@ -28,6 +28,10 @@ int32_t write_cell_image(int32_t handle, int32_t sheet, int32_t x, int32_t y,
 int32_t write_bin(int32_t handle, int32_t sheet, uint16_t number, uint16_t length,
                   const void *data);
 
+// A coordinate moved by a caller's offset. A sum beyond 32 bits is held at the nearest 32-bit
+// value: it lies outside every sheet either way, so the write it goes to reports -32.
+int32_t shifted_coordinate(int64_t coordinate, int64_t offset);
+
 // Calls `write` at every cell carrying the keyword, shifted by (dx, dy); -37 when the sheet
 // has no such keyword. Marks the workbook as filled from a template.
 using CellWrite = std::function<int32_t(int32_t x, int32_t y)>;

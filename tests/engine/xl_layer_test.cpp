@@ -1,6 +1,8 @@
 // The older single-workbook layer and the keyword writes.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "engine/keywords.h"
 #include "engine/workbook.h"
 #include "tabrix.h"
@@ -129,6 +131,31 @@ TEST_F(XlLayerTest, MovePosToKeyword) {
     auto sections = split_sections(parse_records(read_workbook_stream(path, u"Workbook")));
     using Cells = std::vector<std::tuple<uint16_t, uint16_t, uint16_t>>;
     EXPECT_EQ(cells_of(sections[1]), (Cells{{3, 4, 0x00FD}, {5, 5, 0x0201}, {5, 6, 0x027E}}));
+}
+
+// Offsets from a keyword cell may be any 32-bit values: a sum beyond the grid is a coordinate
+// error, never an overflow.
+TEST_F(XlLayerTest, KeywordOffsetsFarOutsideTheGridAreCoordinateErrors) {
+    ASSERT_EQ(XL_Create97(file("far.xls").c_str(), 1), 0);
+    Sheet &sheet = *workbook_at(0)->sheets[0];
+    add(sheet, u"**k", 5, 5);
+    XLATTR wrap;
+    XM_InitAttr(&wrap);
+    wrap.OverReturn = 1;
+    EXPECT_EQ(XM_WriteStrh(0, 0, "**k", INT32_MAX, 0, "x"), -32);
+    EXPECT_EQ(XM_WriteInt2h(0, 0, "**k", 0, INT32_MAX, 1, 15), -32);
+    EXPECT_EQ(XM_WriteDoubleh(0, 0, "**k", INT32_MAX, INT32_MAX, 1.0), -32);
+    EXPECT_EQ(XM_WriteFunch(0, 0, "**k", INT32_MAX, 0, "=1"), -32);
+    EXPECT_EQ(XM_SetAttr2h(0, 0, "**k", 0, INT32_MAX, &wrap), -32);
+    EXPECT_EQ(XM_SetAttrExth(0, 0, "**k", -5, -5, INT32_MAX, 0, 15), -32)
+        << "far corner beyond the grid";
+    EXPECT_EQ(XM_SetAttrExt2h(0, 0, "**k", 0, -5, 0, INT32_MAX, &wrap), -32);
+    EXPECT_EQ(XL_MovePosh("**k", 0, INT32_MAX - 5), 0);
+    EXPECT_EQ(XL_WrtCR(), 0);
+    EXPECT_EQ(XL_WrtStr("x"), -32) << "the cursor stays below the grid";
+    EXPECT_EQ(XL_MovePosh("**k", INT32_MAX, 0), 0);
+    EXPECT_EQ(XL_WrtInt(1), -32);
+    EXPECT_TRUE(sheet.cells.empty());
 }
 
 TEST_F(XlLayerTest, KeywordListStaysSortedAndReplacesTheSameCell) {
