@@ -322,7 +322,9 @@ void MainForm::clickSheetType(int number) {
     tabControl1.captions = tabCaptions(sheet.family);
     tabControl1.tabIndex = 0;
     changeTab(0);
-    applyEditLimits();
+    // Only the tube sheets set the T-layout limits; the other sheets leave them (and the
+    // texts typed under them) as they are.
+    if (sheet.family == Family::T) applyEditLimits();
 }
 
 void MainForm::changeTab(int tabIndex) {

@@ -439,6 +439,19 @@ TEST_F(MainFormTest, TheLongSheetAllowsLongerTLayoutTexts) {
     EXPECT_EQ(f.edit("Edit20").maxLength(), 8);
     EXPECT_EQ(f.memo("Memo9").lineByteLimit, 12);
     EXPECT_EQ(f.memo("Memo9").text(), "123456789012");
+
+    // Only the two tube sheets set these limits: a look at the round sheet keeps the texts
+    // typed for the 12 x 40 mm sheet.
+    f.clickSheetType(4);
+    f.typeEdit("Edit16", "ABCDEFGHIJKLMN");
+    f.typeEdit("Edit13", "ABCDEF");
+    f.typeMemo("Memo9", "12345678901234", 0);
+    f.clickSheetType(1);
+    f.clickSheetType(4);
+    EXPECT_EQ(f.edit("Edit16").text(), "ABCDEFGHIJKLMN");
+    EXPECT_EQ(f.edit("Edit13").text(), "ABCDEF");
+    EXPECT_EQ(f.memo("Memo9").text(), "12345678901234");
+    EXPECT_EQ(f.edit("Edit16").maxLength(), 14);
 }
 
 TEST_F(MainFormTest, EditLimitsCountCharacters) {
