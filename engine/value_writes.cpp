@@ -197,6 +197,8 @@ CellText without_leading_apostrophe(const CellText &text) {
 int32_t write_text(int32_t handle, int32_t sheet, int32_t x, int32_t y, const CellText &text,
                    int32_t xf_argument) {
     if (is_single_line_feed(text)) {
+        // A text write reports a missing workbook as -3, the attribute calls would say -2.
+        if (!workbook_at(handle)) return err::kNotOpen;
         if (int32_t rc = set_wrap_text(handle, sheet, x, y); rc != 0) return rc;
     }
     bool merge = true;

@@ -212,6 +212,10 @@ TEST_F(AttributeApplyTest, ALoneLineFeedWrapsTheCell) {
         EXPECT_EQ(xf_of(h, 2, 0), 15);
         EXPECT_EQ(std::get<0>(row_records(h, 0).at(0)), biff8 ? 0x00FD : 0x0204);
         EXPECT_EQ(XM_WriteStr(h, 0, 300, 0, "\n"), -32);
+        // The handle is a value write's: a negative one is "no workbook" as for any text.
+        EXPECT_EQ(XM_WriteStr(-1, 0, 0, 0, "\n"), XM_WriteStr(-1, 0, 0, 0, "x"));
+        EXPECT_EQ(XM_WriteStrW(-1, 0, 0, 0, u"\n"), -3);
+        EXPECT_EQ(XM_WriteStr(h + 1, 0, 0, 0, "\n"), -3);
         ASSERT_EQ(XM_Cancel(h), 0);
     }
 }
