@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <functional>
 
 namespace labelora {
 namespace {
@@ -246,6 +247,9 @@ std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o) 
         return errors;
     }
 
+    // The print-screen choices are checked first and made only when all are good, so that a
+    // refused run leaves the start file as it was.
+    std::vector<std::function<void()>> choices;
     if (o.startPosition) {
         const auto &columns = columnBands(o.sheet);
         const auto &rows = rowBands(o.sheet);
@@ -256,7 +260,8 @@ std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o) 
             // Clicked where the window's sheet picture shows that label.
             const PixelBand &column = columns[(pos - 1) % columns.size()];
             const PixelBand &row = rows[(pos - 1) / columns.size()];
-            form.clickSheetPicture((column.first + column.last) / 2, (row.first + row.last) / 2);
+            choices.push_back([&form, x = (column.first + column.last) / 2,
+                               y = (row.first + row.last) / 2] { form.clickSheetPicture(x, y); });
         }
     }
     auto offset = [&](const std::optional<double> &mm, const char *list, const char *option) {
@@ -265,7 +270,9 @@ std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o) 
         if (steps != std::floor(steps) || steps < -kNoOffset || steps > kNoOffset)
             errors.push_back(std::string(option) + " must be -5 .. 5 in steps of 0.5");
         else
-            form.clickListBox(list, static_cast<int>(steps) + kNoOffset);
+            choices.push_back([&form, list, index = static_cast<int>(steps) + kNoOffset] {
+                form.clickListBox(list, index);
+            });
     };
     offset(o.offsetRight, kOffsetRightList, "--offset-right");
     offset(o.offsetDown, kOffsetDownList, "--offset-down");
@@ -276,17 +283,17 @@ std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o) 
         if (index < 0)
             errors.push_back(std::string(option) + ": no colour " + *name);
         else
-            form.clickListBox(list, index);
+            choices.push_back([&form, list, index] { form.clickListBox(list, index); });
     };
     colour(o.textColour, kTextColourList, "--text-colour");
     colour(o.background, kBackgroundList, "--background");
     if (o.rainbow) {
         if (form.checkBox(kRainbowCheck).visible)
-            form.clickCheckBox(kRainbowCheck);
+            choices.push_back([&form] { form.clickCheckBox(kRainbowCheck); });
         else
             errors.push_back("--rainbow needs --repeat 2 or more");
     }
-    if (o.frame) form.clickCheckBox(kFrameCheck);
+    if (o.frame) choices.push_back([&form] { form.clickCheckBox(kFrameCheck); });
     if (o.align) {
         int index = *o.align == "left"     ? 0
                     : *o.align == "centre" ? 1
@@ -295,8 +302,10 @@ std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o) 
         if (index < 0)
             errors.push_back("--align must be left, centre or right");
         else
-            form.clickRadio(kAlignRadios[index]);
+            choices.push_back([&form, index] { form.clickRadio(kAlignRadios[index]); });
     }
+    if (errors.empty())
+        for (const auto &choose : choices) choose();
     form.onMessage = previous;
     return errors;
 }

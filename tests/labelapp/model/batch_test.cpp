@@ -139,6 +139,14 @@ TEST_F(BatchRunTest, PrintScreenChoicesAndTheirErrors) {
                  "6", "--background", "Orange", "--align", "middle", "--start-position", "73"});
     EXPECT_EQ(errors.size(), 5u);
     form->clickButton("cmdBack");
+    // A refused run leaves the start file as it was, even where its own choices were good.
+    errors = prepare({"--sheet", "4", "--layout", "1", "--start-position", "5", "--offset-right",
+                      "1", "--background", "Orange"});
+    EXPECT_EQ(errors, std::vector<std::string>{"--background: no colour Orange"});
+    EXPECT_EQ(form->state.startPosition[3], 72);
+    EXPECT_EQ(form->state.offsetRight[3], 0);
+    EXPECT_EQ(folder.read("start.txt"), "10,10,1\r\n10,10,1\r\n10,10,1\r\n0,15,72\r\n\r\n");
+    form->clickButton("cmdBack");
     EXPECT_EQ(prepare({"--sheet", "1", "--layout", "13"}),
               std::vector<std::string>{"sheet 1 has no layout 13"});
     EXPECT_EQ(prepare({"--sheet", "1", "--count", "401"}).size(), 1u);
