@@ -72,6 +72,9 @@ typedef enum XLVER {
  * Handles are small integers, reused after XM_Close/XM_Cancel. Nothing reaches the file
  * before XM_Close; XM_Cancel removes the file. */
 
+/* The creates return the handle, or -9 for an empty name, -1 when the file cannot be
+ * created, -34 for more than 32767 sheets. */
+
 /* Excel 95 workbook; a sheet count below 1 means 16. */
 TABRIX_API int32_t XM_Create(const char *file_name, int32_t sheet_count);
 TABRIX_API int32_t XM_CreateW(const char16_t *file_name, int32_t sheet_count);
@@ -108,7 +111,7 @@ TABRIX_API int32_t XM_WriteDouble(int32_t h, int32_t s, int32_t x, int32_t y, do
 TABRIX_API int32_t XM_WriteDouble2(int32_t h, int32_t s, int32_t x, int32_t y, double value,
                                    int32_t xf);
 /* Appends a record (number, data) unchanged to the end of the sheet, before its window
- * settings. */
+ * settings: 0, -3, -4, or -34 for null data with a non-zero length. */
 TABRIX_API int32_t XM_WriteBin(int32_t h, int32_t s, uint16_t number, uint16_t length,
                                const void *data);
 
@@ -318,13 +321,15 @@ TABRIX_API int32_t XM_FmtNo(int32_t h, const char *format);
 TABRIX_API int32_t XM_FmtNoW(int32_t h, const char16_t *format);
 /* Sets every field of the request to "not set"; -34 for a null pointer. */
 TABRIX_API int32_t XM_InitAttr(XLATTR *attr);
-/* Attribute number of a request (registered when new); unset fields take the defaults. */
+/* Attribute number of a request (registered when new); unset fields take the defaults.
+ * -34 for a null request. */
 TABRIX_API int32_t XM_GetAttrNo2(int32_t h, const XLATTR *attr);
 /* Older form: packed border styles and colours (XL_KeiNo), horizontal alignment 0-7, font
  * and format numbers; -1 means the default. */
 TABRIX_API int32_t XM_GetAttrNo(int32_t h, int32_t lines, int32_t colours, int32_t pos_horz,
                                 int32_t font, int32_t format);
-/* Changes default font slot 0-4 of every workbook created afterwards in the process. */
+/* Changes default font slot 0-4 of every workbook created afterwards in the process: 0, -34
+ * for another slot, -31 for a name longer than 32 bytes. */
 TABRIX_API int32_t XE_SetDefFont(int32_t slot, const char *name, double size, int32_t colour,
                                  int32_t style, int32_t underline);
 /* Non-zero: applying an attribute to a single cell replaces the cell's attribute. */
@@ -347,8 +352,8 @@ TABRIX_API int32_t XL_KRitPNo(uint8_t value);
 /* Applying attributes. The number forms take an attribute number (negative: replace the
  * cell's attribute with number -n instead of merging); the 2 forms merge a request. Range
  * forms accept the corners in either order; a request with Joint 1 also merges the cells
- * (Excel 97). Results: 0, -2, -3, -4, -32, -5 (a blank record could not be added), -40, -41;
- * the keyword (h) forms -37 when no cell carries the keyword. */
+ * (Excel 97). Results: 0, -2, -3, -4, -32, -5 (a blank record could not be added), -40, -41,
+ * -34 for a null request; the keyword (h) forms -37 when no cell carries the keyword. */
 TABRIX_API int32_t XM_SetAttr(int32_t h, int32_t s, int32_t x, int32_t y, int32_t attr);
 TABRIX_API int32_t XM_SetAttrExt(int32_t h, int32_t s, int32_t x1, int32_t y1, int32_t x2,
                                  int32_t y2, int32_t attr);
