@@ -269,6 +269,12 @@ bool MainForm::saveStartFile() {
     return writeFileBytes(findFileIgnoringCase(folder_, kStartFileName), formatStartFile(file));
 }
 
+void MainForm::storeStartFile() {
+    if (!saveStartFile()) {
+        message(kCannotWriteStartFile + findFileIgnoringCase(folder_, kStartFileName).string());
+    }
+}
+
 void MainForm::timerFired(StartUpTimer timer) {
     switch (timer) {
         case StartUpTimer::MissingStartFile:

@@ -65,6 +65,8 @@ inline constexpr const char *kNoStartFile = "スタートファイルがあり�
 inline constexpr const char *kTooManyLabels =
     "一度に印刷できるラベル面数は４００面までとさせていただいております。再入力してください。";
 inline constexpr const char *kCannotPrint = "印刷を開始できません。";
+// A start file that cannot be written would let the next run reuse labels already printed.
+inline constexpr const char *kCannotWriteStartFile = "スタートファイルに書き込めません：";
 inline constexpr int kMaxRunLength = 400;
 inline constexpr int kMaxTextListLines = 60;
 
@@ -195,6 +197,8 @@ class MainForm {
   private:
     void createControls();
     void message(const std::string &text);
+    // Saves the start file after a change the next run depends on; a failure is reported.
+    void storeStartFile();
     void readStartFile(std::vector<TimerRequest> &timers);
     void showSetupScreen();
     void showGroupPanel(Family family, int tab);

@@ -273,13 +273,13 @@ void MainForm::clickSheetPicture(int x, int y) {
     for (int page = 1; page <= state.pageCount; ++page) pages.push_back(std::to_string(page));
     listBoxes_.at(kPageList).setItems(pages);
     showPage(1);
-    saveStartFile();
+    storeStartFile();
 }
 
 void MainForm::clickOffsetList(const std::string &name, int index) {
     auto &offsets = name == kOffsetDownList ? state.offsetDown : state.offsetRight;
     offsets[state.sheetType - 1] = index;
-    saveStartFile();
+    storeStartFile();
 }
 
 void MainForm::print() {
@@ -308,7 +308,7 @@ void MainForm::print() {
     start = nextStartPosition(start, job.run.runLength(), sheetType(state.sheetType).capacity);
     previewBackground = kWhite;
     previewText = kBlack;
-    saveStartFile();
+    storeStartFile();
     advanceStartNumber();
     back();
 }

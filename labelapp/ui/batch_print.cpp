@@ -60,6 +60,10 @@ int runBatch(int argc, char **argv, const std::vector<std::string> &args,
               << start << " to " << options.pdf.string() << "\n"
               << "next start position " << form.state.startPosition[sheet - 1]
               << ", next start number " << form.state.startNumber << "\n";
+    // The labels are printed, but a start file left behind would reuse them next time.
+    for (const std::string &text : messages) {
+        if (text.rfind(kCannotWriteStartFile, 0) == 0) return 1;
+    }
 
     if (!options.reportPdf.empty()) {
         size_t before = messages.size();

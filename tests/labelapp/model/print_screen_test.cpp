@@ -178,6 +178,21 @@ TEST_F(PrintScreenTest, OffsetListsWriteTheStartFile) {
     EXPECT_EQ(f.printStyle().offsetRight, 20);
 }
 
+TEST_F(PrintScreenTest, AStartFileThatCannotBeWrittenIsReported) {
+    MainForm &f = *form;
+    f.clickButton("cmdPrintSet");
+    // A folder in the file's place: nothing can write it, not even root.
+    std::filesystem::remove(folder.path() / "start.txt");
+    std::filesystem::create_directory(folder.path() / "start.txt");
+    f.clickListBox("ListBox23", 8);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind(kCannotWriteStartFile, 0), 0u) << messages[0];
+    EXPECT_NE(messages[0].find("start.txt"), std::string::npos);
+    printAndRecord("cmdPrint");
+    EXPECT_EQ(messages.size(), 2u) << "the print's advance is not saved either";
+    EXPECT_NE(f.state.startPosition[0], 141) << "the run itself still moves on";
+}
+
 TEST_F(PrintScreenTest, PrintAdvancesThePositionAndTheNumberWithItsLetter) {
     MainForm &f = *form;
     f.changeTab(0);
