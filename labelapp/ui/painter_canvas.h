@@ -42,6 +42,8 @@ class PainterCanvas : public Canvas {
 
   private:
     void applyShapeStyle();
+    // The font's em in device pixels.
+    double emPixels() const;
 
     std::unique_ptr<QPagedPaintDevice> device_;
     QString defaultFamily_;
