@@ -156,6 +156,8 @@ PrintStyle MainForm::printStyle() const {
 }
 
 void MainForm::printSet() {
+    // The dates were worked out when the layout was chosen; the day may have turned since.
+    writeDatePreviews();
     CheckBox &rainbow = checkBoxes_.at(kRainbowCheck);
     rainbow.visible = state.repeatCount > 1;
     // A hidden "RainBow" must not colour the next run.

@@ -362,6 +362,16 @@ TEST_F(MainFormTest, DayOffsetListsMoveTogetherAndRewriteTheDates) {
     EXPECT_EQ(caption("Label46"), "27/03/15");
 }
 
+TEST_F(MainFormTest, PrintSetTakesTheDateOfTheDayItIsPressed) {
+    sys_days today = kToday;
+    MainForm f(folder.path(), [&today] { return today; });
+    for (const TimerRequest &timer : f.startUp()) f.timerFired(timer.timer);
+    EXPECT_EQ(f.previewLabel("Label30").caption, "26/03/15");
+    today += days(1);  // the window stayed open past midnight
+    f.clickButton("cmdPrintSet");
+    EXPECT_EQ(f.previewLabel("Label30").caption, "26/03/16");
+}
+
 TEST_F(MainFormTest, CountListsSetTheirValues) {
     MainForm &f = start();
     f.clickListBox("ListBox2", 399);
