@@ -219,7 +219,8 @@ int32_t write_text(int32_t handle, int32_t sheet, int32_t x, int32_t y, const Ce
     if (auto *wide = std::get_if<std::u16string_view>(&value)) {
         return store_label(at, platform::utf16_to_cp932(*wide), xf, merge);
     }
-    return store_label(at, std::get<std::string_view>(value), xf, merge);
+    // A byte that is not code page 932 would make readers refuse the whole workbook.
+    return store_label(at, platform::cp932_repaired(std::get<std::string_view>(value)), xf, merge);
 }
 
 int32_t write_int(int32_t handle, int32_t sheet, int32_t x, int32_t y, int32_t value,

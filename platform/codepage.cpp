@@ -142,6 +142,33 @@ bool is_cp932_lead_byte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+std::string cp932_repaired(std::string_view narrow) {
+    constexpr std::string_view kStandIn("\x81\x45");  // U+30FB
+    std::string repaired;
+    repaired.reserve(narrow.size());
+    for (std::size_t i = 0; i < narrow.size();) {
+        const auto byte = static_cast<unsigned char>(narrow[i]);
+        if (!is_cp932_lead_byte(byte)) {
+            const bool valid = byte < 0x80 || (byte >= 0xA1 && byte <= 0xDF);
+            repaired.append(valid ? narrow.substr(i, 1) : kStandIn);
+            ++i;
+            continue;
+        }
+        const std::string_view pair = narrow.substr(i, 2);
+        const std::u16string wide = pair.size() == 2 ? cp932_to_utf16(pair) : std::u16string();
+        if (wide.size() == 1) {
+            // A whole pair: kept when it maps, one stand-in when it maps to nothing.
+            repaired.append(wide[0] != kInvalidCp932Char || pair == kStandIn ? pair : kStandIn);
+            i += 2;
+        } else {
+            // A lead byte without a trail byte: the next byte is looked at on its own.
+            repaired.append(kStandIn);
+            ++i;
+        }
+    }
+    return repaired;
+}
+
 std::string cp932_to_upper(std::string_view narrow) {
     std::string upper(narrow);
     for (std::size_t i = 0; i < upper.size(); ++i) {

@@ -31,6 +31,11 @@ std::string utf16_to_cp932(std::u16string_view wide);
 // True for the first byte of a double-byte character (0x81-0x9F, 0xE0-0xFC).
 bool is_cp932_lead_byte(unsigned char byte);
 
+// The text with every byte sequence that is not code page 932 (a lone lead byte, a byte no
+// character starts with, a pair that maps to nothing) replaced by the stand-in character's
+// code, 0x81 0x45; valid text comes back byte for byte.
+std::string cp932_repaired(std::string_view narrow);
+
 // Upper-cases ASCII letters only, stepping over the second byte of double-byte characters.
 std::string cp932_to_upper(std::string_view narrow);
 // Compares as if both were upper-cased by cp932_to_upper: <0, 0 or >0.

@@ -145,6 +145,19 @@ TEST_F(ValueWritesTest, Biff5LabelsAreCutAt255BytesBetweenCharacters) {
               (Bytes{4, 0, 0x93, 0xfa, 0x96, 0x7b}));
 }
 
+TEST_F(ValueWritesTest, Biff5LabelsHoldOnlyCodePage932) {
+    int32_t h = create(false);
+    // Half a character at the end, a byte no character starts with, and a lead byte
+    // before a blank: each becomes the middle dot 0x81 0x45, the rest stays as written.
+    ASSERT_EQ(XM_WriteStr(h, 0, 0, 0, "A\x93\xfa\x82"), 0);
+    ASSERT_EQ(XM_WriteStr(h, 0, 1, 0, "\xff\x81\x20x"), 0);
+    auto sheet = close(h)[1];
+    EXPECT_EQ(Bytes(cell_at(sheet, 0, 0)->data.begin() + 6, cell_at(sheet, 0, 0)->data.end()),
+              (Bytes{5, 0, 'A', 0x93, 0xfa, 0x81, 0x45}));
+    EXPECT_EQ(Bytes(cell_at(sheet, 0, 1)->data.begin() + 6, cell_at(sheet, 0, 1)->data.end()),
+              (Bytes{6, 0, 0x81, 0x45, 0x81, 0x45, ' ', 'x'}));
+}
+
 TEST_F(ValueWritesTest, AttributeArgumentSignAndInheritance) {
     int32_t h = create(true);
     Sheet &sheet = *workbook_at(h)->sheets[0];

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -204,6 +205,28 @@ TEST(Cp932Conversion, UnmappableWideUnitsBecomeQuestionMarks) {
     // A pair outside the BMP is one character, so one question mark.
     EXPECT_EQ(utf16_to_cp932(u"a\U0001F600b"), "a?b");
     EXPECT_EQ(utf16_to_cp932(u"\U0001F600\U0002000B"), "??");
+}
+
+TEST(Cp932Bytes, RepairKeepsValidTextAndReplacesEachBadSequence) {
+    // Valid text, duplicates of the extension rows and the user-defined area included, is
+    // kept byte for byte.
+    const std::string valid = "a\x5c~\xb1\x93\xfa\xed\x40\xfa\x5c\x87\x40\xf0\x40\x81\x45";
+    EXPECT_EQ(cp932_repaired(valid), valid);
+    EXPECT_EQ(cp932_repaired(""), "");
+    EXPECT_EQ(cp932_repaired("\x80"), "\x81\x45");
+    EXPECT_EQ(cp932_repaired("\xa0\xfd\xfe\xff"), "\x81\x45\x81\x45\x81\x45\x81\x45");
+    EXPECT_EQ(cp932_repaired("x\x82"), "x\x81\x45") << "lone lead byte at the end";
+    EXPECT_EQ(cp932_repaired("\x81\x20y"), "\x81\x45 y") << "the blank is its own character";
+    EXPECT_EQ(cp932_repaired("\x85\x40z"), "\x81\x45z") << "a pair that maps to nothing";
+    // Whatever comes in, what comes out is code page 932: repairing it again changes nothing,
+    // and it decodes with no stand-in but those the repair put there.
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        const std::string repaired = cp932_repaired(std::string(1, static_cast<char>(b)) + "q");
+        EXPECT_EQ(cp932_repaired(repaired), repaired) << b;
+        const std::u16string wide = cp932_to_utf16(repaired);
+        const bool stand_in = repaired.starts_with("\x81\x45");
+        EXPECT_EQ(std::count(wide.begin(), wide.end(), kInvalidCp932Char), stand_in ? 1 : 0) << b;
+    }
 }
 
 TEST(Cp932Bytes, LeadBytes) {
