@@ -7,6 +7,7 @@
 #include "engine/default_records.h"
 #include "engine/record_numbers.h"
 #include "engine/workbook.h"
+#include "platform/codepage.h"
 
 namespace tabrix::engine {
 
@@ -64,7 +65,15 @@ int32_t build_font_body(bool biff8, const FontRequest &request, std::vector<uint
     std::string_view name = request.name.empty() ? kFallbackFontName : request.name;
     if (name.size() > kMaxFontNameBytes) return kErrLength;
     const FontFields fields = font_fields(request);
-    *out = biff8 ? font_body_biff8(fields, biff8_chars(name)) : font_body_biff5(fields, name);
+    if (biff8) {
+        *out = font_body_biff8(fields, biff8_chars(name));
+        return 0;
+    }
+    // The Excel 95 name is stored as bytes: any that are not code page 932 would make
+    // readers refuse the workbook.
+    const std::string repaired = platform::cp932_repaired(name);
+    if (repaired.size() > kMaxFontNameBytes) return kErrLength;
+    *out = font_body_biff5(fields, repaired);
     return 0;
 }
 

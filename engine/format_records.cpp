@@ -77,7 +77,11 @@ int32_t register_number_format(Workbook &book, std::string_view format) {
     const size_t limit = book.biff8() ? 256 : 255;
     if (format.empty() || format.size() > limit) return kErrLength;
     std::string normalised;
-    if (!normalise_number_format(format, limit, &normalised)) return kErrLength;
+    // Excel 95 keeps the format as bytes: any that are not code page 932 would make readers
+    // refuse the workbook.
+    const std::string repaired =
+        book.biff8() ? std::string(format) : platform::cp932_repaired(format);
+    if (!normalise_number_format(repaired, limit, &normalised)) return kErrLength;
 
     AttributeRegistry &registry = book.attributes;
     const std::vector<uint8_t> body =

@@ -134,6 +134,18 @@ TEST_F(AttributeRecordsTest, DefaultFontSlotsChangeLaterWorkbooks) {
     EXPECT_EQ(XM_FontNo(h8, "Arial", 9.0, xcRed, xsBold, 0), 5) << "slot 4 is font number 5";
 }
 
+TEST_F(AttributeRecordsTest, Excel95FontNamesAndFormatsHoldOnlyCodePage932) {
+    int32_t h5 = create(false);
+    // A stray byte and half a character become the middle dot 0x81 0x45.
+    ASSERT_GE(XM_FontNo(h5, "Ar\xffial\x82", 11.0, 0, 0, 0), 0);
+    const Bytes &font = last_font(h5);
+    EXPECT_EQ(Bytes(font.begin() + 14, font.end()), concat({9}, "Ar\x81\x45ial\x81\x45"));
+    EXPECT_EQ(XM_FmtNo(h5, "0.0\x80"), 176);
+    EXPECT_EQ(last_format(h5), concat({176, 0, 5}, "0.0\x81\x45"));
+    // Repairs that grow a name past its limit are length errors.
+    EXPECT_EQ(XM_FontNo(h5, (std::string(31, 'n') + "\xff").c_str(), 11.0, 0, 0, 0), -31);
+}
+
 TEST_F(AttributeRecordsTest, FormatsAreNumberedFrom176AndBuiltInStringsKeepTheirNumbers) {
     int32_t h = create(true);
     EXPECT_EQ(XM_FmtNo(h, "0.000"), 176);
