@@ -11,16 +11,10 @@
 #include <vector>
 
 #include "engine/le_bytes.h"
+#include "engine/record_numbers.h"
 
 namespace tabrix::engine {
 namespace {
-
-constexpr uint16_t kMulRk = 0x00BD;
-constexpr uint16_t kMulBlank = 0x00BE;
-constexpr uint16_t kRk = 0x027E;
-constexpr uint16_t kBlank = 0x0201;
-constexpr uint16_t kFormula = 0x0006;
-constexpr uint16_t kString = 0x0207;
 
 constexpr size_t kHeaderBytes = 4;
 // Row, column and XF: the fields every cell record starts with.
@@ -38,20 +32,20 @@ constexpr int kMemoryError = -40;
 // text result: the two are one cell. `available` bytes are readable from p.
 size_t record_size(const uint8_t *p, size_t available) {
     size_t size = kHeaderBytes + load_u16(p + 2);
-    if (load_u16(p) == kFormula && size + kHeaderBytes <= available &&
-        load_u16(p + size) == kString) {
+    if (load_u16(p) == rec::kFormula && size + kHeaderBytes <= available &&
+        load_u16(p + size) == rec::kString) {
         size += kHeaderBytes + load_u16(p + size + 2);
     }
     return size;
 }
 
 bool is_run(uint16_t number) {
-    return number == kMulRk || number == kMulBlank;
+    return number == rec::kMulRk || number == rec::kMulBlank;
 }
 
 // Bytes per cell inside a run: XF and RK value for MULRK, XF alone for MULBLANK.
 size_t run_cell_bytes(uint16_t number) {
-    return number == kMulRk ? 6 : 2;
+    return number == rec::kMulRk ? 6 : 2;
 }
 
 // Where one record sits inside a row's bytes and which columns it covers.
@@ -81,7 +75,8 @@ int check_image(std::span<const uint8_t> image, Slot *out) {
     if (image.size() < kHeaderBytes + kMinimumDataBytes) return kLengthError;
     const uint8_t *p = image.data();
     // A STRING record is stored only behind its FORMULA.
-    if (load_u16(p) == kString || record_size(p, image.size()) != image.size()) return kLengthError;
+    if (load_u16(p) == rec::kString || record_size(p, image.size()) != image.size())
+        return kLengthError;
     Slot slot;
     slot.number = load_u16(p);
     slot.size = image.size();
@@ -117,7 +112,7 @@ void append_run_part(std::vector<uint8_t> &out, const uint8_t *source, const Slo
     const size_t start = out.size();
     out.resize(start + kHeaderBytes + data_bytes);
     uint8_t *p = out.data() + start;
-    store_u16(p, single ? (run.number == kMulRk ? kRk : kBlank) : run.number);
+    store_u16(p, single ? (run.number == rec::kMulRk ? rec::kRk : rec::kBlank) : run.number);
     store_u16(p + 2, static_cast<uint16_t>(data_bytes));
     std::memcpy(p + 4, data, 2);  // row
     store_u16(p + 6, from);

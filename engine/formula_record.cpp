@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/record_numbers.h"
 #include "platform/codepage.h"
 
 namespace tabrix::engine {
@@ -94,7 +95,7 @@ int build_formula_records(uint16_t row, uint16_t column, uint16_t xf,
                 }
                 put_special_result(data, 0, 0);
                 string = Record{
-                    kStringRecordNumber,
+                    rec::kString,
                     string_record_data(std::string_view(result->text, result->length), version)};
                 break;
             default:
@@ -109,7 +110,7 @@ int build_formula_records(uint16_t row, uint16_t column, uint16_t xf,
 
     size_t total = data.size() + (string ? string->disk_size() : 0);
     if (total >= kRecordBufferSize) return kErrLength;
-    records->formula = Record{kFormulaRecordNumber, std::move(data)};
+    records->formula = Record{rec::kFormula, std::move(data)};
     records->string = std::move(string);
     return 0;
 }

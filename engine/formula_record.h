@@ -20,8 +20,6 @@ inline constexpr int16_t kResultBoolean = 1;
 inline constexpr int16_t kResultError = 2;
 inline constexpr int16_t kResultString = 3;
 
-inline constexpr uint16_t kFormulaRecordNumber = 0x0006;
-inline constexpr uint16_t kStringRecordNumber = 0x0207;
 inline constexpr size_t kFormulaHeadSize = 22;  // FORMULA data before the tokens
 inline constexpr size_t kRecordBufferSize = 10240;
 inline constexpr size_t kMaxResultStringBytes = 256;

@@ -82,6 +82,7 @@ inline constexpr uint16_t kDimensions = 0x0200;
 inline constexpr uint16_t kBlank = 0x0201;
 inline constexpr uint16_t kNumber = 0x0203;
 inline constexpr uint16_t kLabel = 0x0204;
+inline constexpr uint16_t kString = 0x0207;
 inline constexpr uint16_t kRow = 0x0208;
 inline constexpr uint16_t kIndex = 0x020B;
 inline constexpr uint16_t kDefaultRowHeight = 0x0225;

@@ -7,13 +7,12 @@
 #include <string>
 #include <unordered_map>
 
+#include "engine/le_bytes.h"
+#include "engine/record_numbers.h"
 #include "platform/codepage.h"
 
 namespace tabrix::engine {
 namespace {
-
-constexpr uint16_t kSst = 0x00FC;
-constexpr uint16_t kContinue = 0x003C;
 
 constexpr size_t kRecordDataLimit = 8224;
 // A new string starts in a fresh record once the buffer holds more than this, so that its
@@ -27,16 +26,6 @@ constexpr uint8_t kSixteenBitFlag = 0x01;
 constexpr size_t kExtSstFixedBytes = 322;
 constexpr size_t kExtSstLimit = 2036;
 constexpr size_t kExtSstEntryBytes = 8;
-
-void store16(uint8_t *at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void store32(uint8_t *at, uint32_t value) {
-    store16(at, value & 0xFFFF);
-    store16(at + 2, value >> 16);
-}
 
 bool is_ascii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
@@ -147,7 +136,7 @@ void SharedStringTable::Impl::write_string(bool sixteen_bit) {
 }
 
 void SharedStringTable::Impl::flush() {
-    records.push_back(Record{records.empty() ? kSst : kContinue, {}});
+    records.push_back(Record{records.empty() ? rec::kSst : rec::kContinue, {}});
     records.back().data.swap(buffer);
     completed_bytes += static_cast<uint32_t>(records.back().disk_size());
     buffer.reserve(kRecordDataLimit);
@@ -179,8 +168,8 @@ void SharedStringTable::finish() {
     if (!impl_->buffer.empty()) impl_->flush();
     if (!impl_->records.empty()) {
         uint8_t *counts = impl_->records.front().data.data();
-        store32(counts, impl_->total);
-        store32(counts + 4, impl_->unique);
+        store_u32(counts, impl_->total);
+        store_u32(counts + 4, impl_->unique);
     }
     impl_->finished = true;
 }
@@ -203,15 +192,15 @@ std::vector<uint8_t> SharedStringTable::extsst(uint32_t sst_stream_offset) const
         bucket_size += kStringsPerBucket;
     }
     std::vector<uint8_t> data(kExtSstEntryBytes * (unique / bucket_size) + kExtSstFixedBytes, 0);
-    store16(data.data(), bucket_size);
+    store_u16(data.data(), static_cast<uint16_t>(bucket_size));
     for (uint32_t bucket = 0; bucket * bucket_size < unique; ++bucket) {
         const size_t kept = static_cast<size_t>(bucket) * (bucket_size / kStringsPerBucket);
         const size_t at = 2 + bucket * kExtSstEntryBytes;
         if (kept >= impl_->buckets.size() || at + kExtSstEntryBytes > data.size()) break;
         const Impl::Bucket &position = impl_->buckets[kept];
-        store32(data.data() + at,
-                sst_stream_offset + position.record_offset + position.offset_in_record);
-        store16(data.data() + at + 4, position.offset_in_record);
+        store_u32(data.data() + at,
+                  sst_stream_offset + position.record_offset + position.offset_in_record);
+        store_u16(data.data() + at + 4, static_cast<uint16_t>(position.offset_in_record));
     }
     return data;
 }
