@@ -8,10 +8,11 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/attribute_merge.h"
-#include "engine/attribute_registry.h"
-#include "engine/keywords.h"
-#include "engine/workbook.h"
+#include "engine/exports/boundary.h"
+#include "engine/lifecycle/workbook_table.h"
+#include "engine/model/keywords.h"
+#include "engine/styles/attribute_merge.h"
+#include "engine/styles/attribute_registry.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
@@ -47,7 +48,7 @@ class AttributeApplyTest : public ::testing::Test {
         return cell.xf_at(static_cast<uint8_t>(x));
     }
     static XLATTR attr_of(int32_t h, int32_t x, int32_t y) {
-        return attribute_record(*workbook_at(h), xf_of(h, x, y));
+        return public_attribute(attribute_record(*workbook_at(h), xf_of(h, x, y)));
     }
     static size_t attribute_count(int32_t h) {
         return workbook_at(h)->attributes.attributes.size();
@@ -429,7 +430,7 @@ TEST_F(AttributeApplyTest, ChecksAndTheOlderLayer) {
     EXPECT_EQ(XL_BoxLine(0, 6, 1, 7, 1), 0);
     EXPECT_EQ(XL_LtcLine(3, 6, 3, 6, 1), 0);
     auto attr_on_sheet_1 = [](int x, int y) {
-        return attribute_record(*workbook_at(0), xf_of(0, x, y, 1));
+        return public_attribute(attribute_record(*workbook_at(0), xf_of(0, x, y, 1)));
     };
     EXPECT_EQ(attr_on_sheet_1(1, 1).BackColor, xcRed);
     EXPECT_EQ(attr_on_sheet_1(2, 1).LineTop, 1);

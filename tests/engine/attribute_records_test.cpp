@@ -4,10 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/attribute_registry.h"
-#include "engine/default_records.h"
-#include "engine/font_records.h"
-#include "engine/workbook.h"
+#include "engine/exports/boundary.h"
+#include "engine/lifecycle/workbook_table.h"
+#include "engine/styles/attribute_registry.h"
+#include "engine/styles/default_records.h"
+#include "engine/styles/font_records.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
@@ -296,7 +297,7 @@ TEST_F(AttributeRecordsTest, IndentRotationAndVersionDefaultsAreNormalised) {
         r.Rotation = rotation;
         int32_t n = XM_GetAttrNo2(h8, &r);
         EXPECT_GE(n, 21);
-        return attribute_record(*workbook_at(h8), n).Rotation;
+        return public_attribute(attribute_record(*workbook_at(h8), n)).Rotation;
     };
     EXPECT_EQ(rotation_of(-45), 135);
     EXPECT_EQ(rotation_of(200), 0);
@@ -321,7 +322,7 @@ TEST_F(AttributeRecordsTest, BorderColoursFollowTheirStyles) {
     a.LineLeft = kNoLine;  // "no line" registered directly is written as no line
     a.DiagKind = 1;        // diagonal without a style: no colour
     ASSERT_EQ(XM_GetAttrNo2(h, &a), 21);
-    XLATTR stored = attribute_record(*workbook_at(h), 21);
+    XLATTR stored = public_attribute(attribute_record(*workbook_at(h), 21));
     EXPECT_EQ(stored.ColorTop, 64);
     EXPECT_EQ(stored.ColorBottom, 0);
     EXPECT_EQ(stored.DiagColor, 0);
@@ -341,7 +342,7 @@ TEST_F(AttributeRecordsTest, PackedBordersOfTheOlderForm) {
     EXPECT_EQ(XL_KRitPNo(12), static_cast<int32_t>(0xFFFFFF0C));
     int32_t n = XM_GetAttrNo(h, XL_KeiNo(1, 2, 255, 0x1D), XL_KeiPNo(10, 0, 12, 11), 2, 6, 176);
     ASSERT_EQ(n, 21);
-    XLATTR a = attribute_record(*workbook_at(h), n);
+    XLATTR a = public_attribute(attribute_record(*workbook_at(h), n));
     EXPECT_EQ((std::vector<int16_t>{a.LineTop, a.LineBottom, a.LineLeft, a.LineRight}),
               (std::vector<int16_t>{1, 2, 0, 13}));
     EXPECT_EQ((std::vector<int16_t>{a.ColorTop, a.ColorBottom, a.ColorLeft, a.ColorRight}),

@@ -6,7 +6,7 @@
 #include <map>
 #include <random>
 
-#include "engine/workbook.h"
+#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 

@@ -1,4 +1,4 @@
-#include "engine/cell_store.h"
+#include "engine/cells/cell_store.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Token bytes of representative formulas in both formats.
-#include "engine/formula_compiler.h"
+#include "engine/formula/formula_compiler.h"
 
 #include <gtest/gtest.h>
 
@@ -279,7 +279,7 @@ TEST(FormulaCompilerSheets, Biff8TableCapacity) {
     std::vector<ExternSheetEntry> full(kExternSheetCapacity, ExternSheetEntry{0, 9, 9});
     ctx.extern_sheets = full;
     CompiledFormula out;
-    EXPECT_EQ(compile_formula(u"=Sheet2!A1", ctx, &out), kFormulaExternSheetFull);
+    EXPECT_EQ(compile_formula(u"=Sheet2!A1", ctx, &out), err::kFormulaExternSheetFull);
     EXPECT_TRUE(out.tokens.empty());
     full.back() = {0, 1, 1};
     ctx.extern_sheets = full;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/formula_compiler.h"
+#include "engine/formula/formula_compiler.h"
 
 namespace tabrix::engine {
 namespace {
@@ -36,155 +36,156 @@ std::u16string repeat(std::u16string_view piece, size_t count) {
 }
 
 TEST(FormulaErrors, Parentheses) {
-    EXPECT_EQ(compile(u"=SUM(1"), kFormulaParentheses);
-    EXPECT_EQ(compile(u"=(1"), kFormulaParentheses);
-    EXPECT_EQ(compile(u"=((1)"), kFormulaParentheses);
-    EXPECT_EQ(compile(u"=1)"), kFormulaParentheses);
-    EXPECT_EQ(compile(u"=)"), kFormulaParentheses);
-    EXPECT_EQ(compile(u"=(1))"), kFormulaParentheses);
-    EXPECT_EQ(compile(u"=()"), kFormulaSyntax);
+    EXPECT_EQ(compile(u"=SUM(1"), err::kFormulaParentheses);
+    EXPECT_EQ(compile(u"=(1"), err::kFormulaParentheses);
+    EXPECT_EQ(compile(u"=((1)"), err::kFormulaParentheses);
+    EXPECT_EQ(compile(u"=1)"), err::kFormulaParentheses);
+    EXPECT_EQ(compile(u"=)"), err::kFormulaParentheses);
+    EXPECT_EQ(compile(u"=(1))"), err::kFormulaParentheses);
+    EXPECT_EQ(compile(u"=()"), err::kFormulaSyntax);
 }
 
 TEST(FormulaErrors, Quotes) {
-    EXPECT_EQ(compile(u"=\"abc"), kFormulaUnclosedQuote);
-    EXPECT_EQ(compile(u"=\"abc\"\""), kFormulaUnclosedQuote);
-    EXPECT_EQ(compile(u"='Sheet2!A1"), kFormulaUnclosedQuote);
+    EXPECT_EQ(compile(u"=\"abc"), err::kFormulaUnclosedQuote);
+    EXPECT_EQ(compile(u"=\"abc\"\""), err::kFormulaUnclosedQuote);
+    EXPECT_EQ(compile(u"='Sheet2!A1"), err::kFormulaUnclosedQuote);
 }
 
 TEST(FormulaErrors, FunctionsAndArguments) {
-    EXPECT_EQ(compile(u"=FOO(1)"), kFormulaUnknownFunction);
-    EXPECT_EQ(compile(u"=SUMX(1)"), kFormulaUnknownFunction);
-    EXPECT_EQ(compile(u"=1(2)"), kFormulaUnknownFunction);
-    EXPECT_EQ(compile(u"=@@SUM(1)"), kFormulaUnknownFunction);
-    EXPECT_EQ(compile(u"=SUM()"), kFormulaArgumentCount);
-    EXPECT_EQ(compile(u"=ABS(1,2)"), kFormulaArgumentCount);
-    EXPECT_EQ(compile(u"=ROW()"), kFormulaArgumentCount);
-    EXPECT_EQ(compile(u"=PI(1)"), kFormulaArgumentCount);
-    EXPECT_EQ(compile(u"=PI(,)"), kFormulaArgumentCount);
-    EXPECT_EQ(compile(u"=SUM(-,1)"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=SUM(1,-)"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=SUM(1+,2)"), kFormulaSyntax);
+    EXPECT_EQ(compile(u"=FOO(1)"), err::kFormulaUnknownFunction);
+    EXPECT_EQ(compile(u"=SUMX(1)"), err::kFormulaUnknownFunction);
+    EXPECT_EQ(compile(u"=1(2)"), err::kFormulaUnknownFunction);
+    EXPECT_EQ(compile(u"=@@SUM(1)"), err::kFormulaUnknownFunction);
+    EXPECT_EQ(compile(u"=SUM()"), err::kFormulaArgumentCount);
+    EXPECT_EQ(compile(u"=ABS(1,2)"), err::kFormulaArgumentCount);
+    EXPECT_EQ(compile(u"=ROW()"), err::kFormulaArgumentCount);
+    EXPECT_EQ(compile(u"=PI(1)"), err::kFormulaArgumentCount);
+    EXPECT_EQ(compile(u"=PI(,)"), err::kFormulaArgumentCount);
+    EXPECT_EQ(compile(u"=SUM(-,1)"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=SUM(1,-)"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=SUM(1+,2)"), err::kFormulaSyntax);
 }
 
 TEST(FormulaErrors, MisplacedOperatorsAndCommas) {
-    EXPECT_EQ(compile(u""), kFormulaSyntax);
-    EXPECT_EQ(compile(u"="), kFormulaSyntax);
-    EXPECT_EQ(compile(u"   "), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=(1,2)"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=1,2"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=*1"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=%"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=1+"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=-"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=1*/2"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=A1==B1"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=A1=>B1"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"==1"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=A1 B1"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=1 2"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=\"a\"\"b\" \"c\""), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=!A1"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=A1;B1"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=}"), kFormulaSyntax);
+    EXPECT_EQ(compile(u""), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"="), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"   "), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=(1,2)"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=1,2"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=*1"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=%"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=1+"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=-"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=1*/2"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=A1==B1"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=A1=>B1"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"==1"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=A1 B1"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=1 2"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=\"a\"\"b\" \"c\""), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=!A1"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=A1;B1"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=}"), err::kFormulaSyntax);
 }
 
 TEST(FormulaErrors, OperandsThatAreNothing) {
-    EXPECT_EQ(compile(u"=ABC"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=A"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=$1"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=TRUEX"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=1.2.3"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=1E"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=1E999"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=1x"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"='A1'"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=$$A1"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=A$"), kFormulaSyntax);
+    EXPECT_EQ(compile(u"=ABC"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=A"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=$1"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=TRUEX"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=1.2.3"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=1E"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=1E999"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=1x"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"='A1'"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=$$A1"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=A$"), err::kFormulaSyntax);
 }
 
 TEST(FormulaErrors, ReferencesOutsideTheGrid) {
-    EXPECT_EQ(compile(u"=A0"), kFormulaBadReference);
-    EXPECT_EQ(compile(u"=IW1"), kFormulaBadReference);
-    EXPECT_EQ(compile(u"=A65537"), kFormulaBadReference);
-    EXPECT_EQ(compile(u"=A99999999999999999999"), kFormulaBadReference);
+    EXPECT_EQ(compile(u"=A0"), err::kFormulaBadReference);
+    EXPECT_EQ(compile(u"=IW1"), err::kFormulaBadReference);
+    EXPECT_EQ(compile(u"=A65537"), err::kFormulaBadReference);
+    EXPECT_EQ(compile(u"=A99999999999999999999"), err::kFormulaBadReference);
     EXPECT_EQ(compile(u"=A16384", kBiff5), 0);
-    EXPECT_EQ(compile(u"=A16385", kBiff5), kFormulaBadReference);
-    EXPECT_EQ(compile(u"=A1:B0"), kFormulaBadReference);
-    EXPECT_EQ(compile(u"=A:IW"), kFormulaBadReference);
-    EXPECT_EQ(compile(u"=1:16385", kBiff5), kFormulaBadReference);
+    EXPECT_EQ(compile(u"=A16385", kBiff5), err::kFormulaBadReference);
+    EXPECT_EQ(compile(u"=A1:B0"), err::kFormulaBadReference);
+    EXPECT_EQ(compile(u"=A:IW"), err::kFormulaBadReference);
+    EXPECT_EQ(compile(u"=1:16385", kBiff5), err::kFormulaBadReference);
     // Both ends must be cells, columns or rows alike.
-    EXPECT_EQ(compile(u"=A1:B"), kFormulaBadReference);
-    EXPECT_EQ(compile(u"=A1:3"), kFormulaBadReference);
-    EXPECT_EQ(compile(u"=A:3"), kFormulaBadReference);
+    EXPECT_EQ(compile(u"=A1:B"), err::kFormulaBadReference);
+    EXPECT_EQ(compile(u"=A1:3"), err::kFormulaBadReference);
+    EXPECT_EQ(compile(u"=A:3"), err::kFormulaBadReference);
     // A range is not followed by another colon, a parenthesis or a sheet mark.
-    EXPECT_EQ(compile(u"=A1:B2:C3"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=A1:B2(1)"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=A1:"), kFormulaSyntax);
-    EXPECT_EQ(compile(u"=A1:TRUE"), kFormulaSyntax);
+    EXPECT_EQ(compile(u"=A1:B2:C3"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=A1:B2(1)"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=A1:"), err::kFormulaSyntax);
+    EXPECT_EQ(compile(u"=A1:TRUE"), err::kFormulaSyntax);
 }
 
 TEST(FormulaErrors, Sheets) {
     // Not in the ref-sheet list, although the workbook has it.
-    EXPECT_EQ(compile(u"=Sheet3!A1"), kFormulaUnknownSheet);
+    EXPECT_EQ(compile(u"=Sheet3!A1"), err::kFormulaUnknownSheet);
     // In the list, but the workbook has no such sheet.
-    EXPECT_EQ(compile(u"=Missing!A1"), kFormulaUnknownSheet);
-    EXPECT_EQ(compile(u"=Sheet2:Sheet3!A1"), kFormulaUnknownSheet);
+    EXPECT_EQ(compile(u"=Missing!A1"), err::kFormulaUnknownSheet);
+    EXPECT_EQ(compile(u"=Sheet2:Sheet3!A1"), err::kFormulaUnknownSheet);
     EXPECT_EQ(compile(u"=Sheet2!A1", kBiff5), 0);
     FormulaContext no_list = kBiff8;
     no_list.ref_sheets.clear();
-    EXPECT_EQ(compile(u"=Sheet2!A1", no_list), kFormulaUnknownSheet);
+    EXPECT_EQ(compile(u"=Sheet2!A1", no_list), err::kFormulaUnknownSheet);
     // After the sheet mark comes a cell or a range.
-    EXPECT_EQ(compile(u"=Sheet2!SUM(1)"), kFormulaBadReference);
-    EXPECT_EQ(compile(u"=Sheet2!"), kFormulaBadReference);
-    EXPECT_EQ(compile(u"=Sheet2!A0"), kFormulaBadReference);
-    EXPECT_EQ(compile(u"=Sheet2!A1:Sheet2!B2"), kFormulaBadReference);
+    EXPECT_EQ(compile(u"=Sheet2!SUM(1)"), err::kFormulaBadReference);
+    EXPECT_EQ(compile(u"=Sheet2!"), err::kFormulaBadReference);
+    EXPECT_EQ(compile(u"=Sheet2!A0"), err::kFormulaBadReference);
+    EXPECT_EQ(compile(u"=Sheet2!A1:Sheet2!B2"), err::kFormulaBadReference);
 }
 
 TEST(FormulaErrors, ErrorLiterals) {
-    EXPECT_EQ(compile(u"=#BOGUS!"), kFormulaUnknownErrorLiteral);
-    EXPECT_EQ(compile(u"=#"), kFormulaUnknownErrorLiteral);
-    EXPECT_EQ(compile(u"=#DIV/0"), kFormulaUnknownErrorLiteral);
-    EXPECT_EQ(compile(u"=#N/AB"), kFormulaSyntax);
+    EXPECT_EQ(compile(u"=#BOGUS!"), err::kFormulaUnknownErrorLiteral);
+    EXPECT_EQ(compile(u"=#"), err::kFormulaUnknownErrorLiteral);
+    EXPECT_EQ(compile(u"=#DIV/0"), err::kFormulaUnknownErrorLiteral);
+    EXPECT_EQ(compile(u"=#N/AB"), err::kFormulaSyntax);
 }
 
 TEST(FormulaErrors, ArrayConstants) {
-    EXPECT_EQ(compile(u"={1,{2}}"), kFormulaArrayConstant);
-    EXPECT_EQ(compile(u"={1,A1}"), kFormulaArrayConstant);
-    EXPECT_EQ(compile(u"={1,#N/A}"), kFormulaArrayConstant);
-    EXPECT_EQ(compile(u"={1,SUM(1)}"), kFormulaArrayConstant);
-    EXPECT_EQ(compile(u"={1,2"), kFormulaArrayConstant);
-    EXPECT_EQ(compile(u"={}"), kFormulaArrayConstant);
-    EXPECT_EQ(compile(u"={1,,2}"), kFormulaArrayConstant);
-    EXPECT_EQ(compile(u"={1;2,3}"), kFormulaArrayConstant);
-    EXPECT_EQ(compile(u"={-TRUE}"), kFormulaArrayConstant);
-    EXPECT_EQ(compile(u"={1}}"), kFormulaSyntax);
+    EXPECT_EQ(compile(u"={1,{2}}"), err::kFormulaArrayConstant);
+    EXPECT_EQ(compile(u"={1,A1}"), err::kFormulaArrayConstant);
+    EXPECT_EQ(compile(u"={1,#N/A}"), err::kFormulaArrayConstant);
+    EXPECT_EQ(compile(u"={1,SUM(1)}"), err::kFormulaArrayConstant);
+    EXPECT_EQ(compile(u"={1,2"), err::kFormulaArrayConstant);
+    EXPECT_EQ(compile(u"={}"), err::kFormulaArrayConstant);
+    EXPECT_EQ(compile(u"={1,,2}"), err::kFormulaArrayConstant);
+    EXPECT_EQ(compile(u"={1;2,3}"), err::kFormulaArrayConstant);
+    EXPECT_EQ(compile(u"={-TRUE}"), err::kFormulaArrayConstant);
+    EXPECT_EQ(compile(u"={1}}"), err::kFormulaSyntax);
     // 256 elements per formula, padding included (empty strings keep the bytes low).
     std::u16string row = u"\"\"" + repeat(u",\"\"", 127);
     EXPECT_EQ(compile(u"={" + row + u";" + row + u"}"), 0);
-    EXPECT_EQ(compile(u"={" + row + u";" + row + u";1}"), kFormulaArrayConstant);
-    EXPECT_EQ(compile(u"={" + row + u"}+{" + row + u"}+{1}"), kFormulaArrayConstant);
+    EXPECT_EQ(compile(u"={" + row + u";" + row + u";1}"), err::kFormulaArrayConstant);
+    EXPECT_EQ(compile(u"={" + row + u"}+{" + row + u"}+{1}"), err::kFormulaArrayConstant);
     // BIFF5 cannot hold 256 columns.
     std::u16string wide = u"={" + row + u"," + row + u"}";
     EXPECT_EQ(compile(wide, kBiff8), 0);
-    EXPECT_EQ(compile(wide, kBiff5), kFormulaArrayConstant);
+    EXPECT_EQ(compile(wide, kBiff5), err::kFormulaArrayConstant);
 }
 
 TEST(FormulaErrors, TextLengthInNarrowBytes) {
     std::u16string text = u"=1" + std::u16string(4094, u' ');
     EXPECT_EQ(compile(text), 0);
-    EXPECT_EQ(compile(text + u" "), kFormulaTextTooLong);
+    EXPECT_EQ(compile(text + u" "), err::kFormulaTextTooLong);
     // Japanese characters take two bytes each.
     std::u16string quoted = u"=\"" + std::u16string(2047, u'あ') + u"\"";
-    EXPECT_EQ(compile(quoted), kFormulaTextTooLong);
+    EXPECT_EQ(compile(quoted), err::kFormulaTextTooLong);
     quoted = u"=\"" + std::u16string(2046, u'あ') + u"\"";
-    EXPECT_EQ(compile(quoted), kFormulaStringTooLong);
+    EXPECT_EQ(compile(quoted), err::kFormulaStringTooLong);
 }
 
 TEST(FormulaErrors, StringLiteralOf255Bytes) {
     EXPECT_EQ(compile(u"=\"" + std::u16string(255, u'x') + u"\""), 0);
-    EXPECT_EQ(compile(u"=\"" + std::u16string(256, u'x') + u"\""), kFormulaStringTooLong);
+    EXPECT_EQ(compile(u"=\"" + std::u16string(256, u'x') + u"\""), err::kFormulaStringTooLong);
     EXPECT_EQ(compile(u"=\"" + std::u16string(127, u'日') + u"x\"", kBiff5), 0);
-    EXPECT_EQ(compile(u"=\"" + std::u16string(128, u'日') + u"\"", kBiff8), kFormulaStringTooLong);
+    EXPECT_EQ(compile(u"=\"" + std::u16string(128, u'日') + u"\"", kBiff8),
+              err::kFormulaStringTooLong);
     // A doubled quote counts once.
     EXPECT_EQ(compile(u"=\"" + std::u16string(254, u'x') + u"\"\"\""), 0);
 }
@@ -193,20 +194,21 @@ TEST(FormulaErrors, TokenBytesBelow1400) {
     // "1" is 3 bytes, each "+1" adds 4: 349 of them make 1399 bytes.
     std::u16string sum = u"=1" + repeat(u"+1", 349);
     EXPECT_EQ(compile(sum), 0);
-    EXPECT_EQ(compile(sum + u"%"), kFormulaTokensTooLong);
+    EXPECT_EQ(compile(sum + u"%"), err::kFormulaTokensTooLong);
     // Array data counts too.
     std::u16string row = u"1" + repeat(u",1", 154);
-    EXPECT_EQ(compile(u"={" + row + u"}"), kFormulaTokensTooLong);
+    EXPECT_EQ(compile(u"={" + row + u"}"), err::kFormulaTokensTooLong);
 }
 
 TEST(FormulaErrors, OperatorStackAndTokenListLimits) {
     EXPECT_EQ(compile(u"=" + repeat(u"(", 256) + u"1" + repeat(u")", 256)), 0);
-    EXPECT_EQ(compile(u"=" + repeat(u"(", 257) + u"1" + repeat(u")", 257)), kFormulaTooComplex);
+    EXPECT_EQ(compile(u"=" + repeat(u"(", 257) + u"1" + repeat(u")", 257)),
+              err::kFormulaTooComplex);
     // Argument markers and missing arguments fill the list without many bytes.
     std::u16string choose = u"CHOOSE(" + repeat(u",", 29) + u")";
     std::u16string text = u"=" + choose;
     for (int i = 1; i < 25; ++i) text += u"&" + choose;
-    EXPECT_EQ(compile(text), kFormulaTooComplex);
+    EXPECT_EQ(compile(text), err::kFormulaTooComplex);
 }
 
 }  // namespace

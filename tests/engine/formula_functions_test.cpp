@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/formula_compiler.h"
-#include "engine/function_table.h"
+#include "engine/formula/formula_compiler.h"
+#include "engine/formula/function_table.h"
 
 namespace tabrix::engine {
 namespace {
@@ -54,9 +54,10 @@ TEST(FormulaFunctions, EveryFunctionAtItsArgumentLimits) {
             CompiledFormula out;
             if (f->minArgs > 0) {
                 EXPECT_EQ(compile_formula(call(*f, f->minArgs - 1), ctx, &out),
-                          kFormulaArgumentCount);
+                          err::kFormulaArgumentCount);
             }
-            EXPECT_EQ(compile_formula(call(*f, f->maxArgs + 1), ctx, &out), kFormulaArgumentCount);
+            EXPECT_EQ(compile_formula(call(*f, f->maxArgs + 1), ctx, &out),
+                      err::kFormulaArgumentCount);
         }
     }
 }

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/formula_compiler.h"
-#include "engine/function_table.h"
-#include "engine/workbook.h"
+#include "engine/formula/formula_compiler.h"
+#include "engine/formula/function_table.h"
+#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 

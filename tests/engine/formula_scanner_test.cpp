@@ -1,12 +1,12 @@
 // Lexemes of formula text: what ends an operand, what quotes do, combined operators.
-#include "engine/formula_scanner.h"
+#include "engine/formula/formula_scanner.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "engine/formula_context.h"
+#include "engine/formula/formula_context.h"
 
 namespace tabrix::engine {
 namespace {
@@ -46,7 +46,7 @@ TEST(FormulaScanner, QuotesMakeOneOperandOfASheetName) {
     EXPECT_FALSE(lexemes[2].quoted);
     EXPECT_EQ(scan(u"=Sheet' 2'!A1")[0].text, u"Sheet 2");
     std::vector<Lexeme> none;
-    EXPECT_EQ(scan_formula(u"='Sheet", &none), kFormulaUnclosedQuote);
+    EXPECT_EQ(scan_formula(u"='Sheet", &none), err::kFormulaUnclosedQuote);
 }
 
 TEST(FormulaScanner, StringsUndoDoubledQuotes) {
@@ -67,8 +67,8 @@ TEST(FormulaScanner, ComparisonsCombine) {
     EXPECT_EQ(codes,
               (std::vector<uint8_t>{ptg::kLE, ptg::kGE, ptg::kNE, ptg::kLT, ptg::kGT, ptg::kEQ}));
     std::vector<Lexeme> none;
-    EXPECT_EQ(scan_formula(u"=1==2", &none), kFormulaSyntax);
-    EXPECT_EQ(scan_formula(u"=1=>2", &none), kFormulaSyntax);
+    EXPECT_EQ(scan_formula(u"=1==2", &none), err::kFormulaSyntax);
+    EXPECT_EQ(scan_formula(u"=1=>2", &none), err::kFormulaSyntax);
 }
 
 TEST(FormulaScanner, ExponentSignStaysWithTheNumber) {
@@ -88,7 +88,7 @@ TEST(FormulaScanner, ErrorLiteralsMatchTheTableInAnyCase) {
     EXPECT_EQ(lexemes[0].code, 0x07);
     EXPECT_EQ(lexemes[2].code, 0x0F);
     std::vector<Lexeme> none;
-    EXPECT_EQ(scan_formula(u"=#NA", &none), kFormulaUnknownErrorLiteral);
+    EXPECT_EQ(scan_formula(u"=#NA", &none), err::kFormulaUnknownErrorLiteral);
 }
 
 TEST(FormulaScanner, DoubleByteTextIsOrdinary) {

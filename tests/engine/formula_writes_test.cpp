@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/external_references.h"
-#include "engine/formula_compiler.h"
-#include "engine/keywords.h"
-#include "engine/workbook.h"
+#include "engine/biff/record_numbers.h"
+#include "engine/formula/external_references.h"
+#include "engine/formula/formula_compiler.h"
+#include "engine/layout/sheet_list.h"
+#include "engine/lifecycle/workbook_table.h"
+#include "engine/model/keywords.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
@@ -223,7 +225,7 @@ TEST_P(FormulaWrites, RefSheetListsAndTheirRecords) {
     }
     EXPECT_TRUE(book().external_references.empty());
     ASSERT_EQ(own.size(), 5u);
-    EXPECT_EQ(own[0].number, kExternCountRecord);
+    EXPECT_EQ(own[0].number, rec::kExternCount);
     EXPECT_EQ(own[0].data, (std::vector<uint8_t>{4, 0}));
     const char *names[] = {"Sheet3", "sheet2", "Sheet1", "Sheet2"};
     for (int i = 0; i < 4; ++i) {

@@ -2,8 +2,8 @@
 // their places, with the sheet offsets still right.
 #include <gtest/gtest.h>
 
-#include "engine/keywords.h"
-#include "engine/workbook.h"
+#include "engine/lifecycle/workbook_table.h"
+#include "engine/model/keywords.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 

@@ -4,7 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/workbook.h"
+#include "engine/layout/sheet_list.h"
+#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 

@@ -1,7 +1,7 @@
 // The exact records of new, empty workbooks in both formats.
 #include <gtest/gtest.h>
 
-#include "engine/workbook.h"
+#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 

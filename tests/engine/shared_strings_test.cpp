@@ -1,4 +1,4 @@
-#include "engine/shared_strings.h"
+#include "engine/cells/shared_strings.h"
 
 #include <gtest/gtest.h>
 

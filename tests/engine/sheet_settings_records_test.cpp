@@ -1,8 +1,8 @@
 // Sheet settings that other calls fill in become records in their places.
 #include <gtest/gtest.h>
 
-#include "engine/le_bytes.h"
-#include "engine/workbook.h"
+#include "engine/biff/le_bytes.h"
+#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 

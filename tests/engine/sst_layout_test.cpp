@@ -1,7 +1,7 @@
 // Where the shared strings land in the stream, and the EXTSST index that points at them.
 #include <gtest/gtest.h>
 
-#include "engine/workbook.h"
+#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 

@@ -1,11 +1,11 @@
 // The buffered stream writer, and what a close does when the stream refuses bytes.
-#include "engine/stream_writer.h"
+#include "engine/write/stream_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "engine/workbook.h"
+#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 

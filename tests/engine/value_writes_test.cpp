@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "engine/attribute_merge.h"
-#include "engine/le_bytes.h"
-#include "engine/workbook.h"
+#include "engine/biff/le_bytes.h"
+#include "engine/lifecycle/workbook_table.h"
+#include "engine/styles/attribute_merge.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/le_bytes.h"
-#include "engine/workbook.h"
+#include "engine/biff/le_bytes.h"
+#include "engine/lifecycle/workbook_table.h"
 #include "platform/compound_file.h"
 
 namespace tabrix::engine::test {

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "engine/keywords.h"
-#include "engine/workbook.h"
+#include "engine/lifecycle/workbook_table.h"
+#include "engine/model/keywords.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 

@@ -1,0 +1,362 @@
+// Rows are reached through a two-level table (256 pages of 256 rows), so any row is found
+// without walking the sheet. Each row keeps its record images back to back in column order
+// in one byte vector: the row-block writer takes a row as one span, and a cell costs only its
+// own bytes. Records inside a row are found by walking that row, which is at most 256 records.
+#include "engine/cells/cell_store.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "engine/biff/errors.h"
+#include "engine/biff/le_bytes.h"
+#include "engine/biff/record_numbers.h"
+
+namespace tabrix::engine {
+namespace {
+
+constexpr size_t kHeaderBytes = 4;
+// Row, column and XF: the fields every cell record starts with.
+constexpr size_t kMinimumDataBytes = 6;
+// Row and first column before the cells of a run, last column after them.
+constexpr size_t kRunFrameBytes = 6;
+constexpr size_t kRowsPerPage = 256;
+constexpr size_t kPages = 65536 / kRowsPerPage;
+
+// Bytes of the record at p, together with the STRING record that follows a FORMULA with a
+// text result: the two are one cell. `available` bytes are readable from p.
+size_t record_size(const uint8_t *p, size_t available) {
+    size_t size = kHeaderBytes + load_u16(p + 2);
+    if (load_u16(p) == rec::kFormula && size + kHeaderBytes <= available &&
+        load_u16(p + size) == rec::kString) {
+        size += kHeaderBytes + load_u16(p + size + 2);
+    }
+    return size;
+}
+
+bool is_run(uint16_t number) {
+    return number == rec::kMulRk || number == rec::kMulBlank;
+}
+
+// Bytes per cell inside a run: XF and RK value for MULRK, XF alone for MULBLANK.
+size_t run_cell_bytes(uint16_t number) {
+    return number == rec::kMulRk ? 6 : 2;
+}
+
+// Where one record sits inside a row's bytes and which columns it covers.
+struct Slot {
+    size_t offset = 0;
+    size_t size = 0;
+    uint16_t number = 0;
+    uint8_t first = 0;
+    uint8_t last = 0;
+};
+
+// Reads a record that insert() has already checked.
+Slot slot_at(const std::vector<uint8_t> &bytes, size_t offset) {
+    const uint8_t *p = bytes.data() + offset;
+    Slot slot;
+    slot.offset = offset;
+    slot.number = load_u16(p);
+    slot.size = record_size(p, bytes.size() - offset);
+    slot.first = static_cast<uint8_t>(load_u16(p + 6));
+    slot.last =
+        is_run(slot.number) ? static_cast<uint8_t>(load_u16(p + slot.size - 2)) : slot.first;
+    return slot;
+}
+
+// Checks an image handed to insert() and describes it (offset 0).
+int check_image(std::span<const uint8_t> image, Slot *out) {
+    if (image.size() < kHeaderBytes + kMinimumDataBytes) return err::kLength;
+    const uint8_t *p = image.data();
+    // A STRING record is stored only behind its FORMULA.
+    if (load_u16(p) == rec::kString || record_size(p, image.size()) != image.size())
+        return err::kLength;
+    Slot slot;
+    slot.number = load_u16(p);
+    slot.size = image.size();
+    const uint16_t first = load_u16(p + 6);
+    if (first > 255) return err::kPosition;
+    slot.first = slot.last = static_cast<uint8_t>(first);
+    if (is_run(slot.number)) {
+        const size_t data_bytes = image.size() - kHeaderBytes;
+        const size_t cell_bytes = run_cell_bytes(slot.number);
+        if (data_bytes < kRunFrameBytes + cell_bytes ||
+            (data_bytes - kRunFrameBytes) % cell_bytes != 0) {
+            return err::kLength;
+        }
+        const uint16_t last = load_u16(p + image.size() - 2);
+        if (last > 255 || last < first) return err::kPosition;
+        if (last - first + 1u != (data_bytes - kRunFrameBytes) / cell_bytes) return err::kLength;
+        slot.last = static_cast<uint8_t>(last);
+    }
+    *out = slot;
+    return 0;
+}
+
+// Appends the part from..to of the run at `run` inside `source`: RK or BLANK for one
+// cell, a shorter MULRK or MULBLANK otherwise.
+void append_run_part(std::vector<uint8_t> &out, const uint8_t *source, const Slot &run,
+                     uint8_t from, uint8_t to) {
+    const uint8_t *data = source + run.offset + kHeaderBytes;
+    const size_t cell_bytes = run_cell_bytes(run.number);
+    const uint8_t *cells = data + 4 + (from - run.first) * cell_bytes;
+    const size_t count = static_cast<size_t>(to - from) + 1;
+    const bool single = count == 1;
+    const size_t data_bytes = single ? 4 + cell_bytes : kRunFrameBytes + count * cell_bytes;
+    const size_t start = out.size();
+    out.resize(start + kHeaderBytes + data_bytes);
+    uint8_t *p = out.data() + start;
+    store_u16(p, single ? (run.number == rec::kMulRk ? rec::kRk : rec::kBlank) : run.number);
+    store_u16(p + 2, static_cast<uint16_t>(data_bytes));
+    std::memcpy(p + 4, data, 2);  // row
+    store_u16(p + 6, from);
+    std::memcpy(p + 8, cells, count * cell_bytes);
+    if (!single) store_u16(p + 8 + count * cell_bytes, to);
+}
+
+}  // namespace
+
+uint16_t CellView::xf_at(uint8_t column) const {
+    if (!is_run(number) || column < first_column || column > last_column) return xf();
+    const size_t at = 8 + (column - first_column) * run_cell_bytes(number);
+    return load_u16(image.data() + at);
+}
+
+struct CellStore::Impl {
+    struct Row {
+        std::vector<uint8_t> bytes;
+        uint8_t first_column = 0;
+        uint8_t last_column = 0;
+    };
+    using Page = std::array<Row, kRowsPerPage>;
+
+    std::array<std::unique_ptr<Page>, kPages> pages;
+    size_t records = 0;
+    size_t bytes = 0;
+    int32_t tail_row = -1;  // highest row holding records
+
+    const Row *row_at(uint16_t row) const {
+        const auto &page = pages[row / kRowsPerPage];
+        return page ? &(*page)[row % kRowsPerPage] : nullptr;
+    }
+
+    Row &make_row(uint16_t row) {
+        auto &page = pages[row / kRowsPerPage];
+        if (!page) page = std::make_unique<Page>();
+        return (*page)[row % kRowsPerPage];
+    }
+
+    int insert(std::span<const uint8_t> image, const Slot &in);
+    void append_to_new_row(Row &row, std::span<const uint8_t> image, const Slot &in,
+                           uint16_t row_number);
+    void insert_into_row(Row &row, std::span<const uint8_t> image, const Slot &in);
+};
+
+int CellStore::Impl::insert(std::span<const uint8_t> image, const Slot &in) {
+    const uint16_t row_number = load_u16(image.data() + 4);
+    Row &row = make_row(row_number);
+    if (row_number > tail_row) {
+        append_to_new_row(row, image, in, row_number);
+    } else if (row_number == tail_row && in.first > row.last_column) {
+        row.bytes.insert(row.bytes.end(), image.begin(), image.end());
+        row.last_column = in.last;
+        ++records;
+        bytes += image.size();
+    } else {
+        insert_into_row(row, image, in);
+    }
+    return 0;
+}
+
+void CellStore::Impl::append_to_new_row(Row &row, std::span<const uint8_t> image, const Slot &in,
+                                        uint16_t row_number) {
+    // Rows of a sheet tend to be alike: the new row starts with the room the last one took,
+    // so it fills without regrowing, and the row left behind, which takes no more appends,
+    // gives back any growth slack.
+    size_t room = image.size();
+    if (tail_row >= 0) {
+        std::vector<uint8_t> &previous = make_row(static_cast<uint16_t>(tail_row)).bytes;
+        previous.shrink_to_fit();
+        room = std::max(room, previous.size());
+    }
+    row.bytes.reserve(room);
+    row.bytes.assign(image.begin(), image.end());
+    row.first_column = in.first;
+    row.last_column = in.last;
+    tail_row = row_number;
+    ++records;
+    bytes += image.size();
+}
+
+// Replaces the records of the row that overlap the new one: a record wholly covered goes, a
+// run reaching out on either side keeps its cells outside the new record.
+void CellStore::Impl::insert_into_row(Row &row, std::span<const uint8_t> image, const Slot &in) {
+    const std::vector<uint8_t> &old = row.bytes;
+    size_t begin = 0;
+    while (begin < old.size()) {
+        const Slot slot = slot_at(old, begin);
+        if (slot.last >= in.first) break;
+        begin += slot.size;
+    }
+    size_t end = begin;
+    size_t removed = 0;
+    Slot first_hit, last_hit;
+    while (end < old.size()) {
+        const Slot slot = slot_at(old, end);
+        if (slot.first > in.last) break;
+        if (removed == 0) first_hit = slot;
+        last_hit = slot;
+        ++removed;
+        end += slot.size;
+    }
+
+    // Without overlap the image goes in as it is; otherwise it takes the place of the
+    // overlapped records together with what is left of runs on either side.
+    std::span<const uint8_t> piece = image;
+    std::vector<uint8_t> replacement;
+    size_t added = 1;
+    if (removed > 0) {
+        replacement.reserve(image.size() + (end - begin) + 2 * (kHeaderBytes + kRunFrameBytes));
+        if (first_hit.first < in.first) {
+            append_run_part(replacement, old.data(), first_hit, first_hit.first,
+                            static_cast<uint8_t>(in.first - 1));
+            ++added;
+        }
+        replacement.insert(replacement.end(), image.begin(), image.end());
+        if (last_hit.last > in.last) {
+            append_run_part(replacement, old.data(), last_hit, static_cast<uint8_t>(in.last + 1),
+                            last_hit.last);
+            ++added;
+        }
+        piece = replacement;
+    }
+
+    const size_t new_size = old.size() - (end - begin) + piece.size();
+    const bool was_empty = old.empty();
+    if (new_size > old.capacity()) {
+        // Build the grown row aside so that a failed allocation leaves the row as it was.
+        std::vector<uint8_t> grown;
+        grown.reserve(was_empty ? new_size : new_size + new_size / 4);
+        grown.insert(grown.end(), old.begin(), old.begin() + static_cast<ptrdiff_t>(begin));
+        grown.insert(grown.end(), piece.begin(), piece.end());
+        grown.insert(grown.end(), old.begin() + static_cast<ptrdiff_t>(end), old.end());
+        row.bytes.swap(grown);
+    } else {
+        auto at = row.bytes.erase(row.bytes.begin() + static_cast<ptrdiff_t>(begin),
+                                  row.bytes.begin() + static_cast<ptrdiff_t>(end));
+        row.bytes.insert(at, piece.begin(), piece.end());
+    }
+    row.first_column = was_empty ? in.first : std::min(row.first_column, in.first);
+    row.last_column = was_empty ? in.last : std::max(row.last_column, in.last);
+    records = records + added - removed;
+    bytes = bytes + piece.size() - (end - begin);
+}
+
+CellStore::CellStore() : impl_(std::make_unique<Impl>()) {}
+CellStore::~CellStore() = default;
+
+int CellStore::insert(std::span<const uint8_t> image) {
+    Slot in;
+    if (const int rc = check_image(image, &in); rc != 0) return rc;
+    try {
+        if (is_run(in.number) && in.first == in.last) {
+            // A run of one cell is stored as the single-cell record it stands for.
+            std::vector<uint8_t> single;
+            append_run_part(single, image.data(), in, in.first, in.last);
+            Slot cell;
+            check_image(single, &cell);
+            return impl_->insert(single, cell);
+        }
+        return impl_->insert(image, in);
+    } catch (const std::bad_alloc &) {
+        return err::kMemory;
+    }
+}
+
+bool CellStore::find(uint16_t row, uint8_t column, CellView *out) const {
+    const Impl::Row *r = impl_->row_at(row);
+    if (r == nullptr || r->bytes.empty() || column < r->first_column || column > r->last_column) {
+        return false;
+    }
+    for (size_t offset = 0; offset < r->bytes.size();) {
+        const Slot slot = slot_at(r->bytes, offset);
+        if (slot.first > column) return false;
+        if (slot.last >= column) {
+            if (out != nullptr) {
+                *out = CellView{slot.number, row, slot.first, slot.last,
+                                std::span<const uint8_t>(r->bytes.data() + offset, slot.size)};
+            }
+            return true;
+        }
+        offset += slot.size;
+    }
+    return false;
+}
+
+void CellStore::for_each(const std::function<bool(const CellView &)> &visit) const {
+    for (size_t page = 0; page < kPages; ++page) {
+        if (!impl_->pages[page]) continue;
+        for (size_t index = 0; index < kRowsPerPage; ++index) {
+            const std::vector<uint8_t> &bytes = (*impl_->pages[page])[index].bytes;
+            const auto row = static_cast<uint16_t>(page * kRowsPerPage + index);
+            for (size_t offset = 0; offset < bytes.size();) {
+                const Slot slot = slot_at(bytes, offset);
+                const CellView view{slot.number, row, slot.first, slot.last,
+                                    std::span<const uint8_t>(bytes.data() + offset, slot.size)};
+                if (!visit(view)) return;
+                offset += slot.size;
+            }
+        }
+    }
+}
+
+void CellStore::for_each_row(const std::function<void(const RowView &)> &visit) const {
+    for (size_t page = 0; page < kPages; ++page) {
+        if (!impl_->pages[page]) continue;
+        for (size_t index = 0; index < kRowsPerPage; ++index) {
+            const Impl::Row &r = (*impl_->pages[page])[index];
+            if (r.bytes.empty()) continue;
+            visit(RowView{static_cast<uint16_t>(page * kRowsPerPage + index), r.first_column,
+                          r.last_column, std::span<const uint8_t>(r.bytes)});
+        }
+    }
+}
+
+void CellStore::drop_row(uint16_t row) {
+    auto &page = impl_->pages[row / kRowsPerPage];
+    if (!page) return;
+    Impl::Row &r = (*page)[row % kRowsPerPage];
+    for (size_t offset = 0; offset < r.bytes.size();) {
+        const Slot slot = slot_at(r.bytes, offset);
+        --impl_->records;
+        impl_->bytes -= slot.size;
+        offset += slot.size;
+    }
+    // Swap, not clear: the point is to hand the memory back.
+    std::vector<uint8_t>().swap(r.bytes);
+    r.first_column = r.last_column = 0;
+    if (row == impl_->tail_row) {
+        int32_t previous = row - 1;
+        while (previous >= 0) {
+            const Impl::Row *candidate = impl_->row_at(static_cast<uint16_t>(previous));
+            if (candidate && !candidate->bytes.empty()) break;
+            --previous;
+        }
+        impl_->tail_row = previous;
+    }
+}
+
+bool CellStore::empty() const {
+    return impl_->records == 0;
+}
+size_t CellStore::record_count() const {
+    return impl_->records;
+}
+size_t CellStore::byte_total() const {
+    return impl_->bytes;
+}
+
+}  // namespace tabrix::engine

@@ -1,0 +1,62 @@
+// What every C entry point shares: exceptions kept inside, null-safe texts in both code
+// forms, the workbook a handle names, the older layer's workbook 0 and its current sheet,
+// and the public attribute request in the engine's form.
+#pragma once
+
+#include <cstdint>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/formula/formula_record.h"
+#include "engine/lifecycle/workbook_table.h"
+#include "engine/model/attribute.h"
+#include "platform/codepage.h"
+#include "tabrix.h"
+
+namespace tabrix::engine {
+
+template <class Body>
+int32_t guarded(Body &&body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc &) {
+        return err::kMemory;
+    } catch (...) {
+        return err::kInternal;
+    }
+}
+
+// Texts as given, a null pointer read as the empty text.
+inline std::string_view narrow_view(const char *text) {
+    return text ? std::string_view(text) : std::string_view();
+}
+inline std::u16string_view wide_view(const char16_t *text) {
+    return text ? std::u16string_view(text) : std::u16string_view();
+}
+// Texts in the other form, a null pointer read as the empty text.
+inline std::u16string wide_of(const char *text) {
+    return text ? platform::cp932_to_utf16(text) : std::u16string();
+}
+inline std::string narrow_of(const char16_t *text) {
+    return text ? platform::utf16_to_cp932(text) : std::string();
+}
+
+// Runs a call on the older layer's workbook 0, with its current sheet.
+template <class Call>
+int32_t on_xl_sheet(Call &&call) {
+    Workbook *book = xl_current();
+    if (!book) return err::kNotOpen;
+    return call(book->current_sheet);
+}
+
+// The engine's attribute of a public request, and back.
+CellAttribute attribute_of(const XLATTR &request);
+XLATTR public_attribute(const CellAttribute &attribute);
+
+// The engine's view of a caller's formula result; its text is taken only when its length is
+// in range, so that the record builder refuses the rest.
+std::optional<CachedResult> cached_of(const FormulaResult *result);
+
+}  // namespace tabrix::engine

@@ -1,0 +1,278 @@
+#include "engine/formula/formula_emitter.h"
+
+#include <algorithm>
+#include <bit>
+#include <string>
+
+#include "engine/formula/function_table.h"
+#include "platform/codepage.h"
+
+namespace tabrix::engine {
+namespace {
+
+// BIFF numbers of the functions written as ptgFuncVarV although they take one argument.
+constexpr uint16_t kRowFunction = 8;
+constexpr uint16_t kColumnFunction = 9;
+constexpr uint16_t kColumnsFunction = 77;
+
+bool is_ascii(std::u16string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+}
+
+class Emitter {
+  public:
+    Emitter(const FormulaContext &context, CompiledFormula *out)
+        : context_(context), biff8_(context.version == BiffVersion::kBiff8), out_(out) {}
+
+    int run(const ParsedFormula &parsed) {
+        for (const FormulaToken &token : parsed.tokens) {
+            int rc = token_bytes(token, parsed);
+            if (rc != 0) return rc;
+        }
+        if (out_->tokens.size() + out_->array_data.size() >= kMaxFormulaBytes) {
+            return err::kFormulaTokensTooLong;
+        }
+        return 0;
+    }
+
+  private:
+    static void put8(std::vector<uint8_t> &bytes, unsigned value) {
+        bytes.push_back(static_cast<uint8_t>(value));
+    }
+    static void put16(std::vector<uint8_t> &bytes, unsigned value) {
+        bytes.push_back(static_cast<uint8_t>(value));
+        bytes.push_back(static_cast<uint8_t>(value >> 8));
+    }
+    static void put_double(std::vector<uint8_t> &bytes, double value) {
+        uint64_t bits = std::bit_cast<uint64_t>(value);
+        for (int i = 0; i < 8; ++i) bytes.push_back(static_cast<uint8_t>(bits >> (8 * i)));
+    }
+    static void put_zeros(std::vector<uint8_t> &bytes, size_t count) {
+        bytes.insert(bytes.end(), count, 0);
+    }
+
+    // BIFF5: narrow bytes; BIFF8: option byte, then 8-bit characters when all are ASCII,
+    // else UTF-16. `wide_count` selects the 16-bit character count of array strings.
+    void put_string(std::vector<uint8_t> &bytes, std::u16string_view text, bool wide_count) {
+        if (!biff8_) {
+            std::string narrow = platform::utf16_to_cp932(text);
+            put8(bytes, static_cast<unsigned>(narrow.size()));
+            bytes.insert(bytes.end(), narrow.begin(), narrow.end());
+            return;
+        }
+        if (wide_count) {
+            put16(bytes, static_cast<unsigned>(text.size()));
+        } else {
+            put8(bytes, static_cast<unsigned>(text.size()));
+        }
+        bool compressed = is_ascii(text);
+        put8(bytes, compressed ? 0 : 1);
+        for (char16_t c : text) {
+            if (compressed) {
+                put8(bytes, c);
+            } else {
+                put16(bytes, c);
+            }
+        }
+    }
+
+    // Relative unless "$" was written: BIFF8 keeps the flags in the column field, BIFF5 in
+    // the row field.
+    unsigned relative_flags(int32_t col, int32_t row) const {
+        return ((col & kColumnAbsolute) ? 0 : 0x4000) | ((row & kRowAbsolute) ? 0 : 0x8000);
+    }
+    void put_cell(int32_t col, int32_t row) {
+        std::vector<uint8_t> &b = out_->tokens;
+        if (biff8_) {
+            put16(b, row & kCoordinateMask);
+            put16(b, (col & 0xFF) | relative_flags(col, row));
+        } else {
+            put16(b, (row & 0x3FFF) | relative_flags(col, row));
+            put8(b, col & 0xFF);
+        }
+    }
+    void put_area(const FormulaToken &token) {
+        std::vector<uint8_t> &b = out_->tokens;
+        if (biff8_) {
+            put16(b, token.firstRow & kCoordinateMask);
+            put16(b, token.lastRow & kCoordinateMask);
+            put16(b, (token.firstCol & 0xFF) | relative_flags(token.firstCol, token.firstRow));
+            put16(b, (token.lastCol & 0xFF) | relative_flags(token.lastCol, token.lastRow));
+        } else {
+            put16(b, (token.firstRow & 0x3FFF) | relative_flags(token.firstCol, token.firstRow));
+            put16(b, (token.lastRow & 0x3FFF) | relative_flags(token.lastCol, token.lastRow));
+            put8(b, token.firstCol & 0xFF);
+            put8(b, token.lastCol & 0xFF);
+        }
+    }
+
+    int extern_sheet_index(uint16_t first, uint16_t last, unsigned *index) {
+        ExternSheetEntry entry{context_.self_supbook, first, last};
+        auto existing =
+            std::find(context_.extern_sheets.begin(), context_.extern_sheets.end(), entry);
+        if (existing != context_.extern_sheets.end()) {
+            *index = static_cast<unsigned>(existing - context_.extern_sheets.begin());
+            return 0;
+        }
+        std::vector<ExternSheetEntry> &added = out_->new_extern_sheets;
+        auto found = std::find(added.begin(), added.end(), entry);
+        *index = static_cast<unsigned>(context_.extern_sheets.size() + (found - added.begin()));
+        if (found != added.end()) return 0;
+        if (*index >= kExternSheetCapacity) return err::kFormulaExternSheetFull;
+        added.push_back(entry);
+        return 0;
+    }
+
+    // What precedes the cell or range of a sheet-qualified reference.
+    int put_sheet_head(const FormulaToken &token) {
+        std::vector<uint8_t> &b = out_->tokens;
+        if (biff8_) {
+            unsigned index = 0;
+            int rc = extern_sheet_index(token.firstSheet, token.lastSheet, &index);
+            if (rc != 0) return rc;
+            put16(b, index);
+            return 0;
+        }
+        // The 1-based position of the first sheet's EXTERNSHEET record, negated.
+        const std::vector<std::u16string> &records =
+            context_.extern_sheet_names.empty() ? context_.ref_sheets : context_.extern_sheet_names;
+        const std::u16string &name = context_.sheet_names[token.firstSheet];
+        auto it = std::find_if(records.begin(), records.end(), [&](const std::u16string &ref) {
+            return formula_text::same_name(ref, name);
+        });
+        if (it == records.end()) return err::kFormulaUnknownSheet;
+        int position = static_cast<int>(it - records.begin()) + 1;
+        put16(b, static_cast<unsigned>(-position));
+        put_zeros(b, 8);
+        put16(b, token.firstSheet);
+        put16(b, token.lastSheet);
+        return 0;
+    }
+
+    void put_array(const ArrayConstant &array) {
+        std::vector<uint8_t> &b = out_->tokens;
+        unsigned columns = static_cast<unsigned>(array.columns) - (biff8_ ? 1 : 0);
+        unsigned rows = static_cast<unsigned>(array.rows) - (biff8_ ? 1 : 0);
+        put8(b, columns);
+        put16(b, rows);
+        put_zeros(b, 4);
+
+        std::vector<uint8_t> &data = out_->array_data;
+        put8(data, columns);
+        put16(data, rows);
+        for (const ArrayElement &element : array.elements) {
+            put8(data, static_cast<unsigned>(element.type));
+            switch (element.type) {
+                case ArrayElementType::kNumber:
+                    put_double(data, element.number);
+                    break;
+                case ArrayElementType::kString:
+                    put_string(data, element.text, true);
+                    break;
+                case ArrayElementType::kBoolean:
+                    put8(data, element.number != 0 ? 1 : 0);
+                    put_zeros(data, 7);
+                    break;
+                case ArrayElementType::kEmpty:
+                    put_zeros(data, 8);
+                    break;
+            }
+        }
+    }
+
+    int token_bytes(const FormulaToken &token, const ParsedFormula &parsed) {
+        std::vector<uint8_t> &b = out_->tokens;
+        switch (token.code) {
+            case kArgumentStart:
+            case kArgumentSeparator:
+            case kArgumentEnd:
+                return 0;
+            case kFunctionCall: {
+                const FunctionInfo &function = *token.function;
+                uint16_t number = biff_function_number(function);
+                if (function.maxArgs == 1 && function.number != kRowFunction &&
+                    function.number != kColumnFunction && function.number != kColumnsFunction) {
+                    put8(b, ptg::kFuncV);
+                } else {
+                    put8(b, ptg::kFuncVarV);
+                    put8(b, static_cast<unsigned>(token.count));
+                }
+                put16(b, number);
+                return 0;
+            }
+            case ptg::kStr:
+                put8(b, ptg::kStr);
+                put_string(b, token.text, false);
+                return 0;
+            case ptg::kErr:
+                if (token.value == ptg::kRefErrV) {
+                    put8(b, ptg::kRefErrV);
+                    put_zeros(b, biff8_ ? 4 : 3);
+                } else {
+                    put8(b, ptg::kErr);
+                    put8(b, token.value);
+                }
+                return 0;
+            case ptg::kBool:
+                put8(b, ptg::kBool);
+                put8(b, token.value);
+                return 0;
+            case ptg::kInt:
+                put8(b, ptg::kInt);
+                put16(b, token.value);
+                return 0;
+            case ptg::kNum:
+                put8(b, ptg::kNum);
+                put_double(b, token.number);
+                return 0;
+            case ptg::kRef:
+            case ptg::kRef + kValueClass:
+            case ptg::kRef + kArrayClass:
+                put8(b, token.code);
+                put_cell(token.firstCol, token.firstRow);
+                return 0;
+            case ptg::kArea:
+            case ptg::kArea + kValueClass:
+            case ptg::kArea + kArrayClass:
+                put8(b, token.code);
+                put_area(token);
+                return 0;
+            case ptg::kRef3d:
+            case ptg::kRef3dV: {
+                put8(b, token.code);
+                int rc = put_sheet_head(token);
+                if (rc == 0) put_cell(token.firstCol, token.firstRow);
+                return rc;
+            }
+            case ptg::kArea3d: {
+                put8(b, token.code);
+                int rc = put_sheet_head(token);
+                if (rc == 0) put_area(token);
+                return rc;
+            }
+            case ptg::kArrayA:
+                put8(b, ptg::kArrayA);
+                put_array(parsed.arrays[static_cast<size_t>(token.firstCol)]);
+                return 0;
+            default:  // operators, ptgParen, ptgUplus, ptgUminus, ptgPercent, ptgMissArg
+                put8(b, token.code);
+                return 0;
+        }
+    }
+
+    const FormulaContext &context_;
+    bool biff8_;
+    CompiledFormula *out_;
+};
+
+}  // namespace
+
+int emit_formula(const ParsedFormula &parsed, const FormulaContext &context,
+                 CompiledFormula *compiled) {
+    *compiled = CompiledFormula{};
+    int rc = Emitter(context, compiled).run(parsed);
+    if (rc != 0) *compiled = CompiledFormula{};
+    return rc;
+}
+
+}  // namespace tabrix::engine

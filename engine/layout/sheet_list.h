@@ -1,0 +1,11 @@
+// The sheet list of a workbook.
+#pragma once
+
+#include "engine/model/workbook.h"
+
+namespace tabrix::engine {
+
+// Appends a sheet named "Sheet%d" with the next free counter value.
+void add_sheet(Workbook &book);
+
+}  // namespace tabrix::engine

@@ -1,0 +1,36 @@
+// The engine's workbook table: the workbooks open under their handles, their create, close
+// and cancel, and the older single-workbook layer's workbook 0.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "engine/model/workbook.h"
+
+namespace tabrix::engine {
+
+// The version-taking create's mapping: 95 and 0 give Excel 95; 97, 2000 and 2002 Excel 97
+// with that stamp; any other value Excel 97 stamped 97.
+FileFormat format_for_version(int32_t version);
+
+// Creates the file and a workbook for it; returns the handle or a negative code. A sheet
+// count above 0x40000000 means that count less 0x40000000, without the default FONT,
+// FORMAT, XF and STYLE records.
+int32_t create_workbook(std::u16string_view file_name, int32_t sheet_count, FileFormat format);
+// Writes the workbook to its file and releases it.
+int32_t close_workbook(int32_t handle);
+// Releases the workbook; deletes its file unless it was written or opened for reading.
+int32_t cancel_workbook(int32_t handle);
+
+// The workbook under a handle, or why there is none.
+BookRef book_ref(int32_t handle);
+// The workbook under a handle: null with -2 for a negative handle, -3 for an empty entry.
+Workbook *find_workbook(int32_t handle, int32_t *error);
+// The workbook under a handle or null, without telling why.
+Workbook *workbook_at(int32_t handle);
+
+// The older single-workbook layer: table entry 0, once an XL_ create or open made it current.
+Workbook *xl_current();
+void set_xl_current(bool current);
+
+}  // namespace tabrix::engine

@@ -1,0 +1,50 @@
+#include "engine/model/keywords.h"
+
+#include <algorithm>
+#include <tuple>
+
+namespace tabrix::engine {
+
+namespace {
+
+std::u16string &prefix_storage() {
+    static std::u16string prefix = u"**";
+    return prefix;
+}
+
+bool entry_before(const KeywordEntry &a, const KeywordEntry &b) {
+    return std::tie(a.text, a.row, a.column) < std::tie(b.text, b.row, b.column);
+}
+
+}  // namespace
+
+const std::u16string &keyword_prefix() {
+    return prefix_storage();
+}
+
+bool set_keyword_prefix(std::u16string_view prefix) {
+    if (prefix.empty() || prefix.size() > 64) return false;
+    prefix_storage() = prefix;
+    return true;
+}
+
+void add_keyword(Sheet &sheet, KeywordEntry entry) {
+    auto at = std::lower_bound(sheet.keywords.begin(), sheet.keywords.end(), entry, entry_before);
+    if (at != sheet.keywords.end() && !entry_before(entry, *at)) {
+        *at = std::move(entry);
+    } else {
+        sheet.keywords.insert(at, std::move(entry));
+    }
+}
+
+std::span<const KeywordEntry> find_keyword(const Sheet &sheet, std::u16string_view text) {
+    struct ByText {
+        bool operator()(const KeywordEntry &a, std::u16string_view b) const { return a.text < b; }
+        bool operator()(std::u16string_view a, const KeywordEntry &b) const { return a < b.text; }
+    };
+    auto [first, last] =
+        std::equal_range(sheet.keywords.begin(), sheet.keywords.end(), text, ByText{});
+    return {first, last};
+}
+
+}  // namespace tabrix::engine

@@ -1,0 +1,242 @@
+#include "engine/write/sheet_records.h"
+
+#include <algorithm>
+
+#include "engine/biff/le_bytes.h"
+#include "engine/biff/record_numbers.h"
+
+namespace tabrix::engine {
+
+namespace {
+
+constexpr size_t kMergedRangesPerRecord = 1024;
+constexpr size_t kMaxRowBreaks = 1026;
+constexpr size_t kMaxColumnBreaks = 256;
+
+std::vector<uint8_t> bytes(std::initializer_list<uint8_t> list) {
+    return list;
+}
+
+Record bof_record(bool biff8) {
+    if (biff8) {
+        return {rec::kBof, bytes({0x00, 0x06, 0x10, 0x00, 0x91, 0x0E, 0xCC, 0x07, 0x41, 0x00, 0x00,
+                                  0x00, 0x06, 0x00, 0x00, 0x00})};
+    }
+    return {rec::kBof, bytes({0x00, 0x05, 0x10, 0x00, 0x31, 0x0C, 0xCA, 0x07})};
+}
+
+// First row and last row + 1: 32-bit fields in Excel 97, 16-bit in Excel 95.
+void put_row_range(std::vector<uint8_t> &out, bool biff8, const CellArea &area) {
+    if (biff8) {
+        put_u32(out, area.first_row);
+        put_u32(out, area.row_end);
+    } else {
+        put_u16(out, static_cast<uint16_t>(area.first_row));
+        put_u16(out, static_cast<uint16_t>(area.row_end));
+    }
+}
+
+Record index_record(bool biff8, const CellArea &area) {
+    Record record{rec::kIndex, {}};
+    put_u32(record.data, 0);
+    put_row_range(record.data, biff8, area);
+    put_u32(record.data, 0);
+    for (uint32_t position : area.dbcell_positions) put_u32(record.data, position);
+    return record;
+}
+
+Record dimensions_record(bool biff8, const CellArea &area) {
+    Record record{rec::kDimensions, {}};
+    put_row_range(record.data, biff8, area);
+    put_u16(record.data, area.first_column);
+    put_u16(record.data, area.column_end);
+    put_u16(record.data, 0);
+    return record;
+}
+
+Record f64_record(uint16_t number, double value) {
+    Record record{number, {}};
+    put_f64(record.data, value);
+    return record;
+}
+
+Record page_breaks_record(bool biff8, uint16_t number, const std::vector<uint16_t> &breaks,
+                          size_t limit, uint16_t span_end) {
+    size_t count = std::min(breaks.size(), limit);
+    Record record{number, {}};
+    put_u16(record.data, static_cast<uint16_t>(count));
+    for (size_t i = 0; i < count; ++i) {
+        put_u16(record.data, breaks[i]);
+        if (biff8) {
+            put_u16(record.data, 0);
+            put_u16(record.data, span_end);
+        }
+    }
+    return record;
+}
+
+Record setup_record(const Sheet &sheet) {
+    const PageSetup &setup = sheet.setup;
+    Record record{rec::kSetup, {}};
+    put_u16(record.data, setup.paper_size);
+    put_u16(record.data, setup.scale);
+    put_u16(record.data, setup.first_page);
+    put_u16(record.data, setup.fit_width);
+    put_u16(record.data, setup.fit_height);
+    put_u16(record.data, static_cast<uint16_t>(setup.options + sheet.orientation));
+    put_u16(record.data, setup.resolution);
+    put_u16(record.data, setup.vertical_resolution);
+    put_f64(record.data, setup.header_margin);
+    put_f64(record.data, setup.footer_margin);
+    put_u16(record.data, setup.copies);
+    return record;
+}
+
+Record column_info_record(const ColumnInfo &column) {
+    Record record{rec::kColInfo, {}};
+    put_u16(record.data, column.first);
+    put_u16(record.data, column.last);
+    put_u16(record.data, column.width);
+    put_u16(record.data, column.xf);
+    put_u16(record.data, column.options);
+    put_u16(record.data, 0);
+    return record;
+}
+
+// A margin is written only when it differs from its default in millimetres.
+void append_margin(RecordList &list, uint16_t number, double inches, double default_mm) {
+    if (inches * 25.4 != default_mm) list.records().push_back(f64_record(number, inches));
+}
+
+Record window2_record(bool biff8, const Sheet &sheet, bool active) {
+    Record record{rec::kWindow2, {}};
+    put_u16(record.data, window2_options(sheet, active));
+    put_u16(record.data, sheet.first_visible_row);
+    put_u16(record.data, sheet.first_visible_column);
+    if (biff8) {
+        put_u16(record.data, 64);
+        put_u16(record.data, 0);
+        put_u16(record.data, sheet.page_break_zoom);
+        put_u16(record.data, sheet.normal_zoom);
+        put_u32(record.data, 0);
+    } else {
+        put_u32(record.data, 0);
+    }
+    return record;
+}
+
+void append_merged_cells(RecordList &list, const std::vector<MergedRange> &ranges) {
+    for (size_t start = 0; start < ranges.size(); start += kMergedRangesPerRecord) {
+        size_t count = std::min(kMergedRangesPerRecord, ranges.size() - start);
+        std::vector<uint8_t> body;
+        body.reserve(2 + 8 * count);
+        put_u16(body, static_cast<uint16_t>(count));
+        for (size_t i = start; i < start + count; ++i) {
+            put_u16(body, ranges[i].first_row);
+            put_u16(body, ranges[i].last_row);
+            put_u16(body, ranges[i].first_column);
+            put_u16(body, ranges[i].last_column);
+        }
+        list.append(rec::kMergedCells, std::move(body));
+    }
+}
+
+void append_all(RecordList &list, const RecordList &from) {
+    for (const Record &record : from.records()) list.records().push_back(record);
+}
+
+}  // namespace
+
+uint16_t window2_options(const Sheet &sheet, bool active) {
+    uint16_t options = static_cast<uint16_t>(sheet.window_options & ~0x0002);
+    if (sheet.show_grid) options |= 0x0002;
+    options &= 0x00FF;
+    if (active) options |= 0x0600;
+    return options;
+}
+
+RecordList sheet_header_records(bool biff8, const Sheet &sheet, const CellArea &area) {
+    RecordList list;
+    list.records().push_back(bof_record(biff8));
+    list.records().push_back(index_record(biff8, area));
+    list.append_u16(rec::kCalcMode, 1);
+    list.append_u16(rec::kCalcCount, 100);
+    list.append_u16(rec::kRefMode, 1);
+    list.append_u16(rec::kIteration, 0);
+    list.records().push_back(f64_record(rec::kDelta, 0.001));
+    list.append_u16(rec::kSaveRecalc, 1);
+    list.append_u16(rec::kPrintHeaders, sheet.print_headers);
+    list.append_u16(rec::kPrintGridlines, sheet.print_gridlines);
+    list.append_u16(rec::kGridSet, 1);
+    list.append(rec::kGuts, std::vector<uint8_t>(8, 0));
+    std::vector<uint8_t> default_row_height;
+    put_u16(default_row_height, sheet.default_row_options);
+    put_u16(default_row_height, sheet.default_row_height);
+    list.append(rec::kDefaultRowHeight, std::move(default_row_height));
+    if (!biff8) list.append(rec::kCountry, bytes({81, 0, 81, 0}));
+    list.append_u16(rec::kWsBool,
+                    static_cast<uint16_t>(sheet.sheet_options | (sheet.fit_to_page ? 0x0100 : 0)));
+    if (!sheet.row_breaks.empty()) {
+        list.records().push_back(page_breaks_record(biff8, rec::kHorizontalPageBreaks,
+                                                    sheet.row_breaks, kMaxRowBreaks, 255));
+    }
+    if (!sheet.column_breaks.empty()) {
+        list.records().push_back(page_breaks_record(biff8, rec::kVerticalPageBreaks,
+                                                    sheet.column_breaks, kMaxColumnBreaks, 65535));
+    }
+    if (sheet.header) list.append(rec::kHeader, *sheet.header);
+    if (sheet.footer) list.append(rec::kFooter, *sheet.footer);
+    list.append_u16(rec::kHCenter, sheet.hcenter);
+    list.append_u16(rec::kVCenter, sheet.vcenter);
+    append_margin(list, rec::kLeftMargin, sheet.margins[0], 20.0);
+    append_margin(list, rec::kRightMargin, sheet.margins[1], 20.0);
+    append_margin(list, rec::kTopMargin, sheet.margins[2], 25.0);
+    append_margin(list, rec::kBottomMargin, sheet.margins[3], 25.0);
+    if (sheet.printer_settings) list.records().push_back(*sheet.printer_settings);
+    list.records().push_back(setup_record(sheet));
+    list.append_u16(rec::kDefColWidth, sheet.default_column_width);
+    for (const ColumnInfo &column : sheet.columns) {
+        list.records().push_back(column_info_record(column));
+    }
+    append_all(list, sheet.carried_settings);
+    list.records().push_back(dimensions_record(biff8, area));
+    return list;
+}
+
+void add_index_base(Record &index, bool biff8, uint32_t base) {
+    size_t first = biff8 ? 16 : 12;
+    for (size_t at = first; at + 4 <= index.data.size(); at += 4) {
+        store_u32(&index.data[at], load_u32(&index.data[at]) + base);
+    }
+}
+
+RecordList sheet_trailer_records(bool biff8, const Sheet &sheet, bool active) {
+    RecordList list;
+    append_all(list, sheet.caller_records);
+    list.records().push_back(window2_record(biff8, sheet, active));
+    if (sheet.pane) list.append(rec::kPane, *sheet.pane);
+    if (sheet.selection) {
+        list.append(rec::kSelection, *sheet.selection);
+    } else {
+        list.append(rec::kSelection, bytes({0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
+                                            0x00, 0x00, 0x00, 0x00, 0x00, 0x00}));
+    }
+    if (biff8) {
+        append_merged_cells(list, sheet.merged);
+        list.append(rec::kPhonetic, bytes({0x05, 0x00, 0x35, 0x00, 0x00, 0x00}));
+    }
+    append_all(list, sheet.carried_trailer);
+    if (sheet.code_name) list.records().push_back(*sheet.code_name);
+    if (load_u16(sheet.gcw.data()) > 0) list.append(rec::kGcw, sheet.gcw);
+    if (sheet.standard_width != 0) list.append_u16(rec::kStandardWidth, sheet.standard_width);
+    if (sheet.zoom_numerator != 0 || sheet.zoom_denominator != 0) {
+        std::vector<uint8_t> scl;
+        put_u16(scl, sheet.zoom_numerator);
+        put_u16(scl, sheet.zoom_denominator);
+        list.append(rec::kScl, std::move(scl));
+    }
+    list.append_empty(rec::kEof);
+    return list;
+}
+
+}  // namespace tabrix::engine

@@ -1,0 +1,73 @@
+#include "engine/write/stream_writer.h"
+
+#include "engine/biff/le_bytes.h"
+
+namespace tabrix::engine {
+
+namespace {
+
+constexpr size_t kBufferPages = 8;
+
+}  // namespace
+
+StreamWriter::StreamWriter(platform::Stream &stream, uint64_t expected_size)
+    : stream_(stream), start_(stream.size()) {
+    buffer_.reserve(kPageSize * kBufferPages);
+    if (expected_size > 0 &&
+        stream_.reserve(start_ + expected_size) != platform::StorageStatus::ok) {
+        ok_ = false;
+    }
+    if (ok_ && !stream_.seek(static_cast<int64_t>(start_), platform::SeekOrigin::begin)) {
+        ok_ = false;
+    }
+}
+
+bool StreamWriter::drain() {
+    if (!ok_) return false;
+    if (buffer_.empty()) return true;
+    size_t n = stream_.write(buffer_.data(), buffer_.size());
+    if (n != buffer_.size()) ok_ = false;
+    written_ += n;
+    buffer_.clear();
+    return ok_;
+}
+
+bool StreamWriter::write(const void *data, size_t n) {
+    if (!ok_) return false;
+    const auto *bytes = static_cast<const uint8_t *>(data);
+    size_t room = buffer_.capacity() - buffer_.size();
+    if (n <= room) {
+        buffer_.insert(buffer_.end(), bytes, bytes + n);
+        return true;
+    }
+    if (!drain()) return false;
+    if (n >= buffer_.capacity()) {
+        // Large pieces (a row's cell records) go straight through.
+        size_t done = stream_.write(bytes, n);
+        written_ += done;
+        if (done != n) ok_ = false;
+        return ok_;
+    }
+    buffer_.insert(buffer_.end(), bytes, bytes + n);
+    return true;
+}
+
+bool StreamWriter::write_record(uint16_t number, std::span<const uint8_t> data) {
+    uint8_t header[4];
+    store_u16(header, number);
+    store_u16(header + 2, static_cast<uint16_t>(data.size()));
+    return write(header, sizeof header) && write(data.data(), data.size());
+}
+
+bool StreamWriter::write_list(const RecordList &list) {
+    for (const Record &record : list.records()) {
+        if (!write_record(record.number, record.data)) return false;
+    }
+    return ok_;
+}
+
+bool StreamWriter::flush() {
+    return drain();
+}
+
+}  // namespace tabrix::engine

@@ -1,0 +1,171 @@
+#include "engine/write/workbook_writer.h"
+
+#include <vector>
+
+#include "engine/biff/record_numbers.h"
+#include "engine/write/globals_records.h"
+#include "engine/write/row_blocks.h"
+#include "engine/write/sheet_records.h"
+#include "engine/write/stream_writer.h"
+#include "platform/memory.h"
+
+namespace tabrix::engine {
+
+namespace {
+
+struct SheetSection {
+    RecordList header;
+    CellArea cells;
+    RecordList trailer;
+    size_t byte_total = 0;
+};
+
+size_t sum_sizes(const std::vector<Record> &records) {
+    size_t total = 0;
+    for (const Record &record : records) total += record.disk_size();
+    return total;
+}
+
+// Globals lists before the SST, in write order. In Excel 95 the external references are
+// written inside the header list, right after FNGROUPCOUNT.
+std::vector<const RecordList *> globals_before_sst(const Workbook &book) {
+    if (!book.biff8()) {
+        return {
+            &book.header, &book.external_references, &book.fonts,       &book.formats, &book.xfs,
+            &book.styles, &book.carried_globals,     &book.bound_sheets};
+    }
+    return {&book.header,       &book.fonts,
+            &book.formats,      &book.xfs,
+            &book.styles,       &book.carried_globals,
+            &book.uses_elfs,    &book.bound_sheets,
+            &book.country,      &book.external_references,
+            &book.drawing_group};
+}
+
+SheetSection build_sheet_section(const Workbook &book, Sheet &sheet, bool active) {
+    SheetSection section;
+    section.cells = build_cell_area(sheet);
+    section.header = sheet_header_records(book.biff8(), sheet, section.cells);
+    section.trailer = sheet_trailer_records(book.biff8(), sheet, active);
+    section.byte_total = section.header.byte_total() + sheet.references.byte_total() +
+                         section.cells.byte_total + sheet.objects.byte_total() +
+                         section.trailer.byte_total();
+    return section;
+}
+
+bool write_header_list(StreamWriter &out, const Workbook &book) {
+    for (const Record &record : book.header.records()) {
+        if (!out.write_record(record.number, record.data)) return false;
+        if (!book.biff8() && record.number == rec::kFnGroupCount) {
+            if (!out.write_list(book.external_references)) return false;
+        }
+    }
+    return true;
+}
+
+bool write_globals(StreamWriter &out, const Workbook &book) {
+    if (!write_header_list(out, book)) return false;
+    for (const RecordList *list : globals_before_sst(book)) {
+        if (list == &book.header || (!book.biff8() && list == &book.external_references)) {
+            continue;
+        }
+        if (!out.write_list(*list)) return false;
+    }
+    if (book.biff8()) {
+        for (const Record &record : book.strings.records()) {
+            if (!out.write_record(record.number, record.data)) return false;
+        }
+        if (!out.write_list(book.ext_sst)) return false;
+    }
+    return out.write_list(book.trailing_globals) && out.write_list(book.end);
+}
+
+// The workbook is released after close, so each row's cells are dropped from the store as
+// soon as they are in the stream, and the freed memory is handed back every megabyte: the
+// cells and the finished stream are never both resident in full.
+bool write_cell_area(StreamWriter &out, const CellArea &area, CellStore &store) {
+    constexpr size_t kReleaseEvery = 1 << 20;
+    size_t dropped = 0;
+    for (const RowBlock &block : area.blocks) {
+        if (!out.write(block.rows.data(), block.rows.size())) return false;
+        for (const RowCells &cells : block.cells) {
+            if (!out.write(cells.bytes.data(), cells.bytes.size())) return false;
+        }
+        if (!out.write(block.dbcell.data(), block.dbcell.size())) return false;
+        for (const RowCells &cells : block.cells) {
+            dropped += cells.bytes.size();
+            store.drop_row(cells.row);
+        }
+        if (dropped >= kReleaseEvery) {
+            platform::release_free_memory();
+            dropped = 0;
+        }
+    }
+    return true;
+}
+
+bool write_sheet(StreamWriter &out, Sheet &sheet, const SheetSection &section) {
+    return out.write_list(section.header) && out.write_list(sheet.references) &&
+           write_cell_area(out, section.cells, sheet.cells) && out.write_list(sheet.objects) &&
+           out.write_list(section.trailer);
+}
+
+}  // namespace
+
+int32_t write_workbook(Workbook &book) {
+    const bool biff8 = book.biff8();
+    if (biff8) book.strings.finish();
+
+    std::vector<SheetSection> sections;
+    sections.reserve(book.sheets.size());
+    book.bound_sheets.clear();
+    for (size_t i = 0; i < book.sheets.size(); ++i) {
+        Sheet &sheet = *book.sheets[i];
+        sections.push_back(build_sheet_section(book, sheet, i == book.active_sheet));
+        book.bound_sheets.records().push_back(bound_sheet_record(biff8, sheet));
+    }
+    // Sheets may have been added or removed since the header was made.
+    if (Record *tab_id = book.header.find(rec::kTabId)) {
+        tab_id->data = tab_id_body(biff8, book.sheet_count());
+    }
+    if (Record *window1 = book.header.find(rec::kWindow1)) {
+        set_window1_tabs(window1->data, book.active_sheet);
+    }
+    if (biff8) {
+        book.uses_elfs.clear();
+        append_uses_elfs_record(book);
+        book.country.clear();
+        append_country_records(book);
+        append_extern_sheet_record(book);
+    }
+
+    size_t globals_size = 0;
+    for (const RecordList *list : globals_before_sst(book)) globals_size += list->byte_total();
+    if (biff8) {
+        book.ext_sst.clear();
+        book.ext_sst.append(rec::kExtSst, book.strings.extsst(static_cast<uint32_t>(globals_size)));
+        globals_size += sum_sizes(book.strings.records()) + book.ext_sst.byte_total();
+    }
+    globals_size += book.trailing_globals.byte_total() + book.end.byte_total();
+
+    size_t offset = globals_size;
+    for (size_t i = 0; i < sections.size(); ++i) {
+        const Sheet &sheet = *book.sheets[i];
+        set_bound_sheet_offset(book.bound_sheets.records()[i], static_cast<uint32_t>(offset));
+        size_t cell_area_start =
+            offset + sections[i].header.byte_total() + sheet.references.byte_total();
+        add_index_base(sections[i].header.records()[1], biff8,
+                       static_cast<uint32_t>(cell_area_start));
+        offset += sections[i].byte_total;
+    }
+
+    StreamWriter out(*book.stream, offset);
+    bool ok = write_globals(out, book);
+    for (size_t i = 0; ok && i < sections.size(); ++i) {
+        ok = write_sheet(out, *book.sheets[i], sections[i]);
+    }
+    ok = out.flush() && ok;
+    return ok ? 0 : err::kWrite;
+}
+
+}  // namespace tabrix::engine

@@ -1,0 +1,189 @@
+/* tabrix engine calls (XM_*, XE_*): workbooks by handle, cell values, attributes and
+ * formulas. */
+#ifndef TABRIX_ENGINE_H
+#define TABRIX_ENGINE_H
+
+#include "tabrix/types.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Engine: workbooks ------------------------------------------------------------------
+ * Every narrow-text call has a UTF-16 twin named with the suffix W that takes
+ * const char16_t * texts instead (wchar_t is 32-bit on Linux and never crosses).
+ * Handles are small integers, reused after XM_Close/XM_Cancel. Nothing reaches the file
+ * before XM_Close; XM_Cancel removes the file. */
+
+/* The creates return the handle, or -9 for an empty name, -1 when the file cannot be
+ * created, -34 for more than 32767 sheets. */
+
+/* Excel 95 workbook; a sheet count below 1 means 16. */
+TABRIX_API int32_t XM_Create(const char *file_name, int32_t sheet_count);
+TABRIX_API int32_t XM_CreateW(const char16_t *file_name, int32_t sheet_count);
+/* Excel 97 workbook; a sheet count below 1 means 3. */
+TABRIX_API int32_t XM_Create97(const char *file_name, int32_t sheet_count);
+TABRIX_API int32_t XM_Create97W(const char16_t *file_name, int32_t sheet_count);
+/* Version-taking create (XLVER): 0 and 95 give Excel 95; 97, 2000 and 2002 Excel 97 with
+ * that version stamp; any other value Excel 97. A sheet count below 1 means 16 for versions
+ * below 97, else 3. */
+TABRIX_API int32_t XM_CreateVer(const char *file_name, int32_t sheet_count, int32_t version);
+TABRIX_API int32_t XM_CreateVerW(const char16_t *file_name, int32_t sheet_count, int32_t version);
+/* Writes the workbook and releases the handle: 0, -1, -2, -3 or -5. */
+TABRIX_API int32_t XM_Close(int32_t handle);
+/* Releases the handle and deletes the file: 0, -2, -3 or -5. */
+TABRIX_API int32_t XM_Cancel(int32_t handle);
+
+/* ---- Engine: cell values -----------------------------------------------------------------
+ * h workbook handle, s sheet, x column 0-255, y row (below 16384 in Excel 95, 65536 in
+ * Excel 97). The 2 forms take an attribute number: 15 is the default, -n sets attribute n
+ * replacing the cell's, any other n is merged over the cell's attribute. A null text writes
+ * a blank cell; a leading apostrophe is dropped. Results: 0, -3, -4, -32, -40. */
+TABRIX_API int32_t XM_WriteStr(int32_t h, int32_t s, int32_t x, int32_t y, const char *text);
+TABRIX_API int32_t XM_WriteStrW(int32_t h, int32_t s, int32_t x, int32_t y, const char16_t *text);
+TABRIX_API int32_t XM_WriteStr2(int32_t h, int32_t s, int32_t x, int32_t y, const char *text,
+                                int32_t xf);
+TABRIX_API int32_t XM_WriteStr2W(int32_t h, int32_t s, int32_t x, int32_t y, const char16_t *text,
+                                 int32_t xf);
+TABRIX_API int32_t XM_WriteInt(int32_t h, int32_t s, int32_t x, int32_t y, int32_t value);
+TABRIX_API int32_t XM_WriteInt2(int32_t h, int32_t s, int32_t x, int32_t y, int32_t value,
+                                int32_t xf);
+TABRIX_API int32_t XM_WriteDouble(int32_t h, int32_t s, int32_t x, int32_t y, double value);
+TABRIX_API int32_t XM_WriteDouble2(int32_t h, int32_t s, int32_t x, int32_t y, double value,
+                                   int32_t xf);
+/* Appends a record (number, data) unchanged to the end of the sheet, before its window
+ * settings: 0, -3, -4, or -34 for null data with a non-zero length. */
+TABRIX_API int32_t XM_WriteBin(int32_t h, int32_t s, uint16_t number, uint16_t length,
+                               const void *data);
+
+/* Keyword writes: the value goes to every cell of the sheet that carries the keyword,
+ * shifted by (dx, dy); -37 when the sheet has no such keyword. */
+TABRIX_API int32_t XM_WriteStrh(int32_t h, int32_t s, const char *keyword, int32_t dx, int32_t dy,
+                                const char *text);
+TABRIX_API int32_t XM_WriteStrhW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx,
+                                 int32_t dy, const char16_t *text);
+TABRIX_API int32_t XM_WriteStr2h(int32_t h, int32_t s, const char *keyword, int32_t dx, int32_t dy,
+                                 const char *text, int32_t xf);
+TABRIX_API int32_t XM_WriteStr2hW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx,
+                                  int32_t dy, const char16_t *text, int32_t xf);
+TABRIX_API int32_t XM_WriteInth(int32_t h, int32_t s, const char *keyword, int32_t dx, int32_t dy,
+                                int32_t value);
+TABRIX_API int32_t XM_WriteInthW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx,
+                                 int32_t dy, int32_t value);
+TABRIX_API int32_t XM_WriteInt2h(int32_t h, int32_t s, const char *keyword, int32_t dx, int32_t dy,
+                                 int32_t value, int32_t xf);
+TABRIX_API int32_t XM_WriteInt2hW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx,
+                                  int32_t dy, int32_t value, int32_t xf);
+TABRIX_API int32_t XM_WriteDoubleh(int32_t h, int32_t s, const char *keyword, int32_t dx,
+                                   int32_t dy, double value);
+TABRIX_API int32_t XM_WriteDoublehW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx,
+                                    int32_t dy, double value);
+TABRIX_API int32_t XM_WriteDouble2h(int32_t h, int32_t s, const char *keyword, int32_t dx,
+                                    int32_t dy, double value, int32_t xf);
+TABRIX_API int32_t XM_WriteDouble2hW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx,
+                                     int32_t dy, double value, int32_t xf);
+
+/* ---- Engine: cell attributes ------------------------------------------------------------
+ * Fonts, number formats and cell attributes (XF records) of a workbook, and applying them
+ * to cells. An attribute number is the XF index a cell record carries: 0-20 are the
+ * built-in XFs (15 the default cell attribute), 21 and up are registered ones. */
+
+/* Font number of a font (registered when new). An empty name or a size of -1.0 takes the
+ * workbook's default; colour 0 or less is automatic; style and underline below 0 are none.
+ * -31 for a name longer than 32 bytes. */
+TABRIX_API int32_t XM_FontNo(int32_t h, const char *name, double size, int32_t colour,
+                             int32_t style, int32_t underline);
+TABRIX_API int32_t XM_FontNoW(int32_t h, const char16_t *name, double size, int32_t colour,
+                              int32_t style, int32_t underline);
+/* Number of a number format (registered when new, from 176 up). Japanese colour words in
+ * brackets become their English names. -31 for an empty or too long format. */
+TABRIX_API int32_t XM_FmtNo(int32_t h, const char *format);
+TABRIX_API int32_t XM_FmtNoW(int32_t h, const char16_t *format);
+/* Sets every field of the request to "not set"; -34 for a null pointer. */
+TABRIX_API int32_t XM_InitAttr(XLATTR *attr);
+/* Attribute number of a request (registered when new); unset fields take the defaults.
+ * -34 for a null request. */
+TABRIX_API int32_t XM_GetAttrNo2(int32_t h, const XLATTR *attr);
+/* Older form: packed border styles and colours (XL_KeiNo), horizontal alignment 0-7, font
+ * and format numbers; -1 means the default. */
+TABRIX_API int32_t XM_GetAttrNo(int32_t h, int32_t lines, int32_t colours, int32_t pos_horz,
+                                int32_t font, int32_t format);
+/* Changes default font slot 0-4 of every workbook created afterwards in the process: 0, -34
+ * for another slot, -31 for a name longer than 32 bytes. */
+TABRIX_API int32_t XE_SetDefFont(int32_t slot, const char *name, double size, int32_t colour,
+                                 int32_t style, int32_t underline);
+
+/* Applying attributes. The number forms take an attribute number (negative: replace the
+ * cell's attribute with number -n instead of merging); the 2 forms merge a request. Range
+ * forms accept the corners in either order; a request with Joint 1 also merges the cells
+ * (Excel 97). Results: 0, -2, -3, -4, -32, -5 (a blank record could not be added), -40, -41,
+ * -34 for a null request; the keyword (h) forms -37 when no cell carries the keyword. */
+TABRIX_API int32_t XM_SetAttr(int32_t h, int32_t s, int32_t x, int32_t y, int32_t attr);
+TABRIX_API int32_t XM_SetAttrExt(int32_t h, int32_t s, int32_t x1, int32_t y1, int32_t x2,
+                                 int32_t y2, int32_t attr);
+TABRIX_API int32_t XM_SetAttr2(int32_t h, int32_t s, int32_t x, int32_t y, const XLATTR *attr);
+TABRIX_API int32_t XM_SetAttrExt2(int32_t h, int32_t s, int32_t x1, int32_t y1, int32_t x2,
+                                  int32_t y2, const XLATTR *attr);
+TABRIX_API int32_t XM_SetAttrh(int32_t h, int32_t s, const char *keyword, int32_t dx, int32_t dy,
+                               int32_t attr);
+TABRIX_API int32_t XM_SetAttrhW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx,
+                                int32_t dy, int32_t attr);
+TABRIX_API int32_t XM_SetAttrExth(int32_t h, int32_t s, const char *keyword, int32_t dx1,
+                                  int32_t dy1, int32_t dx2, int32_t dy2, int32_t attr);
+TABRIX_API int32_t XM_SetAttrExthW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx1,
+                                   int32_t dy1, int32_t dx2, int32_t dy2, int32_t attr);
+TABRIX_API int32_t XM_SetAttr2h(int32_t h, int32_t s, const char *keyword, int32_t dx, int32_t dy,
+                                const XLATTR *attr);
+TABRIX_API int32_t XM_SetAttr2hW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx,
+                                 int32_t dy, const XLATTR *attr);
+TABRIX_API int32_t XM_SetAttrExt2h(int32_t h, int32_t s, const char *keyword, int32_t dx1,
+                                   int32_t dy1, int32_t dx2, int32_t dy2, const XLATTR *attr);
+TABRIX_API int32_t XM_SetAttrExt2hW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx1,
+                                    int32_t dy1, int32_t dx2, int32_t dy2, const XLATTR *attr);
+/* Borders over a range; line code: style in bits 0-3, colour in bits 8-15. Box: the
+ * outline; Ltc: every cell edge; Over/Under/Left/Right: that edge of every cell. */
+TABRIX_API int32_t XM_BoxLine(int32_t h, int32_t s, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                              int32_t line);
+TABRIX_API int32_t XM_LtcLine(int32_t h, int32_t s, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                              int32_t line);
+TABRIX_API int32_t XM_OverLine(int32_t h, int32_t s, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                               int32_t line);
+TABRIX_API int32_t XM_UnderLine(int32_t h, int32_t s, int32_t x1, int32_t y1, int32_t x2,
+                                int32_t y2, int32_t line);
+TABRIX_API int32_t XM_LeftLine(int32_t h, int32_t s, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                               int32_t line);
+TABRIX_API int32_t XM_RightLine(int32_t h, int32_t s, int32_t x1, int32_t y1, int32_t x2,
+                                int32_t y2, int32_t line);
+
+/* ---- Engine: formulas --------------------------------------------------------------------
+ * The text is written as a user types it ("=SUM(A1:B3)*2", the "=" optional) and compiled
+ * into the FORMULA record of the cell. Without a result the cell is calculated when the file
+ * is opened; with one, the result is stored as the cell's value. A malformed formula returns
+ * a code from -100 to -199 and leaves the cell as it was. Other results as for the value
+ * writes, and -34 for a result kind outside 0-3, -31 for a text result over 256 bytes. */
+
+TABRIX_API int32_t XM_WriteFunc(int32_t h, int32_t s, int32_t x, int32_t y, const char *text);
+TABRIX_API int32_t XM_WriteFuncW(int32_t h, int32_t s, int32_t x, int32_t y, const char16_t *text);
+TABRIX_API int32_t XM_WriteFunc2(int32_t h, int32_t s, int32_t x, int32_t y, const char *text,
+                                 int32_t xf);
+TABRIX_API int32_t XM_WriteFunc2W(int32_t h, int32_t s, int32_t x, int32_t y, const char16_t *text,
+                                  int32_t xf);
+/* result may be null. */
+TABRIX_API int32_t XM_WriteFunc3(int32_t h, int32_t s, int32_t x, int32_t y, const char *text,
+                                 int32_t xf, const FormulaResult *result);
+TABRIX_API int32_t XM_WriteFunc3W(int32_t h, int32_t s, int32_t x, int32_t y, const char16_t *text,
+                                  int32_t xf, const FormulaResultW *result);
+/* At every cell of the keyword, shifted by (dx, dy), with attribute 15; -37 without it. */
+TABRIX_API int32_t XM_WriteFunch(int32_t h, int32_t s, const char *keyword, int32_t dx, int32_t dy,
+                                 const char *text);
+TABRIX_API int32_t XM_WriteFunchW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx,
+                                  int32_t dy, const char16_t *text);
+/* The sheets that formulas on sheet s may name, as "Sheet2/Sheet3": 0, -2, -3, -4, or -34
+ * for an empty list, an empty name or a name of 32 characters or more. */
+TABRIX_API int32_t XM_SetRefSheet(int32_t h, int32_t s, const char *names);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TABRIX_ENGINE_H */
