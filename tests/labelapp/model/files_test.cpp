@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
 
 #include "core/cp932.h"
 #include "core/data_folder.h"
@@ -43,6 +47,43 @@ TEST(TextFile, FindsFilesWithoutRegardToCase) {
     folder.write("DB1.TXT", "x");
     EXPECT_EQ(findFileIgnoringCase(folder.path(), "db1.txt"), folder.path() / "DB1.TXT");
     EXPECT_EQ(findFileIgnoringCase(folder.path(), "DB1.txt"), folder.path() / "DB1.TXT");
+}
+
+size_t entries(const std::filesystem::path &folder) {
+    auto it = std::filesystem::directory_iterator(folder);
+    return static_cast<size_t>(std::distance(it, std::filesystem::directory_iterator()));
+}
+
+TEST(TextFile, AWriteThatFailsPartWayLeavesTheOldFileWhole) {
+    TempFolder folder;
+    folder.write("start.txt", "10,10,21\r\n");
+    // The file-size limit makes the write fail after 16 bytes, as a full disk would.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 16;
+    auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool written = writeFileBytes(folder.path() / "start.txt", "10,10,21\r\n10,10,1\r\n");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(folder.read("start.txt"), "10,10,21\r\n");
+    EXPECT_EQ(entries(folder.path()), 1u);  // nothing left beside it
+}
+
+TEST(TextFile, AWriteReplacesTheFileBehindALinkAndKeepsItsPermissions) {
+    TempFolder folder;
+    folder.write("lists.txt", "old\r\n");
+    std::filesystem::permissions(folder.path() / "lists.txt", std::filesystem::perms(0640));
+    std::filesystem::create_symlink("lists.txt", folder.path() / "DB1.txt");
+    ASSERT_TRUE(writeFileBytes(folder.path() / "DB1.txt", "new\r\n"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.path() / "DB1.txt"));
+    EXPECT_EQ(folder.read("lists.txt"), "new\r\n");
+    struct stat info {};
+    ASSERT_EQ(stat((folder.path() / "lists.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(entries(folder.path()), 2u);
 }
 
 TEST(WordLists, LoadEveryLineIncludingEmptyOnes) {
