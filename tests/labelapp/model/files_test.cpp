@@ -118,6 +118,7 @@ TEST(DataFolder, ParsesTheOptions) {
     EXPECT_EQ(parseCommandLine({"--data-dir", "/x/y"}).dataDir, "/x/y");
     EXPECT_EQ(parseCommandLine({"--data-dir=/x/z"}).dataDir, "/x/z");
     EXPECT_TRUE(parseCommandLine({"--show-data-folder"}).showDataFolder);
+    EXPECT_TRUE(parseCommandLine({"--create-data-dir"}).createDataDir);
     EXPECT_EQ(parseCommandLine({"--data-dir"}).errors.size(), 1u);
     EXPECT_EQ(parseCommandLine({"--bogus"}).errors.size(), 1u);
 }
@@ -129,13 +130,62 @@ TEST(DataFolder, ProgramFolderWhenWritableElseTheUsersFolder) {
     EXPECT_EQ(chooseDataFolder(parseCommandLine({}), program.path()), program.path());
     EXPECT_EQ(chooseDataFolder(parseCommandLine({"--user-data"}), program.path()),
               home.path() / "labelora");
-    EXPECT_TRUE(std::filesystem::is_directory(home.path() / "labelora"));
     EXPECT_EQ(chooseDataFolder(parseCommandLine({}), program.path() / "no-such-folder"),
               home.path() / "labelora");
-    EXPECT_EQ(chooseDataFolder(parseCommandLine({"--data-dir", (home.path() / "d").string()}),
-                               program.path()),
-              home.path() / "d");
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "labelora"));  // only chosen
     unsetenv("XDG_DATA_HOME");
+}
+
+TEST(DataFolder, AMadeUserFolderTakesTheProgramFoldersFilesOnce) {
+    TempFolder program;
+    TempFolder home;
+    program.write("start.txt", "10,10,21\r\n");
+    program.write("db1.txt", "血清\r\n");
+    program.write("other.txt", "x");
+    setenv("XDG_DATA_HOME", home.path().c_str(), 1);
+    DataFolder first = openDataFolder(parseCommandLine({"--user-data"}), program.path());
+    unsetenv("XDG_DATA_HOME");
+    ASSERT_EQ(first.path, home.path() / "labelora");
+    EXPECT_EQ(first.error, "");
+    EXPECT_NE(first.notice.find("start.txt, db1.txt from " + program.path().string()),
+              std::string::npos)
+        << first.notice;
+    EXPECT_EQ(readFileBytes(first.path / "start.txt"), "10,10,21\r\n");
+    EXPECT_EQ(readFileBytes(first.path / "db1.txt"), "血清\r\n");
+    EXPECT_FALSE(std::filesystem::exists(first.path / "other.txt"));
+
+    // Once it is there, it is the user's: nothing is copied or told again.
+    writeFileBytes(first.path / "start.txt", "10,10,45\r\n");
+    setenv("XDG_DATA_HOME", home.path().c_str(), 1);
+    DataFolder again = openDataFolder(parseCommandLine({"--user-data"}), program.path());
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(again.notice, "");
+    EXPECT_EQ(readFileBytes(again.path / "start.txt"), "10,10,45\r\n");
+}
+
+TEST(DataFolder, AMissingDataDirIsMadeOnlyWhenAskedFor) {
+    TempFolder program;
+    TempFolder base;
+    program.write("start.txt", "10,10,21\r\n");
+    const std::string missing = (base.path() / "labels").string();
+    DataFolder refused = openDataFolder(parseCommandLine({"--data-dir", missing}), program.path());
+    EXPECT_NE(refused.error.find(missing + " does not exist; give --create-data-dir"),
+              std::string::npos)
+        << refused.error;
+    EXPECT_FALSE(std::filesystem::exists(missing));
+
+    DataFolder made = openDataFolder(parseCommandLine({"--data-dir", missing, "--create-data-dir"}),
+                                     program.path());
+    EXPECT_EQ(made.error, "");
+    EXPECT_EQ(made.notice, "");  // a new set-up starts empty
+    EXPECT_TRUE(std::filesystem::is_directory(missing));
+    EXPECT_FALSE(std::filesystem::exists(made.path / "start.txt"));
+
+    base.write("file", "");
+    EXPECT_NE(openDataFolder(parseCommandLine({"--data-dir", (base.path() / "file").string()}),
+                             program.path())
+                  .error,
+              "");
 }
 
 }  // namespace
