@@ -212,7 +212,7 @@ class LabelPdfTest(unittest.TestCase):
                               "--letter", "Z", "--start", "995", "--count", "30",
                               "--start-position", "141", "--background", "Yellow")
         self.assertIn("next start position 21", out)
-        self.assertIn("next start number 25", out)
+        self.assertIn("next start number 25, next letter A", out)
         self.assertEqual(self.start_line(1), "10,10,21")
         lowers = [("Z%03d" % v) if v < 1000 else ("A%03d" % (v - 1000)) for v in range(995, 1025)]
         expected = [("血清", lower) for lower in lowers]
@@ -338,14 +338,20 @@ class LabelPdfTest(unittest.TestCase):
         done = subprocess.run([LABELORA, "--batch", "--data-dir", self.tmp, "--pdf", pdf,
                                "--count", "201", "--repeat", "2"], capture_output=True, text=True)
         self.assertEqual(done.returncode, 1)
-        self.assertIn("４００面まで", done.stderr)
+        self.assertEqual(done.stderr.count("４００面まで"), 1)
         self.assertFalse(os.path.exists(pdf))
         with open(os.path.join(self.tmp, "start.txt"), "rb") as f:
             self.assertEqual(f.read().split(b"\r\n")[0], b"10,10,1")
-        done = subprocess.run([LABELORA, "--batch", "--pdf", pdf, "--sheet", "7"],
+        done = subprocess.run([LABELORA, "--pdf", pdf, "--sheet", "7", "--batch"],
                               capture_output=True, text=True)
         self.assertEqual(done.returncode, 2)
         self.assertIn("--sheet", done.stderr)
+        missing = os.path.join(self.tmp, "missing")
+        done = subprocess.run([LABELORA, "--batch", "--data-dir", missing, "--pdf", pdf],
+                              capture_output=True, text=True)
+        self.assertEqual(done.returncode, 1)
+        self.assertIn("--create-data-dir", done.stderr)
+        self.assertFalse(os.path.exists(missing))
 
 
 if __name__ == "__main__":
