@@ -325,10 +325,6 @@ std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o) 
     return errors;
 }
 
-}  // namespace labelora
-
-namespace labelora {
-
 bool isBatchCommandLine(const std::vector<std::string> &args) {
     return std::find(args.begin(), args.end(), "--batch") != args.end();
 }

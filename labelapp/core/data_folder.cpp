@@ -66,8 +66,7 @@ DataFolder openDataFolder(const CommandLine &options, const std::filesystem::pat
     DataFolder result{chooseDataFolder(options, programFolder), {}, {}};
     const std::filesystem::path &folder = result.path;
     std::error_code ec;
-    const bool existed = std::filesystem::exists(folder, ec);
-    if (existed) {
+    if (std::filesystem::exists(folder, ec)) {
         if (!std::filesystem::is_directory(folder, ec))
             result.error = folder.string() + " is not a folder";
         return result;
