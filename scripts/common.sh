@@ -10,7 +10,7 @@ PACKAGES=(
   qt6-base-dev libgl-dev
   python3 python3-xlrd python3-olefile python3-xlwt python3-openpyxl
   libgsf-bin libreoffice-calc-nogui
-  fonts-noto-cjk xvfb xauth poppler-utils time
+  fonts-ipafont-gothic fonts-noto-cjk xvfb xauth poppler-utils time
 )
 
 as_root() {

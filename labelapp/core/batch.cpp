@@ -1,8 +1,10 @@
 #include "core/batch.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <functional>
+#include <set>
 
 namespace labelora {
 namespace {
@@ -30,29 +32,31 @@ int indexOfItem(const ListBox &list, const std::string &text) {
 }  // namespace
 
 BatchOptions parseBatchOptions(const std::vector<std::string> &args) {
+    static const std::set<std::string> kSwitches = {"--batch", "--plain",     "--rainbow",
+                                                    "--frame", "--user-data", "--create-data-dir"};
+    static const std::set<std::string> kValued = {
+        "--pdf",        "--report",     "--data-dir",       "--sheet",      "--layout",
+        "--text",       "--second",     "--letter",         "--word1",      "--word2",
+        "--memo",       "--list",       "--count",          "--start",      "--repeat",
+        "--step",       "--day-offset", "--start-position", "--separator",  "--text-colour",
+        "--background", "--align",      "--offset-right",   "--offset-down"};
     BatchOptions o;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
-        if (arg == "--batch") continue;
-        if (arg == "--plain") {
-            o.plainNumbers = true;
+        if (kSwitches.count(arg)) {
+            o.plainNumbers |= arg == "--plain";
+            o.rainbow |= arg == "--rainbow";
+            o.frame |= arg == "--frame";
+            o.folder.useUserFolder |= arg == "--user-data";
+            o.folder.createDataDir |= arg == "--create-data-dir";
             continue;
         }
-        if (arg == "--rainbow") {
-            o.rainbow = true;
-            continue;
-        }
-        if (arg == "--frame") {
-            o.frame = true;
-            continue;
-        }
-        if (arg == "--user-data") {
-            o.folder.useUserFolder = true;
+        if (!kValued.count(arg)) {
+            o.errors.push_back("unknown option " + arg);
             continue;
         }
         if (i + 1 >= args.size()) {
-            o.errors.push_back(arg.starts_with("--") ? arg + " needs a value"
-                                                     : "unknown option " + arg);
+            o.errors.push_back(arg + " needs a value");
             continue;
         }
         const std::string &value = args[++i];
@@ -115,8 +119,6 @@ BatchOptions parseBatchOptions(const std::vector<std::string> &args) {
             millimetres(o.offsetRight);
         else if (arg == "--offset-down")
             millimetres(o.offsetDown);
-        else
-            o.errors.push_back("unknown option " + arg);
     }
     if (o.pdf.empty()) o.errors.push_back("--pdf FILE is required");
     if (o.sheet < 1 || o.sheet > 4) o.errors.push_back("--sheet must be 1, 2, 3 or 4");
@@ -128,9 +130,11 @@ std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o) 
     std::vector<std::string> errors;
     std::vector<std::string> messages;
     auto previous = form.onMessage;
+    // A refusal of "PrintSet" comes back as an error; it is held so it is not told twice.
+    bool holding = false;
     form.onMessage = [&](const std::string &text) {
         messages.push_back(text);
-        if (previous) previous(text);
+        if (previous && !holding) previous(text);
     };
     auto pick = [&](const std::string &list, int index, const std::string &what) {
         ListBox &box = form.listBox(list);
@@ -234,18 +238,29 @@ std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o) 
     if (o.count) pick("ListBox2", *o.count - 1, "--count");
     if (o.startNumber) pick("ListBox12", *o.startNumber - 1, "--start");
     if (o.repeat) pick("ListBox1", *o.repeat - 1, "--repeat");
-    if (o.dayOffset) pick(dayOffsetLists().front(), *o.dayOffset + kMaxDayOffset, "--day-offset");
+    if (o.dayOffset) {
+        if (*o.dayOffset < -kMaxDayOffset || *o.dayOffset > kMaxDayOffset)
+            errors.push_back("--day-offset is out of range (" + std::to_string(-kMaxDayOffset) +
+                             ".." + std::to_string(kMaxDayOffset) + ")");
+        else
+            form.clickListBox(dayOffsetLists().front(), *o.dayOffset + kMaxDayOffset);
+    }
     if (!errors.empty()) {
         form.onMessage = previous;
         return errors;
     }
 
+    const size_t before = messages.size();
+    holding = true;
     form.clickButton("cmdPrintSet");
+    holding = false;
     if (form.screen != Screen::Print) {
-        errors.push_back(messages.empty() ? "the layout's text list is empty" : messages.back());
+        errors.assign(messages.begin() + static_cast<std::ptrdiff_t>(before), messages.end());
+        if (errors.empty()) errors.push_back("the layout's text list is empty");
         form.onMessage = previous;
         return errors;
     }
+    for (size_t i = before; previous && i < messages.size(); ++i) previous(messages[i]);
 
     // The print-screen choices are checked first and made only when all are good, so that a
     // refused run leaves the start file as it was.
@@ -308,6 +323,30 @@ std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o) 
         for (const auto &choose : choices) choose();
     form.onMessage = previous;
     return errors;
+}
+
+bool isBatchCommandLine(const std::vector<std::string> &args) {
+    return std::find(args.begin(), args.end(), "--batch") != args.end();
+}
+
+std::string nextRunSummary(const MainForm &form) {
+    const WorkingState &state = form.state;
+    std::string text = "next start position " +
+                       std::to_string(state.startPosition[state.sheetType - 1]) +
+                       ", next start number " + std::to_string(state.startNumber);
+    std::vector<std::string> letters;
+    if (const Layout *layout = findLayout(form.family(), state.layoutType)) {
+        for (const auto &input : layout->inputs) {
+            if (input.kind != InputKind::Letter) continue;
+            const ListBox &list = form.listBoxes().at(input.control);
+            if (list.itemIndex() >= 0) letters.push_back(list.items()[list.itemIndex()]);
+        }
+    }
+    if (!letters.empty()) {
+        text += letters.size() == 1 ? ", next letter " : ", next letters ";
+        for (size_t i = 0; i < letters.size(); ++i) text += (i ? ", " : "") + letters[i];
+    }
+    return text;
 }
 
 }  // namespace labelora

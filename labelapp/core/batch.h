@@ -35,6 +35,7 @@ inline constexpr const char *kBatchUsage =
     "usage: labelora --batch --pdf FILE [options]\n"
     "  prints one run to a PDF file without opening a window; reads and updates start.txt\n"
     "  --data-dir DIR | --user-data   where start.txt, DB1.txt and DB3.txt live\n"
+    "  --create-data-dir              make the --data-dir folder when it does not exist\n"
     "  --sheet 1..4                   1 round 11 mm, 2 12x24 mm, 3 10x30 mm, 4 12x40 mm\n"
     "  --layout N                     the layout (Type N) of the sheet's family\n"
     "  --text T, --second T           the layout's first and second text box\n"
@@ -54,5 +55,13 @@ BatchOptions parseBatchOptions(const std::vector<std::string> &args);
 // Sets the form up as the options say and goes to the print screen; returns what could not
 // be done (an empty list when the run is ready to print). `form` must be started.
 std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &options);
+
+// Where the next run of the sheet and layout starts after a print: "next start position P,
+// next start number N", then the letters the layout's letter lists stand on ("next letter A",
+// "next letters C, Z").
+std::string nextRunSummary(const MainForm &form);
+
+// True when the command line asks for the batch mode: "--batch" anywhere in it.
+bool isBatchCommandLine(const std::vector<std::string> &args);
 
 }  // namespace labelora

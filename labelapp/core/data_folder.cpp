@@ -4,6 +4,10 @@
 #include <fstream>
 #include <string_view>
 
+#include "core/start_file.h"
+#include "core/text_file.h"
+#include "core/word_lists.h"
+
 namespace labelora {
 
 CommandLine parseCommandLine(const std::vector<std::string> &args) {
@@ -13,6 +17,8 @@ CommandLine parseCommandLine(const std::vector<std::string> &args) {
         const std::string &arg = args[i];
         if (arg == "--user-data") {
             options.useUserFolder = true;
+        } else if (arg == "--create-data-dir") {
+            options.createDataDir = true;
         } else if (arg == "--show-data-folder") {
             options.showDataFolder = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -51,16 +57,47 @@ bool isWritableFolder(const std::filesystem::path &folder) {
 
 std::filesystem::path chooseDataFolder(const CommandLine &options,
                                        const std::filesystem::path &programFolder) {
-    std::filesystem::path folder;
-    if (!options.dataDir.empty())
-        folder = options.dataDir;
-    else if (!options.useUserFolder && isWritableFolder(programFolder))
-        folder = programFolder;
-    else
-        folder = userDataFolder();
+    if (!options.dataDir.empty()) return options.dataDir;
+    if (!options.useUserFolder && isWritableFolder(programFolder)) return programFolder;
+    return userDataFolder();
+}
+
+DataFolder openDataFolder(const CommandLine &options, const std::filesystem::path &programFolder) {
+    DataFolder result{chooseDataFolder(options, programFolder), {}, {}};
+    const std::filesystem::path &folder = result.path;
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    return folder;
+    if (std::filesystem::exists(folder, ec)) {
+        if (!std::filesystem::is_directory(folder, ec))
+            result.error = folder.string() + " is not a folder";
+        return result;
+    }
+    if (!options.dataDir.empty() && !options.createDataDir) {
+        // A mistyped folder would otherwise start a new set-up from position 1.
+        result.error = "the data folder " + folder.string() +
+                       " does not exist; give --create-data-dir to start a new, empty one there";
+        return result;
+    }
+    if (!std::filesystem::create_directories(folder, ec) && ec) {
+        result.error = "cannot make the data folder " + folder.string() + ": " + ec.message();
+        return result;
+    }
+    if (!options.dataDir.empty()) return result;
+
+    std::vector<std::string> copied;
+    for (const char *name : {kStartFileName, kFirstWordList.fileName, kSecondWordList.fileName}) {
+        std::filesystem::path from = findFileIgnoringCase(programFolder, name);
+        if (!std::filesystem::is_regular_file(from, ec)) continue;
+        std::filesystem::path to = folder / from.filename();
+        if (std::filesystem::copy_file(from, to, std::filesystem::copy_options::skip_existing, ec))
+            copied.push_back(from.filename().string());
+    }
+    if (!copied.empty()) {
+        std::string names;
+        for (const auto &name : copied) names += (names.empty() ? "" : ", ") + name;
+        result.notice = "copied " + names + " from " + programFolder.string() + " to " +
+                        folder.string() + "; labelora keeps them there from now on";
+    }
+    return result;
 }
 
 }  // namespace labelora

@@ -1,7 +1,13 @@
 #include "core/text_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -64,11 +70,50 @@ std::optional<std::string> readFileBytes(const std::filesystem::path &path) {
 }
 
 bool writeFileBytes(const std::filesystem::path &path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
+    // The file is written beside its old self and renamed over it, so that a crash, a full
+    // disk or a power cut leaves either the old file or the new one, never a cut one: a
+    // start file read as empty would start the next run on labels already printed.
+    std::error_code ec;
+    std::filesystem::path target = path;
+    // Through a link the file it points to is replaced, not the link.
+    if (std::filesystem::is_symlink(path, ec)) {
+        target = std::filesystem::canonical(path, ec);
+        if (ec) return false;
+    }
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    int fd = mkstemp(temp.data());
+    if (fd < 0) return false;
+    // mkstemp makes the file private; keep the old file's permissions, else the usual ones.
+    struct stat old {};
+    if (stat(target.c_str(), &old) == 0) {
+        fchmod(fd, old.st_mode & 07777);
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+    }
+    bool written = true;
+    for (size_t done = 0; written && done < bytes.size();) {
+        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        written = n > 0;
+        if (written) done += static_cast<size_t>(n);
+    }
+    written = written && fsync(fd) == 0;
+    written = close(fd) == 0 && written;
+    if (!written || rename(temp.c_str(), target.c_str()) != 0) {
+        unlink(temp.c_str());
+        return false;
+    }
+    // The rename itself is kept only once the folder is on disk too.
+    int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return true;
 }
 
 std::filesystem::path findFileIgnoringCase(const std::filesystem::path &folder,

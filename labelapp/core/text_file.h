@@ -25,6 +25,8 @@ std::string encodeFileLines(const std::vector<std::string> &lines);
 
 // Whole file contents, or nothing when the file cannot be read.
 std::optional<std::string> readFileBytes(const std::filesystem::path &path);
+// Replaces the file whole: the bytes go to a new file in the same folder, reach the disk,
+// and only then take the file's name. On failure the old file is left as it was.
 bool writeFileBytes(const std::filesystem::path &path, std::string_view bytes);
 
 // The file in `folder` whose name equals `name` without regard to letter case; when there is

@@ -30,7 +30,13 @@ int runBatch(int argc, char **argv, const std::vector<std::string> &args,
     QGuiApplication app(argc, argv);
     const QString family = japaneseFontFamily();
 
-    MainForm form(chooseDataFolder(options.folder, programFolder));
+    DataFolder folder = openDataFolder(options.folder, programFolder);
+    if (!folder.error.empty()) {
+        std::cerr << "labelora: " << folder.error << "\n";
+        return 1;
+    }
+    if (!folder.notice.empty()) std::cerr << "labelora: " << folder.notice << "\n";
+    MainForm form(folder.path);
     std::vector<std::string> messages;
     form.onMessage = [&messages](const std::string &text) {
         messages.push_back(text);
@@ -58,8 +64,7 @@ int runBatch(int argc, char **argv, const std::vector<std::string> &args,
     }
     std::cout << "printed " << labels << " labels on " << pages << " sheet(s) from position "
               << start << " to " << options.pdf.string() << "\n"
-              << "next start position " << form.state.startPosition[sheet - 1]
-              << ", next start number " << form.state.startNumber << "\n";
+              << nextRunSummary(form) << "\n";
     // The labels are printed, but a start file left behind would reuse them next time.
     for (const std::string &text : messages) {
         if (text.rfind(kCannotWriteStartFile, 0) == 0) return 1;

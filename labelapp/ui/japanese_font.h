@@ -7,7 +7,8 @@ class QGuiApplication;
 
 namespace labelora {
 
-// The first installed Japanese sans-serif family, or the application's font family.
+// The first installed of IPAGothic, IPAPGothic (fonts-ipafont-gothic), Noto Sans CJK JP and
+// Noto Sans JP, or the application's font family.
 QString japaneseFontFamily();
 
 // Makes that family the application font.

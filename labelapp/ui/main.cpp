@@ -1,11 +1,13 @@
 // labelora: prints numbered labels on A4 label sheets.
 #include <QApplication>
+#include <QMessageBox>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "core/batch.h"
 #include "core/data_folder.h"
 #include "ui/batch_print.h"
 #include "ui/japanese_font.h"
@@ -32,7 +34,7 @@ bool hasDisplay() {
 
 int main(int argc, char **argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (!args.empty() && args.front() == "--batch")
+    if (labelora::isBatchCommandLine(args))
         return labelora::runBatch(argc, argv, args, programFolder(argv[0]));
     labelora::CommandLine options = labelora::parseCommandLine(args);
     if (options.showHelp) {
@@ -44,9 +46,14 @@ int main(int argc, char **argv) {
         std::cerr << labelora::kUsage;
         return 2;
     }
-    std::filesystem::path folder = labelora::chooseDataFolder(options, programFolder(argv[0]));
+    labelora::DataFolder folder = labelora::openDataFolder(options, programFolder(argv[0]));
+    if (!folder.error.empty()) {
+        std::cerr << "labelora: " << folder.error << "\n";
+        return 1;
+    }
+    if (!folder.notice.empty()) std::cerr << "labelora: " << folder.notice << "\n";
     if (options.showDataFolder) {
-        std::cout << folder.string() << "\n";
+        std::cout << folder.path.string() << "\n";
         return 0;
     }
     if (!hasDisplay()) {
@@ -57,7 +64,10 @@ int main(int argc, char **argv) {
 
     QApplication app(argc, argv);
     labelora::useJapaneseFont(app);
-    labelora::MainWindow window(folder);
+    labelora::MainWindow window(folder.path);
     window.show();
+    // Said in the window too: started from a desktop menu, nobody reads standard error.
+    if (!folder.notice.empty())
+        QMessageBox::information(&window, "labelora", QString::fromStdString(folder.notice));
     return app.exec();
 }

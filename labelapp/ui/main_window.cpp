@@ -481,13 +481,18 @@ void MainWindow::sync() {
     if (syncing_) return;
     syncing_ = true;
     QWidget *shownGroup = groupStack_->widget(groupStack_->count() - 1);
-    for (auto &[name, widget] : panels_) {
-        const Panel &panel = model_.panel(name);
-        widget->setEnabled(panel.enabled);
-        if (widget->parentWidget() == groupStack_) {
-            if (panel.visible) shownGroup = widget;
-        } else {
-            widget->setVisible(panel.visible);
+    // Panels are hidden before others are shown: were the set-up and print screens both shown
+    // for a moment, the window would grow to hold the two and keep that size.
+    for (bool shown : {false, true}) {
+        for (auto &[name, widget] : panels_) {
+            const Panel &panel = model_.panel(name);
+            if (panel.visible != shown) continue;
+            widget->setEnabled(panel.enabled);
+            if (widget->parentWidget() == groupStack_) {
+                if (panel.visible) shownGroup = widget;
+            } else {
+                widget->setVisible(panel.visible);
+            }
         }
     }
     groupStack_->setCurrentWidget(shownGroup);

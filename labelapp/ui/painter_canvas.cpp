@@ -117,7 +117,20 @@ void PainterCanvas::textOut(int x, int y, const std::string &utf8) {
     painter_.setFont(font_);
     painter_.setPen(textColour_);
     painter_.setBrush(Qt::NoBrush);
-    painter_.drawText(QPointF(x, y + kCellAscent * emPixels()), QString::fromStdString(utf8));
+    const QString text = QString::fromStdString(utf8);
+    const double baseline = y + kCellAscent * emPixels();
+    // Blanks are left as gaps instead of being drawn. The PDF writer names each glyph by the
+    // lowest character that shows it, and fonts show a tab with the blank's glyph, so a drawn
+    // blank would come out of a PDF as a tab when copied; readers take the gap for a blank.
+    const QFontMetricsF metrics(font_, device_.get());
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = text.indexOf(QChar(' '), start);
+        if (end < 0) end = text.size();
+        if (end > start)
+            painter_.drawText(QPointF(x + metrics.horizontalAdvance(text.left(start)), baseline),
+                              text.mid(start, end - start));
+        start = end + 1;
+    }
 }
 
 TextSize PainterCanvas::textExtent(const std::string &utf8) {

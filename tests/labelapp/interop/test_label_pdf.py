@@ -7,9 +7,10 @@ import os
 import shutil
 import subprocess
 import tempfile
-import unicodedata
+import re
 import unittest
 import xml.etree.ElementTree as ET
+import zlib
 
 LABELORA = os.environ["LABELORA"]
 DATA = os.environ["LABELORA_DATA_DIR"]
@@ -25,10 +26,10 @@ GRID = {
 }
 CAPACITY = {1: 150, 2: 60, 3: 95, 4: 72}
 SLACK = 1.5  # points: device rounding at 600 dpi and the reader's word boxes
-# The reader's word boxes span the font's ascent and descent (Noto Sans CJK JP: 1.160 and
-# 0.288 em); labelora places texts by the cell of the Japanese system fonts, one em high
-# with the baseline 0.86 em below its top.
-FONT_ASCENT, FONT_DESCENT, CELL_ASCENT = 1.160, 0.288, 0.86
+# The reader's word boxes span the font's ascent and descent (IPAGothic: 0.880 and 0.120
+# em); labelora places texts by the cell of the Japanese system fonts, one em high with the
+# baseline 0.86 em below its top.
+FONT_ASCENT, FONT_DESCENT, CELL_ASCENT = 0.880, 0.120, 0.86
 
 
 def cell_top(box):
@@ -53,9 +54,46 @@ def pt(units):
 
 
 def norm(text):
-    """The reader gives a CJK radical for some ideographs sharing its glyph, and full-width
-    spaces; compatibility normalisation compares what is printed."""
-    return " ".join(unicodedata.normalize("NFKC", text).split())
+    """The reader turns each run of blanks (the ideographic space too) into one word gap;
+    every other character must come back as it was drawn."""
+    return " ".join(text.split())
+
+
+def text_layer(pdf):
+    """Every character the PDF's fonts name for their glyphs (their ToUnicode maps): what
+    copying or searching the PDF can give. A reader-independent look at what pdftotext
+    hides, such as a tab named for the blank glyph."""
+    data = open(pdf, "rb").read()
+    chars = set()
+    for stream in re.findall(rb"stream\r?\n(.*?)endstream", data, re.S):
+        try:
+            stream = zlib.decompress(stream)
+        except zlib.error:
+            pass
+        if b"begincmap" not in stream:
+            continue
+        section = None
+        for line in stream.decode("latin-1").splitlines():
+            words = line.split()
+            if words and words[-1] in ("beginbfrange", "beginbfchar"):
+                section = words[-1]
+                continue
+            if words and words[0] in ("endbfrange", "endbfchar"):
+                section = None
+            codes = re.findall(r"<([0-9A-Fa-f]+)>", line)
+            if section == "beginbfchar" and len(codes) == 2:  # <glyph> <char>
+                names = codes[1:]
+            elif section == "beginbfrange" and "[" in line:  # <first> <last> [<char> ...]
+                names = codes[2:]
+            elif section == "beginbfrange" and len(codes) == 3:  # consecutive characters
+                count = int(codes[1], 16) - int(codes[0], 16) + 1
+                names = ["%04X" % (int(codes[2], 16) + i) for i in range(count)]
+            else:
+                continue
+            for name in names:
+                text = bytes.fromhex(name).decode("utf-16-be", "replace")
+                chars.update(text.replace("\0", ""))
+    return chars
 
 
 def read_words(pdf):
@@ -89,7 +127,12 @@ def lines_in(words, left, top, right, bottom):
         boxes = [p[0] for p in parts]
         joined = (min(b[0] for b in boxes), min(b[1] for b in boxes),
                   max(b[2] for b in boxes), max(b[3] for b in boxes))
-        result.append((joined, norm(" ".join(p[1] for p in parts))))
+        # Words that touch are one text split by the reader (it starts a new word where the
+        # script changes in synthetic bold); a gap is a blank, as pdftotext prints them.
+        text = parts[0][1]
+        for (prev, _), (box, word) in zip(parts, parts[1:]):
+            text += ("" if box[0] - prev[2] < 0.15 * (box[3] - box[1]) else " ") + word
+        result.append((joined, norm(text)))
     return result, len(inside)
 
 
@@ -160,13 +203,16 @@ class LabelPdfTest(unittest.TestCase):
             # Nothing is printed outside the labels of the page.
             self.assertEqual(found_words, len(words), f"page {page}")
         self.assertEqual(n, len(expected))
+        # Copied out of the PDF, every glyph gives a character that was drawn.
+        drawn = set("".join(line for label in expected for line in label))
+        self.assertEqual(text_layer(pdf) - drawn, set())
 
     def test_round_sheet_letter_carry_over_two_sheets(self):
         pdf, out = self.batch("round", "--sheet", "1", "--layout", "2", "--text", "血清",
                               "--letter", "Z", "--start", "995", "--count", "30",
                               "--start-position", "141", "--background", "Yellow")
         self.assertIn("next start position 21", out)
-        self.assertIn("next start number 25", out)
+        self.assertIn("next start number 25, next letter A", out)
         self.assertEqual(self.start_line(1), "10,10,21")
         lowers = [("Z%03d" % v) if v < 1000 else ("A%03d" % (v - 1000)) for v in range(995, 1025)]
         expected = [("血清", lower) for lower in lowers]
@@ -260,19 +306,52 @@ class LabelPdfTest(unittest.TestCase):
         self.assertEqual(self.start_line(4), "10,10,18")
         render(pdf, "labelora-12x40-sheet", page=2)
 
+    def test_japanese_texts_copy_out_as_drawn(self):
+        """Ideographs that some fonts draw with the glyph of a radical (長 面 血 一 金 魚 角 音),
+        blanks and ideographic spaces come back from the PDFs as they were drawn."""
+        for name, words in (("DB1.txt", ["長面", "血 金"]), ("DB3.txt", ["魚　角音"])):
+            with open(os.path.join(self.tmp, name), "wb") as f:
+                f.write("".join(w + "\r\n" for w in words).encode("cp932"))
+        pdf, _ = self.batch("words", "--sheet", "2", "--layout", "7", "--word1", "血 金",
+                            "--word2", "魚　角音", "--count", "3")
+        self.check_run(pdf, 2, 1, [("血 金 %03d" % k, "魚　角音") for k in (1, 2, 3)],
+                       lambda *_: None)
+
+        pdf, _ = self.batch("list", "--sheet", "4", "--layout", "13", "--text", "長面",
+                            "--list", "血清", "--list", "一 金", "--list", "音 角", report=True)
+        date = datetime.date.today().strftime("%y/%m/%d")
+        expected = [("長面 " + entry, date) for entry in ("血清", "一 金", "音 角")]
+        self.check_run(pdf, 4, 1, expected, lambda *_: None)
+
+        report = os.path.join(self.tmp, "list-report.pdf")
+        texts = ["ラベルプリント記録", "12mmX40mm　７２面"] + [t for label in expected for t in label]
+        out = subprocess.run(["pdftotext", "-layout", report, "-"], check=True,
+                             capture_output=True, text=True).stdout
+        lines = [norm(line) for line in out.splitlines()]
+        for text in texts:
+            self.assertTrue(any(norm(text) in line for line in lines), (text, lines))
+        self.assertEqual(text_layer(report) - set("".join(texts) + "printed in0123456789/:"),
+                         set())
+
     def test_refused_runs_print_nothing(self):
         pdf = os.path.join(self.tmp, "none.pdf")
         done = subprocess.run([LABELORA, "--batch", "--data-dir", self.tmp, "--pdf", pdf,
                                "--count", "201", "--repeat", "2"], capture_output=True, text=True)
         self.assertEqual(done.returncode, 1)
-        self.assertIn("４００面まで", done.stderr)
+        self.assertEqual(done.stderr.count("４００面まで"), 1)
         self.assertFalse(os.path.exists(pdf))
         with open(os.path.join(self.tmp, "start.txt"), "rb") as f:
             self.assertEqual(f.read().split(b"\r\n")[0], b"10,10,1")
-        done = subprocess.run([LABELORA, "--batch", "--pdf", pdf, "--sheet", "7"],
+        done = subprocess.run([LABELORA, "--pdf", pdf, "--sheet", "7", "--batch"],
                               capture_output=True, text=True)
         self.assertEqual(done.returncode, 2)
         self.assertIn("--sheet", done.stderr)
+        missing = os.path.join(self.tmp, "missing")
+        done = subprocess.run([LABELORA, "--batch", "--data-dir", missing, "--pdf", pdf],
+                              capture_output=True, text=True)
+        self.assertEqual(done.returncode, 1)
+        self.assertIn("--create-data-dir", done.stderr)
+        self.assertFalse(os.path.exists(missing))
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/cp932.h"
+#include "recording_canvas.h"
 #include "temp_folder.h"
 
 namespace labelora {
@@ -64,8 +65,19 @@ TEST(BatchOptions, RefusesWhatItCannotUse) {
     EXPECT_FALSE(parse({"--count", "ten"}).errors.empty());
     EXPECT_FALSE(parse({"--offset-down", "1mm"}).errors.empty());
     EXPECT_FALSE(parse({"--colour", "Red"}).errors.empty());
-    EXPECT_FALSE(parse({"--count"}).errors.empty());  // a value is missing
+    EXPECT_EQ(parse({"--count"}).errors, std::vector<std::string>{"--count needs a value"});
+    EXPECT_EQ(parse({"--bogus"}).errors, std::vector<std::string>{"unknown option --bogus"});
     EXPECT_FALSE(parse({"--memo", "a", "--memo", "b", "--memo", "c"}).errors.empty());
+}
+
+TEST(BatchOptions, BatchMayStandAnywhere) {
+    EXPECT_TRUE(isBatchCommandLine({"--data-dir", "/d", "--batch", "--pdf", "x.pdf"}));
+    EXPECT_FALSE(isBatchCommandLine({"--data-dir", "/d"}));
+    BatchOptions o = parseBatchOptions(
+        {"--data-dir", "/d", "--create-data-dir", "--pdf", "x.pdf", "--batch", "--count", "3"});
+    EXPECT_TRUE(o.errors.empty());
+    EXPECT_TRUE(o.folder.createDataDir);
+    EXPECT_EQ(o.count, 3);
 }
 
 class BatchRunTest : public ::testing::Test {
@@ -150,11 +162,34 @@ TEST_F(BatchRunTest, PrintScreenChoicesAndTheirErrors) {
     EXPECT_EQ(prepare({"--sheet", "1", "--layout", "13"}),
               std::vector<std::string>{"sheet 1 has no layout 13"});
     EXPECT_EQ(prepare({"--sheet", "1", "--count", "401"}).size(), 1u);
+    EXPECT_EQ(prepare({"--sheet", "1", "--day-offset", "366"}),
+              std::vector<std::string>{"--day-offset is out of range (-365..365)"});
+    // The refusal comes back once, as the run's error, and is not also shown as a message.
+    std::vector<std::string> shown;
+    form->onMessage = [&shown](const std::string &text) { shown.push_back(text); };
     errors = prepare({"--sheet", "1", "--count", "300", "--repeat", "2"});
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], kTooManyLabels);
+    EXPECT_EQ(errors, std::vector<std::string>{kTooManyLabels});
+    EXPECT_TRUE(shown.empty());
     EXPECT_EQ(prepare({"--sheet", "3", "--layout", "13"}),
               std::vector<std::string>{"the layout's text list is empty"});
+}
+
+TEST_F(BatchRunTest, TheSummarySaysWhereTheNextRunStarts) {
+    form->choosePrinter = [](PrintKind) { return std::make_unique<RecordingCanvas>(); };
+    ASSERT_TRUE(prepare({"--sheet", "1", "--layout", "3", "--letter", "C", "--letter", "Z",
+                         "--start", "95", "--count", "10", "--day-offset", "-365"})
+                    .empty());
+    form->clickButton("cmdPrint");
+    EXPECT_EQ(nextRunSummary(*form),
+              "next start position 11, next start number 5, next letters D, A");
+    ASSERT_TRUE(prepare({"--sheet", "1", "--layout", "2", "--letter", "Y", "--start", "990",
+                         "--count", "10"})
+                    .empty());
+    form->clickButton("cmdPrint");
+    EXPECT_EQ(nextRunSummary(*form), "next start position 21, next start number 0, next letter Z");
+    ASSERT_TRUE(prepare({"--sheet", "1", "--layout", "1", "--start", "1", "--count", "5"}).empty());
+    form->clickButton("cmdPrint");
+    EXPECT_EQ(nextRunSummary(*form), "next start position 26, next start number 6");
 }
 
 }  // namespace

@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
 
 #include "core/cp932.h"
 #include "core/data_folder.h"
@@ -45,6 +49,43 @@ TEST(TextFile, FindsFilesWithoutRegardToCase) {
     EXPECT_EQ(findFileIgnoringCase(folder.path(), "DB1.txt"), folder.path() / "DB1.TXT");
 }
 
+size_t entries(const std::filesystem::path &folder) {
+    auto it = std::filesystem::directory_iterator(folder);
+    return static_cast<size_t>(std::distance(it, std::filesystem::directory_iterator()));
+}
+
+TEST(TextFile, AWriteThatFailsPartWayLeavesTheOldFileWhole) {
+    TempFolder folder;
+    folder.write("start.txt", "10,10,21\r\n");
+    // The file-size limit makes the write fail after 16 bytes, as a full disk would.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 16;
+    auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool written = writeFileBytes(folder.path() / "start.txt", "10,10,21\r\n10,10,1\r\n");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(folder.read("start.txt"), "10,10,21\r\n");
+    EXPECT_EQ(entries(folder.path()), 1u);  // nothing left beside it
+}
+
+TEST(TextFile, AWriteReplacesTheFileBehindALinkAndKeepsItsPermissions) {
+    TempFolder folder;
+    folder.write("lists.txt", "old\r\n");
+    std::filesystem::permissions(folder.path() / "lists.txt", std::filesystem::perms(0640));
+    std::filesystem::create_symlink("lists.txt", folder.path() / "DB1.txt");
+    ASSERT_TRUE(writeFileBytes(folder.path() / "DB1.txt", "new\r\n"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.path() / "DB1.txt"));
+    EXPECT_EQ(folder.read("lists.txt"), "new\r\n");
+    struct stat info {};
+    ASSERT_EQ(stat((folder.path() / "lists.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(entries(folder.path()), 2u);
+}
+
 TEST(WordLists, LoadEveryLineIncludingEmptyOnes) {
     TempFolder folder;
     folder.write("DB1.txt", sjis("血清\r\n\r\nＤＮＡ\r\n"));
@@ -77,6 +118,7 @@ TEST(DataFolder, ParsesTheOptions) {
     EXPECT_EQ(parseCommandLine({"--data-dir", "/x/y"}).dataDir, "/x/y");
     EXPECT_EQ(parseCommandLine({"--data-dir=/x/z"}).dataDir, "/x/z");
     EXPECT_TRUE(parseCommandLine({"--show-data-folder"}).showDataFolder);
+    EXPECT_TRUE(parseCommandLine({"--create-data-dir"}).createDataDir);
     EXPECT_EQ(parseCommandLine({"--data-dir"}).errors.size(), 1u);
     EXPECT_EQ(parseCommandLine({"--bogus"}).errors.size(), 1u);
 }
@@ -88,13 +130,62 @@ TEST(DataFolder, ProgramFolderWhenWritableElseTheUsersFolder) {
     EXPECT_EQ(chooseDataFolder(parseCommandLine({}), program.path()), program.path());
     EXPECT_EQ(chooseDataFolder(parseCommandLine({"--user-data"}), program.path()),
               home.path() / "labelora");
-    EXPECT_TRUE(std::filesystem::is_directory(home.path() / "labelora"));
     EXPECT_EQ(chooseDataFolder(parseCommandLine({}), program.path() / "no-such-folder"),
               home.path() / "labelora");
-    EXPECT_EQ(chooseDataFolder(parseCommandLine({"--data-dir", (home.path() / "d").string()}),
-                               program.path()),
-              home.path() / "d");
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "labelora"));  // only chosen
     unsetenv("XDG_DATA_HOME");
+}
+
+TEST(DataFolder, AMadeUserFolderTakesTheProgramFoldersFilesOnce) {
+    TempFolder program;
+    TempFolder home;
+    program.write("start.txt", "10,10,21\r\n");
+    program.write("db1.txt", "血清\r\n");
+    program.write("other.txt", "x");
+    setenv("XDG_DATA_HOME", home.path().c_str(), 1);
+    DataFolder first = openDataFolder(parseCommandLine({"--user-data"}), program.path());
+    unsetenv("XDG_DATA_HOME");
+    ASSERT_EQ(first.path, home.path() / "labelora");
+    EXPECT_EQ(first.error, "");
+    EXPECT_NE(first.notice.find("start.txt, db1.txt from " + program.path().string()),
+              std::string::npos)
+        << first.notice;
+    EXPECT_EQ(readFileBytes(first.path / "start.txt"), "10,10,21\r\n");
+    EXPECT_EQ(readFileBytes(first.path / "db1.txt"), "血清\r\n");
+    EXPECT_FALSE(std::filesystem::exists(first.path / "other.txt"));
+
+    // Once it is there, it is the user's: nothing is copied or told again.
+    writeFileBytes(first.path / "start.txt", "10,10,45\r\n");
+    setenv("XDG_DATA_HOME", home.path().c_str(), 1);
+    DataFolder again = openDataFolder(parseCommandLine({"--user-data"}), program.path());
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(again.notice, "");
+    EXPECT_EQ(readFileBytes(again.path / "start.txt"), "10,10,45\r\n");
+}
+
+TEST(DataFolder, AMissingDataDirIsMadeOnlyWhenAskedFor) {
+    TempFolder program;
+    TempFolder base;
+    program.write("start.txt", "10,10,21\r\n");
+    const std::string missing = (base.path() / "labels").string();
+    DataFolder refused = openDataFolder(parseCommandLine({"--data-dir", missing}), program.path());
+    EXPECT_NE(refused.error.find(missing + " does not exist; give --create-data-dir"),
+              std::string::npos)
+        << refused.error;
+    EXPECT_FALSE(std::filesystem::exists(missing));
+
+    DataFolder made = openDataFolder(parseCommandLine({"--data-dir", missing, "--create-data-dir"}),
+                                     program.path());
+    EXPECT_EQ(made.error, "");
+    EXPECT_EQ(made.notice, "");  // a new set-up starts empty
+    EXPECT_TRUE(std::filesystem::is_directory(missing));
+    EXPECT_FALSE(std::filesystem::exists(made.path / "start.txt"));
+
+    base.write("file", "");
+    EXPECT_NE(openDataFolder(parseCommandLine({"--data-dir", (base.path() / "file").string()}),
+                             program.path())
+                  .error,
+              "");
 }
 
 }  // namespace

@@ -119,6 +119,25 @@ class PrintScreenTest : public QObject {
         QCOMPARE(memo->palette().color(QPalette::Text), QColor(255, 0, 0));
         click("cmdBack");
     }
+
+    void eachScreenKeepsTheWindowAtTheSizeTheUserGaveIt() {
+        for (QSize size : {QSize(1040, 660), QSize(1200, 820)}) {
+            w.window->resize(size);
+            QTest::qWait(20);
+            QCOMPARE(w.window->size(), size);
+            for (int sheet = 1; sheet <= 4; ++sheet) {
+                model().clickSheetType(sheet);
+                w.window->sync();
+                click("cmdPrintSet");
+                QTest::qWait(20);  // layouts settle on posted events
+                QVERIFY(w.find<QWidget>("pnlPrint")->isVisible());
+                QCOMPARE(w.window->size(), size);
+                click("cmdBack");
+                QTest::qWait(20);
+                QCOMPARE(w.window->size(), size);
+            }
+        }
+    }
 };
 
 }  // namespace labelora
