@@ -119,10 +119,13 @@ void append_run_part(std::vector<uint8_t> &out, const uint8_t *source, const Slo
 
 }  // namespace
 
+size_t CellView::xf_offset(uint8_t column) const {
+    if (!is_run(number) || column < first_column || column > last_column) return 8;
+    return 8 + (column - first_column) * run_cell_bytes(number);
+}
+
 uint16_t CellView::xf_at(uint8_t column) const {
-    if (!is_run(number) || column < first_column || column > last_column) return xf();
-    const size_t at = 8 + (column - first_column) * run_cell_bytes(number);
-    return load_u16(image.data() + at);
+    return load_u16(image.data() + xf_offset(column));
 }
 
 struct CellStore::Impl {

@@ -31,6 +31,8 @@ struct CellView {
     // The XF index of one covered column: the cell's own slot inside a MULRK or MULBLANK,
     // the record's XF otherwise.
     uint16_t xf_at(uint8_t column) const;
+    // Where in the image that XF index lies.
+    size_t xf_offset(uint8_t column) const;
 };
 
 // The records of one row, contiguous in stored order, as the row blocks write them.

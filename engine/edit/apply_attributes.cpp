@@ -65,14 +65,6 @@ void note_cells(Sheet &sheet, uint16_t y, uint16_t first, uint16_t last) {
     sheet.highest_key = std::max<int64_t>(sheet.highest_key, y * 256 + last);
 }
 
-// Offset of a column's XF inside a stored record image.
-size_t xf_offset(const CellView &cell, uint8_t column) {
-    const size_t index = column - cell.first_column;
-    if (cell.number == rec::kMulRk) return 8 + 6 * index;
-    if (cell.number == rec::kMulBlank) return 8 + 2 * index;
-    return 8;
-}
-
 // A BLANK for one column, a MULBLANK for a run, with one XF per column.
 std::vector<uint8_t> blank_image(uint16_t y, uint16_t first, const std::vector<uint16_t> &xfs) {
     std::vector<uint8_t> image;
@@ -130,7 +122,7 @@ int32_t restyle_record(Sheet &sheet, const CellView &cell, uint8_t first, uint8_
     const uint8_t from = std::max(first, cell.first_column);
     const uint8_t to = std::min(last, cell.last_column);
     for (unsigned column = from; column <= to; ++column) {
-        const size_t at = xf_offset(cell, static_cast<uint8_t>(column));
+        const size_t at = cell.xf_offset(static_cast<uint8_t>(column));
         int32_t number = applier.for_cell(load_u16(&image[at]));
         if (number < 0) return number;
         store_u16(&image[at], static_cast<uint16_t>(number));

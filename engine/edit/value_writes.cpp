@@ -73,21 +73,13 @@ int32_t locate(BookRef ref, int32_t sheet, int32_t x, int32_t y, Target *out) {
     return 0;
 }
 
-// XF of one column of a stored record (MULRK and MULBLANK hold one per column).
-uint16_t stored_xf(const CellView &cell, uint16_t column) {
-    size_t index = column - cell.first_column;
-    if (cell.number == rec::kMulRk) return load_u16(cell.image.data() + 8 + 6 * index);
-    if (cell.number == rec::kMulBlank) return load_u16(cell.image.data() + 8 + 2 * index);
-    return cell.xf();
-}
-
 // The cell attribute resolution: the single place where a new attribute meets the one the
 // cell already has.
 uint16_t resolve_cell_xf(const Target &at, uint16_t xf, bool merge) {
     if (merge && !replace_mode()) {
         CellView existing;
         if (at.sheet->cells.find(at.y, static_cast<uint8_t>(at.x), &existing)) {
-            uint16_t old_xf = stored_xf(existing, at.x);
+            uint16_t old_xf = existing.xf_at(static_cast<uint8_t>(at.x));
             xf = (xf != kDefaultXf && old_xf != xf) ? merge_attributes(*at.book, old_xf, xf)
                                                     : old_xf;
         }
