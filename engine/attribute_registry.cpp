@@ -67,6 +67,12 @@ XLATTR attribute_record(const Workbook &book, int32_t number) {
     return default_attribute(xf_format(book));
 }
 
+uint16_t held_attribute(const Workbook &book, int64_t number) {
+    constexpr uint16_t kDefaultXf = 15;
+    if (number < 0 || static_cast<uint64_t>(number) >= book.xfs.records().size()) return kDefaultXf;
+    return static_cast<uint16_t>(number);
+}
+
 int32_t register_attribute(Workbook &book, const XLATTR &normalised) {
     const XfFormat format = xf_format(book);
     AttributeRegistry &registry = book.attributes;

@@ -6,6 +6,7 @@
 
 #include "engine/apply_attributes.h"
 #include "engine/attribute_merge.h"
+#include "engine/attribute_registry.h"
 #include "engine/keywords.h"
 #include "engine/le_bytes.h"
 #include "engine/record_numbers.h"
@@ -85,6 +86,7 @@ uint16_t stored_xf(const CellView &cell, uint16_t column) {
 // The cell attribute resolution: the single place where a new attribute meets the one the
 // cell already has.
 uint16_t resolve_cell_xf(const Target &at, uint16_t xf, bool merge) {
+    xf = held_attribute(*at.book, xf);
     if (merge && !replace_mode()) {
         CellView existing;
         if (at.sheet->cells.find(at.y, static_cast<uint8_t>(at.x), &existing)) {
