@@ -16,6 +16,7 @@
 #include "engine/shared_strings.h"
 #include "engine/sheet.h"
 #include "platform/compound_file.h"
+#include "platform/file_services.h"
 
 namespace tabrix::engine {
 
@@ -49,7 +50,8 @@ struct FileFormat {
 FileFormat format_for_version(int32_t version);
 
 struct Workbook {
-    // File object.
+    // File object. The claim keeps other creates off the file until close or cancel.
+    platform::FileClaim claim;
     std::unique_ptr<platform::CompoundFile> storage;
     platform::Stream *stream = nullptr;
     FileFormat format;
