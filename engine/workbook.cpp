@@ -7,7 +7,6 @@
 #include "engine/globals_records.h"
 #include "engine/record_numbers.h"
 #include "engine/workbook_writer.h"
-#include "platform/codepage.h"
 #include "platform/file_services.h"
 
 namespace tabrix::engine {
@@ -28,13 +27,6 @@ size_t lowest_free_entry() {
     }
     g_table.emplace_back();
     return g_table.size() - 1;
-}
-
-bool sheet_name_used(const Workbook &book, std::string_view name) {
-    for (const auto &sheet : book.sheets) {
-        if (platform::cp932_compare_ignore_case(sheet->name, name) == 0) return true;
-    }
-    return false;
 }
 
 // Creates the compound file with its class identifier and workbook stream.
@@ -183,9 +175,9 @@ void add_sheet(Workbook &book) {
     auto sheet = std::make_unique<Sheet>();
     uint32_t number = ++book.sheet_name_counter;
     std::string name = "Sheet" + std::to_string(number);
-    while (sheet_name_used(book, name)) name = "Sheet" + std::to_string(++number);
+    while (book.sheets.contains(name)) name = "Sheet" + std::to_string(++number);
     sheet->name = std::move(name);
-    book.sheets.push_back(std::move(sheet));
+    book.sheets.add(std::move(sheet));
 }
 
 }  // namespace tabrix::engine

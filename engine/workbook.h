@@ -15,6 +15,7 @@
 #include "engine/record_list.h"
 #include "engine/shared_strings.h"
 #include "engine/sheet.h"
+#include "engine/sheet_list.h"
 #include "platform/compound_file.h"
 #include "platform/file_services.h"
 
@@ -59,7 +60,7 @@ struct Workbook {
     SharedStringTable strings;
     std::optional<std::array<uint8_t, 8>> template_recalc_id;
 
-    std::vector<std::unique_ptr<Sheet>> sheets;
+    SheetList sheets;
     uint32_t sheet_name_counter = 0;
 
     // Workbook-globals lists, in write order.
