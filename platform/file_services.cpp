@@ -1,12 +1,15 @@
 #include "platform/file_services.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tabrix::platform {
@@ -26,6 +29,8 @@ class FileDescriptor {
 
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
+    // Hands the descriptor over: it is no longer closed here.
+    void release() { fd_ = -1; }
     // Closes now and reports whether the last buffered writes made it.
     bool close() {
         const int fd = fd_;
@@ -66,6 +71,109 @@ bool write_piece(int fd, const char *data, std::size_t size) {
     }
     return true;
 }
+
+// A descriptor to lock a file through: writable where we may (file systems that emulate
+// flock with record locks want that for an exclusive lock), else readable.
+int open_for_lock(const std::filesystem::path &path) {
+    int fd = open_retrying(path.c_str(), O_RDWR);
+    if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EISDIR)) {
+        fd = open_retrying(path.c_str(), O_RDONLY);
+    }
+    return fd;
+}
+
+enum class LockResult { locked, busy, unsupported };
+
+LockResult try_lock(int fd) {
+    int rc;
+    do {
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    if (rc == 0) return LockResult::locked;
+    return errno == EWOULDBLOCK ? LockResult::busy : LockResult::unsupported;
+}
+
+// The name the container writes to: a symbolic link is followed, so that its target, not the
+// link, is replaced.
+std::filesystem::path written_name(const std::filesystem::path &path) {
+    std::error_code error;
+    if (std::filesystem::is_symlink(path, error)) {
+        auto target = std::filesystem::canonical(path, error);
+        if (!error) return target;
+    }
+    return path;
+}
+
+// Our turn at a folder: a lock on the folder itself, held for the few milliseconds between
+// looking at a file and claiming its replacement. Without locks on that file system, or
+// after waiting in vain for a while (someone else keeping the folder locked), we go ahead
+// without a turn: the claims themselves still hold.
+class FolderTurn {
+  public:
+    explicit FolderTurn(const std::filesystem::path &folder)
+        : folder_(open_retrying(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY)) {
+        if (!folder_.valid()) return;
+        for (int attempt = 0; attempt < kAttempts; ++attempt) {
+            if (try_lock(folder_.get()) != LockResult::busy) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
+  private:
+    static constexpr int kAttempts = 5000;
+    FileDescriptor folder_;  // closing it ends the turn
+};
+
+// True when a claim holds the regular file at path.
+bool claimed_elsewhere(const std::filesystem::path &path) {
+    FileDescriptor file(open_for_lock(path));
+    struct stat info {};
+    if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    return try_lock(file.get()) == LockResult::busy;  // a lock we got ends with the descriptor
+}
+
+}  // namespace
+
+FileClaim &FileClaim::operator=(FileClaim &&other) noexcept {
+    if (this != &other) {
+        release();
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+void FileClaim::release() {
+    if (fd_ < 0) return;
+    // Unlocked before the close: a child forked meanwhile shares the descriptor, and would
+    // otherwise keep the lock alive.
+    (void)::flock(fd_, LOCK_UN);
+    ::close(fd_);
+    fd_ = -1;
+}
+
+ClaimStatus FileClaim::make_file(const std::filesystem::path &path,
+                                 const std::function<bool()> &make, FileClaim *claim) {
+    claim->release();
+    FolderTurn turn(written_name(path).parent_path());
+    if (claimed_elsewhere(path)) return ClaimStatus::held_elsewhere;
+    if (!make()) return ClaimStatus::not_made;
+    FileDescriptor made(open_for_lock(path));
+    if (!made.valid()) return ClaimStatus::ok;  // nothing to lock by; the writer reports
+    switch (try_lock(made.get())) {
+        case LockResult::busy:
+            return ClaimStatus::held_elsewhere;
+        case LockResult::unsupported:
+            return ClaimStatus::ok;
+        case LockResult::locked:
+            break;
+    }
+    claim->fd_ = made.get();
+    made.release();
+    return ClaimStatus::ok;
+}
+
+namespace {
 
 bool copy_contents(int source, int target) {
     std::vector<char> piece(kCopyPieceSize);

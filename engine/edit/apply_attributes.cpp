@@ -56,8 +56,7 @@ struct ResolvedRequest {
 ResolvedRequest resolve(const Workbook &book, const AttributeRequest &request) {
     if (!request.by_number) return {request.record, true};
     const int64_t magnitude = request.number < 0 ? -int64_t{request.number} : request.number;
-    const int32_t number = magnitude > INT32_MAX ? kDefaultXf : static_cast<int32_t>(magnitude);
-    return {attribute_record(book, number), request.number >= 0};
+    return {attribute_record(book, held_attribute(book, magnitude)), request.number >= 0};
 }
 
 void note_cells(Sheet &sheet, uint16_t y, uint16_t first, uint16_t last) {

@@ -10,6 +10,7 @@
 #include "engine/model/keywords.h"
 #include "engine/model/workbook.h"
 #include "engine/styles/attribute_merge.h"
+#include "engine/styles/attribute_registry.h"
 #include "platform/codepage.h"
 
 namespace tabrix::engine {
@@ -76,6 +77,7 @@ int32_t locate(BookRef ref, int32_t sheet, int32_t x, int32_t y, Target *out) {
 // The cell attribute resolution: the single place where a new attribute meets the one the
 // cell already has.
 uint16_t resolve_cell_xf(const Target &at, uint16_t xf, bool merge) {
+    xf = held_attribute(*at.book, xf);
     if (merge && !replace_mode()) {
         CellView existing;
         if (at.sheet->cells.find(at.y, static_cast<uint8_t>(at.x), &existing)) {

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "engine/biff/record_numbers.h"
-#include "engine/layout/sheet_list.h"
+#include "engine/layout/sheet_names.h"
 #include "engine/styles/default_records.h"
 #include "engine/write/globals_records.h"
 #include "engine/write/workbook_writer.h"
@@ -39,8 +39,16 @@ bool create_container(Workbook &book) {
     } catch (const std::exception &) {
         return false;  // not a name the file system can hold (an unpaired surrogate)
     }
-    book.storage = platform::CompoundFile::create(path);
-    if (!book.storage) return false;
+    // The file is ours alone from here to close or cancel: a second create of it, by any
+    // name, fails instead of overwriting or deleting what this workbook writes.
+    auto made = platform::FileClaim::make_file(
+        path,
+        [&] {
+            book.storage = platform::CompoundFile::create(path);
+            return book.storage != nullptr;
+        },
+        &book.claim);
+    if (made != platform::ClaimStatus::ok) return false;
     auto class_id =
         platform::ClassId::from_string(book.biff8() ? "{00020820-0000-0000-C000-000000000046}"
                                                     : "{00020810-0000-0000-C000-000000000046}");

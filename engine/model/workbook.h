@@ -16,7 +16,9 @@
 #include "engine/model/attribute_list.h"
 #include "engine/model/extern_sheets.h"
 #include "engine/model/sheet.h"
+#include "engine/model/sheet_list.h"
 #include "platform/compound_file.h"
+#include "platform/file_services.h"
 
 namespace tabrix::engine {
 
@@ -30,7 +32,8 @@ struct FileFormat {
 };
 
 struct Workbook {
-    // File object.
+    // File object. The claim keeps other creates off the file until close or cancel.
+    platform::FileClaim claim;
     std::unique_ptr<platform::CompoundFile> storage;
     platform::Stream *stream = nullptr;
     FileFormat format;
@@ -38,7 +41,7 @@ struct Workbook {
     SharedStringTable strings;
     std::optional<std::array<uint8_t, 8>> template_recalc_id;
 
-    std::vector<std::unique_ptr<Sheet>> sheets;
+    SheetList sheets;
     uint32_t sheet_name_counter = 0;
 
     // Workbook-globals lists, in write order.

@@ -21,6 +21,12 @@ XfFormat xf_format(const Workbook &book);
 // built-in numbers and for numbers nobody registered.
 CellAttribute attribute_record(const Workbook &book, int32_t number);
 
+// The attribute a cell may carry for a number (its magnitude, the sign rule applied): the
+// number itself while the workbook holds an XF of that number, else the default attribute
+// 15, as a number nobody registered stands for the default record. Every attribute number
+// that reaches a cell passes here, so that no file refers to an XF it lacks.
+uint16_t held_attribute(const Workbook &book, int64_t number);
+
 // The number of a normalised record: the first equal entry, or a new entry with its XF
 // record. -40 when the entry, -41 when its XF record cannot be added.
 int32_t register_attribute(Workbook &book, const CellAttribute &normalised);

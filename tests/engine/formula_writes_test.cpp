@@ -11,7 +11,7 @@
 #include "engine/biff/record_numbers.h"
 #include "engine/formula/external_references.h"
 #include "engine/formula/formula_compiler.h"
-#include "engine/layout/sheet_list.h"
+#include "engine/layout/sheet_names.h"
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/model/keywords.h"
 #include "tabrix.h"
@@ -81,6 +81,7 @@ TEST_P(FormulaWrites, StoresTheFormulaRecordOfTheCompiledText) {
     EXPECT_EQ(std::vector<uint8_t>(image.begin() + 26, image.end()), expected);
     EXPECT_EQ(book().current_sheet, 1);
 
+    test::register_attributes(handle_, 1);
     ASSERT_EQ(XM_WriteFunc2(handle_, 1, 4, 7, "=1", -21), 0);
     EXPECT_EQ(load_u16(&cell(1, 7, 4)[8]), 21);
 }
@@ -309,6 +310,7 @@ TEST_P(FormulaWrites, KeywordAndOlderLayerForms) {
     handle_ = -1;
     std::string path = folder_.file("xl.xls");
     ASSERT_EQ(biff8() ? XL_Create97(path.c_str(), 2) : XL_Create(path.c_str(), 2), 0);
+    test::register_attributes(0, 2);
     Workbook &xl = *workbook_at(0);
     add_keyword(*xl.sheets[0], KeywordEntry{1, 1, 21, u"**k"});
     ASSERT_EQ(XL_WriteFunch("**k", 0, 1, "=1"), 0);  // the occurrence's own attribute

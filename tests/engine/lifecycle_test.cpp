@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/layout/sheet_list.h"
+#include "engine/layout/sheet_names.h"
 #include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
@@ -89,6 +89,27 @@ TEST_F(LifecycleTest, CancelRemovesTheFileEvenWhenOneExistedBefore) {
     EXPECT_FALSE(fs::exists(path));
     EXPECT_EQ(XM_Close(-1), -2);
     EXPECT_EQ(XM_Cancel(-5), -2);
+}
+
+TEST_F(LifecycleTest, AFileBeingWrittenCannotBeCreatedAgainByAnyName) {
+    const std::string path = file("one.xls");
+    int32_t h = XM_Create97(path.c_str(), 1);
+    ASSERT_EQ(h, 0);
+    ASSERT_EQ(XM_WriteInt(h, 0, 0, 0, 7), 0);
+    fs::create_symlink(path, file("link.xls"));
+    fs::create_hard_link(path, file("hard.xls"));
+    const std::string relative = fs::relative(path, fs::current_path()).string();
+    for (const std::string &name : {path, file("link.xls"), file("hard.xls"), relative}) {
+        EXPECT_EQ(XM_Create(name.c_str(), 1), -1) << name;
+    }
+    EXPECT_EQ(workbook_at(1), nullptr) << "nothing left in the table";
+    auto records = close_and_read(h, path, true);
+    EXPECT_EQ(all_of(records, 0x027E).size(), 1u) << "the cell written before";
+
+    h = XM_Create97(path.c_str(), 1);
+    EXPECT_EQ(h, 0) << "free again once closed";
+    EXPECT_EQ(XM_Cancel(h), 0);
+    EXPECT_FALSE(fs::exists(path));
 }
 
 TEST_F(LifecycleTest, DefaultTablesCanBeSkipped) {

@@ -160,6 +160,7 @@ TEST_F(ValueWritesTest, Biff5LabelsHoldOnlyCodePage932) {
 
 TEST_F(ValueWritesTest, AttributeArgumentSignAndInheritance) {
     int32_t h = create(true);
+    register_attributes(h, 5);
     Sheet &sheet = *workbook_at(h)->sheets[0];
     sheet.row_settings[3] = {270, 0x0180, 23};  // row with its own format
     sheet.columns.push_back({5, 6, 2000, 24, 0});
@@ -173,6 +174,10 @@ TEST_F(ValueWritesTest, AttributeArgumentSignAndInheritance) {
     ASSERT_EQ(XM_WriteInt(h, 0, 6, 4, 4), 0);        // column format
     ASSERT_EQ(XM_WriteInt2(h, 0, 6, 5, 5, 21), 0);   // explicit XF wins
     ASSERT_EQ(XM_WriteStr2(h, 0, 7, 5, nullptr, -25), 0);
+    // Numbers the workbook holds no XF for are the default attribute.
+    ASSERT_EQ(XM_WriteInt2(h, 0, 8, 5, 1, 26), 0);
+    ASSERT_EQ(XM_WriteInt2(h, 0, 9, 5, 1, -4000), 0);
+    ASSERT_EQ(XM_WriteInt2(h, 0, 0, 0, 3, 70000), 0);
     auto records = close(h)[1];
     EXPECT_EQ(cell_at(records, 0, 0)->u16(4), 22);
     EXPECT_EQ(cell_at(records, 0, 1)->u16(4), 20);
@@ -181,10 +186,13 @@ TEST_F(ValueWritesTest, AttributeArgumentSignAndInheritance) {
     EXPECT_EQ(cell_at(records, 4, 6)->u16(4), 24);
     EXPECT_EQ(cell_at(records, 5, 6)->u16(4), 21);
     EXPECT_EQ(cell_at(records, 5, 7)->u16(4), 25);
+    EXPECT_EQ(cell_at(records, 5, 8)->u16(4), 15);
+    EXPECT_EQ(cell_at(records, 5, 9)->u16(4), 15);
 }
 
 TEST_F(ValueWritesTest, ReplaceModeDropsTheCellsAttribute) {
     int32_t h = create(true);
+    register_attributes(h, 2);
     ASSERT_EQ(XM_WriteInt2(h, 0, 0, 0, 1, 22), 0);
     set_replace_mode(true);
     int32_t rc = XM_WriteInt(h, 0, 0, 0, 2);
@@ -211,6 +219,7 @@ TEST_F(ValueWritesTest, WriteInsideAMulBlankRunSplitsItAndKeepsTheColumnsXf) {
 
 TEST_F(ValueWritesTest, KeywordTextsBecomeBlanksInTemplates) {
     int32_t h = create(true);
+    register_attributes(h, 6);
     ASSERT_EQ(XM_WriteInt2(h, 0, 1, 1, 7, 26), 0);
     workbook_at(h)->template_flag = true;
     ASSERT_EQ(XM_WriteStr(h, 0, 1, 1, "**name"), 0);
@@ -254,7 +263,7 @@ TEST_F(ValueWritesTest, MergedRangesAreSplitAt1024PerRecord) {
 
 TEST_F(ValueWritesTest, SheetNamesBeyondAsciiAre16BitInBiff8) {
     int32_t h = create(true, 2);
-    workbook_at(h)->sheets[1]->name = "\x95\x5c";  // 表
+    workbook_at(h)->sheets.rename(1, "\x95\x5c");  // 表
     auto globals = close(h)[0];
     auto sheets = all_of(globals, 0x0085);
     ASSERT_EQ(sheets.size(), 2u);

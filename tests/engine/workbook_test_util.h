@@ -13,6 +13,7 @@
 #include "engine/biff/le_bytes.h"
 #include "engine/lifecycle/workbook_table.h"
 #include "platform/compound_file.h"
+#include "tabrix.h"
 
 namespace tabrix::engine::test {
 
@@ -121,6 +122,16 @@ inline std::vector<const StreamRecord *> all_of(const std::vector<StreamRecord> 
         if (record.number == number) found.push_back(&record);
     }
     return found;
+}
+
+// Registers `count` distinct attributes, so that the workbook holds XFs 21 to 20 + count.
+inline void register_attributes(int32_t handle, int count) {
+    for (int i = 0; i < count; ++i) {
+        XLATTR look;
+        XM_InitAttr(&look);
+        look.Format = static_cast<int16_t>(1 + i);
+        ASSERT_EQ(XM_GetAttrNo2(handle, &look), 21 + i);
+    }
 }
 
 // Writes the workbook and returns the records of its stream.

@@ -180,5 +180,68 @@ TEST_F(FileServicesTest, TempFileFallsBackToTmpAndRefusesBadPlaces) {
     EXPECT_TRUE(fs::is_empty(dir_));
 }
 
+// Replaces the file as the container's commit does: a new file renamed over the old one.
+bool replace_by_rename(const fs::path &path, const std::string &content) {
+    const fs::path fresh = path.string() + ".new";
+    write_all(fresh, content);
+    return ::rename(fresh.c_str(), path.c_str()) == 0;
+}
+
+TEST_F(FileServicesTest, ClaimKeepsEveryNameOfTheFileOffUntilReleased) {
+    const fs::path file = dir_ / "book.xls";
+    write_all(file, "old");
+    FileClaim claim;
+    ASSERT_EQ(FileClaim::make_file(
+                  file, [&] { return replace_by_rename(file, "first"); }, &claim),
+              ClaimStatus::ok);
+    EXPECT_TRUE(claim.held());
+    fs::create_symlink(file, dir_ / "link.xls");
+    fs::create_hard_link(file, dir_ / "hard.xls");
+    for (const fs::path &name :
+         {file, dir_ / "link.xls", dir_ / "hard.xls", fs::relative(file, fs::current_path())}) {
+        bool made = false;
+        FileClaim other;
+        EXPECT_EQ(FileClaim::make_file(
+                      name, [&] { return made = true; }, &other),
+                  ClaimStatus::held_elsewhere)
+            << name;
+        EXPECT_FALSE(made || other.held()) << name;
+    }
+    EXPECT_EQ(read_all(file), "first");
+
+    FileClaim failed;
+    claim.release();
+    EXPECT_EQ(FileClaim::make_file(
+                  file, [] { return false; }, &failed),
+              ClaimStatus::not_made);
+    EXPECT_FALSE(failed.held());
+    FileClaim again;
+    EXPECT_EQ(FileClaim::make_file(
+                  dir_ / "link.xls", [&] { return replace_by_rename(file, "second"); }, &again),
+              ClaimStatus::ok);
+    EXPECT_EQ(read_all(file), "second");
+}
+
+// Runs in a child process; its exit status tells what its claim of the file came to.
+[[noreturn]] void claim_in_child(const fs::path &path) {
+    FileClaim claim;
+    bool made = false;
+    const ClaimStatus status = FileClaim::make_file(
+        path, [&] { return made = true; }, &claim);
+    if (status == ClaimStatus::held_elsewhere && !made) std::_Exit(1);
+    std::_Exit(status == ClaimStatus::ok && made && claim.held() ? 2 : 3);
+}
+
+TEST_F(FileServicesTest, ClaimHoldsAgainstOtherProcesses) {
+    const fs::path file = dir_ / "book.xls";
+    FileClaim claim;
+    ASSERT_EQ(FileClaim::make_file(
+                  file, [&] { return replace_by_rename(file, "x"); }, &claim),
+              ClaimStatus::ok);
+    EXPECT_EXIT(claim_in_child(file), ::testing::ExitedWithCode(1), "");
+    claim.release();
+    EXPECT_EXIT(claim_in_child(file), ::testing::ExitedWithCode(2), "");
+}
+
 }  // namespace
 }  // namespace tabrix::platform

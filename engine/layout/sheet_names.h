@@ -1,4 +1,4 @@
-// The sheet list of a workbook.
+// Names the sheet list gives its sheets.
 #pragma once
 
 #include "engine/model/workbook.h"

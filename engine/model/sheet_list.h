@@ -1,0 +1,46 @@
+// The sheets of a workbook in tab order, with an index of their names, so that finding a name
+// costs the same with thirty thousand sheets as with three.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/model/sheet.h"
+
+namespace tabrix::engine {
+
+class SheetList {
+  public:
+    using Entries = std::vector<std::unique_ptr<Sheet>>;
+
+    size_t size() const { return sheets_.size(); }
+    bool empty() const { return sheets_.empty(); }
+    const std::unique_ptr<Sheet> &operator[](size_t position) const { return sheets_[position]; }
+    const std::unique_ptr<Sheet> &back() const { return sheets_.back(); }
+    Entries::const_iterator begin() const { return sheets_.begin(); }
+    Entries::const_iterator end() const { return sheets_.end(); }
+
+    // A sheet's name changes only through rename(), which keeps the index in step.
+    void add(std::unique_ptr<Sheet> sheet);
+    std::unique_ptr<Sheet> remove(size_t position);
+    void rename(size_t position, std::string name);
+
+    // The position of the first sheet whose name equals `name` as sheet names compare (ASCII
+    // letters in either case alike, double-byte characters as they are), if any.
+    std::optional<size_t> find(std::string_view name) const;
+    bool contains(std::string_view name) const { return find(name).has_value(); }
+
+  private:
+    void forget(const std::string &key, size_t position);
+
+    Entries sheets_;
+    // Compared form of each name in use to the first position holding it.
+    std::unordered_map<std::string, size_t> first_by_name_;
+};
+
+}  // namespace tabrix::engine
