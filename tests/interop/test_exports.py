@@ -1,5 +1,6 @@
 """The shared library's boundary: exactly the C names the public header declares leave
 libtabrix.so, and the header is plain C that a C program can build and link against."""
+import glob
 import os
 import re
 import subprocess
@@ -8,7 +9,7 @@ import unittest
 
 LIB = os.environ["TABRIX_LIB"]
 SOURCE = os.environ["TABRIX_SOURCE"]
-HEADER = os.path.join(SOURCE, "include", "tabrix.h")
+HEADERS = glob.glob(os.path.join(SOURCE, "include", "tabrix", "*.h"))
 
 
 def exported_names():
@@ -18,8 +19,10 @@ def exported_names():
 
 
 def declared_names():
-    with open(HEADER, encoding="utf-8") as f:
-        text = f.read()
+    text = ""
+    for header in HEADERS:
+        with open(header, encoding="utf-8") as f:
+            text += f.read()
     return set(re.findall(r"^TABRIX_API\s[^;(]*?\b([A-Za-z_][A-Za-z0-9_]*)\s*\(", text, re.M))
 
 
@@ -52,7 +55,7 @@ class Exports(unittest.TestCase):
             with open(source, "w") as f:
                 f.write(program)
             subprocess.run(["cc", "-std=c11", "-Wall", "-Wextra", "-Werror", "-pedantic",
-                            "-I", os.path.dirname(HEADER), source, LIB, "-o", binary],
+                            "-I", os.path.join(SOURCE, "include"), source, LIB, "-o", binary],
                            check=True)
             book = os.path.join(folder, "out.xls")
             run = subprocess.run([binary, book],
