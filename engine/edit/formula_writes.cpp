@@ -43,6 +43,9 @@ int32_t write_formula(BookRef ref, int32_t sheet_number, int32_t x, int32_t y,
     std::vector<uint8_t> image;
     put_record(image, records.formula);
     if (records.string) put_record(image, *records.string);
+    // Room for the new EXTERNSHEET entries first: once the cell is stored, adding them must
+    // not fail and leave the formula naming entries the table lacks.
+    book->extern_sheets.reserve(book->extern_sheets.size() + compiled.new_extern_sheets.size());
     if (int32_t rc = write_cell_image(ref, sheet_number, x, y, image, xf); rc != 0) return rc;
     add_extern_sheets(*book, compiled.new_extern_sheets);
     return 0;

@@ -31,9 +31,9 @@ size_t lowest_free_entry() {
     return g_table.size() - 1;
 }
 
-// Creates the compound file with its class identifier and workbook stream.
-bool create_container(Workbook &book) {
-    std::filesystem::path path;
+// Creates the compound file with its class identifier and workbook stream; `path` is the
+// file's name as the file system takes it.
+bool create_container(Workbook &book, std::filesystem::path &path) {
     try {
         path = std::filesystem::path(book.file_name);
     } catch (const std::exception &) {
@@ -89,22 +89,32 @@ int32_t create_workbook(std::u16string_view file_name, int32_t sheet_count, File
     book->max_rows = format.biff8 ? 65536 : 16384;
     book->file_name = file_name;
     book->default_font_name = format.biff8 ? kBiff8DefaultFontName : kBiff5DefaultFontName;
-    if (!create_container(*book)) {
+    // Kept from the container's create, so that removing a half-made file needs no memory.
+    std::filesystem::path path;
+    if (!create_container(*book, path)) {
         // A file the container did create is removed again.
         bool made = book->storage != nullptr;
         book->storage.reset();
-        if (made) platform::delete_file(std::filesystem::path(book->file_name));
+        if (made) platform::delete_file(path);
         return err::kOpen;
     }
-    for (int32_t i = 0; i < sheet_count; ++i) add_sheet(*book);
-    append_header_records(*book);
-    if (default_tables) {
-        append_default_records(format.biff8, format.version_stamp, book->fonts, book->formats,
-                               book->xfs, book->styles);
+    size_t handle = 0;
+    try {
+        for (int32_t i = 0; i < sheet_count; ++i) add_sheet(*book);
+        append_header_records(*book);
+        if (default_tables) {
+            append_default_records(format.biff8, format.version_stamp, book->fonts, book->formats,
+                                   book->xfs, book->styles);
+        }
+        book->end.append_empty(rec::kEof);
+        handle = lowest_free_entry();
+    } catch (const std::bad_alloc &) {
+        // Out of memory while the workbook is filled: its file goes, as a cancel removes it.
+        book->stream = nullptr;
+        book->storage.reset();
+        platform::delete_file(path);
+        throw;
     }
-    book->end.append_empty(rec::kEof);
-
-    size_t handle = lowest_free_entry();
     g_table[handle] = std::move(book);
     return static_cast<int32_t>(handle);
 }

@@ -13,6 +13,7 @@
 #include "engine/model/keywords.h"
 #include "engine/styles/attribute_merge.h"
 #include "engine/styles/attribute_registry.h"
+#include "process_state.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
@@ -21,11 +22,7 @@ namespace {
 
 class AttributeApplyTest : public ::testing::Test {
   protected:
-    void TearDown() override {
-        XL_SetAttrMode(0);
-        XL_Cancel();
-        for (int32_t h = 0; h < 4; ++h) XM_Cancel(h);
-    }
+    void TearDown() override { reset_process_state(); }
     int32_t create(bool biff8 = true) {
         path_ = folder_.file("apply" + std::to_string(files_++) + ".xls");
         biff8_ = biff8;

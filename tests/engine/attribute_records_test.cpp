@@ -9,6 +9,7 @@
 #include "engine/styles/attribute_registry.h"
 #include "engine/styles/default_records.h"
 #include "engine/styles/font_records.h"
+#include "process_state.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
@@ -19,9 +20,7 @@ using Bytes = std::vector<uint8_t>;
 
 class AttributeRecordsTest : public ::testing::Test {
   protected:
-    void TearDown() override {
-        for (int32_t h = 0; h < 4; ++h) XM_Cancel(h);
-    }
+    void TearDown() override { reset_process_state(); }
     int32_t create(bool biff8, int32_t version = 0) {
         std::string path = folder_.file("book" + std::to_string(files_++) + ".xls");
         int32_t h = version ? XM_CreateVer(path.c_str(), 1, version)
@@ -121,13 +120,11 @@ TEST_F(AttributeRecordsTest, TheFirstMatchingFontWinsAlsoAfterADefaultIsRewritte
 }
 
 TEST_F(AttributeRecordsTest, DefaultFontSlotsChangeLaterWorkbooks) {
-    const DefaultFontTable saved = default_font_table();
     EXPECT_EQ(XE_SetDefFont(5, "Arial", 10.0, 0, 0, 0), -34);
     EXPECT_EQ(XE_SetDefFont(0, std::string(40, 'n').c_str(), 10.0, 0, 0, 0), -31);
     ASSERT_EQ(XE_SetDefFont(4, "Arial", 9.0, xcRed, xsBold, 0), 0);
     int32_t h8 = create(true);
     int32_t h5 = create(false);
-    default_font_table() = saved;
     EXPECT_EQ(workbook_at(h8)->fonts.records()[4].data,
               concat({0xB4, 0, 0, 0, 10, 0, 0xBC, 0x02, 0, 0, 0, 0, 128, 0xA2, 5, 0}, "Arial"));
     EXPECT_EQ(workbook_at(h5)->fonts.records()[4].data,

@@ -4,6 +4,7 @@
 
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/model/keywords.h"
+#include "process_state.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
@@ -11,6 +12,11 @@ namespace tabrix::engine::test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+
+class GlobalsPlacementTest : public ::testing::Test {
+  protected:
+    void TearDown() override { reset_process_state(); }
+};
 
 // The record numbers of the globals from the first record of `from` on.
 std::vector<uint16_t> tail_from(const std::vector<StreamRecord> &globals, uint16_t from) {
@@ -26,7 +32,7 @@ void check_sheet_offsets(const std::vector<StreamRecord> &records) {
     for (size_t i = 0; i < sheets.size(); ++i) EXPECT_EQ(sheets[i]->u32(0), bofs[i + 1]->offset);
 }
 
-TEST(GlobalsPlacementTest, Biff8ReferencesTemplateRecordsAndStrings) {
+TEST_F(GlobalsPlacementTest, Biff8ReferencesTemplateRecordsAndStrings) {
     TempFolder folder;
     std::string path = folder.file("globals.xls");
     int32_t h = XM_CreateVer(path.c_str(), 2, 2002);
@@ -50,7 +56,7 @@ TEST(GlobalsPlacementTest, Biff8ReferencesTemplateRecordsAndStrings) {
     check_sheet_offsets(records);
 }
 
-TEST(GlobalsPlacementTest, Biff5ReferencesFollowFnGroupCount) {
+TEST_F(GlobalsPlacementTest, Biff5ReferencesFollowFnGroupCount) {
     TempFolder folder;
     std::string path = folder.file("globals5.xls");
     int32_t h = XM_Create(path.c_str(), 2);
@@ -77,7 +83,7 @@ TEST(GlobalsPlacementTest, Biff5ReferencesFollowFnGroupCount) {
     EXPECT_EQ(index->u32(12), first_of(sheet, 0x00D7)->offset);
 }
 
-TEST(GlobalsPlacementTest, KeywordPrefixDecidesWhichTextsBecomeBlanks) {
+TEST_F(GlobalsPlacementTest, KeywordPrefixDecidesWhichTextsBecomeBlanks) {
     EXPECT_FALSE(set_keyword_prefix(u""));
     EXPECT_FALSE(set_keyword_prefix(std::u16string(65, u'@')));
     EXPECT_EQ(keyword_prefix(), u"**");
@@ -88,7 +94,6 @@ TEST(GlobalsPlacementTest, KeywordPrefixDecidesWhichTextsBecomeBlanks) {
     workbook_at(h)->template_flag = true;
     int32_t blank = XM_WriteStr(h, 0, 0, 0, "@@key");
     int32_t text = XM_WriteStr(h, 0, 1, 0, "**key");
-    ASSERT_TRUE(set_keyword_prefix(u"**"));
     ASSERT_EQ(blank, 0);
     ASSERT_EQ(text, 0);
     auto sheet = split_sections(close_and_read(h, path, false))[1];

@@ -6,6 +6,7 @@
 
 #include "engine/layout/sheet_names.h"
 #include "engine/lifecycle/workbook_table.h"
+#include "process_state.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
@@ -16,6 +17,7 @@ namespace fs = std::filesystem;
 
 class LifecycleTest : public ::testing::Test {
   protected:
+    void TearDown() override { reset_process_state(); }
     std::string file(const std::string &name) { return folder_.file(name); }
     TempFolder folder_;
 };

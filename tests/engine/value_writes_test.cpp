@@ -6,6 +6,7 @@
 #include "engine/biff/le_bytes.h"
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/styles/attribute_merge.h"
+#include "process_state.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
@@ -16,6 +17,7 @@ using Bytes = std::vector<uint8_t>;
 
 class ValueWritesTest : public ::testing::Test {
   protected:
+    void TearDown() override { reset_process_state(); }
     int32_t create(bool biff8, int32_t sheets = 1) {
         path_ = folder_.file("values.xls");
         biff8_ = biff8;
@@ -195,9 +197,7 @@ TEST_F(ValueWritesTest, ReplaceModeDropsTheCellsAttribute) {
     register_attributes(h, 2);
     ASSERT_EQ(XM_WriteInt2(h, 0, 0, 0, 1, 22), 0);
     set_replace_mode(true);
-    int32_t rc = XM_WriteInt(h, 0, 0, 0, 2);
-    set_replace_mode(false);
-    ASSERT_EQ(rc, 0);
+    ASSERT_EQ(XM_WriteInt(h, 0, 0, 0, 2), 0);
     EXPECT_EQ(cell_at(close(h)[1], 0, 0)->u16(4), 15);
 }
 

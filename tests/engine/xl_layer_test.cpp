@@ -5,6 +5,7 @@
 
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/model/keywords.h"
+#include "process_state.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
@@ -13,10 +14,7 @@ namespace {
 
 class XlLayerTest : public ::testing::Test {
   protected:
-    void TearDown() override {
-        XL_Cancel();
-        for (int32_t h = 0; h < 4; ++h) XM_Cancel(h);
-    }
+    void TearDown() override { reset_process_state(); }
     std::string file(const std::string &name) { return folder_.file(name); }
     static void add(Sheet &sheet, std::u16string text, uint16_t row, uint16_t column) {
         add_keyword(sheet, {row, column, 15, std::move(text)});
