@@ -75,11 +75,11 @@ class LatinRangeTexts(unittest.TestCase):
         cls.path = os.path.join(cls.tmp.name, 'latin.xls')
         lines = ['create97 %s 1' % cls.path]
         for row, text in enumerate(TEXTS):
-            lines.append('str 1 0 0 %d %s' % (row, hex_text(text)))
-            lines.append('func 1 0 1 %d %s' % (row, hex_text(formula_literal(text) + '&"!"')))
-            lines.append('func3 1 0 2 %d %s 3 0 %s' % (row, hex_text(formula_literal(text)),
+            lines.append('str 0 0 0 %d %s' % (row, hex_text(text)))
+            lines.append('func 0 0 1 %d %s' % (row, hex_text(formula_literal(text) + '&"!"')))
+            lines.append('func3 0 0 2 %d %s 3 0 %s' % (row, hex_text(formula_literal(text)),
                                                        hex_text(text)))
-        lines.append('close 1')
+        lines.append('close 0')
         done = subprocess.run([XLS_FORMULAS], input='\n'.join(lines) + '\n', text=True,
                               capture_output=True, check=True)
         results = done.stdout.split()
