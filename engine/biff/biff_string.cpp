@@ -3,40 +3,60 @@
 #include <algorithm>
 
 #include "engine/biff/le_bytes.h"
+#include "engine/biff/record_cursor.h"
 #include "platform/codepage.h"
 
 namespace tabrix::engine {
 
 namespace {
 
-Biff8Chars utf16_chars(std::u16string_view text) {
-    Biff8Chars chars;
-    chars.wide = true;
-    chars.count = static_cast<uint32_t>(text.size());
-    chars.bytes.reserve(text.size() * 2);
-    for (char16_t unit : text) put_u16(chars.bytes, unit);
-    return chars;
+constexpr uint8_t kWideFlag = 0x01;
+constexpr uint8_t kPhoneticFlag = 0x04;
+constexpr uint8_t kRichFlag = 0x08;
+
+bool is_ascii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// `count` characters after an option byte at `pos` (8-bit or 16-bit by its bit 0).
+std::optional<std::u16string> read_chars(std::span<const uint8_t> in, size_t &pos, size_t count) {
+    if (pos >= in.size()) return std::nullopt;
+    const bool wide = (in[pos] & kWideFlag) != 0;
+    const size_t start = pos + 1;
+    const size_t unit = wide ? 2 : 1;
+    if ((in.size() - start) / unit < count) return std::nullopt;
+    std::u16string text(count, u'\0');
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t *at = in.data() + start + i * unit;
+        text[i] = wide ? static_cast<char16_t>(load_u16(at)) : static_cast<char16_t>(at[0]);
+    }
+    pos = start + count * unit;
+    return text;
 }
 
 }  // namespace
 
-Biff8Chars biff8_chars(std::string_view narrow) {
-    bool ascii = std::all_of(narrow.begin(), narrow.end(),
-                             [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (!ascii) return utf16_chars(platform::cp932_to_utf16(narrow));
+Biff8Chars biff8_chars(std::u16string_view wide) {
     Biff8Chars chars;
-    chars.count = static_cast<uint32_t>(narrow.size());
-    chars.bytes.assign(narrow.begin(), narrow.end());
+    chars.wide = std::any_of(wide.begin(), wide.end(), [](char16_t c) { return c >= 0x100; });
+    chars.count = static_cast<uint32_t>(wide.size());
+    chars.bytes.reserve(wide.size() * chars.unit_bytes());
+    for (char16_t unit : wide) {
+        if (chars.wide) {
+            put_u16(chars.bytes, unit);
+        } else {
+            put_u8(chars.bytes, static_cast<uint8_t>(unit));
+        }
+    }
     return chars;
 }
 
-Biff8Chars biff8_chars(std::u16string_view wide) {
-    bool latin1 = std::all_of(wide.begin(), wide.end(), [](char16_t c) { return c < 0x100; });
-    if (!latin1) return utf16_chars(wide);
+Biff8Chars biff8_chars(std::string_view narrow) {
+    if (!is_ascii(narrow)) return biff8_chars(platform::cp932_to_utf16(narrow));
     Biff8Chars chars;
-    chars.count = static_cast<uint32_t>(wide.size());
-    chars.bytes.reserve(wide.size());
-    for (char16_t unit : wide) chars.bytes.push_back(static_cast<uint8_t>(unit));
+    chars.count = static_cast<uint32_t>(narrow.size());
+    chars.bytes.assign(narrow.begin(), narrow.end());
     return chars;
 }
 
@@ -50,6 +70,77 @@ void put_biff8_string(std::vector<uint8_t> &out, const Biff8Chars &chars) {
     put_u16(out, static_cast<uint16_t>(chars.count));
     put_u8(out, chars.option_flags());
     out.insert(out.end(), chars.bytes.begin(), chars.bytes.end());
+}
+
+std::optional<std::u16string> read_biff8_short_string(std::span<const uint8_t> in, size_t &pos) {
+    if (pos >= in.size()) return std::nullopt;
+    size_t at = pos + 1;
+    auto text = read_chars(in, at, in[pos]);
+    if (text) pos = at;
+    return text;
+}
+
+std::optional<std::u16string> read_biff8_string(std::span<const uint8_t> in, size_t &pos) {
+    if (pos > in.size() || in.size() - pos < 2) return std::nullopt;
+    size_t at = pos + 2;
+    auto text = read_chars(in, at, load_u16(in.data() + pos));
+    if (text) pos = at;
+    return text;
+}
+
+std::optional<SstContents> read_sst(const ContinuedRecord &sst) {
+    const std::span<const uint8_t> in(sst.data);
+    if (in.size() < 8) return std::nullopt;
+    SstContents contents;
+    contents.total = load_u32(in.data());
+    const uint32_t unique = load_u32(in.data() + 4);
+    size_t pos = 8;
+    auto boundary = sst.continue_starts.begin();
+    const auto boundaries_end = sst.continue_starts.end();
+    // Every string takes at least 3 bytes: do not trust the count for the reservation.
+    contents.strings.reserve(std::min<size_t>(unique, in.size() / 3));
+    for (uint32_t i = 0; i < unique; ++i) {
+        if (in.size() - pos < 3) return std::nullopt;
+        const size_t count = load_u16(in.data() + pos);
+        uint8_t flags = in[pos + 2];
+        pos += 3;
+        size_t trailing = 0;  // formatting runs and phonetic data after the characters
+        if (flags & kRichFlag) {
+            if (in.size() - pos < 2) return std::nullopt;
+            trailing += size_t{4} * load_u16(in.data() + pos);
+            pos += 2;
+        }
+        if (flags & kPhoneticFlag) {
+            if (in.size() - pos < 4) return std::nullopt;
+            trailing += load_u32(in.data() + pos);
+            pos += 4;
+        }
+        std::u16string text;
+        text.reserve(std::min(count, in.size() - pos));
+        while (text.size() < count) {
+            while (boundary != boundaries_end && *boundary < pos) ++boundary;
+            if (boundary != boundaries_end && *boundary == pos) {
+                // The characters go on in a CONTINUE record, which repeats the option byte.
+                if (pos >= in.size()) return std::nullopt;
+                flags = in[pos++];
+                ++boundary;
+            }
+            const bool wide = (flags & kWideFlag) != 0;
+            const size_t unit = wide ? 2 : 1;
+            const size_t end =
+                boundary != boundaries_end ? std::min(*boundary, in.size()) : in.size();
+            const size_t piece = std::min(count - text.size(), (end - pos) / unit);
+            if (piece == 0) return std::nullopt;
+            for (size_t k = 0; k < piece; ++k, pos += unit) {
+                text.push_back(wide ? static_cast<char16_t>(load_u16(in.data() + pos))
+                                    : static_cast<char16_t>(in[pos]));
+            }
+        }
+        if (in.size() - pos < trailing) return std::nullopt;
+        pos += trailing;
+        contents.strings.push_back(std::move(text));
+    }
+    return contents;
 }
 
 }  // namespace tabrix::engine

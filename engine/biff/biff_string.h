@@ -1,11 +1,18 @@
-// Texts in Excel 97 records: 8-bit characters when that loses nothing, otherwise UTF-16.
+// Texts in Excel 97 records: 8-bit characters when that loses nothing, otherwise UTF-16. The
+// 8-bit ("compressed") form holds the low byte of each UTF-16 unit, so it is Latin-1.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace tabrix::engine {
+
+struct ContinuedRecord;
 
 struct Biff8Chars {
     bool wide = false;  // 16-bit characters (option flag bit 0)
@@ -13,17 +20,34 @@ struct Biff8Chars {
     std::vector<uint8_t> bytes;
 
     uint8_t option_flags() const { return wide ? 1 : 0; }
+    size_t unit_bytes() const { return wide ? 2 : 1; }
 };
 
-// Narrow (code page 932) text: 8-bit when every byte is below 128, otherwise the UTF-16
-// conversion of the whole text.
-Biff8Chars biff8_chars(std::string_view narrow);
 // UTF-16 text: 8-bit (the low bytes) when every unit is below 0x100, otherwise as given.
 Biff8Chars biff8_chars(std::u16string_view wide);
+// Narrow (code page 932) text: its UTF-16 conversion, stored by the rule above (ASCII as is).
+Biff8Chars biff8_chars(std::string_view narrow);
 
-// Appends count (8-bit), option flags and characters: FONT and BOUNDSHEET names.
+// Appends count (8-bit), option flags and characters: FONT and BOUNDSHEET names, formula
+// string tokens.
 void put_biff8_short_string(std::vector<uint8_t> &out, const Biff8Chars &chars);
-// Appends count (16-bit), option flags and characters: FORMAT, WRITEACCESS, HEADER.
+// Appends count (16-bit), option flags and characters: FORMAT, WRITEACCESS, STRING, formula
+// array constants.
 void put_biff8_string(std::vector<uint8_t> &out, const Biff8Chars &chars);
+
+// Readers of the two forms above. `pos` is where the string starts and, on success, is moved
+// past it. Nothing (and `pos` unchanged) when the string runs past the end of `in`.
+std::optional<std::u16string> read_biff8_short_string(std::span<const uint8_t> in, size_t &pos);
+std::optional<std::u16string> read_biff8_string(std::span<const uint8_t> in, size_t &pos);
+
+// An SST record joined with its CONTINUE records: the total and unique counts, then each
+// string (formatting runs and phonetic data skipped). A string's characters may go on in the
+// next CONTINUE record, which starts with the option byte again. Nothing when the data ends
+// early or holds fewer strings than the unique count says.
+struct SstContents {
+    uint32_t total = 0;
+    std::vector<std::u16string> strings;
+};
+std::optional<SstContents> read_sst(const ContinuedRecord &sst);
 
 }  // namespace tabrix::engine

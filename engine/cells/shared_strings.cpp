@@ -7,6 +7,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "engine/biff/biff_string.h"
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
 #include "platform/codepage.h"
@@ -21,7 +22,6 @@ constexpr size_t kNewStringLimit = 8208;
 constexpr size_t kCountBytes = 8;  // total and unique counts at the start of the SST data
 constexpr size_t kMaxCharacters = 32767;
 constexpr uint32_t kStringsPerBucket = 8;
-constexpr uint8_t kSixteenBitFlag = 0x01;
 
 constexpr size_t kExtSstFixedBytes = 322;
 constexpr size_t kExtSstLimit = 2036;
@@ -30,10 +30,6 @@ constexpr size_t kExtSstEntryBytes = 8;
 bool is_ascii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-bool fits_in_eight_bits(std::u16string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x100; });
 }
 
 // The length a text is cut to: at most 32767 units, one fewer if the cut would leave the
@@ -64,13 +60,13 @@ struct SharedStringTable::Impl {
     uint32_t unique = 0;
     bool finished = false;
 
-    uint32_t add_key(bool sixteen_bit);
-    void write_string(bool sixteen_bit);
+    uint32_t add_key();
+    void write_string();
     void flush();
 };
 
 // Adds the text held in `key`.
-uint32_t SharedStringTable::Impl::add_key(bool sixteen_bit) {
+uint32_t SharedStringTable::Impl::add_key() {
     if (finished) return kNotAdded;
     if (const auto found = index.find(key); found != index.end()) {
         ++total;
@@ -84,7 +80,7 @@ uint32_t SharedStringTable::Impl::add_key(bool sixteen_bit) {
     auto entry = index.end();
     try {
         entry = index.emplace(key, unique).first;
-        write_string(sixteen_bit);
+        write_string();
     } catch (...) {
         // Put every record written for this string back into the buffer and cut it to where
         // it was; moves cannot fail, so the table is as before.
@@ -102,7 +98,8 @@ uint32_t SharedStringTable::Impl::add_key(bool sixteen_bit) {
     return unique++;
 }
 
-void SharedStringTable::Impl::write_string(bool sixteen_bit) {
+void SharedStringTable::Impl::write_string() {
+    const Biff8Chars chars = biff8_chars(key);
     if (records.empty() && buffer.empty()) {
         buffer.reserve(kRecordDataLimit);
         buffer.resize(kCountBytes);
@@ -112,26 +109,20 @@ void SharedStringTable::Impl::write_string(bool sixteen_bit) {
         buckets.push_back(Bucket{completed_bytes, static_cast<uint16_t>(buffer.size() + 4)});
     }
 
-    const uint8_t options = sixteen_bit ? kSixteenBitFlag : 0;
-    const size_t count = key.size();
-    buffer.push_back(static_cast<uint8_t>(count));
-    buffer.push_back(static_cast<uint8_t>(count >> 8));
-    buffer.push_back(options);
+    put_u16(buffer, static_cast<uint16_t>(chars.count));
+    put_u8(buffer, chars.option_flags());
 
-    const size_t unit_bytes = sixteen_bit ? 2 : 1;
+    const size_t unit_bytes = chars.unit_bytes();
     size_t next = 0;
     while (true) {
         const size_t room = (kRecordDataLimit - buffer.size()) / unit_bytes;
-        const size_t piece = std::min(room, count - next);
-        for (size_t i = next; i < next + piece; ++i) {
-            buffer.push_back(static_cast<uint8_t>(key[i]));
-            if (sixteen_bit) buffer.push_back(static_cast<uint8_t>(key[i] >> 8));
-        }
+        const size_t piece = std::min<size_t>(room, chars.count - next);
+        put_bytes(buffer, chars.bytes.data() + next * unit_bytes, piece * unit_bytes);
         next += piece;
-        if (next == count) break;
+        if (next == chars.count) break;
         // The characters go on in the next record, which repeats the option byte.
         flush();
-        buffer.push_back(options);
+        put_u8(buffer, chars.option_flags());
     }
 }
 
@@ -150,17 +141,16 @@ uint32_t SharedStringTable::add(std::string_view narrow) {
         const size_t length = std::min(narrow.size(), kMaxCharacters);
         impl_->key.resize(length);
         std::copy_n(narrow.begin(), length, impl_->key.begin());
-        return impl_->add_key(false);
+        return impl_->add_key();
     }
-    // Any byte above 0x7F means a converted text, always kept as 16-bit characters.
     impl_->key = platform::cp932_to_utf16(narrow);
     impl_->key.resize(capped_length(impl_->key));
-    return impl_->add_key(true);
+    return impl_->add_key();
 }
 
 uint32_t SharedStringTable::add(std::u16string_view wide) {
     impl_->key.assign(wide.substr(0, capped_length(wide)));
-    return impl_->add_key(!fits_in_eight_bits(impl_->key));
+    return impl_->add_key();
 }
 
 void SharedStringTable::finish() {

@@ -1,9 +1,10 @@
 #include "engine/formula/formula_emitter.h"
 
 #include <algorithm>
-#include <bit>
 #include <string>
 
+#include "engine/biff/biff_string.h"
+#include "engine/biff/le_bytes.h"
 #include "engine/formula/function_table.h"
 #include "platform/codepage.h"
 
@@ -14,10 +15,6 @@ namespace {
 constexpr uint16_t kRowFunction = 8;
 constexpr uint16_t kColumnFunction = 9;
 constexpr uint16_t kColumnsFunction = 77;
-
-bool is_ascii(std::u16string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
-}
 
 class Emitter {
   public:
@@ -36,43 +33,21 @@ class Emitter {
     }
 
   private:
-    static void put8(std::vector<uint8_t> &bytes, unsigned value) {
-        bytes.push_back(static_cast<uint8_t>(value));
-    }
-    static void put16(std::vector<uint8_t> &bytes, unsigned value) {
-        bytes.push_back(static_cast<uint8_t>(value));
-        bytes.push_back(static_cast<uint8_t>(value >> 8));
-    }
-    static void put_double(std::vector<uint8_t> &bytes, double value) {
-        uint64_t bits = std::bit_cast<uint64_t>(value);
-        for (int i = 0; i < 8; ++i) bytes.push_back(static_cast<uint8_t>(bits >> (8 * i)));
-    }
     static void put_zeros(std::vector<uint8_t> &bytes, size_t count) {
         bytes.insert(bytes.end(), count, 0);
     }
 
-    // BIFF5: narrow bytes; BIFF8: option byte, then 8-bit characters when all are ASCII,
-    // else UTF-16. `wide_count` selects the 16-bit character count of array strings.
+    // BIFF5: length and narrow bytes; BIFF8: count, option byte and characters.
+    // `wide_count` selects the 16-bit count of array strings.
     void put_string(std::vector<uint8_t> &bytes, std::u16string_view text, bool wide_count) {
         if (!biff8_) {
             std::string narrow = platform::utf16_to_cp932(text);
-            put8(bytes, static_cast<unsigned>(narrow.size()));
-            bytes.insert(bytes.end(), narrow.begin(), narrow.end());
-            return;
-        }
-        if (wide_count) {
-            put16(bytes, static_cast<unsigned>(text.size()));
+            put_u8(bytes, static_cast<uint8_t>(narrow.size()));
+            put_bytes(bytes, narrow.data(), narrow.size());
+        } else if (wide_count) {
+            put_biff8_string(bytes, biff8_chars(text));
         } else {
-            put8(bytes, static_cast<unsigned>(text.size()));
-        }
-        bool compressed = is_ascii(text);
-        put8(bytes, compressed ? 0 : 1);
-        for (char16_t c : text) {
-            if (compressed) {
-                put8(bytes, c);
-            } else {
-                put16(bytes, c);
-            }
+            put_biff8_short_string(bytes, biff8_chars(text));
         }
     }
 
@@ -84,25 +59,25 @@ class Emitter {
     void put_cell(int32_t col, int32_t row) {
         std::vector<uint8_t> &b = out_->tokens;
         if (biff8_) {
-            put16(b, row & kCoordinateMask);
-            put16(b, (col & 0xFF) | relative_flags(col, row));
+            put_u16(b, row & kCoordinateMask);
+            put_u16(b, (col & 0xFF) | relative_flags(col, row));
         } else {
-            put16(b, (row & 0x3FFF) | relative_flags(col, row));
-            put8(b, col & 0xFF);
+            put_u16(b, (row & 0x3FFF) | relative_flags(col, row));
+            put_u8(b, col & 0xFF);
         }
     }
     void put_area(const FormulaToken &token) {
         std::vector<uint8_t> &b = out_->tokens;
         if (biff8_) {
-            put16(b, token.firstRow & kCoordinateMask);
-            put16(b, token.lastRow & kCoordinateMask);
-            put16(b, (token.firstCol & 0xFF) | relative_flags(token.firstCol, token.firstRow));
-            put16(b, (token.lastCol & 0xFF) | relative_flags(token.lastCol, token.lastRow));
+            put_u16(b, token.firstRow & kCoordinateMask);
+            put_u16(b, token.lastRow & kCoordinateMask);
+            put_u16(b, (token.firstCol & 0xFF) | relative_flags(token.firstCol, token.firstRow));
+            put_u16(b, (token.lastCol & 0xFF) | relative_flags(token.lastCol, token.lastRow));
         } else {
-            put16(b, (token.firstRow & 0x3FFF) | relative_flags(token.firstCol, token.firstRow));
-            put16(b, (token.lastRow & 0x3FFF) | relative_flags(token.lastCol, token.lastRow));
-            put8(b, token.firstCol & 0xFF);
-            put8(b, token.lastCol & 0xFF);
+            put_u16(b, (token.firstRow & 0x3FFF) | relative_flags(token.firstCol, token.firstRow));
+            put_u16(b, (token.lastRow & 0x3FFF) | relative_flags(token.lastCol, token.lastRow));
+            put_u8(b, token.firstCol & 0xFF);
+            put_u8(b, token.lastCol & 0xFF);
         }
     }
 
@@ -130,7 +105,7 @@ class Emitter {
             unsigned index = 0;
             int rc = extern_sheet_index(token.firstSheet, token.lastSheet, &index);
             if (rc != 0) return rc;
-            put16(b, index);
+            put_u16(b, index);
             return 0;
         }
         // The 1-based position of the first sheet's EXTERNSHEET record, negated.
@@ -142,10 +117,10 @@ class Emitter {
         });
         if (it == records.end()) return err::kFormulaUnknownSheet;
         int position = static_cast<int>(it - records.begin()) + 1;
-        put16(b, static_cast<unsigned>(-position));
+        put_u16(b, static_cast<unsigned>(-position));
         put_zeros(b, 8);
-        put16(b, token.firstSheet);
-        put16(b, token.lastSheet);
+        put_u16(b, token.firstSheet);
+        put_u16(b, token.lastSheet);
         return 0;
     }
 
@@ -153,24 +128,24 @@ class Emitter {
         std::vector<uint8_t> &b = out_->tokens;
         unsigned columns = static_cast<unsigned>(array.columns) - (biff8_ ? 1 : 0);
         unsigned rows = static_cast<unsigned>(array.rows) - (biff8_ ? 1 : 0);
-        put8(b, columns);
-        put16(b, rows);
+        put_u8(b, columns);
+        put_u16(b, rows);
         put_zeros(b, 4);
 
         std::vector<uint8_t> &data = out_->array_data;
-        put8(data, columns);
-        put16(data, rows);
+        put_u8(data, columns);
+        put_u16(data, rows);
         for (const ArrayElement &element : array.elements) {
-            put8(data, static_cast<unsigned>(element.type));
+            put_u8(data, static_cast<unsigned>(element.type));
             switch (element.type) {
                 case ArrayElementType::kNumber:
-                    put_double(data, element.number);
+                    put_f64(data, element.number);
                     break;
                 case ArrayElementType::kString:
                     put_string(data, element.text, true);
                     break;
                 case ArrayElementType::kBoolean:
-                    put8(data, element.number != 0 ? 1 : 0);
+                    put_u8(data, element.number != 0 ? 1 : 0);
                     put_zeros(data, 7);
                     break;
                 case ArrayElementType::kEmpty:
@@ -192,70 +167,70 @@ class Emitter {
                 uint16_t number = biff_function_number(function);
                 if (function.maxArgs == 1 && function.number != kRowFunction &&
                     function.number != kColumnFunction && function.number != kColumnsFunction) {
-                    put8(b, ptg::kFuncV);
+                    put_u8(b, ptg::kFuncV);
                 } else {
-                    put8(b, ptg::kFuncVarV);
-                    put8(b, static_cast<unsigned>(token.count));
+                    put_u8(b, ptg::kFuncVarV);
+                    put_u8(b, static_cast<unsigned>(token.count));
                 }
-                put16(b, number);
+                put_u16(b, number);
                 return 0;
             }
             case ptg::kStr:
-                put8(b, ptg::kStr);
+                put_u8(b, ptg::kStr);
                 put_string(b, token.text, false);
                 return 0;
             case ptg::kErr:
                 if (token.value == ptg::kRefErrV) {
-                    put8(b, ptg::kRefErrV);
+                    put_u8(b, ptg::kRefErrV);
                     put_zeros(b, biff8_ ? 4 : 3);
                 } else {
-                    put8(b, ptg::kErr);
-                    put8(b, token.value);
+                    put_u8(b, ptg::kErr);
+                    put_u8(b, token.value);
                 }
                 return 0;
             case ptg::kBool:
-                put8(b, ptg::kBool);
-                put8(b, token.value);
+                put_u8(b, ptg::kBool);
+                put_u8(b, token.value);
                 return 0;
             case ptg::kInt:
-                put8(b, ptg::kInt);
-                put16(b, token.value);
+                put_u8(b, ptg::kInt);
+                put_u16(b, token.value);
                 return 0;
             case ptg::kNum:
-                put8(b, ptg::kNum);
-                put_double(b, token.number);
+                put_u8(b, ptg::kNum);
+                put_f64(b, token.number);
                 return 0;
             case ptg::kRef:
             case ptg::kRef + kValueClass:
             case ptg::kRef + kArrayClass:
-                put8(b, token.code);
+                put_u8(b, token.code);
                 put_cell(token.firstCol, token.firstRow);
                 return 0;
             case ptg::kArea:
             case ptg::kArea + kValueClass:
             case ptg::kArea + kArrayClass:
-                put8(b, token.code);
+                put_u8(b, token.code);
                 put_area(token);
                 return 0;
             case ptg::kRef3d:
             case ptg::kRef3dV: {
-                put8(b, token.code);
+                put_u8(b, token.code);
                 int rc = put_sheet_head(token);
                 if (rc == 0) put_cell(token.firstCol, token.firstRow);
                 return rc;
             }
             case ptg::kArea3d: {
-                put8(b, token.code);
+                put_u8(b, token.code);
                 int rc = put_sheet_head(token);
                 if (rc == 0) put_area(token);
                 return rc;
             }
             case ptg::kArrayA:
-                put8(b, ptg::kArrayA);
+                put_u8(b, ptg::kArrayA);
                 put_array(parsed.arrays[static_cast<size_t>(token.firstCol)]);
                 return 0;
             default:  // operators, ptgParen, ptgUplus, ptgUminus, ptgPercent, ptgMissArg
-                put8(b, token.code);
+                put_u8(b, token.code);
                 return 0;
         }
     }

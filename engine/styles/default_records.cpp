@@ -5,6 +5,7 @@
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
+#include "engine/styles/xf_records.h"
 
 namespace tabrix::engine {
 
@@ -115,49 +116,25 @@ DefaultFontTable make_default_font_table() {
     return table;
 }
 
-struct DefaultXf {
-    uint16_t font;
-    uint16_t format;
-    uint16_t type_word;  // word at offset 4: protection, style flag, parent
-};
-
-DefaultXf default_xf(int index) {
-    if (index == 15) return {0, 0, 0x0001};
+// Built-in XFs 0-14 are styles (parent 0xFFF), 15 is the default cell XF, 16-20 are the
+// number-format styles.
+XfFields default_xf(int index, bool biff8, uint16_t version_stamp) {
+    constexpr uint16_t kStyleProtection = 0xFFF5;  // locked, style XF, no parent
+    constexpr uint16_t kCellProtection = 0x0001;   // locked, parent XF 0
+    constexpr uint16_t kFormats[] = {9, 38, 40, 6, 8};
+    XfFields xf;
     if (index >= 16) {
-        constexpr uint16_t kFormats[] = {9, 38, 40, 6, 8};
-        return {5, kFormats[index - 16], 0xFFF5};
+        xf.font = biff8 ? 1 : 5;
+        xf.format = kFormats[index - 16];
+    } else {
+        xf.font = (index == 1 || index == 2) ? 1 : (index == 3 || index == 4) ? 2 : 0;
     }
-    uint16_t font = (index == 1 || index == 2) ? 1 : (index == 3 || index == 4) ? 2 : 0;
-    return {font, 0, 0xFFF5};
-}
-
-std::vector<uint8_t> xf_body_biff5(int index) {
-    DefaultXf xf = default_xf(index);
-    uint16_t word6 = (index == 0 || index == 15) ? 0x0020 : index >= 16 ? 0xF820 : 0xF420;
-    std::vector<uint8_t> body;
-    put_u16(body, xf.font);
-    put_u16(body, xf.format);
-    put_u16(body, xf.type_word);
-    put_u16(body, word6);
-    put_u16(body, 0x20C0);
-    body.resize(16, 0);
-    return body;
-}
-
-std::vector<uint8_t> xf_body_biff8(int index, uint16_t version_stamp) {
-    DefaultXf xf = default_xf(index);
-    uint16_t font = index >= 16 ? 1 : xf.font;
-    uint8_t used_attributes = (index == 0 || index == 15) ? 0x00 : index >= 16 ? 0xF8 : 0xF4;
-    std::vector<uint8_t> body;
-    put_u16(body, font);
-    put_u16(body, xf.format);
-    put_u16(body, xf.type_word);
-    put_u16(body, version_stamp >= 2002 ? 0x0010 : 0x0020);
-    put_u8(body, 0);
-    put_u8(body, used_attributes);
-    body.resize(18, 0);
-    put_u16(body, 0x20C0);
-    return body;
+    xf.protection = index == 15 ? kCellProtection : kStyleProtection;
+    xf.pos_vert = biff8 && version_stamp >= 2002 ? 1 : 2;
+    xf.used = (index == 0 || index == 15) ? 0x00 : index >= 16 ? 0xF8 : 0xF4;
+    xf.pattern_colour = 64;  // automatic foreground
+    xf.back_colour = 65;     // automatic background
+    return xf;
 }
 
 std::vector<uint8_t> style_body(uint16_t xf, uint8_t builtin_style) {
@@ -219,7 +196,8 @@ void append_default_records(bool biff8, uint16_t version_stamp, RecordList &font
         formats.append(rec::kFormat, format_body(biff8, format.number, text));
     }
     for (int index = 0; index <= 20; ++index) {
-        xfs.append(rec::kXf, biff8 ? xf_body_biff8(index, version_stamp) : xf_body_biff5(index));
+        const XfFields xf = default_xf(index, biff8, version_stamp);
+        xfs.append(rec::kXf, biff8 ? xf_body_biff8(xf) : xf_body_biff5(xf));
     }
     constexpr std::pair<uint16_t, uint8_t> kStyles[] = {{16, 5}, {17, 6}, {18, 3},
                                                         {19, 7}, {20, 4}, {0, 0}};

@@ -1,6 +1,7 @@
 #include "engine/write/globals_records.h"
 
 #include "engine/biff/biff_string.h"
+#include "engine/biff/common_records.h"
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
 
@@ -28,7 +29,7 @@ std::vector<uint8_t> write_access_body(bool biff8) {
 }
 
 void append_biff5_header(RecordList &list, int32_t sheet_count) {
-    list.append(rec::kBof, bytes({0x00, 0x05, 0x05, 0x00, 0x31, 0x0C, 0xCA, 0x07}));
+    list.records().push_back(bof_record(false, kBofGlobals));
     list.append_empty(rec::kInterfaceHdr);
     list.append_u16(rec::kMms, 0);
     list.append_empty(rec::kToolbarHdr);
@@ -53,8 +54,7 @@ void append_biff5_header(RecordList &list, int32_t sheet_count) {
 }
 
 void append_biff8_header(RecordList &list, int32_t sheet_count) {
-    list.append(rec::kBof, bytes({0x00, 0x06, 0x05, 0x00, 0x91, 0x0E, 0xCC, 0x07, 0x41, 0x00, 0x00,
-                                  0x00, 0x06, 0x00, 0x00, 0x00}));
+    list.records().push_back(bof_record(true, kBofGlobals));
     list.append_u16(rec::kInterfaceHdr, 1200);
     list.append_u16(rec::kMms, 0);
     list.append_empty(rec::kInterfaceEnd);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/biff/common_records.h"
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
 
@@ -15,14 +16,6 @@ constexpr size_t kMaxColumnBreaks = 256;
 
 std::vector<uint8_t> bytes(std::initializer_list<uint8_t> list) {
     return list;
-}
-
-Record bof_record(bool biff8) {
-    if (biff8) {
-        return {rec::kBof, bytes({0x00, 0x06, 0x10, 0x00, 0x91, 0x0E, 0xCC, 0x07, 0x41, 0x00, 0x00,
-                                  0x00, 0x06, 0x00, 0x00, 0x00})};
-    }
-    return {rec::kBof, bytes({0x00, 0x05, 0x10, 0x00, 0x31, 0x0C, 0xCA, 0x07})};
 }
 
 // First row and last row + 1: 32-bit fields in Excel 97, 16-bit in Excel 95.
@@ -157,7 +150,7 @@ uint16_t window2_options(const Sheet &sheet, bool active) {
 
 RecordList sheet_header_records(bool biff8, const Sheet &sheet, const CellArea &area) {
     RecordList list;
-    list.records().push_back(bof_record(biff8));
+    list.records().push_back(bof_record(biff8, kBofWorksheet));
     list.records().push_back(index_record(biff8, area));
     list.append_u16(rec::kCalcMode, 1);
     list.append_u16(rec::kCalcCount, 100);
@@ -235,7 +228,7 @@ RecordList sheet_trailer_records(bool biff8, const Sheet &sheet, bool active) {
         put_u16(scl, sheet.zoom_denominator);
         list.append(rec::kScl, std::move(scl));
     }
-    list.append_empty(rec::kEof);
+    list.records().push_back(eof_record());
     return list;
 }
 
