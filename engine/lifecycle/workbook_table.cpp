@@ -5,6 +5,7 @@
 
 #include "engine/biff/record_numbers.h"
 #include "engine/layout/sheet_names.h"
+#include "engine/model/process_state.h"
 #include "engine/styles/default_records.h"
 #include "engine/write/globals_records.h"
 #include "engine/write/workbook_writer.h"
@@ -20,15 +21,16 @@ constexpr std::string_view kBiff5DefaultFontName = "\x96\xbe\x92\xa9";  // 明�
 constexpr std::string_view kBiff8DefaultFontName =
     "\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e";  // ＭＳ Ｐゴシック
 
-std::vector<std::unique_ptr<Workbook>> g_table;
-bool g_xl_current = false;
+std::vector<std::unique_ptr<Workbook>> &table() {
+    return process_state().workbooks;
+}
 
 size_t lowest_free_entry() {
-    for (size_t i = 0; i < g_table.size(); ++i) {
-        if (!g_table[i]) return i;
+    for (size_t i = 0; i < table().size(); ++i) {
+        if (!table()[i]) return i;
     }
-    g_table.emplace_back();
-    return g_table.size() - 1;
+    table().emplace_back();
+    return table().size() - 1;
 }
 
 // Creates the compound file with its class identifier and workbook stream; `path` is the
@@ -60,8 +62,8 @@ bool create_container(Workbook &book, std::filesystem::path &path) {
 }
 
 void release_entry(int32_t handle) {
-    g_table[handle].reset();
-    if (handle == 0) g_xl_current = false;
+    table()[handle].reset();
+    if (handle == 0) process_state().xl_current = false;
 }
 
 }  // namespace
@@ -115,7 +117,7 @@ int32_t create_workbook(std::u16string_view file_name, int32_t sheet_count, File
         platform::delete_file(path);
         throw;
     }
-    g_table[handle] = std::move(book);
+    table()[handle] = std::move(book);
     return static_cast<int32_t>(handle);
 }
 
@@ -177,16 +179,23 @@ Workbook *find_workbook(int32_t handle, int32_t *error) {
 }
 
 Workbook *workbook_at(int32_t handle) {
-    if (handle < 0 || static_cast<size_t>(handle) >= g_table.size()) return nullptr;
-    return g_table[handle].get();
+    if (handle < 0 || static_cast<size_t>(handle) >= table().size()) return nullptr;
+    return table()[handle].get();
 }
 
 Workbook *xl_current() {
-    return g_xl_current ? workbook_at(0) : nullptr;
+    return process_state().xl_current ? workbook_at(0) : nullptr;
 }
 
 void set_xl_current(bool current) {
-    g_xl_current = current;
+    process_state().xl_current = current;
+}
+
+void reset_process_state() {
+    for (size_t handle = 0; handle < table().size(); ++handle) {
+        if (table()[handle]) cancel_workbook(static_cast<int32_t>(handle));
+    }
+    process_state() = ProcessState{};
 }
 
 }  // namespace tabrix::engine

@@ -33,4 +33,9 @@ Workbook *workbook_at(int32_t handle);
 Workbook *xl_current();
 void set_xl_current(bool current);
 
+// Puts the process back as it started: every open workbook cancelled (a file already written
+// or opened for reading stays), the older layer's hold released, the keyword prefix, the
+// replace mode and the default fonts as they were.
+void reset_process_state();
+
 }  // namespace tabrix::engine

@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <tuple>
 
+#include "engine/model/process_state.h"
+
 namespace tabrix::engine {
 
 namespace {
-
-std::u16string &prefix_storage() {
-    static std::u16string prefix = u"**";
-    return prefix;
-}
 
 bool entry_before(const KeywordEntry &a, const KeywordEntry &b) {
     return std::tie(a.text, a.row, a.column) < std::tie(b.text, b.row, b.column);
@@ -19,12 +16,12 @@ bool entry_before(const KeywordEntry &a, const KeywordEntry &b) {
 }  // namespace
 
 const std::u16string &keyword_prefix() {
-    return prefix_storage();
+    return process_state().keyword_prefix;
 }
 
 bool set_keyword_prefix(std::u16string_view prefix) {
     if (prefix.empty() || prefix.size() > 64) return false;
-    prefix_storage() = prefix;
+    process_state().keyword_prefix = prefix;
     return true;
 }
 

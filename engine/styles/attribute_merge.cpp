@@ -2,13 +2,12 @@
 
 #include <new>
 
+#include "engine/model/process_state.h"
 #include "engine/styles/attribute_registry.h"
 
 namespace tabrix::engine {
 
 namespace {
-
-bool g_replace_mode = false;
 
 bool in_range(int v, int low, int high) {
     return v >= low && v <= high;
@@ -117,11 +116,11 @@ uint16_t merge_attributes(Workbook &book, uint16_t existing, uint16_t overlay) {
 }
 
 bool replace_mode() {
-    return g_replace_mode;
+    return process_state().replace_mode;
 }
 
 void set_replace_mode(bool on) {
-    g_replace_mode = on;
+    process_state().replace_mode = on;
 }
 
 }  // namespace tabrix::engine

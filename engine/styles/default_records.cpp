@@ -181,8 +181,9 @@ const char *builtin_number_format(uint16_t number) {
 }
 
 DefaultFontTable &default_font_table() {
-    static DefaultFontTable table = make_default_font_table();
-    return table;
+    std::optional<DefaultFontTable> &table = process_state().default_fonts;
+    if (!table) table = make_default_font_table();
+    return *table;
 }
 
 void append_default_records(bool biff8, uint16_t version_stamp, RecordList &fonts,

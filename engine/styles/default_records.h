@@ -9,6 +9,7 @@
 
 #include "engine/biff/biff_string.h"
 #include "engine/biff/record_list.h"
+#include "engine/model/process_state.h"
 
 namespace tabrix::engine {
 
@@ -37,10 +38,6 @@ std::vector<uint8_t> format_body(bool biff8, uint16_t number, std::string_view n
 const char *builtin_number_format(uint16_t number);
 
 // Five FONT bodies per format, copied into every new workbook; XE_SetDefFont changes them.
-struct DefaultFontTable {
-    std::array<std::vector<uint8_t>, 5> biff5;
-    std::array<std::vector<uint8_t>, 5> biff8;
-};
 DefaultFontTable &default_font_table();
 
 // Fills the four lists of a new workbook.

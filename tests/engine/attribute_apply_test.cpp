@@ -13,7 +13,7 @@
 #include "engine/model/keywords.h"
 #include "engine/styles/attribute_merge.h"
 #include "engine/styles/attribute_registry.h"
-#include "process_state.h"
+#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 

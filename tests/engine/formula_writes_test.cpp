@@ -14,7 +14,7 @@
 #include "engine/layout/sheet_names.h"
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/model/keywords.h"
-#include "process_state.h"
+#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
@@ -33,7 +33,7 @@ class FormulaWrites : public ::testing::TestWithParam<bool> {
         handle_ = biff8() ? XM_Create97(path_.c_str(), 3) : XM_Create(path_.c_str(), 3);
         ASSERT_GE(handle_, 0);
     }
-    void TearDown() override { test::reset_process_state(); }
+    void TearDown() override { reset_process_state(); }
     bool biff8() const { return GetParam(); }
     Workbook &book() { return *workbook_at(handle_); }
     Sheet &sheet(int s) { return *book().sheets[s]; }

@@ -6,7 +6,7 @@
 #include "engine/biff/le_bytes.h"
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/styles/attribute_merge.h"
-#include "process_state.h"
+#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 

@@ -5,7 +5,7 @@
 
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/model/keywords.h"
-#include "process_state.h"
+#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
