@@ -21,6 +21,10 @@ if grep -rl "$(cd "$here/../.." && pwd)" "$libdir/cmake" "$libdir/pkgconfig"; th
   exit 1
 fi
 
+# Consumers get include/ and nothing else.
+grep -q 'INTERFACE_INCLUDE_DIRECTORIES "${_IMPORT_PREFIX}/include"$' \
+  "$libdir/cmake/tabrix/tabrixTargets.cmake"
+
 # pkg-config.
 export PKG_CONFIG_PATH="$libdir/pkgconfig"
 # shellcheck disable=SC2046
