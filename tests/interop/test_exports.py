@@ -9,6 +9,7 @@ import unittest
 LIB = os.environ["TABRIX_LIB"]
 SOURCE = os.environ["TABRIX_SOURCE"]
 HEADER = os.path.join(SOURCE, "include", "tabrix.h")
+PARTS = os.path.join(SOURCE, "include", "tabrix")
 
 
 def exported_names():
@@ -18,8 +19,11 @@ def exported_names():
 
 
 def declared_names():
-    with open(HEADER, encoding="utf-8") as f:
-        text = f.read()
+    # tabrix.h is an umbrella: the declarations are in its parts.
+    text = ""
+    for path in [HEADER] + sorted(os.path.join(PARTS, name) for name in os.listdir(PARTS)):
+        with open(path, encoding="utf-8") as f:
+            text += f.read()
     return set(re.findall(r"^TABRIX_API\s[^;(]*?\b([A-Za-z_][A-Za-z0-9_]*)\s*\(", text, re.M))
 
 

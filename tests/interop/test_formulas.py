@@ -457,7 +457,7 @@ LIBREOFFICE_DIFFERS = {
 
 def function_names():
     """The names of the compiler's function table, read from its source."""
-    with open(os.path.join(SOURCE, 'engine', 'function_table.cpp'), encoding='utf-8') as f:
+    with open(os.path.join(SOURCE, 'engine', 'formula', 'function_table.cpp'), encoding='utf-8') as f:
         return set(re.findall(r'\{"([A-Z0-9.]+)", \d+,', f.read()))
 
 
