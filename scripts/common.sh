@@ -37,6 +37,8 @@ install_packages() {
 build() {
   local dir="$1"
   shift
-  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  # The scripts install Qt, so a missing Qt is an error here rather than a skipped labelora.
+  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTABRIX_REQUIRE_LABELORA=ON "$@"
   cmake --build "$dir" -j "$(nproc)"
 }

@@ -1,5 +1,7 @@
 #include "engine/write/globals_records.h"
 
+#include <algorithm>
+
 #include "engine/biff/biff_string.h"
 #include "engine/biff/common_records.h"
 #include "engine/biff/le_bytes.h"
@@ -21,9 +23,10 @@ std::vector<uint8_t> write_access_body(bool biff8) {
         put_biff8_string(body, biff8_chars(kMakerName));
         body.resize(112, 0x20);
     } else {
-        put_u8(body, static_cast<uint8_t>(kMakerName.size()));
-        put_bytes(body, kMakerName.data(), kMakerName.size());
-        body.resize(54, 0);
+        // Filled in place: GCC 12 misreads an append to a one-byte vector at -O3.
+        body.assign(54, 0);
+        body[0] = static_cast<uint8_t>(kMakerName.size());
+        std::copy(kMakerName.begin(), kMakerName.end(), body.begin() + 1);
     }
     return body;
 }

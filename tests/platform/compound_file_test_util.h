@@ -13,12 +13,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <numeric>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "platform/compound_file.h"
+#include "platform/compound_file_internal.h"
 
 namespace tabrix::platform::test {
 
@@ -314,6 +316,67 @@ inline std::vector<uint8_t> craft_file(unsigned shift, std::vector<CraftStream> 
     spread(mini_stream, mini_stream_chain);
     for (size_t i = 0; i < streams.size(); ++i) spread(streams[i].data, stream_chains[i]);
     return file;
+}
+
+// A small file of our own: the root with small and large streams and a storage. Our layout:
+// FAT sector 0, then the directory (2 sectors for 7 entries), mini FAT, mini stream, and the
+// large streams.
+inline std::vector<uint8_t> good_file() {
+    cfb::Node root;
+    root.is_storage = true;
+    auto add = [](cfb::Node &parent, std::u16string name, std::vector<uint8_t> data,
+                  bool storage = false) -> cfb::Node & {
+        auto node = std::make_unique<cfb::Node>();
+        node->name = std::move(name);
+        node->data = std::move(data);
+        node->is_storage = storage;
+        parent.children.push_back(std::move(node));
+        std::sort(parent.children.begin(), parent.children.end(), [](const auto &a, const auto &b) {
+            return cfb::compare_names(a->name, b->name) < 0;
+        });
+        for (auto &child : parent.children) {
+            if (child->name == name) return *child;
+        }
+        return parent;
+    };
+    add(root, u"Workbook", pattern(5000, 1));
+    add(root, u"Small", pattern(200, 2));
+    add(root, u"Tiny", pattern(10, 3));
+    cfb::Node &storage = add(root, u"Store", {}, true);
+    add(storage, u"Inner", pattern(300, 4));
+    add(storage, u"Big", pattern(4500, 5));
+    std::vector<uint8_t> bytes;
+    EXPECT_EQ(cfb::write_compound_bytes(root, &bytes), StorageStatus::ok);
+    return bytes;
+}
+
+// Opens, walks and reads every stream through the public API; returns the open status.
+inline StorageStatus open_and_read_all(const std::filesystem::path &path) {
+    StorageStatus status = StorageStatus::ok;
+    auto file = CompoundFile::open_read(path, &status);
+    if (!file) return status;
+    std::vector<Storage *> todo{&file->root()};
+    std::vector<uint8_t> buffer(4096);
+    while (!todo.empty()) {
+        Storage *storage = todo.back();
+        todo.pop_back();
+        for (const ElementInfo &info : storage->elements()) {
+            if (info.is_storage) {
+                Storage *child = storage->open_storage(info.name);
+                EXPECT_NE(child, nullptr);
+                if (child) todo.push_back(child);
+            } else {
+                Stream *stream = storage->open_stream(info.name);
+                EXPECT_NE(stream, nullptr);
+                if (!stream) continue;
+                uint64_t total = 0;
+                size_t n;
+                while ((n = stream->read(buffer.data(), buffer.size())) > 0) total += n;
+                EXPECT_EQ(total, info.size);
+            }
+        }
+    }
+    return StorageStatus::ok;
 }
 
 }  // namespace tabrix::platform::test

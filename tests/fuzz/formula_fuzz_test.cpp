@@ -13,7 +13,7 @@
 #include "engine/formula/function_table.h"
 #include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
-#include "workbook_test_util.h"
+#include "tests/engine/workbook_test_util.h"
 
 namespace tabrix::engine {
 namespace {

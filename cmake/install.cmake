@@ -1,0 +1,48 @@
+# What `cmake --install` puts where: the library with its SOVERSION links, the public headers,
+# a CMake package (tabrix::tabrix) and a pkg-config file, and labelora with its data files.
+include(CMakePackageConfigHelpers)
+
+install(TARGETS tabrix EXPORT tabrixTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_COMPONENT Development)
+install(FILES include/tabrix.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(DIRECTORY include/tabrix DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+  FILES_MATCHING PATTERN "*.h")
+
+set(tabrix_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/tabrix)
+install(EXPORT tabrixTargets NAMESPACE tabrix:: DESTINATION ${tabrix_cmake_dir})
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/tabrixConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/tabrixConfig.cmake INSTALL_DESTINATION ${tabrix_cmake_dir})
+# Before 1.0 a new minor version may change the interface.
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/tabrixConfigVersion.cmake
+  COMPATIBILITY SameMinorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/tabrixConfig.cmake
+  ${PROJECT_BINARY_DIR}/tabrixConfigVersion.cmake DESTINATION ${tabrix_cmake_dir})
+
+# The .pc file finds the prefix from its own place, so a tree installed with --prefix or
+# moved afterwards still works.
+file(RELATIVE_PATH tabrix_pc_to_prefix ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig
+  ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" tabrix_pc_to_prefix "${tabrix_pc_to_prefix}")
+configure_file(${PROJECT_SOURCE_DIR}/cmake/tabrix.pc.in ${PROJECT_BINARY_DIR}/tabrix.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/tabrix.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+if(TABRIX_LABELORA)
+  # labelora keeps start.txt and the word lists in its program's folder (when writable), so
+  # the program and its shipped files go to one folder of their own, and bin/ gets a link.
+  # The program finds that folder through /proc/self/exe, which names the link's target.
+  set(labelora_dir ${CMAKE_INSTALL_LIBEXECDIR}/labelora)
+  file(RELATIVE_PATH labelora_to_lib ${CMAKE_INSTALL_FULL_LIBEXECDIR}/labelora
+    ${CMAKE_INSTALL_FULL_LIBDIR})
+  set_target_properties(labelora PROPERTIES INSTALL_RPATH "$ORIGIN/${labelora_to_lib}")
+  install(TARGETS labelora RUNTIME DESTINATION ${labelora_dir})
+  install(FILES labelapp/data/start.txt labelapp/data/DB1.txt labelapp/data/DB3.txt
+    DESTINATION ${labelora_dir})
+  file(RELATIVE_PATH bin_to_labelora ${CMAKE_INSTALL_FULL_BINDIR}
+    ${CMAKE_INSTALL_FULL_LIBEXECDIR}/labelora/labelora)
+  install(CODE "
+    set(link \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/labelora\")
+    file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+    message(STATUS \"Installing: \${link} -> ${bin_to_labelora}\")
+    file(CREATE_LINK \"${bin_to_labelora}\" \"\${link}\" SYMBOLIC)
+  ")
+endif()

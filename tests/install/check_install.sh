@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and uses it as a library user would: a C
+# program built with pkg-config flags, and a CMake project that finds the package.
+# usage: check_install.sh BUILD_DIR C_COMPILER
+set -euo pipefail
+build="$1"
+cc="$2"
+here="$(cd "$(dirname "$0")" && pwd)"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+prefix="$work/prefix"
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+# The library with its SOVERSION links, the public headers, nothing of the source tree.
+libdir="$(dirname "$(find "$prefix" -name 'libtabrix.so' -print -quit)")"
+test -L "$libdir/libtabrix.so" && test -L "$libdir/libtabrix.so.0"
+test -f "$prefix/include/tabrix.h" && test -f "$prefix/include/tabrix/types.h"
+if grep -rl "$(cd "$here/../.." && pwd)" "$libdir/cmake" "$libdir/pkgconfig"; then
+  echo "the installed package names the source tree"
+  exit 1
+fi
+
+# Consumers get include/ and nothing else.
+grep -q 'INTERFACE_INCLUDE_DIRECTORIES "${_IMPORT_PREFIX}/include"$' \
+  "$libdir/cmake/tabrix/tabrixTargets.cmake"
+
+# pkg-config.
+export PKG_CONFIG_PATH="$libdir/pkgconfig"
+# shellcheck disable=SC2046
+"$cc" -o "$work/by_pkg_config" "$here/make_workbook.c" $(pkg-config --cflags --libs tabrix)
+LD_LIBRARY_PATH="$libdir" "$work/by_pkg_config" "$work/a.xls"
+# An OLE2 compound file starts with its signature.
+test "$(head -c 8 "$work/a.xls" | od -An -tx1 | tr -d ' \n')" = d0cf11e0a1b11ae1
+
+# find_package(tabrix), configured and built against the prefix.
+cmake -S "$here/consumer" -B "$work/consumer" -DCMAKE_C_COMPILER="$cc" \
+  -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$work/consumer" >/dev/null
+"$work/consumer/make_workbook" "$work/b.xls"
+test -s "$work/b.xls"
+
+# labelora, when built, finds its shipped files beside the installed program.
+if [ -e "$prefix/bin/labelora" ]; then
+  folder="$("$prefix/bin/labelora" --show-data-folder)"
+  for file in start.txt DB1.txt DB3.txt; do test -f "$folder/$file"; done
+  case "$folder" in "$prefix"/*) ;; *) echo "labelora uses $folder"; exit 1 ;; esac
+fi
+echo "installed tree works from $prefix"
