@@ -6,6 +6,7 @@
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
+#include "engine/edit/cell_checks.h"
 #include "engine/model/workbook.h"
 #include "engine/styles/attribute_merge.h"
 #include "engine/styles/attribute_registry.h"
@@ -16,35 +17,13 @@ namespace {
 
 constexpr uint16_t kRowOwnFormat = 0x0080;
 
-struct Place {
-    Workbook *book = nullptr;
-    Sheet *sheet = nullptr;
-};
-
-bool column_ok(int32_t x) {
-    return x >= 0 && x <= 255;
-}
-
-bool row_ok(const Workbook &book, int32_t y) {
-    return y >= 0 && static_cast<uint32_t>(y) < book.max_rows;
-}
-
-// The checks of every apply call, in the order the value writes make them: columns,
-// workbook, rows, sheet. The sheet becomes the workbook's current sheet.
-int32_t locate(BookRef ref, int32_t sheet, std::initializer_list<int32_t> columns,
-               std::initializer_list<int32_t> rows, Place *out) {
-    for (int32_t x : columns) {
-        if (!column_ok(x)) return err::kPosition;
-    }
-    Workbook *book = ref.book;
-    if (!book) return ref.missing;
-    for (int32_t y : rows) {
-        if (!row_ok(*book, y)) return err::kPosition;
-    }
-    if (sheet < 0 || sheet >= book->sheet_count()) return err::kSheetNo;
-    book->current_sheet = sheet;
-    *out = {book, book->sheets[sheet].get()};
-    return 0;
+// The checks of every apply call, in the order the value writes make them. The sheet becomes
+// the workbook's current sheet.
+int32_t locate(const BookRef &ref, int32_t sheet, std::initializer_list<int32_t> columns,
+               std::initializer_list<int32_t> rows, SheetPlace *out) {
+    int32_t rc = check_cells(ref, sheet, columns, rows, CheckOrder::kCellInsert, out);
+    if (rc == 0) out->book->current_sheet = sheet;
+    return rc;
 }
 
 // The request record and whether it merges, once the workbook is known.
@@ -201,7 +180,7 @@ uint16_t inherited_attribute(bool biff8, const Sheet &sheet, uint16_t x, uint16_
 
 int32_t set_cell_attribute(BookRef ref, int32_t sheet_number, int32_t x, int32_t y,
                            const AttributeRequest &request) {
-    Place at;
+    SheetPlace at;
     if (int32_t rc = locate(ref, sheet_number, {x}, {y}, &at); rc != 0) return rc;
     const ResolvedRequest resolved = resolve(*at.book, request);
     RequestApplier applier(*at.book, resolved, replace_mode());
@@ -217,7 +196,7 @@ int32_t set_cell_attribute(BookRef ref, int32_t sheet_number, int32_t x, int32_t
 
 int32_t set_range_attribute(BookRef ref, int32_t sheet_number, int32_t x1, int32_t y1, int32_t x2,
                             int32_t y2, const AttributeRequest &request) {
-    Place at;
+    SheetPlace at;
     if (int32_t rc = locate(ref, sheet_number, {x1, x2}, {y1, y2}, &at); rc != 0) return rc;
     if (x1 > x2) std::swap(x1, x2);
     if (y1 > y2) std::swap(y1, y2);
@@ -272,7 +251,7 @@ int32_t draw_lines(BookRef ref, int32_t sheet, int32_t x1, int32_t y1, int32_t x
         case LineKind::box:
             break;
     }
-    Place at;
+    SheetPlace at;
     if (int32_t rc = locate(ref, sheet, {x1, x2}, {y1, y2}, &at); rc != 0) return rc;
     if (x1 > x2) std::swap(x1, x2);
     if (y1 > y2) std::swap(y1, y2);

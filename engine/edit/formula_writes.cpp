@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/biff/le_bytes.h"
+#include "engine/edit/cell_checks.h"
 #include "engine/edit/value_writes.h"
 #include "engine/formula/external_references.h"
 #include "engine/formula/formula_compiler.h"
@@ -22,12 +23,16 @@ void put_record(std::vector<uint8_t> &image, const Record &record) {
 
 int32_t write_formula(BookRef ref, int32_t sheet_number, int32_t x, int32_t y,
                       std::u16string_view text, int32_t xf, const CachedResult *result) {
-    Workbook *book = ref.book;
-    if (!book) return err::kNotOpen;
-    if (y < 0 || static_cast<uint32_t>(y) >= book->max_rows) return err::kPosition;
-    if (x < 0 || x > 255) return err::kPosition;
-    if (sheet_number < 0 || sheet_number >= book->sheet_count()) return err::kSheetNo;
-    const Sheet &sheet = *book->sheets[sheet_number];
+    // Checked before compiling, so that a bad position is reported rather than a bad text;
+    // any missing workbook reads as -3.
+    SheetPlace place;
+    ref.missing = err::kNotOpen;
+    if (int32_t rc = check_cells(ref, sheet_number, {x}, {y}, CheckOrder::kFormula, &place);
+        rc != 0) {
+        return rc;
+    }
+    Workbook *book = place.book;
+    const Sheet &sheet = *place.sheet;
 
     const FormulaContext context = formula_context(*book, sheet);
     CompiledFormula compiled;

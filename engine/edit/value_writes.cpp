@@ -7,6 +7,7 @@
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
 #include "engine/edit/apply_attributes.h"
+#include "engine/edit/cell_checks.h"
 #include "engine/model/keywords.h"
 #include "engine/model/workbook.h"
 #include "engine/styles/attribute_merge.h"
@@ -62,15 +63,16 @@ int32_t check_book_and_row(BookRef ref, int32_t y) {
     return 0;
 }
 
-// Checks in the order the cell insert reports them: column, workbook, row, sheet.
+// The cell insert's checks; a value write reports any missing workbook as -3. The sheet
+// becomes the workbook's current sheet.
 int32_t locate(BookRef ref, int32_t sheet, int32_t x, int32_t y, Target *out) {
-    if (x < 0 || x > 255) return err::kPosition;
-    Workbook *book = ref.book;
-    if (!book) return err::kNotOpen;
-    if (y < 0 || static_cast<uint32_t>(y) >= book->max_rows) return err::kPosition;
-    if (sheet < 0 || sheet >= book->sheet_count()) return err::kSheetNo;
-    book->current_sheet = sheet;
-    *out = {book, book->sheets[sheet].get(), static_cast<uint16_t>(x), static_cast<uint16_t>(y)};
+    SheetPlace place;
+    ref.missing = err::kNotOpen;
+    if (int32_t rc = check_cells(ref, sheet, {x}, {y}, CheckOrder::kCellInsert, &place); rc != 0) {
+        return rc;
+    }
+    place.book->current_sheet = sheet;
+    *out = {place.book, place.sheet, static_cast<uint16_t>(x), static_cast<uint16_t>(y)};
     return 0;
 }
 
