@@ -166,13 +166,13 @@ void record_merged_range(Sheet &sheet, const MergedRange &range) {
 }  // namespace
 
 uint16_t inherited_attribute(bool biff8, const Sheet &sheet, uint16_t x, uint16_t y) {
-    auto row = sheet.row_settings.find(y);
-    if (row != sheet.row_settings.end() && (row->second.options & kRowOwnFormat)) {
+    auto row = sheet.rows_columns.row_settings.find(y);
+    if (row != sheet.rows_columns.row_settings.end() && (row->second.options & kRowOwnFormat)) {
         // Excel 97 keeps flags in the top four bits of the ROW record's XF field.
         const uint16_t xf = biff8 ? row->second.xf & 0x0FFF : row->second.xf;
         if (xf != kDefaultXf) return xf;
     }
-    for (const ColumnInfo &column : sheet.columns) {
+    for (const ColumnInfo &column : sheet.rows_columns.columns) {
         if (column.first <= x && x <= column.last && column.xf != kDefaultXf) return column.xf;
     }
     return kDefaultXf;

@@ -265,7 +265,8 @@ int32_t write_bin(BookRef ref, int32_t sheet, uint16_t number, uint16_t length, 
     if (sheet < 0 || sheet >= book->sheet_count()) return err::kSheetNo;
     if (length > 0 && !data) return err::kParam;
     const auto *bytes = static_cast<const uint8_t *>(data);
-    book->sheets[sheet]->caller_records.append(number, std::span<const uint8_t>(bytes, length));
+    book->sheets[sheet]->carried.caller_records.append(number,
+                                                       std::span<const uint8_t>(bytes, length));
     return 0;
 }
 

@@ -26,11 +26,11 @@ std::vector<uint8_t> self_supbook_body(int32_t sheet_count) {
 
 // Excel 95: EXTERNCOUNT grows by the names, one EXTERNSHEET record per name follows.
 void add_sheet_extern_records(Sheet &sheet, const std::vector<std::u16string> &names) {
-    Record *count = sheet.references.find(rec::kExternCount);
+    Record *count = sheet.carried.references.find(rec::kExternCount);
     if (count == nullptr) {
-        sheet.references.records().insert(sheet.references.records().begin(),
-                                          Record{rec::kExternCount, {0, 0}});
-        count = &sheet.references.records().front();
+        sheet.carried.references.records().insert(sheet.carried.references.records().begin(),
+                                                  Record{rec::kExternCount, {0, 0}});
+        count = &sheet.carried.references.records().front();
     }
     store_u16(count->data.data(),
               static_cast<uint16_t>(load_u16(count->data.data()) + names.size()));
@@ -40,7 +40,7 @@ void add_sheet_extern_records(Sheet &sheet, const std::vector<std::u16string> &n
         put_u8(body, static_cast<uint8_t>(1 + narrow.size()));
         put_u8(body, kOwnSheetMark);
         put_bytes(body, narrow.data(), narrow.size());
-        sheet.references.append(rec::kExternSheet, std::move(body));
+        sheet.carried.references.append(rec::kExternSheet, std::move(body));
         sheet.extern_sheet_names.push_back(name);
     }
 }

@@ -47,7 +47,7 @@ struct MergedRange {
 };
 
 // The SETUP record fields.
-struct PageSetup {
+struct SetupRecord {
     uint16_t paper_size = 9;  // A4
     uint16_t scale = 100;
     uint16_t first_page = 1;
@@ -61,6 +61,59 @@ struct PageSetup {
     uint16_t copies = 1;
 };
 
+// Row heights and formats, column ranges and the sheet's defaults for both.
+struct RowsAndColumns {
+    std::map<uint16_t, RowSetting> row_settings;
+    std::vector<ColumnInfo> columns;  // sorted by (first, last)
+    uint16_t default_column_width = 8;
+    uint16_t default_row_options = 0;
+    uint16_t default_row_height = 270;
+    uint16_t standard_width = 0;    // 0 = no STANDARDWIDTH record
+    std::array<uint8_t, 34> gcw{};  // count 0 = no GCW record
+};
+
+// How the sheet prints.
+struct PageSettings {
+    uint16_t print_headers = 0;
+    uint16_t print_gridlines = 0;
+    uint16_t sheet_options = 0x04C1;  // WSBOOL
+    bool fit_to_page = false;
+    uint16_t hcenter = 0;
+    uint16_t vcenter = 0;
+    SetupRecord setup;
+    uint16_t orientation = 2;                                                           // portrait
+    std::array<double, 4> margins{20.0 / 25.4, 20.0 / 25.4, 25.0 / 25.4, 25.0 / 25.4};  // inches
+    std::optional<std::vector<uint8_t>> header;  // HEADER body when set
+    std::optional<std::vector<uint8_t>> footer;
+    std::vector<uint16_t> row_breaks;        // sorted
+    std::vector<uint16_t> column_breaks;     // sorted
+    std::optional<Record> printer_settings;  // PLS
+};
+
+// How the sheet shows in its window.
+struct WindowSettings {
+    bool show_grid = true;
+    uint16_t options = 0x00B4;
+    uint16_t first_visible_row = 0;
+    uint16_t first_visible_column = 0;
+    uint16_t page_break_zoom = 0;
+    uint16_t normal_zoom = 0;
+    uint16_t zoom_numerator = 0;  // SCL, written when not 0/0
+    uint16_t zoom_denominator = 0;
+    std::optional<std::vector<uint8_t>> pane;       // PANE body
+    std::optional<std::vector<uint8_t>> selection;  // SELECTION body
+};
+
+// Records of other origins, in their places in the sheet.
+struct CarriedRecords {
+    RecordList references;      // BIFF5 EXTERNCOUNT/EXTERNSHEET, carried-over references
+    RecordList settings;        // before DIMENSIONS
+    RecordList objects;         // OBJ, TXO and their CONTINUE records
+    RecordList caller_records;  // XM_WriteBin, first in the trailer
+    RecordList trailer;         // after the phonetic settings
+    std::optional<Record> code_name;
+};
+
 struct Sheet {
     std::string name;      // code page 932
     uint16_t options = 0;  // BOUNDSHEET options: low byte visibility, high byte type
@@ -72,59 +125,19 @@ struct Sheet {
     // Write cursor of the XL_Wrt* calls.
     int32_t cursor_column = 0;
     int32_t cursor_row = 0;
-
     std::vector<KeywordEntry> keywords;  // sorted by text, row, column
-
-    // Rows and columns.
-    std::map<uint16_t, RowSetting> row_settings;
-    std::vector<ColumnInfo> columns;  // sorted by (first, last)
-    uint16_t default_column_width = 8;
-    uint16_t default_row_options = 0;
-    uint16_t default_row_height = 270;
-    uint16_t standard_width = 0;    // 0 = no STANDARDWIDTH record
-    std::array<uint8_t, 34> gcw{};  // count 0 = no GCW record
-
-    // Page setup and printing.
-    uint16_t print_headers = 0;
-    uint16_t print_gridlines = 0;
-    uint16_t sheet_options = 0x04C1;  // WSBOOL
-    bool fit_to_page = false;
-    uint16_t hcenter = 0;
-    uint16_t vcenter = 0;
-    PageSetup setup;
-    uint16_t orientation = 2;                                                           // portrait
-    std::array<double, 4> margins{20.0 / 25.4, 20.0 / 25.4, 25.0 / 25.4, 25.0 / 25.4};  // inches
-    std::optional<std::vector<uint8_t>> header;  // HEADER body when set
-    std::optional<std::vector<uint8_t>> footer;
-    std::vector<uint16_t> row_breaks;        // sorted
-    std::vector<uint16_t> column_breaks;     // sorted
-    std::optional<Record> printer_settings;  // PLS
-
-    // Window.
-    bool show_grid = true;
-    uint16_t window_options = 0x00B4;
-    uint16_t first_visible_row = 0;
-    uint16_t first_visible_column = 0;
-    uint16_t page_break_zoom = 0;
-    uint16_t normal_zoom = 0;
-    uint16_t zoom_numerator = 0;  // SCL, written when not 0/0
-    uint16_t zoom_denominator = 0;
-    std::optional<std::vector<uint8_t>> pane;       // PANE body
-    std::optional<std::vector<uint8_t>> selection;  // SELECTION body
     std::vector<MergedRange> merged;
+
+    RowsAndColumns rows_columns;
+    PageSettings page;
+    WindowSettings window;
 
     // Sheets the formulas of this sheet may name (the last ref-sheet list given), and in
     // Excel 95 the names of the sheet's EXTERNSHEET records, in record order.
     std::vector<std::u16string> ref_sheets;
     std::vector<std::u16string> extern_sheet_names;
 
-    // Records of other origins, in their places in the sheet.
-    RecordList references;        // BIFF5 EXTERNCOUNT/EXTERNSHEET, carried-over references
-    RecordList carried_settings;  // before DIMENSIONS
-    RecordList objects;           // OBJ, TXO and their CONTINUE records
-    RecordList caller_records;    // XM_WriteBin, first in the trailer
-    RecordList carried_trailer;   // after the phonetic settings
-    std::optional<Record> code_name;
+    CarriedRecords carried;
 
     bool hidden() const { return (options & 0x00FF) != 0; }
 };

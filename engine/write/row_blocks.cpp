@@ -48,8 +48,8 @@ RowEntry setting_entry(uint16_t row, const RowSetting &setting) {
 // hidden or not of the standard height, and after the last row with cells all settings left.
 std::vector<RowEntry> collect_rows(Sheet &sheet) {
     std::vector<RowEntry> entries;
-    auto setting = sheet.row_settings.begin();
-    auto end = sheet.row_settings.end();
+    auto setting = sheet.rows_columns.row_settings.begin();
+    auto end = sheet.rows_columns.row_settings.end();
     sheet.cells.for_each_row([&](const RowView &view) {
         for (; setting != end && setting->first < view.row; ++setting) {
             RowSetting &s = setting->second;
@@ -61,8 +61,8 @@ std::vector<RowEntry> collect_rows(Sheet &sheet) {
         entry.row = view.row;
         entry.first_column = view.first_column;
         entry.column_end = static_cast<uint16_t>(view.last_column + 1);
-        entry.height = sheet.default_row_height;
-        entry.options = sheet.default_row_height > 270 ? 0x0140 : 0x0100;
+        entry.height = sheet.rows_columns.default_row_height;
+        entry.options = sheet.rows_columns.default_row_height > 270 ? 0x0140 : 0x0100;
         if (setting != end && setting->first == view.row && !setting->second.written) {
             entry.height = setting->second.height;
             entry.options = setting->second.options;

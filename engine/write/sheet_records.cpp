@@ -69,14 +69,14 @@ Record page_breaks_record(bool biff8, uint16_t number, const std::vector<uint16_
 }
 
 Record setup_record(const Sheet &sheet) {
-    const PageSetup &setup = sheet.setup;
+    const SetupRecord &setup = sheet.page.setup;
     Record record{rec::kSetup, {}};
     put_u16(record.data, setup.paper_size);
     put_u16(record.data, setup.scale);
     put_u16(record.data, setup.first_page);
     put_u16(record.data, setup.fit_width);
     put_u16(record.data, setup.fit_height);
-    put_u16(record.data, static_cast<uint16_t>(setup.options + sheet.orientation));
+    put_u16(record.data, static_cast<uint16_t>(setup.options + sheet.page.orientation));
     put_u16(record.data, setup.resolution);
     put_u16(record.data, setup.vertical_resolution);
     put_f64(record.data, setup.header_margin);
@@ -104,13 +104,13 @@ void append_margin(RecordList &list, uint16_t number, double inches, double defa
 Record window2_record(bool biff8, const Sheet &sheet, bool active) {
     Record record{rec::kWindow2, {}};
     put_u16(record.data, window2_options(sheet, active));
-    put_u16(record.data, sheet.first_visible_row);
-    put_u16(record.data, sheet.first_visible_column);
+    put_u16(record.data, sheet.window.first_visible_row);
+    put_u16(record.data, sheet.window.first_visible_column);
     if (biff8) {
         put_u16(record.data, 64);
         put_u16(record.data, 0);
-        put_u16(record.data, sheet.page_break_zoom);
-        put_u16(record.data, sheet.normal_zoom);
+        put_u16(record.data, sheet.window.page_break_zoom);
+        put_u16(record.data, sheet.window.normal_zoom);
         put_u32(record.data, 0);
     } else {
         put_u32(record.data, 0);
@@ -141,8 +141,8 @@ void append_all(RecordList &list, const RecordList &from) {
 }  // namespace
 
 uint16_t window2_options(const Sheet &sheet, bool active) {
-    uint16_t options = static_cast<uint16_t>(sheet.window_options & ~0x0002);
-    if (sheet.show_grid) options |= 0x0002;
+    uint16_t options = static_cast<uint16_t>(sheet.window.options & ~0x0002);
+    if (sheet.window.show_grid) options |= 0x0002;
     options &= 0x00FF;
     if (active) options |= 0x0600;
     return options;
@@ -158,40 +158,40 @@ RecordList sheet_header_records(bool biff8, const Sheet &sheet, const CellArea &
     list.append_u16(rec::kIteration, 0);
     list.records().push_back(f64_record(rec::kDelta, 0.001));
     list.append_u16(rec::kSaveRecalc, 1);
-    list.append_u16(rec::kPrintHeaders, sheet.print_headers);
-    list.append_u16(rec::kPrintGridlines, sheet.print_gridlines);
+    list.append_u16(rec::kPrintHeaders, sheet.page.print_headers);
+    list.append_u16(rec::kPrintGridlines, sheet.page.print_gridlines);
     list.append_u16(rec::kGridSet, 1);
     list.append(rec::kGuts, std::vector<uint8_t>(8, 0));
     std::vector<uint8_t> default_row_height;
-    put_u16(default_row_height, sheet.default_row_options);
-    put_u16(default_row_height, sheet.default_row_height);
+    put_u16(default_row_height, sheet.rows_columns.default_row_options);
+    put_u16(default_row_height, sheet.rows_columns.default_row_height);
     list.append(rec::kDefaultRowHeight, std::move(default_row_height));
     if (!biff8) list.append(rec::kCountry, bytes({81, 0, 81, 0}));
-    list.append_u16(rec::kWsBool,
-                    static_cast<uint16_t>(sheet.sheet_options | (sheet.fit_to_page ? 0x0100 : 0)));
-    if (!sheet.row_breaks.empty()) {
+    list.append_u16(rec::kWsBool, static_cast<uint16_t>(sheet.page.sheet_options |
+                                                        (sheet.page.fit_to_page ? 0x0100 : 0)));
+    if (!sheet.page.row_breaks.empty()) {
         list.records().push_back(page_breaks_record(biff8, rec::kHorizontalPageBreaks,
-                                                    sheet.row_breaks, kMaxRowBreaks, 255));
+                                                    sheet.page.row_breaks, kMaxRowBreaks, 255));
     }
-    if (!sheet.column_breaks.empty()) {
-        list.records().push_back(page_breaks_record(biff8, rec::kVerticalPageBreaks,
-                                                    sheet.column_breaks, kMaxColumnBreaks, 65535));
+    if (!sheet.page.column_breaks.empty()) {
+        list.records().push_back(page_breaks_record(
+            biff8, rec::kVerticalPageBreaks, sheet.page.column_breaks, kMaxColumnBreaks, 65535));
     }
-    if (sheet.header) list.append(rec::kHeader, *sheet.header);
-    if (sheet.footer) list.append(rec::kFooter, *sheet.footer);
-    list.append_u16(rec::kHCenter, sheet.hcenter);
-    list.append_u16(rec::kVCenter, sheet.vcenter);
-    append_margin(list, rec::kLeftMargin, sheet.margins[0], 20.0);
-    append_margin(list, rec::kRightMargin, sheet.margins[1], 20.0);
-    append_margin(list, rec::kTopMargin, sheet.margins[2], 25.0);
-    append_margin(list, rec::kBottomMargin, sheet.margins[3], 25.0);
-    if (sheet.printer_settings) list.records().push_back(*sheet.printer_settings);
+    if (sheet.page.header) list.append(rec::kHeader, *sheet.page.header);
+    if (sheet.page.footer) list.append(rec::kFooter, *sheet.page.footer);
+    list.append_u16(rec::kHCenter, sheet.page.hcenter);
+    list.append_u16(rec::kVCenter, sheet.page.vcenter);
+    append_margin(list, rec::kLeftMargin, sheet.page.margins[0], 20.0);
+    append_margin(list, rec::kRightMargin, sheet.page.margins[1], 20.0);
+    append_margin(list, rec::kTopMargin, sheet.page.margins[2], 25.0);
+    append_margin(list, rec::kBottomMargin, sheet.page.margins[3], 25.0);
+    if (sheet.page.printer_settings) list.records().push_back(*sheet.page.printer_settings);
     list.records().push_back(setup_record(sheet));
-    list.append_u16(rec::kDefColWidth, sheet.default_column_width);
-    for (const ColumnInfo &column : sheet.columns) {
+    list.append_u16(rec::kDefColWidth, sheet.rows_columns.default_column_width);
+    for (const ColumnInfo &column : sheet.rows_columns.columns) {
         list.records().push_back(column_info_record(column));
     }
-    append_all(list, sheet.carried_settings);
+    append_all(list, sheet.carried.settings);
     list.records().push_back(dimensions_record(biff8, area));
     return list;
 }
@@ -205,11 +205,11 @@ void add_index_base(Record &index, bool biff8, uint32_t base) {
 
 RecordList sheet_trailer_records(bool biff8, const Sheet &sheet, bool active) {
     RecordList list;
-    append_all(list, sheet.caller_records);
+    append_all(list, sheet.carried.caller_records);
     list.records().push_back(window2_record(biff8, sheet, active));
-    if (sheet.pane) list.append(rec::kPane, *sheet.pane);
-    if (sheet.selection) {
-        list.append(rec::kSelection, *sheet.selection);
+    if (sheet.window.pane) list.append(rec::kPane, *sheet.window.pane);
+    if (sheet.window.selection) {
+        list.append(rec::kSelection, *sheet.window.selection);
     } else {
         list.append(rec::kSelection, bytes({0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
                                             0x00, 0x00, 0x00, 0x00, 0x00, 0x00}));
@@ -218,14 +218,15 @@ RecordList sheet_trailer_records(bool biff8, const Sheet &sheet, bool active) {
         append_merged_cells(list, sheet.merged);
         list.append(rec::kPhonetic, bytes({0x05, 0x00, 0x35, 0x00, 0x00, 0x00}));
     }
-    append_all(list, sheet.carried_trailer);
-    if (sheet.code_name) list.records().push_back(*sheet.code_name);
-    if (load_u16(sheet.gcw.data()) > 0) list.append(rec::kGcw, sheet.gcw);
-    if (sheet.standard_width != 0) list.append_u16(rec::kStandardWidth, sheet.standard_width);
-    if (sheet.zoom_numerator != 0 || sheet.zoom_denominator != 0) {
+    append_all(list, sheet.carried.trailer);
+    if (sheet.carried.code_name) list.records().push_back(*sheet.carried.code_name);
+    if (load_u16(sheet.rows_columns.gcw.data()) > 0) list.append(rec::kGcw, sheet.rows_columns.gcw);
+    if (sheet.rows_columns.standard_width != 0)
+        list.append_u16(rec::kStandardWidth, sheet.rows_columns.standard_width);
+    if (sheet.window.zoom_numerator != 0 || sheet.window.zoom_denominator != 0) {
         std::vector<uint8_t> scl;
-        put_u16(scl, sheet.zoom_numerator);
-        put_u16(scl, sheet.zoom_denominator);
+        put_u16(scl, sheet.window.zoom_numerator);
+        put_u16(scl, sheet.window.zoom_denominator);
         list.append(rec::kScl, std::move(scl));
     }
     list.records().push_back(eof_record());

@@ -47,8 +47,8 @@ SheetSection build_sheet_section(const Workbook &book, Sheet &sheet, bool active
     section.cells = build_cell_area(sheet);
     section.header = sheet_header_records(book.biff8(), sheet, section.cells);
     section.trailer = sheet_trailer_records(book.biff8(), sheet, active);
-    section.byte_total = section.header.byte_total() + sheet.references.byte_total() +
-                         section.cells.byte_total + sheet.objects.byte_total() +
+    section.byte_total = section.header.byte_total() + sheet.carried.references.byte_total() +
+                         section.cells.byte_total + sheet.carried.objects.byte_total() +
                          section.trailer.byte_total();
     return section;
 }
@@ -105,9 +105,9 @@ bool write_cell_area(StreamWriter &out, const CellArea &area, CellStore &store) 
 }
 
 bool write_sheet(StreamWriter &out, Sheet &sheet, const SheetSection &section) {
-    return out.write_list(section.header) && out.write_list(sheet.references) &&
-           write_cell_area(out, section.cells, sheet.cells) && out.write_list(sheet.objects) &&
-           out.write_list(section.trailer);
+    return out.write_list(section.header) && out.write_list(sheet.carried.references) &&
+           write_cell_area(out, section.cells, sheet.cells) &&
+           out.write_list(sheet.carried.objects) && out.write_list(section.trailer);
 }
 
 }  // namespace
@@ -153,7 +153,7 @@ int32_t write_workbook(Workbook &book) {
         const Sheet &sheet = *book.sheets[i];
         set_bound_sheet_offset(book.bound_sheets.records()[i], static_cast<uint32_t>(offset));
         size_t cell_area_start =
-            offset + sections[i].header.byte_total() + sheet.references.byte_total();
+            offset + sections[i].header.byte_total() + sheet.carried.references.byte_total();
         add_index_base(sections[i].header.records()[1], biff8,
                        static_cast<uint32_t>(cell_area_start));
         offset += sections[i].byte_total;

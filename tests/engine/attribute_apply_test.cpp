@@ -13,7 +13,6 @@
 #include "engine/model/keywords.h"
 #include "engine/styles/attribute_merge.h"
 #include "engine/styles/attribute_registry.h"
-#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
@@ -227,9 +226,10 @@ TEST_F(AttributeApplyTest, EmptyCellsInheritTheirRowOrColumnAttribute) {
     bold.Font = 6;
     Sheet &sheet = *workbook_at(h)->sheets[0];
     // Excel 97 keeps flags in the top bits of a ROW record's XF field.
-    sheet.row_settings[2] = {270, 0x0180, static_cast<uint16_t>(0x1000 | fill_no)};
-    sheet.row_settings[3] = {270, 0x0100, static_cast<uint16_t>(fill_no)};  // no own format
-    sheet.columns.push_back({4, 5, 2000, static_cast<uint16_t>(fill_no), 0});
+    sheet.rows_columns.row_settings[2] = {270, 0x0180, static_cast<uint16_t>(0x1000 | fill_no)};
+    sheet.rows_columns.row_settings[3] = {270, 0x0100,
+                                          static_cast<uint16_t>(fill_no)};  // no own format
+    sheet.rows_columns.columns.push_back({4, 5, 2000, static_cast<uint16_t>(fill_no), 0});
     ASSERT_EQ(XM_SetAttr2(h, 0, 0, 2, &bold), 0);
     ASSERT_EQ(XM_SetAttr2(h, 0, 0, 3, &bold), 0);
     ASSERT_EQ(XM_SetAttrExt2(h, 0, 3, 5, 5, 5, &bold), 0);

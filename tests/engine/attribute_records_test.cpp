@@ -9,7 +9,6 @@
 #include "engine/styles/attribute_registry.h"
 #include "engine/styles/default_records.h"
 #include "engine/styles/font_records.h"
-#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 

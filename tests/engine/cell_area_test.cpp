@@ -134,11 +134,13 @@ TEST_F(CellAreaTest, OutOfOrderWritesAreStoredInRowMajorOrder) {
 TEST_F(CellAreaTest, StoredRowSettingsJoinTheRowRecords) {
     int32_t h = create(true);
     Sheet &sheet = *workbook_at(h)->sheets[0];
-    sheet.row_settings[0] = {0, 0x0120, 15};    // hidden: written
-    sheet.row_settings[1] = {270, 0x0100, 15};  // nothing special: dropped
-    sheet.row_settings[3] = {400, 0x0140, 15};  // own height: written
-    sheet.row_settings[5] = {500, 0x0140, 15};  // row with cells: its values replace the defaults
-    sheet.row_settings[9] = {270, 0x0100, 15};  // after the last row with cells: written
+    sheet.rows_columns.row_settings[0] = {0, 0x0120, 15};    // hidden: written
+    sheet.rows_columns.row_settings[1] = {270, 0x0100, 15};  // nothing special: dropped
+    sheet.rows_columns.row_settings[3] = {400, 0x0140, 15};  // own height: written
+    sheet.rows_columns.row_settings[5] = {500, 0x0140,
+                                          15};  // row with cells: its values replace the defaults
+    sheet.rows_columns.row_settings[9] = {270, 0x0100,
+                                          15};  // after the last row with cells: written
     ASSERT_EQ(XM_WriteInt(h, 0, 1, 2, 1), 0);
     ASSERT_EQ(XM_WriteInt(h, 0, 4, 5, 2), 0);
     auto records = sheet_records(h);
@@ -162,7 +164,7 @@ TEST_F(CellAreaTest, StoredRowSettingsJoinTheRowRecords) {
 
 TEST_F(CellAreaTest, TallerDefaultRowsAreMarkedCustomHeight) {
     int32_t h = create(true);
-    workbook_at(h)->sheets[0]->default_row_height = 300;
+    workbook_at(h)->sheets[0]->rows_columns.default_row_height = 300;
     ASSERT_EQ(XM_WriteInt(h, 0, 0, 0, 1), 0);
     auto records = sheet_records(h);
     auto rows = all_of(records, 0x0208);
@@ -174,8 +176,8 @@ TEST_F(CellAreaTest, TallerDefaultRowsAreMarkedCustomHeight) {
 TEST_F(CellAreaTest, SheetWithOnlyRowSettingsWritesThemAll) {
     int32_t h = create(false);
     Sheet &sheet = *workbook_at(h)->sheets[0];
-    sheet.row_settings[4] = {270, 0x0100, 15};
-    sheet.row_settings[6] = {300, 0x0140, 15};
+    sheet.rows_columns.row_settings[4] = {270, 0x0100, 15};
+    sheet.rows_columns.row_settings[6] = {300, 0x0140, 15};
     auto records = sheet_records(h);
     EXPECT_EQ(all_of(records, 0x0208).size(), 2u);
     EXPECT_EQ(all_of(records, 0x00D7).size(), 1u);

@@ -14,7 +14,6 @@
 #include "engine/layout/sheet_names.h"
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/model/keywords.h"
-#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
@@ -202,7 +201,7 @@ TEST_P(FormulaWrites, RefSheetListsAndTheirRecords) {
     EXPECT_EQ(XM_SetRefSheet(handle_, 3, "Sheet2"), -4);
     EXPECT_EQ(XM_SetRefSheet(-1, 0, "Sheet2"), -2);
     EXPECT_EQ(XM_SetRefSheet(handle_ + 1, 0, "Sheet2"), -3);
-    EXPECT_TRUE(sheet(0).references.empty());
+    EXPECT_TRUE(sheet(0).carried.references.empty());
     EXPECT_TRUE(book().external_references.empty());
     EXPECT_EQ(XM_WriteFunc(handle_, 0, 0, 0, "=Sheet2!A1"), -105);
 
@@ -214,7 +213,7 @@ TEST_P(FormulaWrites, RefSheetListsAndTheirRecords) {
     ASSERT_EQ(XM_WriteFunc(handle_, 0, 0, 0, "=Sheet2!A1"), 0);
     EXPECT_EQ(XM_WriteFunc(handle_, 1, 0, 0, "=Sheet2!A1"), -105);  // another sheet's list
 
-    const std::vector<Record> &own = sheet(0).references.records();
+    const std::vector<Record> &own = sheet(0).carried.references.records();
     if (biff8()) {
         EXPECT_TRUE(own.empty());
         const std::vector<Record> &refs = book().external_references.records();

@@ -4,7 +4,6 @@
 
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/model/keywords.h"
-#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
@@ -63,7 +62,7 @@ TEST_F(GlobalsPlacementTest, Biff5ReferencesFollowFnGroupCount) {
     Workbook &book = *workbook_at(h);
     book.external_references.append_u16(0x0016, 1);
     book.external_references.append(0x0017, Bytes{6, 3, 'S', 'h', 'e', 'e', 't', '2'});
-    book.sheets[1]->references.append_u16(0x0016, 0);
+    book.sheets[1]->carried.references.append_u16(0x0016, 0);
     ASSERT_EQ(XM_WriteInt(h, 1, 0, 0, 1), 0);
     auto records = close_and_read(h, path, false);
     std::vector<uint16_t> numbers = numbers_of(split_sections(records)[0]);

@@ -6,7 +6,6 @@
 
 #include "engine/layout/sheet_names.h"
 #include "engine/lifecycle/workbook_table.h"
-#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 

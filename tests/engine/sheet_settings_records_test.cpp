@@ -18,26 +18,26 @@ Bytes f64_bytes(double value) {
 }
 
 void fill_settings(Sheet &sheet) {
-    sheet.margins[0] = 10.0 / 25.4;
-    sheet.margins[3] = 30.0 / 25.4;
-    sheet.header = Bytes{3, 0, 0, '&', 'C', 'x'};
-    sheet.row_breaks = {4, 9};
-    sheet.column_breaks = {2};
-    sheet.columns.push_back({1, 3, 2207, 21, 1});
-    sheet.carried_settings.append_u16(0x9999, 7);
-    sheet.fit_to_page = true;
-    sheet.orientation = 0;
-    sheet.setup.scale = 80;
-    sheet.show_grid = false;
-    sheet.zoom_numerator = 3;
-    sheet.zoom_denominator = 4;
-    sheet.standard_width = 2000;
-    sheet.gcw[0] = 32;
-    sheet.gcw[2] = 0x0E;
-    sheet.pane = Bytes{1, 0, 2, 0, 0, 0, 0, 0, 3, 0};
-    sheet.selection = Bytes{3, 0, 1, 0, 1, 0, 0, 0, 1, 0, 1, 0, 1, 0, 1, 1};
-    sheet.carried_trailer.append_u16(0x8888, 1);
-    sheet.objects.append_u16(0x005D, 0);
+    sheet.page.margins[0] = 10.0 / 25.4;
+    sheet.page.margins[3] = 30.0 / 25.4;
+    sheet.page.header = Bytes{3, 0, 0, '&', 'C', 'x'};
+    sheet.page.row_breaks = {4, 9};
+    sheet.page.column_breaks = {2};
+    sheet.rows_columns.columns.push_back({1, 3, 2207, 21, 1});
+    sheet.carried.settings.append_u16(0x9999, 7);
+    sheet.page.fit_to_page = true;
+    sheet.page.orientation = 0;
+    sheet.page.setup.scale = 80;
+    sheet.window.show_grid = false;
+    sheet.window.zoom_numerator = 3;
+    sheet.window.zoom_denominator = 4;
+    sheet.rows_columns.standard_width = 2000;
+    sheet.rows_columns.gcw[0] = 32;
+    sheet.rows_columns.gcw[2] = 0x0E;
+    sheet.window.pane = Bytes{1, 0, 2, 0, 0, 0, 0, 0, 3, 0};
+    sheet.window.selection = Bytes{3, 0, 1, 0, 1, 0, 0, 0, 1, 0, 1, 0, 1, 0, 1, 1};
+    sheet.carried.trailer.append_u16(0x8888, 1);
+    sheet.carried.objects.append_u16(0x005D, 0);
 }
 
 TEST(SheetSettingsRecordsTest, Biff8SettingsInTheirPlaces) {
@@ -75,8 +75,8 @@ TEST(SheetSettingsRecordsTest, Biff5BreaksAreRowsOnly) {
     std::string path = folder.file("settings5.xls");
     int32_t h = XM_Create(path.c_str(), 1);
     Sheet &sheet = *workbook_at(h)->sheets[0];
-    sheet.row_breaks = {4, 9};
-    for (uint16_t c = 0; c < 300; ++c) sheet.column_breaks.push_back(c);
+    sheet.page.row_breaks = {4, 9};
+    for (uint16_t c = 0; c < 300; ++c) sheet.page.column_breaks.push_back(c);
     auto records = split_sections(close_and_read(h, path, false))[1];
     EXPECT_EQ(first_of(records, 0x001B)->data, (Bytes{2, 0, 4, 0, 9, 0}));
     const StreamRecord *vertical = first_of(records, 0x001A);

@@ -6,7 +6,6 @@
 #include "engine/biff/le_bytes.h"
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/styles/attribute_merge.h"
-#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
@@ -164,8 +163,8 @@ TEST_F(ValueWritesTest, AttributeArgumentSignAndInheritance) {
     int32_t h = create(true);
     register_attributes(h, 5);
     Sheet &sheet = *workbook_at(h)->sheets[0];
-    sheet.row_settings[3] = {270, 0x0180, 23};  // row with its own format
-    sheet.columns.push_back({5, 6, 2000, 24, 0});
+    sheet.rows_columns.row_settings[3] = {270, 0x0180, 23};  // row with its own format
+    sheet.rows_columns.columns.push_back({5, 6, 2000, 24, 0});
     ASSERT_EQ(XM_WriteInt2(h, 0, 0, 0, 1, 22), 0);
     ASSERT_EQ(XM_WriteInt(h, 0, 0, 0, 2), 0);  // default: keeps 22
     ASSERT_EQ(XM_WriteInt2(h, 0, 1, 0, 1, 22), 0);

@@ -5,7 +5,6 @@
 
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/model/keywords.h"
-#include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 
