@@ -14,11 +14,6 @@ constexpr uint8_t kWideFlag = 0x01;
 constexpr uint8_t kPhoneticFlag = 0x04;
 constexpr uint8_t kRichFlag = 0x08;
 
-bool is_ascii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // `count` characters after an option byte at `pos` (8-bit or 16-bit by its bit 0).
 std::optional<std::u16string> read_chars(std::span<const uint8_t> in, size_t &pos, size_t count) {
     if (pos >= in.size()) return std::nullopt;
@@ -36,6 +31,11 @@ std::optional<std::u16string> read_chars(std::span<const uint8_t> in, size_t &po
 }
 
 }  // namespace
+
+bool is_ascii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 Biff8Chars biff8_chars(std::u16string_view wide) {
     Biff8Chars chars;

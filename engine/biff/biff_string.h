@@ -24,6 +24,9 @@ struct Biff8Chars {
 };
 
 // UTF-16 text: 8-bit (the low bytes) when every unit is below 0x100, otherwise as given.
+// Whether every byte of a narrow text is ASCII, so that it reads the same in every code page.
+bool is_ascii(std::string_view text);
+
 Biff8Chars biff8_chars(std::u16string_view wide);
 // Narrow (code page 932) text: its UTF-16 conversion, stored by the rule above (ASCII as is).
 Biff8Chars biff8_chars(std::string_view narrow);

@@ -27,11 +27,6 @@ constexpr size_t kExtSstFixedBytes = 322;
 constexpr size_t kExtSstLimit = 2036;
 constexpr size_t kExtSstEntryBytes = 8;
 
-bool is_ascii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // The length a text is cut to: at most 32767 units, one fewer if the cut would leave the
 // high half of a surrogate pair behind.
 size_t capped_length(std::u16string_view text) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <new>
 
+#include "engine/biff/common_records.h"
 #include "engine/biff/record_numbers.h"
 #include "engine/layout/sheet_names.h"
 #include "engine/model/process_state.h"
@@ -108,7 +109,7 @@ int32_t create_workbook(std::u16string_view file_name, int32_t sheet_count, File
             append_default_records(format.biff8, format.version_stamp, book->fonts, book->formats,
                                    book->xfs, book->styles);
         }
-        book->end.append_empty(rec::kEof);
+        book->end.records().push_back(eof_record());
         handle = lowest_free_entry();
     } catch (const std::bad_alloc &) {
         // Out of memory while the workbook is filled: its file goes, as a cancel removes it.
