@@ -82,7 +82,12 @@ bool writeFileBytes(const std::filesystem::path &path, std::string_view bytes) {
     }
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    // A hidden name beside the target; appended piece by piece, as GCC 12 at -O3 misreads
+    // the bounds of a chain of string concatenations.
+    std::string hidden_name = ".";
+    hidden_name += target.filename().string();
+    hidden_name += ".XXXXXX";
+    std::string temp = (folder / hidden_name).string();
     int fd = mkstemp(temp.data());
     if (fd < 0) return false;
     // mkstemp makes the file private; keep the old file's permissions, else the usual ones.
