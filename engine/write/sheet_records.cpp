@@ -5,14 +5,14 @@
 #include "engine/biff/common_records.h"
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
+#include "engine/layout/page_setup.h"
 
 namespace tabrix::engine {
 
 namespace {
 
 constexpr size_t kMergedRangesPerRecord = 1024;
-constexpr size_t kMaxRowBreaks = 1026;
-constexpr size_t kMaxColumnBreaks = 256;
+constexpr uint16_t kPortrait = 0x0002;
 
 std::vector<uint8_t> bytes(std::initializer_list<uint8_t> list) {
     return list;
@@ -76,7 +76,9 @@ Record setup_record(const Sheet &sheet) {
     put_u16(record.data, setup.first_page);
     put_u16(record.data, setup.fit_width);
     put_u16(record.data, setup.fit_height);
-    put_u16(record.data, static_cast<uint16_t>(setup.options + sheet.page.orientation));
+    // The sheet's orientation value decides the portrait bit whatever the stored word holds.
+    put_u16(record.data, static_cast<uint16_t>((setup.options & ~kPortrait) |
+                                               (sheet.page.orientation & kPortrait)));
     put_u16(record.data, setup.resolution);
     put_u16(record.data, setup.vertical_resolution);
     put_f64(record.data, setup.header_margin);

@@ -182,6 +182,17 @@ TABRIX_API int32_t XM_WriteFunchW(int32_t h, int32_t s, const char16_t *keyword,
  * for an empty list, an empty name or a name of 32 characters or more. */
 TABRIX_API int32_t XM_SetRefSheet(int32_t h, int32_t s, const char *names);
 
+/* ---- Engine: sheet display and print settings ---------------------------------------------
+ * XM_SetGridMode: non-zero shows the grid lines of sheet s and makes it the current sheet;
+ * 0, -2, -3, -4. XM_SetZoom: zoom in percent, 10-400; 0, -3 (also for a negative handle),
+ * -4, -34. XM_SetPageMode: paper size (XLPAPERSIZE; another value is A4), scale in percent
+ * (outside 10-400 is 100), orientation (XLORIENT; anything but 0 is portrait), header and
+ * footer margins in millimetres (negative is 13 mm); 0, -2, -3, -4. */
+TABRIX_API int32_t XM_SetGridMode(int32_t h, int32_t s, int32_t flag);
+TABRIX_API int32_t XM_SetZoom(int32_t h, int32_t s, int32_t zoom);
+TABRIX_API int32_t XM_SetPageMode(int32_t h, int32_t s, int32_t paper_size, int32_t scale,
+                                  int32_t orientation, double header_margin, double footer_margin);
+
 #ifdef __cplusplus
 }
 #endif

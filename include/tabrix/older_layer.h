@@ -44,6 +44,12 @@ TABRIX_API int32_t XL_WrtInt(int32_t value);
 TABRIX_API int32_t XL_WrtInt2(int32_t value, int32_t xf);
 TABRIX_API int32_t XL_WrtDouble(double value);
 TABRIX_API int32_t XL_WrtDouble2(double value, int32_t xf);
+/* Grid lines, zoom and page mode of the current sheet, as XM_SetGridMode, XM_SetZoom and
+ * XM_SetPageMode; XL_SetZoom returns -1 for a zoom outside 10-400 before anything else. */
+TABRIX_API int32_t XL_SetGridMode(int32_t flag);
+TABRIX_API int32_t XL_SetZoom(int32_t zoom);
+TABRIX_API int32_t XL_SetPageMode(int32_t paper_size, int32_t scale, int32_t orientation,
+                                  double header_margin, double footer_margin);
 
 /* Non-zero: applying an attribute to a single cell replaces the cell's attribute. */
 TABRIX_API int32_t XL_SetAttrMode(int32_t replace);

@@ -145,6 +145,21 @@ typedef enum XLPOSVERT { pvUp = 0, pvCenter = 1, pvDown = 2, pvBothEven = 3, pvE
 /* Excel 95 text orientation: Orient = value - 100. */
 typedef enum XLPOSTURN { ptHorz = 100, ptVert = 101, ptRvTurn90 = 102, ptTurn90 = 103 } XLPOSTURN;
 
+/* Paper sizes and orientations of a sheet's page mode. */
+typedef enum XLPAPERSIZE {
+    psLetter = 1,
+    psRejoer = 3,
+    psRegal = 5,
+    psExecutive = 7,
+    psA3 = 8,
+    psA4 = 9,
+    psA5 = 11,
+    psB4 = 12,
+    psB5 = 13
+} XLPAPERSIZE;
+
+typedef enum XLORIENT { orLandscape = 0, orPortrait = 2 } XLORIENT;
+
 /* An attribute request: -1 in a field means "not set" (999 for Rotation). */
 typedef struct XLATTR {
     int16_t Font;       /* font number */
