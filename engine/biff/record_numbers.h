@@ -19,6 +19,7 @@ inline constexpr uint16_t kHeader = 0x0014;
 inline constexpr uint16_t kFooter = 0x0015;
 inline constexpr uint16_t kExternCount = 0x0016;
 inline constexpr uint16_t kExternSheet = 0x0017;
+inline constexpr uint16_t kName = 0x0018;
 inline constexpr uint16_t kWindowProtect = 0x0019;
 inline constexpr uint16_t kVerticalPageBreaks = 0x001A;
 inline constexpr uint16_t kHorizontalPageBreaks = 0x001B;

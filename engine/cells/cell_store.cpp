@@ -279,6 +279,25 @@ int CellStore::insert(std::span<const uint8_t> image) {
     }
 }
 
+int CellStore::copy_from(const CellStore &source) {
+    if (&source == this) return 0;
+    try {
+        auto copy = std::make_unique<Impl>();
+        for (size_t page = 0; page < kPages; ++page) {
+            if (source.impl_->pages[page]) {
+                copy->pages[page] = std::make_unique<Impl::Page>(*source.impl_->pages[page]);
+            }
+        }
+        copy->records = source.impl_->records;
+        copy->bytes = source.impl_->bytes;
+        copy->tail_row = source.impl_->tail_row;
+        impl_ = std::move(copy);
+        return 0;
+    } catch (const std::bad_alloc &) {
+        return err::kMemory;
+    }
+}
+
 bool CellStore::find(uint16_t row, uint8_t column, CellView *out) const {
     const Impl::Row *r = impl_->row_at(row);
     if (r == nullptr || r->bytes.empty() || column < r->first_column || column > r->last_column) {

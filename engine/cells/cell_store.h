@@ -50,6 +50,10 @@ class CellStore {
     CellStore(const CellStore &) = delete;
     CellStore &operator=(const CellStore &) = delete;
 
+    // Makes this store an independent copy of `source` (a sheet copy). Returns 0, or -40
+    // when memory ran out; the store is then unchanged.
+    int copy_from(const CellStore &source);
+
     // Stores a single-cell record image (row and column from data offsets 0 and 2), or a
     // MULRK/MULBLANK image covering a run. A record with the same key replaces the old one.
     // A single cell written inside a MULRK or MULBLANK run splits the run into the part

@@ -1,11 +1,31 @@
-// Names the sheet list gives its sheets.
+// Names the sheet list gives its sheets, and the rules a name given by a caller must meet.
 #pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "engine/model/workbook.h"
 
 namespace tabrix::engine {
 
+// The longest sheet name readers accept, in characters.
+inline constexpr size_t kMaxSheetNameChars = 31;
+
 // Appends a sheet named "Sheet%d" with the next free counter value.
 void add_sheet(Workbook &book);
+
+// Characters of a code page 932 text, a double-byte character counted once.
+size_t sheet_name_chars(std::string_view name);
+
+// Whether a name may stand in a workbook as it is given: no character a reader refuses in a
+// sheet name (: \ / ? * [ ]) and fewer than 32 UTF-16 units.
+bool sheet_name_acceptable(std::string_view name);
+
+// The name of a copy of the sheet `source`: the source name with " (2)", " (3)", ... , the
+// first that no sheet has. The source name is cut, at a character boundary, so that the
+// whole stays within kMaxSheetNameChars.
+std::string copy_name(const SheetList &sheets, std::string_view source);
 
 }  // namespace tabrix::engine

@@ -24,6 +24,21 @@ void SheetList::add(std::unique_ptr<Sheet> sheet) {
     }
 }
 
+void SheetList::insert(size_t position, std::unique_ptr<Sheet> sheet) {
+    if (position >= sheets_.size()) {
+        add(std::move(sheet));
+        return;
+    }
+    // Everything that can fail comes first, so that a failure leaves the list as it was.
+    sheets_.reserve(sheets_.size() + 1);
+    auto [entry, inserted] = first_by_name_.emplace(compared_form(sheet->name), position);
+    sheets_.insert(sheets_.begin() + static_cast<std::ptrdiff_t>(position), std::move(sheet));
+    for (auto it = first_by_name_.begin(); it != first_by_name_.end(); ++it) {
+        if (it != entry && it->second >= position) ++it->second;
+    }
+    if (!inserted && entry->second >= position) entry->second = position;
+}
+
 std::unique_ptr<Sheet> SheetList::remove(size_t position) {
     std::unique_ptr<Sheet> sheet = std::move(sheets_[position]);
     sheets_.erase(sheets_.begin() + static_cast<std::ptrdiff_t>(position));

@@ -27,6 +27,8 @@ class SheetList {
 
     // A sheet's name changes only through rename(), which keeps the index in step.
     void add(std::unique_ptr<Sheet> sheet);
+    // Puts the sheet at `position` (at most size()); the sheets from there on move up one.
+    void insert(size_t position, std::unique_ptr<Sheet> sheet);
     std::unique_ptr<Sheet> remove(size_t position);
     void rename(size_t position, std::string name);
 

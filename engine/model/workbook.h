@@ -62,6 +62,7 @@ struct Workbook {
 
     bool written = false;
     bool read_only = false;
+    bool macro_project = false;  // an OBPROJ came with the template: sheets stay
     bool template_flag = false;  // strings starting with the keyword prefix become blanks
     std::u16string file_name;
     int32_t current_sheet = 0;

@@ -34,6 +34,39 @@ TABRIX_API int32_t XM_Close(int32_t handle);
 /* Releases the handle and deletes the file: 0, -2, -3 or -5. */
 TABRIX_API int32_t XM_Cancel(int32_t handle);
 
+/* ---- Engine: sheets ----------------------------------------------------------------------
+ * Sheet names hold 1-31 characters, none of : \ / ? * [ ], and differ from each other in
+ * more than letter case. A refused call changes nothing. */
+
+/* The number of sheets, or -2/-3. */
+TABRIX_API int32_t XM_GetSheetCount(int32_t h);
+/* Renames sheet s: 0, -2, -3; -6 read-only workbook; -31 empty or over 31 characters; -4 no
+ * such sheet; -34 a refused character or another sheet's name. */
+TABRIX_API int32_t XM_SheetName(int32_t h, int32_t s, const char *name);
+TABRIX_API int32_t XM_SheetNameW(int32_t h, int32_t s, const char16_t *name);
+/* Writes sheet s's name into a buffer of 32 units: 0, -2, -3, -4; -31 when the name (31
+ * double-byte characters are 62 bytes) did not fit whole: the buffer then holds as much as
+ * fits, ended by NUL. The W form always fits. */
+TABRIX_API int32_t XM_GetSheetName(int32_t h, int32_t s, char *buffer);
+TABRIX_API int32_t XM_GetSheetNameW(int32_t h, int32_t s, char16_t *buffer);
+/* Appends count sheets named "Sheet%d": 0, -2, -3; -34 for a count below 1 or beyond 32767
+ * sheets in all. */
+TABRIX_API int32_t XM_SetAddSheet(int32_t h, int32_t count);
+/* Deletes count sheets from first (cut at the last sheet): 0, -2, -3; -34 for a workbook
+ * with a macro project, first outside the workbook, a count below 1 or one that leaves no
+ * sheet; -4 when one of them is not a worksheet. */
+TABRIX_API int32_t XM_SetDelSheet(int32_t h, int32_t first, int32_t count);
+/* Inserts a full copy of sheet source at position (the sheet count appends), named name, or
+ * "<source> (2)", " (3)", ... when name is null or empty: 0, -2, -3; -34 for a sheet or
+ * position outside the workbook or a refused name; -1 for a name another sheet has. */
+TABRIX_API int32_t XM_CopySheet(int32_t h, int32_t source, int32_t position, const char *name);
+TABRIX_API int32_t XM_CopySheetW(int32_t h, int32_t source, int32_t position,
+                                 const char16_t *name);
+/* The sheet shown first when the file is opened, or -2/-3. */
+TABRIX_API int32_t XM_GetActiveSheet(int32_t h);
+/* 0, -2, -3, or -34 for a sheet outside the workbook. */
+TABRIX_API int32_t XM_SetActiveSheet(int32_t h, int32_t s);
+
 /* ---- Engine: cell values -----------------------------------------------------------------
  * h workbook handle, s sheet, x column 0-255, y row (below 16384 in Excel 95, 65536 in
  * Excel 97). The 2 forms take an attribute number: 15 is the default, -n sets attribute n

@@ -17,6 +17,14 @@ TABRIX_API int32_t XL_Create97(const char *file_name, int32_t sheet_count);
 TABRIX_API int32_t XL_Close(void);
 TABRIX_API int32_t XL_Cancel(void);
 TABRIX_API int32_t XL_SelSheetNo(int32_t sheet);
+/* Sheets of workbook 0 as the XM_ calls; XL_SheetName renames the current sheet. */
+TABRIX_API int32_t XL_GetSheetCount(void);
+TABRIX_API int32_t XL_SheetName(const char *name);
+TABRIX_API int32_t XL_SetAddSheet(int32_t count);
+TABRIX_API int32_t XL_SetDelSheet(int32_t first, int32_t count);
+TABRIX_API int32_t XL_CopySheet(int32_t source, int32_t position, const char *name);
+TABRIX_API int32_t XL_GetActiveSheet(void);
+TABRIX_API int32_t XL_SetActiveSheet(int32_t sheet);
 TABRIX_API int32_t XL_WriteStr(int32_t x, int32_t y, const char *text);
 TABRIX_API int32_t XL_WriteStr2(int32_t x, int32_t y, const char *text, int32_t xf);
 TABRIX_API int32_t XL_WriteInt(int32_t x, int32_t y, int32_t value);

@@ -1,0 +1,35 @@
+// What refers to sheets by number or by name outside the cells, kept in step when sheets are
+// renamed, removed or inserted: the Excel 97 EXTERNSHEET table (and carried-over EXTERNSHEET
+// records in that form), the sheet numbers of NAME records, the SUPBOOK of the workbook
+// itself, and in Excel 95 the EXTERNSHEET records that name a sheet.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "engine/model/workbook.h"
+
+namespace tabrix::engine {
+
+// Sheets removed from, or inserted into, the sheet list at `first`.
+struct SheetShift {
+    uint16_t first = 0;
+    uint16_t count = 0;
+    bool removed = false;
+};
+
+// A sheet number after the shift. A removed sheet's number becomes 0xFFFF, which readers
+// take as a reference to a deleted sheet; numbers of 0xFFFE and up mean no sheet and stay.
+uint16_t shifted_sheet(uint16_t sheet, SheetShift shift);
+
+// Renumbers every sheet reference of the workbook after the shift, and gives the SUPBOOK of
+// the workbook itself the present sheet count. Allocates nothing.
+void shift_sheet_references(Workbook &book, SheetShift shift);
+
+// Excel 95: points every EXTERNSHEET record naming `old_name` (as sheet names compare) at
+// `new_name`, in the workbook globals and in every sheet, together with the names the
+// formula compiler keeps for them. Everything is built before anything changes, so a memory
+// failure leaves the workbook as it was.
+void rename_sheet_references(Workbook &book, std::string_view old_name, std::string_view new_name);
+
+}  // namespace tabrix::engine
