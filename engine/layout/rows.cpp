@@ -23,7 +23,7 @@ double snap_row_height(double points) {
     const double hundredths = points * 100.0;
     int64_t whole = static_cast<int64_t>(hundredths / 100.0);
     int64_t fraction = static_cast<int64_t>(hundredths) % 100;
-    if (fraction < 0) return points;
+    if (whole < 0 || fraction < 0) return points;  // refused by the range check
     const int64_t(&bands)[4] = kBands[whole % 3];
     if (fraction <= bands[0]) {
         fraction = 0;

@@ -8,8 +8,8 @@
 
 namespace tabrix::engine {
 
-// A height in points snapped to a shown height (quarter points). Negative fractions and
-// values that are not finite come back unchanged.
+// A height in points snapped to a shown height (quarter points). Negative heights (but for a
+// fraction that truncates to 0) and values that are not finite come back unchanged.
 double snap_row_height(double points);
 
 // XM_SetRowHeight: the row gets `points` (0 hides it). 0, or -2/-3, -32, -4, -6, -34; a
