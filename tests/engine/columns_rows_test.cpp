@@ -72,10 +72,10 @@ TEST(ColumnWidthSnapTest, WidthsBecomeFileUnitsByTheDefaultFontSize) {
 
 TEST(RowHeightSnapTest, HeightsSnapToQuarterPointsByThePointsModThree) {
     const std::pair<double, double> cases[] = {
-        {13.2, 13.25},  {12.9, 13.0},   {14.9, 14.75},  {12.5, 12.5},
-        {13.5, 13.5},   {12.07, 12.0},  {12.08, 12.25}, {13.02, 13.0},
-        {13.03, 13.25}, {14.17, 14.0},  {14.18, 14.25}, {14.93, 15.0},
-        {409.5, 409.5}, {409.0, 409.0}, {0.0, 0.0},     {-0.5, -0.5}};
+        {13.2, 13.25},  {12.9, 13.0},   {14.9, 14.75},  {12.5, 12.5},   {13.5, 13.5},
+        {12.07, 12.0},  {12.08, 12.25}, {13.02, 13.0},  {13.03, 13.25}, {14.17, 14.0},
+        {14.18, 14.25}, {14.93, 15.0},  {409.5, 409.5}, {409.0, 409.0}, {0.0, 0.0},
+        {-0.5, -0.5},   {-1.0, -1.0},   {-4.3, -4.3}};
     for (auto [given, snapped] : cases) EXPECT_DOUBLE_EQ(snap_row_height(given), snapped) << given;
     EXPECT_TRUE(std::isnan(snap_row_height(std::nan(""))));
 }
