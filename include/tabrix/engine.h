@@ -188,6 +188,18 @@ TABRIX_API int32_t XM_LeftLine(int32_t h, int32_t s, int32_t x1, int32_t y1, int
 TABRIX_API int32_t XM_RightLine(int32_t h, int32_t s, int32_t x1, int32_t y1, int32_t x2,
                                 int32_t y2, int32_t line);
 
+/* ---- Engine: column widths and row heights ---------------------------------------------
+ * Widths in whole characters, snapped to a shown width and stored in 1/256 characters by the
+ * workbook's default font size; heights in points, snapped to quarter points. 0 hides the
+ * columns or the row. Later widths win over earlier ones on the same columns. Results: 0,
+ * -2/-3 (handle), -4 (sheet), -32 (column outside 0-255, row outside the format's rows),
+ * -6 (workbook read only), -34 (width above 255 characters, height above 409 points or
+ * negative), -1 (column record not stored). A failed call changes nothing. */
+
+/* Columns x1..x2 (either order). */
+TABRIX_API int32_t XM_SetColWidth(int32_t h, int32_t s, int32_t x1, int32_t x2, int32_t width);
+TABRIX_API int32_t XM_SetRowHeight(int32_t h, int32_t s, int32_t y, double height);
+
 /* ---- Engine: formulas --------------------------------------------------------------------
  * The text is written as a user types it ("=SUM(A1:B3)*2", the "=" optional) and compiled
  * into the FORMULA record of the cell. Without a result the cell is calculated when the file

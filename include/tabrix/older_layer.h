@@ -117,6 +117,10 @@ TABRIX_API int32_t XL_WriteFunc3h(const char *keyword, int32_t dx, int32_t dy, c
                                   int32_t xf, const FormulaResult *result);
 TABRIX_API int32_t XL_SetRefSheet(const char *names);
 
+/* Column widths and row heights of the current sheet, as XM_SetColWidth / XM_SetRowHeight. */
+TABRIX_API int32_t XL_SetColWidth(int32_t x1, int32_t x2, int32_t width);
+TABRIX_API int32_t XL_SetRowHeight(int32_t y, double height);
+
 #ifdef __cplusplus
 }
 #endif
