@@ -169,13 +169,18 @@ INSTANTIATE_TEST_SUITE_P(BothFormats, CompiledCorpus,
 // CHOOSE(A1,1,2) as a reader writes it: tAttrChoose with its jump table, a tAttrSkip after
 // each choice, then the call.
 Bytes choose_stream() {
-    return Bytes{0x44, 0x00, 0x00, 0x00, 0xC0,                                // A1 (BIFF8)
-                 0x19, 0x04, 0x02, 0x00, 0x06, 0x00, 0x0D, 0x00, 0x14, 0x00,  // choose, 3 offsets
-                 0x1E, 0x01, 0x00,                                            // 1
-                 0x19, 0x08, 0x0A, 0x00,                                      // skip
-                 0x1E, 0x02, 0x00,                                            // 2
-                 0x19, 0x08, 0x03, 0x00,                                      // skip
-                 0x42, 0x03, 0x64, 0x00};                                     // CHOOSE
+    const Bytes parts[] = {
+        {0x44, 0x00, 0x00, 0x00, 0xC0},                                             // A1 (BIFF8)
+        {ptg::kAttr, kAttrChoose, 0x02, 0x00, 0x06, 0x00, 0x0D, 0x00, 0x14, 0x00},  // 3 offsets
+        {0x1E, 0x01, 0x00},                                                         // 1
+        {ptg::kAttr, kAttrSkip, 0x0A, 0x00},
+        {0x1E, 0x02, 0x00},  // 2
+        {ptg::kAttr, kAttrSkip, 0x03, 0x00},
+        {0x42, 0x03, 0x64, 0x00},  // CHOOSE
+    };
+    Bytes stream;
+    for (const Bytes &part : parts) stream.insert(stream.end(), part.begin(), part.end());
+    return stream;
 }
 
 TEST(TokenWalkerAttributes, ChooseCarriesItsJumpTableAndSkipsAreFixed) {
