@@ -335,6 +335,21 @@ void CellStore::for_each(const std::function<bool(const CellView &)> &visit) con
     }
 }
 
+void CellStore::edit_each(
+    const std::function<void(uint16_t number, std::span<uint8_t> data)> &edit) {
+    for (auto &page : impl_->pages) {
+        if (!page) continue;
+        for (Impl::Row &row : *page) {
+            for (size_t offset = 0; offset < row.bytes.size();) {
+                const Slot slot = slot_at(row.bytes, offset);
+                uint8_t *p = row.bytes.data() + offset;
+                edit(slot.number, std::span<uint8_t>(p + kHeaderBytes, load_u16(p + 2)));
+                offset += slot.size;
+            }
+        }
+    }
+}
+
 void CellStore::for_each_row(const std::function<void(const RowView &)> &visit) const {
     for (size_t page = 0; page < kPages; ++page) {
         if (!impl_->pages[page]) continue;

@@ -77,6 +77,10 @@ class CellStore {
     // Visits every record in stored order; stops early when the visitor returns false. The
     // visitors must not insert.
     void for_each(const std::function<bool(const CellView &)> &visit) const;
+    // Visits every record's data in stored order for a change in place that keeps its size,
+    // row and columns (the tokens of a FORMULA, say); a FORMULA's data ends before the
+    // STRING record behind it. The visitor must not insert.
+    void edit_each(const std::function<void(uint16_t number, std::span<uint8_t> data)> &edit);
     // Visits every row that holds records, ascending.
     void for_each_row(const std::function<void(const RowView &)> &visit) const;
 

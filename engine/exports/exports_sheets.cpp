@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/edit/sheet_edits.h"
 #include "engine/exports/boundary.h"
 #include "engine/layout/sheet_operations.h"
 #include "engine/model/workbook.h"
@@ -76,16 +77,18 @@ TABRIX_API int32_t XM_SetAddSheet(int32_t h, int32_t count) {
 }
 
 TABRIX_API int32_t XM_SetDelSheet(int32_t h, int32_t first, int32_t count) {
-    return guarded([&] { return delete_sheets(book_ref(h), first, count); });
+    return guarded([&] { return delete_sheets_with_formulas(book_ref(h), first, count); });
 }
 
 TABRIX_API int32_t XM_CopySheet(int32_t h, int32_t source, int32_t position, const char *name) {
-    return guarded([&] { return copy_sheet(book_ref(h), source, position, narrow_view(name)); });
+    return guarded(
+        [&] { return copy_sheet_with_formulas(book_ref(h), source, position, narrow_view(name)); });
 }
 
 TABRIX_API int32_t XM_CopySheetW(int32_t h, int32_t source, int32_t position,
                                  const char16_t *name) {
-    return guarded([&] { return copy_sheet(book_ref(h), source, position, narrow_of(name)); });
+    return guarded(
+        [&] { return copy_sheet_with_formulas(book_ref(h), source, position, narrow_of(name)); });
 }
 
 TABRIX_API int32_t XM_GetActiveSheet(int32_t h) {

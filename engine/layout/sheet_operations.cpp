@@ -92,19 +92,24 @@ int32_t add_sheets(BookRef ref, int32_t count) {
     return 0;
 }
 
-int32_t delete_sheets(BookRef ref, int32_t first, int32_t count) {
-    Workbook *book = ref.book;
-    if (!book) return ref.missing;
-    const int32_t sheets = book->sheet_count();
-    if (book->macro_project || first < 0 || first >= sheets || count < 1 || count >= sheets) {
+int32_t check_delete_sheets(const Workbook &book, int32_t first, int32_t *count) {
+    const int32_t sheets = book.sheet_count();
+    if (book.macro_project || first < 0 || first >= sheets || *count < 1 || *count >= sheets) {
         return err::kParam;
     }
-    if (count > sheets - first) count = sheets - first;
-    for (int32_t i = first; i < first + count; ++i) {
-        if ((book->sheets[static_cast<size_t>(i)]->options & kNonWorksheetBits) != 0) {
+    if (*count > sheets - first) *count = sheets - first;
+    for (int32_t i = first; i < first + *count; ++i) {
+        if ((book.sheets[static_cast<size_t>(i)]->options & kNonWorksheetBits) != 0) {
             return err::kSheetNo;
         }
     }
+    return 0;
+}
+
+int32_t delete_sheets(BookRef ref, int32_t first, int32_t count) {
+    Workbook *book = ref.book;
+    if (!book) return ref.missing;
+    if (int32_t rc = check_delete_sheets(*book, first, &count); rc != 0) return rc;
     for (int32_t i = 0; i < count; ++i) book->sheets.remove(static_cast<size_t>(first));
     book->active_sheet = after_removal(book->active_sheet, first, count);
     // The older layer's current sheet stays on the sheet it was on.
@@ -117,21 +122,25 @@ int32_t delete_sheets(BookRef ref, int32_t first, int32_t count) {
     return 0;
 }
 
+int32_t check_copy_sheet(const Workbook &book, int32_t source, int32_t position,
+                         std::string_view name) {
+    const int32_t sheets = book.sheet_count();
+    if (source < 0 || source >= sheets || position < 0 || position > sheets) return err::kParam;
+    if (sheets >= kMaxSheets) return err::kParam;
+    if (!name.empty()) {
+        if (!sheet_name_acceptable(name)) return err::kParam;
+        if (book.sheets.contains(name)) return err::kOpen;
+    }
+    return 0;
+}
+
 int32_t copy_sheet(BookRef ref, int32_t source, int32_t position, std::string_view name) {
     Workbook *book = ref.book;
     if (!book) return ref.missing;
-    const int32_t sheets = book->sheet_count();
-    if (source < 0 || source >= sheets || position < 0 || position > sheets) return err::kParam;
-    if (sheets >= kMaxSheets) return err::kParam;
+    if (int32_t rc = check_copy_sheet(*book, source, position, name); rc != 0) return rc;
     const Sheet &original = *book->sheets[static_cast<size_t>(source)];
-    std::string copy_title;
-    if (name.empty()) {
-        copy_title = copy_name(book->sheets, original.name);
-    } else {
-        if (!sheet_name_acceptable(name)) return err::kParam;
-        if (book->sheets.contains(name)) return err::kOpen;
-        copy_title = std::string(name);
-    }
+    std::string copy_title =
+        name.empty() ? copy_name(book->sheets, original.name) : std::string(name);
     std::unique_ptr<Sheet> copy = duplicate(original, std::move(copy_title));
     book->sheets.insert(static_cast<size_t>(position), std::move(copy));
     // The active sheet keeps its number; the older layer's current sheet follows its sheet.

@@ -28,13 +28,20 @@ int32_t add_sheets(BookRef ref, int32_t count);
 
 // Deletes `count` sheets from `first` (cut at the last sheet): 0, -2, -3; -34 for a
 // workbook with a macro project, a first sheet outside the workbook, a count below 1 or one
-// that leaves no sheet; -4 when one of them is not a worksheet.
+// that leaves no sheet; -4 when one of them is not a worksheet. Renumbers the workbook's
+// tables; formulas are edit/sheet_edits.h's part.
 int32_t delete_sheets(BookRef ref, int32_t first, int32_t count);
+// The checks of delete_sheets, in its order; cuts `count` at the last sheet.
+int32_t check_delete_sheets(const Workbook &book, int32_t first, int32_t *count);
 
 // Inserts a copy of sheet `source` at `position` (the sheet count appends), named `name`,
 // or "<source> (n)" when it is empty: 0, -2, -3; -34 for a sheet or position outside the
 // workbook, a name a reader refuses or a full workbook; -1 for a name another sheet has.
+// Renumbers the workbook's tables; formulas are edit/sheet_edits.h's part.
 int32_t copy_sheet(BookRef ref, int32_t source, int32_t position, std::string_view name);
+// The checks of copy_sheet, in its order.
+int32_t check_copy_sheet(const Workbook &book, int32_t source, int32_t position,
+                         std::string_view name);
 
 // The active sheet, or -2/-3.
 int32_t active_sheet(BookRef ref);

@@ -38,30 +38,6 @@ uint16_t self_supbook_index(const Workbook &book) {
     return 0;
 }
 
-// A span of sheets after the shift; a span left with no sheet becomes removed.
-void shift_span(uint16_t &first, uint16_t &last, SheetShift shift) {
-    if (first >= kFirstMarker || last >= kFirstMarker) return;
-    if (!shift.removed) {
-        first = shifted_sheet(first, shift);
-        last = shifted_sheet(last, shift);
-        return;
-    }
-    const uint32_t end = uint32_t{shift.first} + shift.count;
-    // An end inside the removed sheets moves to the nearest sheet that stays in the span.
-    const int32_t new_first = first < shift.first ? first
-                              : first >= end      ? first - shift.count
-                                                  : shift.first;
-    const int32_t new_last = last < shift.first ? last
-                             : last >= end      ? last - shift.count
-                                                : shift.first - 1;
-    if (new_last < new_first) {
-        first = last = kRemoved;
-        return;
-    }
-    first = static_cast<uint16_t>(new_first);
-    last = static_cast<uint16_t>(new_last);
-}
-
 // EXTERNSHEET in the Excel 97 form: a count and entries of supporting book, first, last.
 void shift_extern_sheet_record(Record &record, uint16_t self, SheetShift shift) {
     if (record.data.size() < 2) return;
@@ -71,7 +47,7 @@ void shift_extern_sheet_record(Record &record, uint16_t self, SheetShift shift) 
         if (load_u16(entry) != self) continue;
         uint16_t first = load_u16(entry + 2);
         uint16_t last = load_u16(entry + 4);
-        shift_span(first, last, shift);
+        shift_sheet_span(first, last, shift);
         store_u16(entry + 2, first);
         store_u16(entry + 4, last);
     }
@@ -99,10 +75,35 @@ uint16_t shifted_sheet(uint16_t sheet, SheetShift shift) {
     return static_cast<uint16_t>(sheet - shift.count);
 }
 
+bool shift_sheet_span(uint16_t &first, uint16_t &last, SheetShift shift) {
+    if (first >= kFirstMarker || last >= kFirstMarker) return true;
+    if (!shift.removed) {
+        first = shifted_sheet(first, shift);
+        last = shifted_sheet(last, shift);
+        return true;
+    }
+    const uint32_t end = uint32_t{shift.first} + shift.count;
+    // An end inside the removed sheets moves to the nearest sheet that stays in the span.
+    const int32_t new_first = first < shift.first ? first
+                              : first >= end      ? first - shift.count
+                                                  : shift.first;
+    const int32_t new_last = last < shift.first ? last
+                             : last >= end      ? last - shift.count
+                                                : shift.first - 1;
+    if (new_last < new_first) {
+        first = last = kRemoved;
+        return false;
+    }
+    first = static_cast<uint16_t>(new_first);
+    last = static_cast<uint16_t>(new_last);
+    return true;
+}
+
 void shift_sheet_references(Workbook &book, SheetShift shift) {
     const uint16_t self = self_supbook_index(book);
     for (ExternSheetEntry &entry : book.extern_sheets) {
-        if (entry.supporting_book == self) shift_span(entry.first_sheet, entry.last_sheet, shift);
+        if (entry.supporting_book == self)
+            shift_sheet_span(entry.first_sheet, entry.last_sheet, shift);
     }
     for (Record &record : book.external_references.records()) {
         if (is_self_supbook(record)) {

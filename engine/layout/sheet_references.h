@@ -22,6 +22,11 @@ struct SheetShift {
 // take as a reference to a deleted sheet; numbers of 0xFFFE and up mean no sheet and stay.
 uint16_t shifted_sheet(uint16_t sheet, SheetShift shift);
 
+// A span of sheets after the shift: an end inside removed sheets moves to the nearest sheet
+// left in the span; a span left with no sheet becomes 0xFFFF to 0xFFFF, and the call returns
+// false. Spans marked 0xFFFE and up stay.
+bool shift_sheet_span(uint16_t &first, uint16_t &last, SheetShift shift);
+
 // Renumbers every sheet reference of the workbook after the shift, and gives the SUPBOOK of
 // the workbook itself the present sheet count. Allocates nothing.
 void shift_sheet_references(Workbook &book, SheetShift shift);

@@ -54,11 +54,15 @@ TABRIX_API int32_t XM_GetSheetNameW(int32_t h, int32_t s, char16_t *buffer);
 TABRIX_API int32_t XM_SetAddSheet(int32_t h, int32_t count);
 /* Deletes count sheets from first (cut at the last sheet): 0, -2, -3; -34 for a workbook
  * with a macro project, first outside the workbook, a count below 1 or one that leaves no
- * sheet; -4 when one of them is not a worksheet. */
+ * sheet; -4 when one of them is not a worksheet; -115 when an Excel 95 formula on a sheet
+ * that stays cannot be read token by token, so its sheet numbers cannot follow (nothing
+ * changes then). */
 TABRIX_API int32_t XM_SetDelSheet(int32_t h, int32_t first, int32_t count);
 /* Inserts a full copy of sheet source at position (the sheet count appends), named name, or
  * "<source> (2)", " (3)", ... when name is null or empty: 0, -2, -3; -34 for a sheet or
- * position outside the workbook or a refused name; -1 for a name another sheet has. */
+ * position outside the workbook or a refused name; -1 for a name another sheet has; -115
+ * when the copy goes before other sheets and an Excel 95 formula of the workbook cannot be
+ * read token by token (nothing changes then). */
 TABRIX_API int32_t XM_CopySheet(int32_t h, int32_t source, int32_t position, const char *name);
 TABRIX_API int32_t XM_CopySheetW(int32_t h, int32_t source, int32_t position,
                                  const char16_t *name);

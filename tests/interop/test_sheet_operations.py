@@ -127,9 +127,7 @@ class SheetOperationsTest(unittest.TestCase):
     def test_libreoffice_recalculates_the_excel95_sheets(self):
         self.check_libreoffice(False)
 
-    # Excel 95 formula tokens carry sheet numbers of their own, which deleting and copying
-    # sheets do not renumber yet.
-    @unittest.expectedFailure
+    # Excel 95 formula tokens carry sheet numbers of their own, which must follow the sheets.
     def test_libreoffice_follows_a_moved_sheet_in_excel95(self):
         self.check_moved_sheet_reference(False)
 
