@@ -46,6 +46,14 @@ def build(path, biff8):
     call('XM_WriteFunc', h, 0, 0, 0, b'Sheet4!A1*2')
     call('XM_WriteFunc', h, 0, 0, 1, b'Sheet2!A1+Sheet2!A2')
     call('XM_WriteStr', h, 0, 1, 0, b'hello')
+    # Sizes and page setup that the copy must carry: column B 20 wide, column E hidden,
+    # row 3 30 points, landscape with a scale of 80.
+    call('XM_SetColWidth', h, 0, 1, 1, 20)
+    call('XM_SetColWidth', h, 0, 4, 4, 0)
+    LIB.XM_SetRowHeight.argtypes = [ctypes.c_int32, ctypes.c_int32, ctypes.c_int32, ctypes.c_double]
+    call('XM_SetRowHeight', h, 0, 2, 30.0)
+    LIB.XM_SetPageMode.argtypes = [ctypes.c_int32] * 5 + [ctypes.c_double] * 2
+    call('XM_SetPageMode', h, 0, 9, 80, 0, 10.0, 10.0)
     if biff8:
         attr = XLATTR()
         call('XM_InitAttr', ctypes.byref(attr))
@@ -92,6 +100,10 @@ class SheetOperationsTest(unittest.TestCase):
             self.assertEqual(sheet.cell_value(0, 1), 'hello')
             if biff8:
                 self.assertEqual(sheet.merged_cells, [(0, 2, 2, 4)])
+                self.assertGreater(sheet.colinfo_map[1].width, sheet.colinfo_map[0].width
+                                   if 0 in sheet.colinfo_map else 8 * 256)
+                self.assertTrue(sheet.colinfo_map[4].hidden, name)
+                self.assertEqual(sheet.rowinfo_map[2].height, 600, name)
 
     def test_xlrd_reads_the_excel97_sheets(self):
         self.check_xlrd(True)
@@ -109,6 +121,11 @@ class SheetOperationsTest(unittest.TestCase):
             self.assertEqual((sheet['A2'].value, sheet['B1'].value), (30, 'hello'), name)
             if biff8:
                 self.assertEqual([str(r) for r in sheet.merged_cells.ranges], ['C1:D2'])
+            self.assertEqual(sheet.page_setup.orientation, 'landscape', name)
+            self.assertEqual(int(sheet.page_setup.scale), 80, name)
+            self.assertGreater(sheet.column_dimensions['B'].width, 19, name)
+            self.assertTrue(sheet.column_dimensions['E'].hidden, name)
+            self.assertEqual(sheet.row_dimensions[3].height, 30, name)
         formulas = openpyxl.load_workbook(self.converted[biff8])['Sheet1 (2)']
         self.assertEqual(formulas['A2'].value.replace("'", '').upper(), '=DATA!A1+DATA!A2')
 
