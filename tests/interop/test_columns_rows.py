@@ -6,7 +6,6 @@ the later width everywhere."""
 import ctypes
 import os
 import shutil
-import subprocess
 import tempfile
 import unittest
 
@@ -14,6 +13,8 @@ import olefile
 import openpyxl
 from openpyxl.utils import get_column_letter
 import xlrd
+
+import libreoffice
 
 LIB = ctypes.CDLL(os.environ['TABRIX_LIB'])
 I, D, S = ctypes.c_int32, ctypes.c_double, ctypes.c_char_p
@@ -72,13 +73,8 @@ class ColumnsRowsInterop(unittest.TestCase):
                      for biff8 in (True, False)}
         for biff8, path in cls.paths.items():
             write_book(path, biff8)
-        out = os.path.join(cls.folder, 'xlsx')
-        subprocess.run(['soffice', '--headless',
-                        '-env:UserInstallation=file://' + os.path.join(cls.folder, 'profile'),
-                        '--convert-to', 'xlsx', '--outdir', out] + list(cls.paths.values()),
-                       check=True, capture_output=True, timeout=300)
-        cls.converted = {biff8: os.path.join(out, os.path.basename(path)[:-4] + '.xlsx')
-                         for biff8, path in cls.paths.items()}
+        converted = libreoffice.convert(cls.paths.values(), cls.folder)
+        cls.converted = {biff8: converted[path] for biff8, path in cls.paths.items()}
 
     @classmethod
     def tearDownClass(cls):

@@ -11,8 +11,11 @@ import subprocess
 import tempfile
 import unittest
 
+
 import openpyxl
 import xlrd
+
+import libreoffice
 
 SOURCE = os.environ.get('TABRIX_SOURCE', os.path.join(os.path.dirname(__file__), '..', '..'))
 TOOLS = os.environ.get('TABRIX_TOOLS', os.path.join(SOURCE, 'build', 'tests', 'interop'))
@@ -63,13 +66,8 @@ class PageSettings(unittest.TestCase):
             path = os.path.join(cls.folder, 'page%d.xls' % (8 if biff8 else 5))
             script(path, biff8)
             cls.paths[biff8] = path
-        out = os.path.join(cls.folder, 'xlsx')
-        subprocess.run(['soffice', '--headless',
-                        '-env:UserInstallation=file://' + os.path.join(cls.folder, 'profile'),
-                        '--convert-to', 'xlsx', '--outdir', out] + list(cls.paths.values()),
-                       check=True, capture_output=True, timeout=300)
-        cls.converted = {biff8: os.path.join(out, os.path.basename(p)[:-4] + '.xlsx')
-                         for biff8, p in cls.paths.items()}
+        converted = libreoffice.convert(cls.paths.values(), cls.folder)
+        cls.converted = {biff8: converted[path] for biff8, path in cls.paths.items()}
 
     @classmethod
     def tearDownClass(cls):

@@ -5,12 +5,14 @@ formulas that name other sheets and saves .xlsx for openpyxl.
 import ctypes
 import os
 import shutil
-import subprocess
 import tempfile
 import unittest
 
+
 import openpyxl
 import xlrd
+
+import libreoffice
 
 LIB = ctypes.CDLL(os.environ['TABRIX_LIB'])
 
@@ -77,13 +79,8 @@ class SheetOperationsTest(unittest.TestCase):
             path = os.path.join(cls.folder, 'sheets%d.xls' % (8 if biff8 else 5))
             build(path, biff8)
             cls.paths[biff8] = path
-        out = os.path.join(cls.folder, 'out')
-        subprocess.run(['soffice', '--headless',
-                        '-env:UserInstallation=file://' + os.path.join(cls.folder, 'profile'),
-                        '--convert-to', 'xlsx', '--outdir', out] + list(cls.paths.values()),
-                       check=True, capture_output=True, timeout=600)
-        cls.converted = {biff8: os.path.join(out, os.path.basename(p)[:-4] + '.xlsx')
-                         for biff8, p in cls.paths.items()}
+        converted = libreoffice.convert(cls.paths.values(), cls.folder)
+        cls.converted = {biff8: converted[path] for biff8, path in cls.paths.items()}
 
     @classmethod
     def tearDownClass(cls):
