@@ -123,9 +123,9 @@ int32_t create_workbook(std::u16string_view file_name, int32_t sheet_count, File
 }
 
 int32_t close_workbook(int32_t handle) {
-    int32_t error = 0;
-    Workbook *book = find_workbook(handle, &error);
-    if (!book) return error;
+    const BookRef ref = book_ref(handle);
+    if (!ref.book) return ref.missing;
+    Workbook *book = ref.book;
     if (book->read_only) return cancel_workbook(handle);
 
     // A hidden active sheet hands the role on to the next sheet.
@@ -150,9 +150,9 @@ int32_t close_workbook(int32_t handle) {
 }
 
 int32_t cancel_workbook(int32_t handle) {
-    int32_t error = 0;
-    Workbook *book = find_workbook(handle, &error);
-    if (!book) return error;
+    const BookRef ref = book_ref(handle);
+    if (!ref.book) return ref.missing;
+    Workbook *book = ref.book;
     bool released = book->storage && book->storage->commit() == platform::StorageStatus::ok;
     book->stream = nullptr;
     book->storage.reset();
@@ -164,19 +164,8 @@ int32_t cancel_workbook(int32_t handle) {
 }
 
 BookRef book_ref(int32_t handle) {
-    BookRef ref;
-    ref.book = find_workbook(handle, &ref.missing);
-    return ref;
-}
-
-Workbook *find_workbook(int32_t handle, int32_t *error) {
-    if (handle < 0) {
-        *error = err::kHandle;
-        return nullptr;
-    }
-    Workbook *book = workbook_at(handle);
-    if (!book) *error = err::kNotOpen;
-    return book;
+    if (handle < 0) return {nullptr, err::kHandle};
+    return {workbook_at(handle), err::kNotOpen};
 }
 
 Workbook *workbook_at(int32_t handle) {

@@ -24,8 +24,6 @@ int32_t cancel_workbook(int32_t handle);
 
 // The workbook under a handle, or why there is none.
 BookRef book_ref(int32_t handle);
-// The workbook under a handle: null with -2 for a negative handle, -3 for an empty entry.
-Workbook *find_workbook(int32_t handle, int32_t *error);
 // The workbook under a handle or null, without telling why.
 Workbook *workbook_at(int32_t handle);
 
