@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev
   qt6-base-dev libgl-dev
   python3 python3-xlrd python3-olefile python3-xlwt python3-openpyxl
-  libgsf-bin libreoffice-calc-nogui
+  libgsf-bin libreoffice-calc-nogui gnumeric clang
   fonts-ipafont-gothic fonts-noto-cjk xvfb xauth poppler-utils time
 )
 

@@ -242,6 +242,12 @@ TABRIX_API int32_t XM_SetZoom(int32_t h, int32_t s, int32_t zoom);
 TABRIX_API int32_t XM_SetPageMode(int32_t h, int32_t s, int32_t paper_size, int32_t scale,
                                   int32_t orientation, double header_margin, double footer_margin);
 
+/* ---- Engine: reading workbooks (read mode) --------------------------------------- */
+
+/* ---- Engine: templates and open for update --------------------------------------- */
+
+/* ---- Engine: cell queries -------------------------------------------------------- */
+
 #ifdef __cplusplus
 }
 #endif

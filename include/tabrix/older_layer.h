@@ -121,6 +121,8 @@ TABRIX_API int32_t XL_SetRefSheet(const char *names);
 TABRIX_API int32_t XL_SetColWidth(int32_t x1, int32_t x2, int32_t width);
 TABRIX_API int32_t XL_SetRowHeight(int32_t y, double height);
 
+/* ---- Reading, templates and cell queries ---------------------------------- */
+
 #ifdef __cplusplus
 }
 #endif
