@@ -5,6 +5,8 @@
 #include <bit>
 #include <cerrno>
 #include <cstddef>
+#include <map>
+#include <memory>
 #include <system_error>
 #include <utility>
 
@@ -113,6 +115,68 @@ void append_cp932(std::u16string_view run, std::string &narrow) {
 }
 
 }  // namespace
+
+namespace {
+
+// The iconv name of a Windows code page number, or null for code page 932 and numbers we do
+// not know (read as code page 932, the narrow code page of the interface).
+const char *iconv_name_of(uint16_t code_page) {
+    switch (code_page) {
+        case 367:
+        case 20127:
+            return "ASCII";
+        case 874:
+            return "CP874";
+        case 936:
+            return "CP936";
+        case 949:
+            return "CP949";
+        case 950:
+            return "CP950";
+        case 1200:  // no narrow text is UTF-16: writers that say so store Latin-1
+        case 1252:
+            return "CP1252";
+        case 1250:
+            return "CP1250";
+        case 1251:
+            return "CP1251";
+        case 1253:
+            return "CP1253";
+        case 1254:
+            return "CP1254";
+        case 1255:
+            return "CP1255";
+        case 1256:
+            return "CP1256";
+        case 1257:
+            return "CP1257";
+        case 1258:
+            return "CP1258";
+        case 10000:
+            return "MACINTOSH";
+        case 65001:
+            return "UTF-8";
+        default:
+            return nullptr;
+    }
+}
+
+std::pair<char16_t, std::size_t> stand_in_for_bad_byte(std::string_view) {
+    return {u'\uFFFD', 1};
+}
+
+}  // namespace
+
+std::u16string code_page_to_utf16(std::string_view narrow, uint16_t code_page) {
+    const char *name = iconv_name_of(code_page);
+    if (!name) return cp932_to_utf16(narrow);
+    thread_local std::map<uint16_t, std::unique_ptr<IconvDescriptor>> descriptors;
+    auto &descriptor = descriptors[code_page];
+    if (!descriptor) descriptor = std::make_unique<IconvDescriptor>(kUtf16Encoding, name);
+    std::u16string wide;
+    append_converted(descriptor->get(), narrow, wide, stand_in_for_bad_byte);
+    return wide;
+}
 
 std::u16string cp932_to_utf16(std::string_view narrow) {
     std::u16string wide;

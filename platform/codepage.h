@@ -3,6 +3,7 @@
 // character.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,10 @@ inline constexpr char kUnmappableNarrowChar = '?';
 // kInvalidCp932Char; a lead byte with a proper trail byte that maps to nothing becomes one
 // kInvalidCp932Char for the pair. Conversion carries on after it; NUL bytes pass through.
 std::u16string cp932_to_utf16(std::string_view narrow);
+// Narrow text of another Windows code page (a file's CODEPAGE record) to UTF-16; code page
+// 932 and numbers not known here read as code page 932, and 1200 (which no narrow text can
+// be) as 1252. A byte the code page does not hold becomes U+FFFD.
+std::u16string code_page_to_utf16(std::string_view narrow, uint16_t code_page);
 // UTF-16 to narrow. A unit code page 932 cannot hold, an unpaired surrogate, and a
 // surrogate pair (always outside code page 932) each become one kUnmappableNarrowChar.
 // Where code page 932 has several codes for one character (NEC row 13 and the IBM

@@ -89,9 +89,14 @@ std::optional<std::u16string> read_biff8_string(std::span<const uint8_t> in, siz
 }
 
 std::optional<SstContents> read_sst(const ContinuedRecord &sst) {
-    const std::span<const uint8_t> in(sst.data);
-    if (in.size() < 8) return std::nullopt;
     SstContents contents;
+    if (!read_sst_strings(sst, contents)) return std::nullopt;
+    return contents;
+}
+
+bool read_sst_strings(const ContinuedRecord &sst, SstContents &contents) {
+    const std::span<const uint8_t> in(sst.data);
+    if (in.size() < 8) return false;
     contents.total = load_u32(in.data());
     const uint32_t unique = load_u32(in.data() + 4);
     size_t pos = 8;
@@ -100,18 +105,18 @@ std::optional<SstContents> read_sst(const ContinuedRecord &sst) {
     // Every string takes at least 3 bytes: do not trust the count for the reservation.
     contents.strings.reserve(std::min<size_t>(unique, in.size() / 3));
     for (uint32_t i = 0; i < unique; ++i) {
-        if (in.size() - pos < 3) return std::nullopt;
+        if (in.size() - pos < 3) return false;
         const size_t count = load_u16(in.data() + pos);
         uint8_t flags = in[pos + 2];
         pos += 3;
         size_t trailing = 0;  // formatting runs and phonetic data after the characters
         if (flags & kRichFlag) {
-            if (in.size() - pos < 2) return std::nullopt;
+            if (in.size() - pos < 2) return false;
             trailing += size_t{4} * load_u16(in.data() + pos);
             pos += 2;
         }
         if (flags & kPhoneticFlag) {
-            if (in.size() - pos < 4) return std::nullopt;
+            if (in.size() - pos < 4) return false;
             trailing += load_u32(in.data() + pos);
             pos += 4;
         }
@@ -121,7 +126,7 @@ std::optional<SstContents> read_sst(const ContinuedRecord &sst) {
             while (boundary != boundaries_end && *boundary < pos) ++boundary;
             if (boundary != boundaries_end && *boundary == pos) {
                 // The characters go on in a CONTINUE record, which repeats the option byte.
-                if (pos >= in.size()) return std::nullopt;
+                if (pos >= in.size()) return false;
                 flags = in[pos++];
                 ++boundary;
             }
@@ -130,17 +135,17 @@ std::optional<SstContents> read_sst(const ContinuedRecord &sst) {
             const size_t end =
                 boundary != boundaries_end ? std::min(*boundary, in.size()) : in.size();
             const size_t piece = std::min(count - text.size(), (end - pos) / unit);
-            if (piece == 0) return std::nullopt;
+            if (piece == 0) return false;
             for (size_t k = 0; k < piece; ++k, pos += unit) {
                 text.push_back(wide ? static_cast<char16_t>(load_u16(in.data() + pos))
                                     : static_cast<char16_t>(in[pos]));
             }
         }
-        if (in.size() - pos < trailing) return std::nullopt;
+        if (in.size() - pos < trailing) return false;
         pos += trailing;
         contents.strings.push_back(std::move(text));
     }
-    return contents;
+    return true;
 }
 
 }  // namespace tabrix::engine

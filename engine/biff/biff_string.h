@@ -52,5 +52,8 @@ struct SstContents {
     std::vector<std::u16string> strings;
 };
 std::optional<SstContents> read_sst(const ContinuedRecord &sst);
+// The same, keeping in `contents` the strings read before the data ended or went wrong: false
+// when it did.
+bool read_sst_strings(const ContinuedRecord &sst, SstContents &contents);
 
 }  // namespace tabrix::engine

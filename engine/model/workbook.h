@@ -22,6 +22,8 @@
 
 namespace tabrix::engine {
 
+class WorkbookReader;
+
 // TABID holds one 16-bit number per sheet in a record of at most 65535 bytes.
 inline constexpr int32_t kMaxSheets = 32767;
 
@@ -62,6 +64,9 @@ struct Workbook {
 
     bool written = false;
     bool read_only = false;
+    // The file a read-mode workbook reads, or a template-made one was loaded from: the
+    // read-back calls answer from it.
+    std::shared_ptr<WorkbookReader> source;
     bool macro_project = false;  // an OBPROJ came with the template: sheets stay
     bool template_flag = false;  // strings starting with the keyword prefix become blanks
     std::u16string file_name;

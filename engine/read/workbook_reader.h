@@ -1,0 +1,76 @@
+// A workbook file opened for reading: its workbook stream held in memory, the format, what
+// the globals say that every reader needs (sheets, shared strings, code page, RECALCID), and
+// the records of each sheet. Nothing here changes the file.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "engine/biff/record_reader.h"
+#include "platform/compound_file.h"
+
+namespace tabrix::engine {
+
+// One BOUNDSHEET record, in file order.
+struct SheetEntry {
+    uint32_t bof_offset = 0;  // stream position of the sheet's BOF
+    uint16_t options = 0;     // low byte visibility, high byte sheet type
+    std::string name;         // code page 932
+    bool is_chart() const { return (options >> 8) == 0x02; }
+};
+
+class WorkbookReader {
+  public:
+    // Opens a compound file holding exactly one of the streams "Book" (Excel 95) and
+    // "Workbook" (Excel 97) and reads its globals. err::kOpen for anything else: no sound
+    // compound file, both streams or neither, an encrypted (FILEPASS) or protected workbook,
+    // no BOUNDSHEET.
+    static int32_t open(const std::filesystem::path &path, std::unique_ptr<WorkbookReader> *out);
+    // The same checks over a workbook stream already in memory.
+    static int32_t from_stream(std::vector<uint8_t> stream, bool biff8,
+                               std::unique_ptr<WorkbookReader> *out);
+
+    bool biff8() const { return biff8_; }
+    // 97, or 2000 and 2002 as the file's RECALCID says.
+    uint16_t version_stamp() const { return version_stamp_; }
+    const std::optional<std::array<uint8_t, 8>> &recalc_id() const { return recalc_id_; }
+    uint16_t code_page() const { return code_page_; }  // 0 without a CODEPAGE record
+    std::span<const uint8_t> stream() const { return stream_; }
+    const std::vector<SheetEntry> &sheets() const { return sheets_; }
+    // The texts of the file's SST (Excel 97), by their LABELSST index; the strings read before
+    // a damaged table ended.
+    const std::vector<std::u16string> &shared_strings() const { return shared_strings_; }
+    // A narrow text of an Excel 95 file in UTF-16, by the file's code page.
+    std::u16string decode_narrow(std::span<const uint8_t> bytes) const;
+    // A records reader at the sheet's BOF; one that gives nothing for a sheet number out of
+    // range or a BOF offset outside the stream.
+    RecordReader sheet_records(size_t sheet) const;
+    // The compound file read (null for a reader made from a stream).
+    platform::CompoundFile *file() { return file_.get(); }
+
+  private:
+    bool read_globals();
+
+    std::unique_ptr<platform::CompoundFile> file_;
+    std::vector<uint8_t> stream_;
+    bool biff8_ = false;
+    uint16_t version_stamp_ = 97;
+    std::optional<std::array<uint8_t, 8>> recalc_id_;
+    uint16_t code_page_ = 0;
+    std::vector<SheetEntry> sheets_;
+    std::vector<std::u16string> shared_strings_;
+};
+
+// The text of a string record of either format as UTF-16: an Excel 97 string with its
+// 16-bit (LABEL, STRING) or 8-bit (short) count, or an Excel 95 narrow string.
+std::optional<std::u16string> read_cell_text(const WorkbookReader &reader,
+                                             std::span<const uint8_t> bytes, size_t &pos,
+                                             bool short_count);
+
+}  // namespace tabrix::engine
