@@ -46,6 +46,7 @@ struct SharedStringTable::Impl {
     };
 
     std::unordered_map<std::u16string, uint32_t> index;
+    std::vector<const std::u16string *> texts;  // keys of `index` by their number
     std::u16string key;  // the text being looked up; reused so lookups do not allocate
     std::vector<uint8_t> buffer;
     std::vector<Record> records;
@@ -75,6 +76,7 @@ uint32_t SharedStringTable::Impl::add_key() {
     auto entry = index.end();
     try {
         entry = index.emplace(key, unique).first;
+        texts.push_back(&entry->first);
         write_string();
     } catch (...) {
         // Put every record written for this string back into the buffer and cut it to where
@@ -86,6 +88,7 @@ uint32_t SharedStringTable::Impl::add_key() {
         buffer.resize(saved_fill);
         completed_bytes = saved_completed;
         buckets.resize(saved_buckets);
+        texts.resize(unique);
         if (entry != index.end()) index.erase(entry);
         throw;
     }
@@ -188,6 +191,10 @@ std::vector<uint8_t> SharedStringTable::extsst(uint32_t sst_stream_offset) const
         store_u16(data.data() + at + 4, static_cast<uint16_t>(position.offset_in_record));
     }
     return data;
+}
+
+const std::u16string *SharedStringTable::text(uint32_t index) const {
+    return index < impl_->texts.size() ? impl_->texts[index] : nullptr;
 }
 
 uint32_t SharedStringTable::total_count() const {

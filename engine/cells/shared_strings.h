@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -42,6 +43,10 @@ class SharedStringTable {
     // The EXTSST record data, given the stream offset at which the SST record's header is
     // written (call after finish()).
     std::vector<uint8_t> extsst(uint32_t sst_stream_offset) const;
+
+    // The text stored under an index (as add() returned it), null for an index never given.
+    // The pointer stays valid as long as the table.
+    const std::u16string *text(uint32_t index) const;
 
     uint32_t total_count() const;
     uint32_t unique_count() const;

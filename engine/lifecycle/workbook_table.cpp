@@ -153,7 +153,8 @@ int32_t cancel_workbook(int32_t handle) {
     const BookRef ref = book_ref(handle);
     if (!ref.book) return ref.missing;
     Workbook *book = ref.book;
-    bool released = book->storage && book->storage->commit() == platform::StorageStatus::ok;
+    // A read-mode workbook holds no container of its own: nothing to commit.
+    bool released = !book->storage || book->storage->commit() == platform::StorageStatus::ok;
     book->stream = nullptr;
     book->storage.reset();
     if (!book->written && !book->read_only) {
@@ -161,6 +162,12 @@ int32_t cancel_workbook(int32_t handle) {
     }
     release_entry(handle);
     return released ? 0 : err::kWrite;
+}
+
+int32_t register_workbook(std::unique_ptr<Workbook> book) {
+    const size_t handle = lowest_free_entry();
+    table()[handle] = std::move(book);
+    return static_cast<int32_t>(handle);
 }
 
 BookRef book_ref(int32_t handle) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "engine/model/workbook.h"
@@ -21,6 +22,9 @@ int32_t create_workbook(std::u16string_view file_name, int32_t sheet_count, File
 int32_t close_workbook(int32_t handle);
 // Releases the workbook; deletes its file unless it was written or opened for reading.
 int32_t cancel_workbook(int32_t handle);
+
+// Puts a workbook made by an open into the lowest free table entry; returns its handle.
+int32_t register_workbook(std::unique_ptr<Workbook> book);
 
 // The workbook under a handle, or why there is none.
 BookRef book_ref(int32_t handle);

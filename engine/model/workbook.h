@@ -15,6 +15,7 @@
 #include "engine/cells/shared_strings.h"
 #include "engine/model/attribute_list.h"
 #include "engine/model/extern_sheets.h"
+#include "engine/model/read_state.h"
 #include "engine/model/sheet.h"
 #include "engine/model/sheet_list.h"
 #include "platform/compound_file.h"
@@ -67,6 +68,7 @@ struct Workbook {
     // The file a read-mode workbook reads, or a template-made one was loaded from: the
     // read-back calls answer from it.
     std::shared_ptr<WorkbookReader> source;
+    ReadState read_state;        // what the read-back calls keep between calls
     bool macro_project = false;  // an OBPROJ came with the template: sheets stay
     bool template_flag = false;  // strings starting with the keyword prefix become blanks
     std::u16string file_name;

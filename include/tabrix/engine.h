@@ -244,6 +244,44 @@ TABRIX_API int32_t XM_SetPageMode(int32_t h, int32_t s, int32_t paper_size, int3
 
 /* ---- Engine: reading workbooks (read mode) --------------------------------------- */
 
+/* A file opened for reading only: its sheets keep their names, nothing is ever written to
+ * it, and XM_Close/XM_Cancel on the handle keep the file. Returns the handle, or -9 for an
+ * empty name, -1 when the file is no Excel 95/97 workbook or is encrypted or protected
+ * (workbook or any worksheet), -35 when its first sheet cannot be found. */
+TABRIX_API int32_t XM_ReadOpen(const char *file_name);
+TABRIX_API int32_t XM_ReadOpenW(const char16_t *file_name);
+/* Cell (x, y) of sheet s of a read-mode workbook: kind 0 with the number in *value (also
+ * for an integer; a blank cell leaves *value alone), 1 with the text in code page 932 cut to
+ * size bytes including its NUL, 2 with -1.0 (TRUE) or 0.0 (FALSE), or 1-7 for #NULL!,
+ * #DIV/0!, #VALUE!, #REF!, #NAME?, #NUM!, #N/A (cells and formula results alike). 0, -2,
+ * -3; -6 not a read-mode workbook; -34 no such sheet; -7 no such cell (also for a single
+ * BLANK record) or unreadable; -8 an error code none of the seven. */
+TABRIX_API int32_t XM_Read(int32_t h, int32_t s, int32_t x, int32_t y, int32_t *kind, double *value,
+                           char *text, int32_t size);
+/* 0; -2 negative handle; -3 no workbook; -6 a workbook not opened for reading. */
+TABRIX_API int32_t XM_ReadClose(int32_t h);
+/* One past the last used column and row of sheet s, from its DIMENSIONS record in the file
+ * the workbook was read or made from (0 and 0 for a workbook made from no file): 0; 1 no
+ * such sheet; -1 no DIMENSIONS record; -2, -3. */
+TABRIX_API int32_t XM_GetMaxData(int32_t h, int32_t s, int32_t *columns, int32_t *rows);
+/* The kind of cell (x, y) as result. Read mode: 0 blank, 1 integer (*integer), 2 number
+ * (*value), 3 boolean or error (*value as for XM_Read), 4 text (in the buffer), 5 text with
+ * no buffer given; -34, -7, -8 as for XM_Read. Other workbooks, from their cells in memory:
+ * -1 no cell, 0 blank, 1 integer, 2 number (also a formula's number), 4 text (also a
+ * formula's text), -1 for a boolean, an error or a text without buffer; -4 no such sheet.
+ * *xf takes the cell's attribute number. Each out-pointer may be null. */
+TABRIX_API int32_t XM_GetCellData(int32_t h, int32_t s, int32_t x, int32_t y, int32_t *integer,
+                                  double *value, char *text, int32_t size, int32_t *xf);
+TABRIX_API int32_t XM_GetCellDataW(int32_t h, int32_t s, int32_t x, int32_t y, int32_t *integer,
+                                   double *value, char16_t *text, int32_t size, int32_t *xf);
+/* Column x's width in 1/256 characters in the file the workbook was read or made from: its
+ * COLINFO (0 when hidden), else the sheet's standard width, else 2208. 0 for a negative
+ * sheet, 1 no such sheet; -2, -3. */
+TABRIX_API int32_t XM_GetColWidth(int32_t h, int32_t s, int32_t x);
+/* Row y's height in points in that file: its ROW record, else the sheet's default row
+ * height, else 13.5. 0.0 no such sheet; -2.0, -3.0. */
+TABRIX_API double XM_GetRowHeight(int32_t h, int32_t s, int32_t y);
+
 /* ---- Engine: templates and open for update --------------------------------------- */
 
 /* ---- Engine: cell queries -------------------------------------------------------- */

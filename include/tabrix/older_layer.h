@@ -123,6 +123,14 @@ TABRIX_API int32_t XL_SetRowHeight(int32_t y, double height);
 
 /* ---- Reading, templates and cell queries ---------------------------------- */
 
+/* XM_ReadOpen; a result of 0 makes workbook 0 the older layer's. */
+TABRIX_API int32_t XL_ReadOpen(const char *file_name);
+/* XM_Read on workbook 0. */
+TABRIX_API int32_t XL_Read(int32_t s, int32_t x, int32_t y, int32_t *kind, double *value,
+                           char *text, int32_t size);
+/* XM_ReadClose on workbook 0; -6 (and it stays open) when it was not opened for reading. */
+TABRIX_API int32_t XL_ReadClose(void);
+
 #ifdef __cplusplus
 }
 #endif

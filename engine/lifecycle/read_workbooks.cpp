@@ -1,0 +1,52 @@
+#include "engine/lifecycle/read_workbooks.h"
+
+#include <filesystem>
+#include <memory>
+
+#include "engine/lifecycle/workbook_table.h"
+#include "engine/read/sheet_scan.h"
+#include "engine/read/workbook_reader.h"
+
+namespace tabrix::engine {
+
+int32_t open_read_workbook(std::u16string_view file_name) {
+    if (file_name.empty()) return err::kFileName;
+    std::filesystem::path path;
+    try {
+        path = std::filesystem::path(file_name);
+    } catch (const std::exception &) {
+        return err::kOpen;  // not a name the file system can hold (an unpaired surrogate)
+    }
+    std::unique_ptr<WorkbookReader> reader;
+    if (WorkbookReader::open(path, &reader) != 0) return err::kOpen;
+    for (size_t sheet = 0; sheet < reader->sheets().size(); ++sheet) {
+        if (!reader->sheets()[sheet].is_chart() && sheet_protected(*reader, sheet)) {
+            return err::kOpen;
+        }
+    }
+    if (!sheet_starts_with_bof(*reader, 0)) return err::of(errNoData);
+
+    auto book = std::make_unique<Workbook>();
+    book->format = FileFormat{reader->biff8(), reader->version_stamp()};
+    book->max_rows = reader->biff8() ? 65536 : 16384;
+    book->file_name = file_name;
+    book->read_only = true;
+    for (const SheetEntry &entry : reader->sheets()) {
+        auto sheet = std::make_unique<Sheet>();
+        sheet->name = entry.name;
+        sheet->options = entry.options;
+        book->sheets.add(std::move(sheet));
+    }
+    book->sheet_name_counter = static_cast<uint32_t>(book->sheets.size());
+    book->source = std::move(reader);
+    return register_workbook(std::move(book));
+}
+
+int32_t close_read_workbook(int32_t handle) {
+    const BookRef ref = book_ref(handle);
+    if (!ref.book) return ref.missing;
+    if (!ref.book->read_only) return err::of(errMode);
+    return cancel_workbook(handle) == 0 ? 0 : err::kHandle;
+}
+
+}  // namespace tabrix::engine

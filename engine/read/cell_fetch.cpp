@@ -1,0 +1,323 @@
+#include "engine/read/cell_fetch.h"
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "engine/biff/le_bytes.h"
+#include "engine/biff/record_numbers.h"
+#include "engine/read/sheet_scan.h"
+#include "engine/read/workbook_reader.h"
+#include "platform/codepage.h"
+
+namespace tabrix::engine {
+
+namespace {
+
+constexpr int32_t kMissing = err::of(errDataKind);
+constexpr int32_t kErrorValue = err::of(errValue);
+constexpr int32_t kNoCell = -1;  // a workbook in memory has no cell there
+constexpr int64_t kWholeSheet = -2;
+constexpr uint32_t kLastRow = 0xFFFF;
+
+// The texts of a workbook in memory: narrow texts are code page 932, as the workbook writes
+// them, and LABELSST cells index its own table.
+class ModelTexts final : public CellTexts {
+  public:
+    explicit ModelTexts(const Workbook &book) : book_(book) {}
+    bool biff8() const override { return book_.biff8(); }
+    std::u16string narrow(std::span<const uint8_t> bytes) const override {
+        return platform::cp932_to_utf16(
+            std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
+    }
+    const std::u16string *shared(uint32_t index) const override {
+        return book_.strings.text(index);
+    }
+
+  private:
+    const Workbook &book_;
+};
+
+bool place_before(const CellPlace &a, const CellPlace &b) {
+    return a.row != b.row ? a.row < b.row : a.first_column < b.first_column;
+}
+
+// The row block closed by the DBCELL at `position`: its first field leads back to the
+// block's first ROW record, which must lie inside the sheet and before the DBCELL.
+std::optional<RowBlockPlace> block_of(std::span<const uint8_t> stream, size_t sheet_start,
+                                      uint32_t position) {
+    RawRecord dbcell;
+    if (position < sheet_start || !RecordReader(stream, position).peek(dbcell) ||
+        dbcell.number != rec::kDbCell || dbcell.data.size() < 4) {
+        return std::nullopt;
+    }
+    const uint32_t back = load_u32(dbcell.data.data());
+    if (back == 0 || back > position - sheet_start) return std::nullopt;
+    RawRecord row;
+    if (!RecordReader(stream, position - back).peek(row) || row.number != rec::kRow ||
+        row.data.size() < 2 || row.offset + 4 + row.data.size() > position) {
+        return std::nullopt;
+    }
+    return RowBlockPlace{load_u16(row.data.data()), position - back, position};
+}
+
+// Takes the row range and blocks of an INDEX record; leaves the sheet unindexed when any of
+// its positions does not lead to a block.
+void read_index(const WorkbookReader &reader, size_t sheet, std::span<const uint8_t> data,
+                SheetReadState &state) {
+    const bool biff8 = reader.biff8();
+    const size_t first = biff8 ? 16 : 12;
+    if (data.size() < first) return;
+    const uint32_t first_row = biff8 ? load_u32(data.data() + 4) : load_u16(data.data() + 4);
+    const uint32_t row_end = biff8 ? load_u32(data.data() + 8) : load_u16(data.data() + 6);
+    const size_t sheet_start = reader.sheets()[sheet].bof_offset;
+    std::vector<RowBlockPlace> blocks;
+    blocks.reserve((data.size() - first) / 4);
+    for (size_t at = first; at + 4 <= data.size(); at += 4) {
+        auto block = block_of(reader.stream(), sheet_start, load_u32(data.data() + at));
+        if (!block) return;
+        blocks.push_back(*block);
+    }
+    std::stable_sort(
+        blocks.begin(), blocks.end(),
+        [](const RowBlockPlace &a, const RowBlockPlace &b) { return a.first_row < b.first_row; });
+    state.first_row = first_row;
+    state.row_end = row_end;
+    state.blocks = std::move(blocks);
+    state.indexed = true;
+}
+
+void add_place(const RawRecord &record, std::vector<CellPlace> &cells) {
+    CellPlace place;
+    if (record.offset > UINT32_MAX ||
+        !cell_place_of(cell_record_of(record.number), record.data, place)) {
+        return;
+    }
+    place.offset = static_cast<uint32_t>(record.offset);
+    cells.push_back(place);
+}
+
+// Lists the cell records of a row block, or of the whole sheet.
+void load_region(const WorkbookReader &reader, size_t sheet, SheetReadState &state,
+                 int64_t region) {
+    state.region = -1;
+    state.cells.clear();
+    RawRecord record;
+    if (region == kWholeSheet) {
+        SheetScan scan(reader, sheet);
+        while (scan.next(record)) add_place(record, state.cells);
+    } else {
+        const RowBlockPlace &block = state.blocks[static_cast<size_t>(region)];
+        RecordReader records(reader.stream(), block.start);
+        while (records.offset() < block.end && records.next(record)) {
+            add_place(record, state.cells);
+        }
+    }
+    if (!std::is_sorted(state.cells.begin(), state.cells.end(), place_before)) {
+        std::stable_sort(state.cells.begin(), state.cells.end(), place_before);
+    }
+    state.region = region;
+}
+
+// The first record in stream order that starts at the column, else one that covers it.
+const CellPlace *find_place(const std::vector<CellPlace> &cells, uint16_t row, uint8_t column) {
+    const CellPlace key{row, column, column, 0};
+    auto found = std::lower_bound(cells.begin(), cells.end(), key, place_before);
+    if (found != cells.end() && found->row == row && found->first_column == column) {
+        return &*found;
+    }
+    if (found == cells.begin()) return nullptr;
+    --found;
+    if (found->row == row && found->first_column <= column && column <= found->last_column) {
+        return &*found;
+    }
+    return nullptr;
+}
+
+int32_t file_cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *integer,
+                       double *value, const TextBuffer &text, int32_t *xf) {
+    if (sheet < 0 || static_cast<size_t>(sheet) >= book.source->sheets().size()) {
+        return err::kParam;
+    }
+    CellValue cell;
+    if (int32_t rc = fetch_cell(book, static_cast<size_t>(sheet), x, y, cell); rc != 0) {
+        return rc;
+    }
+    if (xf) *xf = cell.xf;
+    switch (cell.kind) {
+        case CellKind::blank:
+            return 0;
+        case CellKind::integer:
+            if (integer) *integer = cell.integer;
+            return 1;
+        case CellKind::number:
+            if (value) *value = cell.number;
+            return 2;
+        case CellKind::boolean:
+            if (value) *value = cell.code ? -1.0 : 0.0;
+            return 3;
+        case CellKind::error: {
+            const int32_t number = error_number(cell.code);
+            if (number == 0) return kErrorValue;
+            if (value) *value = number;
+            return 3;
+        }
+        case CellKind::text:
+            if (!text.given()) return 5;
+            text.put(cell.text);
+            return 4;
+    }
+    return kMissing;
+}
+
+int32_t model_cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *integer,
+                        double *value, const TextBuffer &text, int32_t *xf) {
+    if (sheet < 0 || sheet >= book.sheet_count()) return err::kSheetNo;
+    if (x < 0 || x > 255 || y < 0 || static_cast<uint32_t>(y) > kLastRow) return kNoCell;
+    CellView view;
+    const uint8_t column = static_cast<uint8_t>(x);
+    if (!book.sheets[sheet]->cells.find(static_cast<uint16_t>(y), column, &view)) return kNoCell;
+    if (xf) *xf = view.xf_at(column);
+    if (view.number == rec::kBlank) return 0;
+    const size_t length = load_u16(view.image.data() + 2);
+    const std::span<const uint8_t> data = view.image.subspan(4, length);
+    const CellRecord kind = cell_record_of(view.number);
+    // A FORMULA with a text result carries its STRING record right behind it.
+    RecordReader after(view.image, 4 + length);
+    RawRecord string;
+    const bool has_string = kind == CellRecord::formula && formula_has_string(data) &&
+                            after.next(string) && string.number == rec::kString;
+    CellValue cell;
+    if (!decode_cell(ModelTexts(book), kind, data, column, has_string ? &string.data : nullptr,
+                     cell)) {
+        return kNoCell;
+    }
+    switch (cell.kind) {
+        case CellKind::blank:
+            return 0;
+        case CellKind::integer:
+            if (integer) *integer = cell.integer;
+            return 1;
+        case CellKind::number:
+            if (value) *value = cell.number;
+            return 2;
+        case CellKind::text:
+            if (!text.given()) return kNoCell;
+            text.put(cell.text);
+            return 4;
+        case CellKind::boolean:
+        case CellKind::error:
+            break;
+    }
+    return kNoCell;
+}
+
+}  // namespace
+
+SheetReadState &read_state_of(Workbook &book, size_t sheet) {
+    std::vector<SheetReadState> &sheets = book.read_state.sheets;
+    if (sheets.size() < book.source->sheets().size()) sheets.resize(book.source->sheets().size());
+    return sheets[sheet];
+}
+
+SheetReadState &located_rows(Workbook &book, size_t sheet) {
+    SheetReadState &state = read_state_of(book, sheet);
+    if (state.located) return state;
+    state.located = true;
+    // The INDEX comes before the sheet's rows and cells.
+    SheetScan scan(*book.source, sheet);
+    RawRecord record;
+    while (scan.next(record)) {
+        if (record.number == rec::kIndex) {
+            read_index(*book.source, sheet, record.data, state);
+            break;
+        }
+        if (record.number == rec::kRow || record.number == rec::kBlank ||
+            cell_record_of(record.number) != CellRecord::none) {
+            break;
+        }
+    }
+    return state;
+}
+
+int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue &out) {
+    const WorkbookReader &reader = *book.source;
+    if (sheet >= reader.sheets().size() || reader.sheets()[sheet].is_chart()) return kMissing;
+    if (x < 0 || x > 255 || y < 0 || static_cast<uint32_t>(y) > kLastRow) return kMissing;
+    SheetReadState &state = located_rows(book, sheet);
+    int64_t region = kWholeSheet;
+    if (state.indexed) {
+        const uint32_t row = static_cast<uint32_t>(y);
+        if (row < state.first_row || row >= state.row_end) return kMissing;
+        auto after = std::upper_bound(
+            state.blocks.begin(), state.blocks.end(), row,
+            [](uint32_t wanted, const RowBlockPlace &block) { return wanted < block.first_row; });
+        if (after == state.blocks.begin()) return kMissing;
+        region = after - state.blocks.begin() - 1;
+    }
+    if (state.region != region) load_region(reader, sheet, state, region);
+    const CellPlace *place =
+        find_place(state.cells, static_cast<uint16_t>(y), static_cast<uint8_t>(x));
+    if (!place) return kMissing;
+
+    RecordReader records(reader.stream(), place->offset);
+    RawRecord record;
+    if (!records.next(record)) return kMissing;
+    const CellRecord kind = cell_record_of(record.number);
+    RawRecord string;
+    const bool has_string = kind == CellRecord::formula && formula_has_string(record.data) &&
+                            next_string_record(records, string);
+    const FileTexts texts(reader);
+    return decode_cell(texts, kind, record.data, static_cast<uint8_t>(x),
+                       has_string ? &string.data : nullptr, out)
+               ? 0
+               : kMissing;
+}
+
+int32_t read_cell(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *kind, double *value,
+                  const TextBuffer &text) {
+    if (!book.read_only || !book.source) return err::of(errMode);
+    if (sheet < 0 || static_cast<size_t>(sheet) >= book.source->sheets().size()) {
+        return err::kParam;
+    }
+    CellValue cell;
+    if (int32_t rc = fetch_cell(book, static_cast<size_t>(sheet), x, y, cell); rc != 0) {
+        return rc;
+    }
+    int32_t read_kind = 0;
+    switch (cell.kind) {
+        case CellKind::blank:
+            break;
+        case CellKind::integer:
+        case CellKind::number:
+            if (value) *value = cell.number;
+            break;
+        case CellKind::boolean:
+            read_kind = 2;
+            if (value) *value = cell.code ? -1.0 : 0.0;
+            break;
+        case CellKind::error: {
+            const int32_t number = error_number(cell.code);
+            if (number == 0) return kErrorValue;
+            read_kind = 2;
+            if (value) *value = number;
+            break;
+        }
+        case CellKind::text:
+            read_kind = 1;
+            text.put(cell.text);
+            break;
+    }
+    if (kind) *kind = read_kind;
+    return 0;
+}
+
+int32_t cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *integer,
+                  double *value, const TextBuffer &text, int32_t *xf) {
+    if (book.read_only && book.source) {
+        return file_cell_data(book, sheet, x, y, integer, value, text, xf);
+    }
+    return model_cell_data(book, sheet, x, y, integer, value, text, xf);
+}
+
+}  // namespace tabrix::engine

@@ -1,0 +1,281 @@
+#include "engine/read/cell_values.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <optional>
+
+#include "engine/biff/biff_string.h"
+#include "engine/biff/le_bytes.h"
+#include "engine/read/workbook_reader.h"
+#include "platform/codepage.h"
+
+namespace tabrix::engine {
+
+namespace {
+
+constexpr size_t kCellHeader = 6;  // row, column, XF
+constexpr uint16_t kSpecialResult = 0xFFFF;
+constexpr uint8_t kResultText = 0;
+constexpr uint8_t kResultBoolean = 1;
+constexpr uint8_t kResultError = 2;
+constexpr uint8_t kResultEmptyText = 3;
+
+// The errors in the order of their numbers 1 to 7.
+struct ErrorName {
+    uint8_t code;
+    std::u16string_view text;
+};
+constexpr std::array<ErrorName, 7> kErrors{{{0x00, u"#NULL!"},
+                                            {0x07, u"#DIV/0!"},
+                                            {0x0F, u"#VALUE!"},
+                                            {0x17, u"#REF!"},
+                                            {0x1D, u"#NAME?"},
+                                            {0x24, u"#NUM!"},
+                                            {0x2A, u"#N/A"}}};
+
+double load_double(const uint8_t *at) {
+    return std::bit_cast<double>(static_cast<uint64_t>(load_u32(at)) |
+                                 static_cast<uint64_t>(load_u32(at + 4)) << 32);
+}
+
+// A text with a 16-bit count at `pos`: Excel 97 characters after their option byte, Excel 95
+// bytes in the file's code page. An empty Excel 97 text may lack its option byte.
+std::optional<std::u16string> read_text(const CellTexts &texts, std::span<const uint8_t> data,
+                                        size_t pos) {
+    if (pos > data.size() || data.size() - pos < 2) return std::nullopt;
+    const size_t count = load_u16(data.data() + pos);
+    if (texts.biff8()) {
+        if (count == 0) return std::u16string();
+        return read_biff8_string(data, pos);
+    }
+    if (data.size() - pos - 2 < count) return std::nullopt;
+    return texts.narrow(data.subspan(pos + 2, count));
+}
+
+// The element of a MULRK or MULBLANK that holds `column`; false when it holds none.
+bool element_of(std::span<const uint8_t> data, size_t element_size, uint8_t column,
+                size_t *element) {
+    if (data.size() < kCellHeader + element_size) return false;
+    const uint16_t first = load_u16(data.data() + 2);
+    const size_t count = (data.size() - kCellHeader) / element_size;
+    if (column < first || static_cast<size_t>(column - first) >= count) return false;
+    *element = column - first;
+    return true;
+}
+
+void set_rk(uint32_t rk, CellValue &out) {
+    out.number = rk_value(rk);
+    if (rk_is_integer(rk)) {
+        out.kind = CellKind::integer;
+        out.integer = static_cast<int32_t>(rk) >> 2;
+    } else {
+        out.kind = CellKind::number;
+    }
+}
+
+bool decode_formula(const CellTexts &texts, std::span<const uint8_t> data,
+                    const std::span<const uint8_t> *string, CellValue &out) {
+    if (data.size() < 14) return false;
+    out.formula = true;
+    if (load_u16(data.data() + 12) != kSpecialResult) {
+        out.kind = CellKind::number;
+        out.number = load_double(data.data() + 6);
+        return true;
+    }
+    switch (data[6]) {
+        case kResultText: {
+            if (!string) return false;
+            auto text = read_text(texts, *string, 0);
+            if (!text) return false;
+            out.kind = CellKind::text;
+            out.text = std::move(*text);
+            return true;
+        }
+        case kResultBoolean:
+            out.kind = CellKind::boolean;
+            out.code = data[8] != 0 ? 1 : 0;
+            return true;
+        case kResultError:
+            out.kind = CellKind::error;
+            out.code = data[8];
+            return true;
+        case kResultEmptyText:
+            out.kind = CellKind::text;
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+bool FileTexts::biff8() const {
+    return reader_.biff8();
+}
+
+std::u16string FileTexts::narrow(std::span<const uint8_t> bytes) const {
+    return reader_.decode_narrow(bytes);
+}
+
+const std::u16string *FileTexts::shared(uint32_t index) const {
+    const auto &strings = reader_.shared_strings();
+    return index < strings.size() ? &strings[index] : nullptr;
+}
+
+CellRecord cell_record_of(uint16_t number) {
+    switch (number & 0xFF) {
+        case 0x7E:
+            return CellRecord::rk;
+        case 0x03:
+            return CellRecord::number;
+        case 0x04:
+            return CellRecord::label;
+        case 0x05:
+            return CellRecord::boolerr;
+        case 0x06:
+            return CellRecord::formula;
+        case 0xFD:
+            return CellRecord::label_sst;
+        case 0xD6:
+            return CellRecord::rstring;
+        case 0xBD:
+            return CellRecord::mulrk;
+        case 0xBE:
+            return CellRecord::mulblank;
+        default:
+            return CellRecord::none;
+    }
+}
+
+bool cell_place_of(CellRecord kind, std::span<const uint8_t> data, CellPlace &out) {
+    if (kind == CellRecord::none || data.size() < kCellHeader) return false;
+    const uint16_t column = load_u16(data.data() + 2);
+    if (column > 255) return false;
+    out.row = load_u16(data.data());
+    out.first_column = static_cast<uint8_t>(column);
+    out.last_column = out.first_column;
+    if (kind == CellRecord::mulrk || kind == CellRecord::mulblank) {
+        const size_t element_size = kind == CellRecord::mulrk ? 6 : 2;
+        const size_t count = (data.size() - kCellHeader) / element_size;
+        if (count == 0) return false;
+        out.last_column = static_cast<uint8_t>(std::min<size_t>(255, column + count - 1));
+    }
+    return true;
+}
+
+bool formula_has_string(std::span<const uint8_t> data) {
+    return data.size() >= 14 && load_u16(data.data() + 12) == kSpecialResult &&
+           data[6] == kResultText;
+}
+
+bool decode_cell(const CellTexts &texts, CellRecord kind, std::span<const uint8_t> data,
+                 uint8_t column, const std::span<const uint8_t> *string, CellValue &out) {
+    out = CellValue{};
+    if (data.size() < kCellHeader) return false;
+    out.xf = load_u16(data.data() + 4);
+    switch (kind) {
+        case CellRecord::rk:
+            if (data.size() < 10) return false;
+            set_rk(load_u32(data.data() + 6), out);
+            return true;
+        case CellRecord::number:
+            if (data.size() < 14) return false;
+            out.kind = CellKind::number;
+            out.number = load_double(data.data() + 6);
+            return true;
+        case CellRecord::label:
+        case CellRecord::rstring: {
+            auto text = read_text(texts, data, kCellHeader);
+            if (!text) return false;
+            out.kind = CellKind::text;
+            out.text = std::move(*text);
+            return true;
+        }
+        case CellRecord::label_sst: {
+            if (data.size() < 10) return false;
+            const std::u16string *text = texts.shared(load_u32(data.data() + 6));
+            if (!text) return false;
+            out.kind = CellKind::text;
+            out.text = *text;
+            return true;
+        }
+        case CellRecord::boolerr:
+            if (data.size() < 8) return false;
+            out.kind = data[7] != 0 ? CellKind::error : CellKind::boolean;
+            out.code = data[7] != 0 ? data[6] : (data[6] != 0 ? 1 : 0);
+            return true;
+        case CellRecord::formula:
+            return decode_formula(texts, data, string, out);
+        case CellRecord::mulrk: {
+            size_t element = 0;
+            if (!element_of(data, 6, column, &element)) return false;
+            out.xf = load_u16(data.data() + 4 + 6 * element);
+            set_rk(load_u32(data.data() + 6 + 6 * element), out);
+            return true;
+        }
+        case CellRecord::mulblank: {
+            size_t element = 0;
+            if (!element_of(data, 2, column, &element)) return false;
+            out.xf = load_u16(data.data() + 4 + 2 * element);
+            out.kind = CellKind::blank;
+            return true;
+        }
+        case CellRecord::none:
+            break;
+    }
+    return false;
+}
+
+double rk_value(uint32_t rk) {
+    double value = 0;
+    if (rk & 0x02) {
+        value = static_cast<double>(static_cast<int32_t>(rk) >> 2);
+    } else {
+        value = std::bit_cast<double>(static_cast<uint64_t>(rk & 0xFFFFFFFC) << 32);
+    }
+    return (rk & 0x01) ? value / 100 : value;
+}
+
+bool rk_is_integer(uint32_t rk) {
+    return (rk & 0x03) == 0x02;
+}
+
+int32_t error_number(uint8_t code) {
+    for (size_t i = 0; i < kErrors.size(); ++i) {
+        if (kErrors[i].code == code) return static_cast<int32_t>(i + 1);
+    }
+    return 0;
+}
+
+std::u16string_view error_text(uint8_t code) {
+    const int32_t number = error_number(code);
+    return number == 0 ? std::u16string_view() : kErrors[number - 1].text;
+}
+
+void TextBuffer::put(std::u16string_view text) const {
+    if (!given()) return;
+    const size_t limit = static_cast<size_t>(size) - 1;
+    if (wide) {
+        size_t end = std::min(text.size(), limit);
+        if (end < text.size() && end > 0 && text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF) {
+            --end;
+        }
+        std::copy_n(text.begin(), end, wide);
+        wide[end] = u'\0';
+        return;
+    }
+    const std::string bytes = platform::utf16_to_cp932(text);
+    size_t end = 0;
+    while (end < bytes.size()) {
+        const size_t step =
+            platform::is_cp932_lead_byte(static_cast<unsigned char>(bytes[end])) ? 2 : 1;
+        if (end + step > limit || end + step > bytes.size()) break;
+        end += step;
+    }
+    std::memcpy(narrow, bytes.data(), end);
+    narrow[end] = '\0';
+}
+
+}  // namespace tabrix::engine

@@ -1,0 +1,104 @@
+// The value of one cell record as the calls that read cells back see it, for records read
+// from a file and for the record images of a workbook in memory alike, and the texts handed
+// to callers' buffers.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "engine/model/read_state.h"
+
+namespace tabrix::engine {
+
+// The cell records the reader knows, told by the low byte of the record number.
+enum class CellRecord : uint8_t {
+    none,
+    rk,
+    number,
+    label,
+    boolerr,
+    formula,
+    label_sst,
+    rstring,
+    mulrk,
+    mulblank,
+};
+CellRecord cell_record_of(uint16_t number);
+
+enum class CellKind : uint8_t { blank, integer, number, boolean, error, text };
+
+struct CellValue {
+    CellKind kind = CellKind::blank;
+    bool formula = false;  // the result of a FORMULA
+    uint16_t xf = 0;
+    double number = 0;    // number and integer kinds
+    int32_t integer = 0;  // integer kind
+    uint8_t code = 0;     // boolean 0 or 1; error: the file's error code
+    std::u16string text;
+};
+
+// Where the texts of cell records come from: Excel 95 narrow texts are decoded by the
+// code page their file names, LABELSST cells point into a shared-string table.
+class CellTexts {
+  public:
+    virtual ~CellTexts() = default;
+    virtual bool biff8() const = 0;
+    virtual std::u16string narrow(std::span<const uint8_t> bytes) const = 0;
+    // Null for an index outside the table.
+    virtual const std::u16string *shared(uint32_t index) const = 0;
+};
+
+class WorkbookReader;
+
+// The texts of a workbook file: its own code page, its own SST.
+class FileTexts final : public CellTexts {
+  public:
+    explicit FileTexts(const WorkbookReader &reader) : reader_(reader) {}
+    bool biff8() const override;
+    std::u16string narrow(std::span<const uint8_t> bytes) const override;
+    const std::u16string *shared(uint32_t index) const override;
+
+  private:
+    const WorkbookReader &reader_;
+};
+
+// Row and columns a cell record covers (a MULRK or MULBLANK as many columns as it holds
+// elements, up to column 255); false when the record is too short to be one.
+bool cell_place_of(CellRecord kind, std::span<const uint8_t> data, CellPlace &out);
+
+// Whether a FORMULA's result is a text, held by the STRING record that follows it.
+bool formula_has_string(std::span<const uint8_t> data);
+
+// The value at `column` of a cell record; `string` is the data of the STRING record that
+// follows a FORMULA with a text result (null when none was found). False when the record
+// cannot be read: too short, a text running past its end, an unknown result type, a shared
+// string index outside the table, a missing STRING.
+bool decode_cell(const CellTexts &texts, CellRecord kind, std::span<const uint8_t> data,
+                 uint8_t column, const std::span<const uint8_t> *string, CellValue &out);
+
+// An RK number: a 30-bit integer or the top 30 bits of a double, divided by 100 when bit 0
+// is set. An integer only when bit 1 is set and bit 0 is not.
+double rk_value(uint32_t rk);
+bool rk_is_integer(uint32_t rk);
+
+// 1 #NULL!, 2 #DIV/0!, 3 #VALUE!, 4 #REF!, 5 #NAME?, 6 #NUM!, 7 #N/A; 0 for any other code.
+int32_t error_number(uint8_t code);
+// The error's text ("#DIV/0!"), empty for a code that is no error.
+std::u16string_view error_text(uint8_t code);
+
+// A caller's text buffer of `size` units, narrow (code page 932) or UTF-16.
+struct TextBuffer {
+    char *narrow = nullptr;
+    char16_t *wide = nullptr;
+    int32_t size = 0;
+
+    bool given() const { return (narrow || wide) && size > 0; }
+    // The text, cut at a character boundary (never between the bytes of a double-byte
+    // character or the halves of a surrogate pair) so that it ends with NUL inside the
+    // buffer. Nothing when no buffer is given.
+    void put(std::u16string_view text) const;
+};
+
+}  // namespace tabrix::engine
