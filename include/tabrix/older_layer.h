@@ -131,6 +131,12 @@ TABRIX_API int32_t XL_Read(int32_t s, int32_t x, int32_t y, int32_t *kind, doubl
 /* XM_ReadClose on workbook 0; -6 (and it stays open) when it was not opened for reading. */
 TABRIX_API int32_t XL_ReadClose(void);
 
+/* XM_GetCellAttr, XM_GetLastX and XM_GetLastPos on workbook 0 (-3 when the older layer has
+ * none). */
+TABRIX_API int32_t XL_GetCellAttr(int32_t x, int32_t y, int32_t *xf);
+TABRIX_API int32_t XL_GetLastX(int32_t *x, int32_t flag);
+TABRIX_API int32_t XL_GetLastPos(int32_t *x, int32_t *y, int32_t flag);
+
 #ifdef __cplusplus
 }
 #endif
