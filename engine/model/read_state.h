@@ -4,6 +4,7 @@
 // the file, which never changes while the workbook is open.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -36,6 +37,7 @@ struct SheetReadState {
     // equals): a row block, or the whole sheet when it has no usable INDEX.
     int64_t region = -1;  // block number, -2 for the whole sheet, -1 for none yet
     std::vector<CellPlace> cells;
+    size_t last_lookup = 0;  // where the last cell was looked for in `cells`
 
     // Row heights in twips by row, and the sheet's DEFAULTROWHEIGHT height (-1: none).
     bool heights_read = false;

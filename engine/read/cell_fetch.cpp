@@ -87,14 +87,35 @@ void read_index(const WorkbookReader &reader, size_t sheet, std::span<const uint
     state.indexed = true;
 }
 
-void add_place(const RawRecord &record, std::vector<CellPlace> &cells) {
+void add_place(uint16_t number, std::span<const uint8_t> data, size_t offset,
+               std::vector<CellPlace> &cells) {
     CellPlace place;
-    if (record.offset > UINT32_MAX ||
-        !cell_place_of(cell_record_of(record.number), record.data, place)) {
-        return;
-    }
-    place.offset = static_cast<uint32_t>(record.offset);
+    if (offset > UINT32_MAX || !cell_place_of(cell_record_of(number), data, place)) return;
+    place.offset = static_cast<uint32_t>(offset);
     cells.push_back(place);
+}
+
+// Lists the cell records from `at` to `end`. With `nested`, the list ends at the sheet's
+// EOF and the substreams of embedded charts are stepped over. This is the one pass over
+// every record of a sheet, so it reads the record headers itself.
+void list_cells(std::span<const uint8_t> stream, size_t at, size_t end, bool nested,
+                std::vector<CellPlace> &cells) {
+    size_t depth = 0;
+    end = std::min(end, stream.size());
+    while (at < end && stream.size() - at >= 4) {
+        const uint16_t number = load_u16(stream.data() + at);
+        const size_t length = load_u16(stream.data() + at + 2);
+        if (length > stream.size() - at - 4) break;
+        if (nested && number == rec::kBof) {
+            ++depth;
+        } else if (nested && number == rec::kEof) {
+            if (depth == 0) break;
+            --depth;
+        } else if (depth == 0) {
+            add_place(number, stream.subspan(at + 4, length), at, cells);
+        }
+        at += 4 + length;
+    }
 }
 
 // Lists the cell records of a row block, or of the whole sheet.
@@ -102,16 +123,16 @@ void load_region(const WorkbookReader &reader, size_t sheet, SheetReadState &sta
                  int64_t region) {
     state.region = -1;
     state.cells.clear();
-    RawRecord record;
+    state.last_lookup = 0;
     if (region == kWholeSheet) {
-        SheetScan scan(reader, sheet);
-        while (scan.next(record)) add_place(record, state.cells);
+        RecordReader records = reader.sheet_records(sheet);
+        RawRecord bof;
+        if (records.next(bof) && bof.number == rec::kBof) {
+            list_cells(reader.stream(), records.offset(), SIZE_MAX, true, state.cells);
+        }
     } else {
         const RowBlockPlace &block = state.blocks[static_cast<size_t>(region)];
-        RecordReader records(reader.stream(), block.start);
-        while (records.offset() < block.end && records.next(record)) {
-            add_place(record, state.cells);
-        }
+        list_cells(reader.stream(), block.start, block.end, false, state.cells);
     }
     if (!std::is_sorted(state.cells.begin(), state.cells.end(), place_before)) {
         std::stable_sort(state.cells.begin(), state.cells.end(), place_before);
@@ -119,19 +140,38 @@ void load_region(const WorkbookReader &reader, size_t sheet, SheetReadState &sta
     state.region = region;
 }
 
-// The first record in stream order that starts at the column, else one that covers it.
-const CellPlace *find_place(const std::vector<CellPlace> &cells, uint16_t row, uint8_t column) {
-    const CellPlace key{row, column, column, 0};
-    auto found = std::lower_bound(cells.begin(), cells.end(), key, place_before);
-    if (found != cells.end() && found->row == row && found->first_column == column) {
-        return &*found;
+// Where `key` would go in `cells`. Reading a sheet in order asks for the place of the last
+// lookup or the one after it, so those two are tried before a search.
+size_t lower_place(const std::vector<CellPlace> &cells, size_t hint, const CellPlace &key) {
+    for (size_t place : {hint, hint + 1}) {
+        if (place <= cells.size() && (place == 0 || place_before(cells[place - 1], key)) &&
+            (place == cells.size() || !place_before(cells[place], key))) {
+            return place;
+        }
     }
-    if (found == cells.begin()) return nullptr;
-    --found;
-    if (found->row == row && found->first_column <= column && column <= found->last_column) {
-        return &*found;
+    return std::lower_bound(cells.begin(), cells.end(), key, place_before) - cells.begin();
+}
+
+// The first record in stream order that starts at the column, else one that covers it.
+const CellPlace *find_place(SheetReadState &state, uint16_t row, uint8_t column) {
+    const std::vector<CellPlace> &cells = state.cells;
+    const size_t place = lower_place(cells, state.last_lookup, CellPlace{row, column, column, 0});
+    state.last_lookup = place;
+    if (place < cells.size() && cells[place].row == row && cells[place].first_column == column) {
+        return &cells[place];
+    }
+    if (place == 0) return nullptr;
+    const CellPlace &before = cells[place - 1];
+    if (before.row == row && before.first_column <= column && column <= before.last_column) {
+        return &before;
     }
     return nullptr;
+}
+
+// Whether a row lies in a block: from its first row up to the next block's.
+bool in_block(const SheetReadState &state, size_t block, uint32_t row) {
+    return state.blocks[block].first_row <= row &&
+           (block + 1 == state.blocks.size() || row < state.blocks[block + 1].first_row);
 }
 
 int32_t file_cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *integer,
@@ -164,7 +204,7 @@ int32_t file_cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int3
         }
         case CellKind::text:
             if (!text.given()) return 5;
-            text.put(cell.text);
+            text.put(cell.text_view());
             return 4;
     }
     return kMissing;
@@ -203,7 +243,7 @@ int32_t model_cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int
             return 2;
         case CellKind::text:
             if (!text.given()) return kNoCell;
-            text.put(cell.text);
+            text.put(cell.text_view());
             return 4;
         case CellKind::boolean:
         case CellKind::error:
@@ -249,15 +289,19 @@ int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue
     if (state.indexed) {
         const uint32_t row = static_cast<uint32_t>(y);
         if (row < state.first_row || row >= state.row_end) return kMissing;
-        auto after = std::upper_bound(
-            state.blocks.begin(), state.blocks.end(), row,
-            [](uint32_t wanted, const RowBlockPlace &block) { return wanted < block.first_row; });
-        if (after == state.blocks.begin()) return kMissing;
-        region = after - state.blocks.begin() - 1;
+        if (state.region >= 0 && in_block(state, static_cast<size_t>(state.region), row)) {
+            region = state.region;
+        } else {
+            auto after = std::upper_bound(state.blocks.begin(), state.blocks.end(), row,
+                                          [](uint32_t wanted, const RowBlockPlace &block) {
+                                              return wanted < block.first_row;
+                                          });
+            if (after == state.blocks.begin()) return kMissing;
+            region = after - state.blocks.begin() - 1;
+        }
     }
     if (state.region != region) load_region(reader, sheet, state, region);
-    const CellPlace *place =
-        find_place(state.cells, static_cast<uint16_t>(y), static_cast<uint8_t>(x));
+    const CellPlace *place = find_place(state, static_cast<uint16_t>(y), static_cast<uint8_t>(x));
     if (!place) return kMissing;
 
     RecordReader records(reader.stream(), place->offset);
@@ -305,7 +349,7 @@ int32_t read_cell(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *
         }
         case CellKind::text:
             read_kind = 1;
-            text.put(cell.text);
+            text.put(cell.text_view());
             break;
     }
     if (kind) *kind = read_kind;

@@ -198,7 +198,7 @@ bool decode_cell(const CellTexts &texts, CellRecord kind, std::span<const uint8_
             const std::u16string *text = texts.shared(load_u32(data.data() + 6));
             if (!text) return false;
             out.kind = CellKind::text;
-            out.text = *text;
+            out.shared_text = text;
             return true;
         }
         case CellRecord::boolerr:
@@ -264,6 +264,14 @@ void TextBuffer::put(std::u16string_view text) const {
         }
         std::copy_n(text.begin(), end, wide);
         wide[end] = u'\0';
+        return;
+    }
+    if (std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; })) {
+        // ASCII reads the same in code page 932.
+        const size_t end = std::min(text.size(), limit);
+        std::transform(text.begin(), text.begin() + static_cast<ptrdiff_t>(end), narrow,
+                       [](char16_t unit) { return static_cast<char>(unit); });
+        narrow[end] = '\0';
         return;
     }
     const std::string bytes = platform::utf16_to_cp932(text);

@@ -36,7 +36,10 @@ struct CellValue {
     double number = 0;    // number and integer kinds
     int32_t integer = 0;  // integer kind
     uint8_t code = 0;     // boolean 0 or 1; error: the file's error code
-    std::u16string text;
+    std::u16string text;  // the text kind's text, unless it is a shared string:
+    const std::u16string *shared_text = nullptr;  // a LABELSST's, in its table
+
+    std::u16string_view text_view() const { return shared_text ? *shared_text : text; }
 };
 
 // Where the texts of cell records come from: Excel 95 narrow texts are decoded by the

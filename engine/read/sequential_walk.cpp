@@ -40,7 +40,7 @@ void take_value(const CellValue &value, bool boolerr, WalkedCell &cell) {
             return;
         case CellKind::text:
             cell.kind = kWalkText;
-            cell.text = value.text;
+            cell.text = value.text_view();
             return;
         case CellKind::boolean:
             cell.kind = kWalkText;
