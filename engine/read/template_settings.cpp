@@ -14,6 +14,8 @@ namespace tabrix::engine {
 namespace {
 
 constexpr uint16_t kLastColumn = 255;
+// A COLINFO may run to 256, "to the end of the row", as some writers put it.
+constexpr uint16_t kColumnEnd = 256;
 constexpr size_t kRowSize = 16;
 constexpr size_t kColumnInfoSize = 10;  // without the reserved word some writers leave out
 constexpr size_t kSetupSize = 34;
@@ -45,7 +47,7 @@ void take_column(const Workbook &book, RowsAndColumns &rows_columns,
     if (data.size() < kColumnInfoSize) return;
     ColumnInfo column;
     column.first = u16_at(data, 0);
-    column.last = std::min(u16_at(data, 2), kLastColumn);
+    column.last = std::min(u16_at(data, 2), kColumnEnd);
     column.width = u16_at(data, 4);
     column.xf = held_attribute(book, u16_at(data, 6));
     column.options = u16_at(data, 8);
@@ -256,7 +258,12 @@ bool load_window_record(const Workbook &book, Sheet &sheet, const RawRecord &rec
             }
             return true;
         case rec::kMergedCells:
-            take_merged_ranges(book, sheet.merged, data);
+            // Excel 95 has no merged cells of its own: a writer's record there is carried.
+            if (book.biff8()) {
+                take_merged_ranges(book, sheet.merged, data);
+            } else {
+                sheet.carried.trailer.append(record.number, data);
+            }
             return true;
         default:
             return false;
