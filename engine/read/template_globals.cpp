@@ -83,6 +83,18 @@ void take_extern_sheets(Workbook &book, std::span<const uint8_t> data) {
     }
 }
 
+// The attribute of an XF as a request leaves the fields that the XF writer writes as 0 when
+// unset: wrap, border styles, shrink and diagonal style read back unset, so that requests
+// that leave them unset find the template's attribute instead of adding one that looks alike.
+CellAttribute as_requested(CellAttribute attribute) {
+    for (int16_t *field :
+         {&attribute.over_return, &attribute.line_top, &attribute.line_bottom, &attribute.line_left,
+          &attribute.line_right, &attribute.fit, &attribute.diag_style}) {
+        if (*field == 0) *field = kUnset;
+    }
+    return attribute;
+}
+
 // Every XF is kept as it is; one from 21 on also describes its attribute number. A body too
 // short for its format becomes the default cell XF, so that no cell points at a broken one.
 void take_xf(Workbook &book, std::span<const uint8_t> data) {
@@ -97,7 +109,7 @@ void take_xf(Workbook &book, std::span<const uint8_t> data) {
         return;
     }
     book.xfs.append(rec::kXf, data);
-    if (attribute) book.attributes.attributes.push_back(*read);
+    if (attribute) book.attributes.attributes.push_back(as_requested(*read));
 }
 
 void take_format(Workbook &book, std::span<const uint8_t> data) {

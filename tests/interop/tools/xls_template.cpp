@@ -91,9 +91,9 @@ int main(int argc, char **argv) {
     const int32_t sheets = static_cast<int32_t>(reader->sheets().size());
     const std::u16string output = utf16_of(argv[2]);
     const int32_t handle =
-        reader->biff8() ? XM_CreateVerW(output.c_str(), sheets + kWithoutDefaultTables,
-                                        reader->version_stamp())
-                        : XM_CreateVerW(output.c_str(), sheets + kWithoutDefaultTables, 95);
+        reader->biff8()
+            ? XM_CreateVerW(output.c_str(), sheets + kWithoutDefaultTables, reader->version_stamp())
+            : XM_CreateVerW(output.c_str(), sheets + kWithoutDefaultTables, 95);
     if (handle < 0) {
         std::printf("create %d\n", handle);
         return 1;
@@ -112,8 +112,8 @@ int main(int argc, char **argv) {
     for (; arg + 3 < argc && std::strcmp(argv[arg], "fill") == 0; arg += 4) {
         const std::u16string keyword = utf16_of(argv[arg + 2]);
         const std::u16string text = utf16_of(argv[arg + 3]);
-        std::printf("fill %d\n", XM_WriteStrhW(handle, std::atoi(argv[arg + 1]), keyword.c_str(),
-                                               0, 0, text.c_str()));
+        std::printf("fill %d\n", XM_WriteStrhW(handle, std::atoi(argv[arg + 1]), keyword.c_str(), 0,
+                                               0, text.c_str()));
     }
     std::printf("close %d\n", XM_Close(handle));
     return 0;
