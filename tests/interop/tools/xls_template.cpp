@@ -1,10 +1,11 @@
 // Loads a template into a new workbook and writes it, as a template open does:
 //
-//   xls_template TEMPLATE OUTPUT [keep] [fill SHEET KEYWORD TEXT]...
+//   xls_template TEMPLATE OUTPUT [keep] [fill SHEET KEYWORD TEXT | number SHEET X Y VALUE]...
 //
 // "keep" keeps the keyword texts in their cells; each "fill" writes a text at every cell of a
-// keyword (texts in UTF-8). Prints the load's result, then one line per keyword cell found:
-// "SHEET ROW COLUMN XF TEXT" (the text as hex of its UTF-8), then the close's result.
+// keyword (texts in UTF-8), each "number" a number into a cell. Prints the load's result, then one
+// line per keyword cell found: "SHEET ROW COLUMN XF TEXT" (the text as hex of its UTF-8), then the
+// close's result.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -109,11 +110,19 @@ int main(int argc, char **argv) {
                         hex_of(utf8_of(entry.text)).c_str());
         }
     }
-    for (; arg + 3 < argc && std::strcmp(argv[arg], "fill") == 0; arg += 4) {
-        const std::u16string keyword = utf16_of(argv[arg + 2]);
-        const std::u16string text = utf16_of(argv[arg + 3]);
-        std::printf("fill %d\n", XM_WriteStrhW(handle, std::atoi(argv[arg + 1]), keyword.c_str(), 0,
-                                               0, text.c_str()));
+    for (; arg + 3 < argc; arg += 4) {
+        const int32_t sheet = std::atoi(argv[arg + 1]);
+        if (std::strcmp(argv[arg], "fill") == 0) {
+            const std::u16string keyword = utf16_of(argv[arg + 2]);
+            const std::u16string text = utf16_of(argv[arg + 3]);
+            std::printf("fill %d\n",
+                        XM_WriteStrhW(handle, sheet, keyword.c_str(), 0, 0, text.c_str()));
+        } else if (std::strcmp(argv[arg], "number") == 0 && arg + 4 < argc) {
+            std::printf("number %d\n",
+                        XM_WriteDouble(handle, sheet, std::atoi(argv[arg + 2]),
+                                       std::atoi(argv[arg + 3]), std::atof(argv[arg + 4])));
+            ++arg;
+        }
     }
     std::printf("close %d\n", XM_Close(handle));
     return 0;
