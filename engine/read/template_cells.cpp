@@ -130,27 +130,18 @@ bool is_array_or_table(std::span<const uint8_t> expression) {
 }
 
 // The FORMULA of a shared formula's cell with the expression written out for that cell; empty
-// when no SHRFMLA of the sheet holds the cell or its expression cannot be resolved.
+// when its ptgExp names no SHRFMLA of the sheet that holds the cell, or the expression cannot
+// be resolved.
 std::vector<uint8_t> expanded_formula(const SheetLoad &state, std::span<const uint8_t> data,
                                       std::span<const uint8_t> expression, const CellPlace &place) {
-    // The ptgExp names the shared formula's first cell; a range that holds the cell will do
-    // when it names none.
-    const SharedFormula *shared = nullptr;
-    if (expression.size() >= 4) {
-        const uint32_t first_cell = uint32_t{load_u16(expression.data() + 1)} << 8 | expression[3];
-        auto found = state.shared_by_first_cell.find(first_cell);
-        if (found != state.shared_by_first_cell.end() &&
-            state.shared[found->second].holds(place.row, place.column)) {
-            shared = &state.shared[found->second];
-        }
-    }
-    if (!shared) {
-        auto holder = std::find_if(
-            state.shared.begin(), state.shared.end(),
-            [&](const SharedFormula &formula) { return formula.holds(place.row, place.column); });
-        if (holder == state.shared.end()) return {};
-        shared = &*holder;
-    }
+    // The ptgExp names the first cell of the shared range: its row, then its column in the
+    // low byte of what follows.
+    if (expression.size() < 4) return {};
+    const uint32_t first_cell = uint32_t{load_u16(expression.data() + 1)} << 8 | expression[3];
+    const auto found = state.shared_by_first_cell.find(first_cell);
+    if (found == state.shared_by_first_cell.end()) return {};
+    const SharedFormula *shared = &state.shared[found->second];
+    if (!shared->holds(place.row, place.column)) return {};
     std::vector<uint8_t> resolved = shared->expression;
     const BiffVersion version = state.load.book.biff8() ? BiffVersion::kBiff8 : BiffVersion::kBiff5;
     if (resolve_shared_expression(resolved, place.row, place.column, version) != 0) return {};
