@@ -1,5 +1,6 @@
 // A template sheet record by record: which family each record belongs to, and where the
 // records kept as they are go in the sheet.
+#include <iterator>
 #include <utility>
 
 #include "engine/biff/le_bytes.h"
@@ -114,10 +115,17 @@ class WorksheetPass {
 
     void take(const RawRecord &record, size_t depth) {
         if (depth > 0) {
-            // An embedded chart's own substream goes with the objects that show it.
+            // An embedded chart's own substream goes with the objects that show it, once it
+            // is whole: one cut short would leave its BOF open in the written sheet.
             store_held_formula(state_);
-            state_.sheet.carried.objects.append(record.number, record.data);
+            nested_.append(record.number, record.data);
             continued_ = nullptr;
+            if (record.number == rec::kEof && depth == 1) {
+                std::vector<Record> &objects = state_.sheet.carried.objects.records();
+                std::move(nested_.records().begin(), nested_.records().end(),
+                          std::back_inserter(objects));
+                nested_.clear();
+            }
             return;
         }
         if (record.number == rec::kContinue) {
@@ -173,8 +181,9 @@ class WorksheetPass {
                 break;
         }
         if (RecordList *list = carried_list(state_.load, sheet, record.number)) {
-            if (record.number == rec::kExternSheet)
+            if (record.number == rec::kExternSheet) {
                 take_extern_sheet_name(state_.load, sheet, record);
+            }
             list->append(record.number, record.data);
             return list;
         }
@@ -187,6 +196,7 @@ class WorksheetPass {
     }
 
     SheetLoad state_;
+    RecordList nested_;  // the records of an embedded substream not yet ended
     RecordList *continued_ = nullptr;
     uint16_t previous_ = 0;
 };

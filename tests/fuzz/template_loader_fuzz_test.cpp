@@ -1,6 +1,7 @@
 // Templates with mutated records: the load either refuses them or takes what it can, never
 // reading outside the stream, and the workbook written from what it took is sound: every
-// record whole, every BOUNDSHEET pointing at a BOF, readable again as a workbook.
+// record whole, every BOF closed, every BOUNDSHEET pointing at a BOF, readable again as a
+// workbook.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -103,6 +104,14 @@ void check_written(const std::string &path, bool biff8, size_t sheets) {
         });
         EXPECT_TRUE(at_bof) << "BOUNDSHEET offset " << offset;
     }
+    // Every BOF is closed by its EOF: the globals, each sheet, each chart inside a sheet.
+    int depth = 0;
+    for (const auto &record : records) {
+        depth += record.number == rec::kBof;
+        depth -= record.number == rec::kEof;
+        ASSERT_GE(depth, 0) << "EOF without BOF at " << record.offset;
+    }
+    EXPECT_EQ(depth, 0);
     std::unique_ptr<WorkbookReader> again;
     ASSERT_EQ(WorkbookReader::from_stream(stream, biff8, &again), 0);
     EXPECT_EQ(again->sheets().size(), sheets);
