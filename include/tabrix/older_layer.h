@@ -123,6 +123,12 @@ TABRIX_API int32_t XL_SetRowHeight(int32_t y, double height);
 
 /* ---- Reading, templates and cell queries ---------------------------------- */
 
+/* XM_GetCellAttr, XM_GetLastX and XM_GetLastPos on workbook 0 (-3 when the older layer has
+ * none). */
+TABRIX_API int32_t XL_GetCellAttr(int32_t x, int32_t y, int32_t *xf);
+TABRIX_API int32_t XL_GetLastX(int32_t *x, int32_t flag);
+TABRIX_API int32_t XL_GetLastPos(int32_t *x, int32_t *y, int32_t flag);
+
 #ifdef __cplusplus
 }
 #endif
