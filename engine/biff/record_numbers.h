@@ -121,7 +121,6 @@ inline constexpr uint16_t kRow = 0x0208;
 inline constexpr uint16_t kIndex = 0x020B;
 inline constexpr uint16_t kArray = 0x0221;
 inline constexpr uint16_t kDefaultRowHeight = 0x0225;
-inline constexpr uint16_t kTable = 0x0236;
 inline constexpr uint16_t kWindow2 = 0x023E;
 inline constexpr uint16_t kRk = 0x027E;
 inline constexpr uint16_t kStyle = 0x0293;

@@ -12,7 +12,7 @@
 namespace tabrix::engine {
 
 // One cell record of a sheet in the file: its row, the columns it covers and where it lies.
-struct CellPlace {
+struct CellRecordPlace {
     uint16_t row = 0;
     uint8_t first_column = 0;
     uint8_t last_column = 0;
@@ -36,7 +36,7 @@ struct SheetReadState {
     // The cell records of one region, sorted by row and first column (stream order among
     // equals): a row block, or the whole sheet when it has no usable INDEX.
     int64_t region = -1;  // block number, -2 for the whole sheet, -1 for none yet
-    std::vector<CellPlace> cells;
+    std::vector<CellRecordPlace> cells;
     size_t last_lookup = 0;  // where the last cell was looked for in `cells`
 
     // Row heights in twips by row, and the sheet's DEFAULTROWHEIGHT height (-1: none).

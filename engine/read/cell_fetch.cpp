@@ -38,7 +38,7 @@ class ModelTexts final : public CellTexts {
     const Workbook &book_;
 };
 
-bool place_before(const CellPlace &a, const CellPlace &b) {
+bool place_before(const CellRecordPlace &a, const CellRecordPlace &b) {
     return a.row != b.row ? a.row < b.row : a.first_column < b.first_column;
 }
 
@@ -88,8 +88,8 @@ void read_index(const WorkbookReader &reader, size_t sheet, std::span<const uint
 }
 
 void add_place(uint16_t number, std::span<const uint8_t> data, size_t offset,
-               std::vector<CellPlace> &cells) {
-    CellPlace place;
+               std::vector<CellRecordPlace> &cells) {
+    CellRecordPlace place;
     if (offset > UINT32_MAX || !cell_place_of(cell_record_of(number), data, place)) return;
     place.offset = static_cast<uint32_t>(offset);
     cells.push_back(place);
@@ -99,7 +99,7 @@ void add_place(uint16_t number, std::span<const uint8_t> data, size_t offset,
 // EOF and the substreams of embedded charts are stepped over. This is the one pass over
 // every record of a sheet, so it reads the record headers itself.
 void list_cells(std::span<const uint8_t> stream, size_t at, size_t end, bool nested,
-                std::vector<CellPlace> &cells) {
+                std::vector<CellRecordPlace> &cells) {
     size_t depth = 0;
     end = std::min(end, stream.size());
     while (at < end && stream.size() - at >= 4) {
@@ -142,7 +142,8 @@ void load_region(const WorkbookReader &reader, size_t sheet, SheetReadState &sta
 
 // Where `key` would go in `cells`. Reading a sheet in order asks for the place of the last
 // lookup or the one after it, so those two are tried before a search.
-size_t lower_place(const std::vector<CellPlace> &cells, size_t hint, const CellPlace &key) {
+size_t lower_place(const std::vector<CellRecordPlace> &cells, size_t hint,
+                   const CellRecordPlace &key) {
     for (size_t place : {hint, hint + 1}) {
         if (place <= cells.size() && (place == 0 || place_before(cells[place - 1], key)) &&
             (place == cells.size() || !place_before(cells[place], key))) {
@@ -153,15 +154,16 @@ size_t lower_place(const std::vector<CellPlace> &cells, size_t hint, const CellP
 }
 
 // The first record in stream order that starts at the column, else one that covers it.
-const CellPlace *find_place(SheetReadState &state, uint16_t row, uint8_t column) {
-    const std::vector<CellPlace> &cells = state.cells;
-    const size_t place = lower_place(cells, state.last_lookup, CellPlace{row, column, column, 0});
+const CellRecordPlace *find_place(SheetReadState &state, uint16_t row, uint8_t column) {
+    const std::vector<CellRecordPlace> &cells = state.cells;
+    const size_t place =
+        lower_place(cells, state.last_lookup, CellRecordPlace{row, column, column, 0});
     state.last_lookup = place;
     if (place < cells.size() && cells[place].row == row && cells[place].first_column == column) {
         return &cells[place];
     }
     if (place == 0) return nullptr;
-    const CellPlace &before = cells[place - 1];
+    const CellRecordPlace &before = cells[place - 1];
     if (before.row == row && before.first_column <= column && column <= before.last_column) {
         return &before;
     }
@@ -301,7 +303,8 @@ int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue
         }
     }
     if (state.region != region) load_region(reader, sheet, state, region);
-    const CellPlace *place = find_place(state, static_cast<uint16_t>(y), static_cast<uint8_t>(x));
+    const CellRecordPlace *place =
+        find_place(state, static_cast<uint16_t>(y), static_cast<uint8_t>(x));
     if (!place) return kMissing;
 
     RecordReader records(reader.stream(), place->offset);

@@ -149,7 +149,7 @@ CellRecord cell_record_of(uint16_t number) {
     }
 }
 
-bool cell_place_of(CellRecord kind, std::span<const uint8_t> data, CellPlace &out) {
+bool cell_place_of(CellRecord kind, std::span<const uint8_t> data, CellRecordPlace &out) {
     if (kind == CellRecord::none || data.size() < kCellHeader) return false;
     const uint16_t column = load_u16(data.data() + 2);
     if (column > 255) return false;

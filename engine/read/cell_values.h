@@ -69,7 +69,7 @@ class FileTexts final : public CellTexts {
 
 // Row and columns a cell record covers (a MULRK or MULBLANK as many columns as it holds
 // elements, up to column 255); false when the record is too short to be one.
-bool cell_place_of(CellRecord kind, std::span<const uint8_t> data, CellPlace &out);
+bool cell_place_of(CellRecord kind, std::span<const uint8_t> data, CellRecordPlace &out);
 
 // Whether a FORMULA's result is a text, held by the STRING record that follows it.
 bool formula_has_string(std::span<const uint8_t> data);

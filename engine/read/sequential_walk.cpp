@@ -105,7 +105,7 @@ int32_t walk_sheet(Workbook &book, int32_t sheet, int32_t position, WalkedCell &
             return position_of(records.offset());
         }
         const CellRecord kind = cell_record_of(record.number);
-        CellPlace place;
+        CellRecordPlace place;
         if (!cell_place_of(kind, record.data, place)) continue;
         CellValue value;
         if (kind == CellRecord::mulrk || kind == CellRecord::mulblank) {
