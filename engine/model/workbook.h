@@ -33,6 +33,14 @@ struct FileFormat {
     uint16_t version_stamp = 97;  // 97, 2000 or 2002; decides RECALCID and XF alignment
 };
 
+// Where a workbook opened for modification goes at close: the file it came from, and the file
+// written (the output file, or a temporary copy that then replaces the source).
+struct OpenedFile {
+    std::u16string source;
+    std::u16string output;
+    bool in_place = false;
+};
+
 struct Workbook {
     // File object. The claim keeps other creates off the file until close or cancel.
     platform::FileClaim claim;
@@ -67,6 +75,7 @@ struct Workbook {
     // The file a read-mode workbook reads, or a template-made one was loaded from: the
     // read-back calls answer from it.
     std::shared_ptr<WorkbookReader> source;
+    std::optional<OpenedFile> opened;  // made by an open for modification
     bool macro_project = false;  // an OBPROJ came with the template: sheets stay
     bool template_flag = false;  // strings starting with the keyword prefix become blanks
     std::u16string file_name;

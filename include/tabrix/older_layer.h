@@ -123,6 +123,12 @@ TABRIX_API int32_t XL_SetRowHeight(int32_t y, double height);
 
 /* ---- Reading, templates and cell queries ---------------------------------- */
 
+/* Templates and files opened for modification as workbook 0, as XM_CreateT, XM_Open and
+ * XM_OpenClose; XL_CreateT and XL_Open fail with -1 while workbook 0 is in use. */
+TABRIX_API int32_t XL_CreateT(const char *file_name, const char *template_name);
+TABRIX_API int32_t XL_Open(const char *file_name, const char *output_name);
+TABRIX_API int32_t XL_OpenClose(int32_t save);
+
 #ifdef __cplusplus
 }
 #endif
