@@ -262,6 +262,20 @@ TABRIX_API int32_t XM_OpenClose(int32_t h, int32_t save);
 
 /* ---- Engine: cell queries -------------------------------------------------------- */
 
+/* The cell queries look at the workbook's current sheet (that of the last write) in memory.
+ * The attribute (XF) number stored with cell (x, y): 0, -2, -3; -6 for a workbook opened
+ * for reading; -34 a null xf; -4 no current sheet; -32 off the sheet; -35 no cell there. */
+TABRIX_API int32_t XM_GetCellAttr(int32_t h, int32_t x, int32_t y, int32_t *xf);
+/* The last column any cell reaches; with flag non-zero blank cells do not count. 0; -1 for
+ * a sheet without counted cells (*x is then -1); -2, -3, -4; -34 a null x. */
+TABRIX_API int32_t XM_GetLastX(int32_t h, int32_t *x, int32_t flag);
+/* The row of the last cell in row order and the last column of that cell; flag and results
+ * as XM_GetLastX (both -1 for a sheet without counted cells). */
+TABRIX_API int32_t XM_GetLastPos(int32_t h, int32_t *x, int32_t *y, int32_t flag);
+/* Sets the keyword prefix ("**" at first) when the text has 1 to 64 characters; otherwise
+ * the prefix stays. Always 0. */
+TABRIX_API int32_t XM_SetKeyWord(const char *prefix);
+
 #ifdef __cplusplus
 }
 #endif

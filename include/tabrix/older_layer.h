@@ -129,6 +129,12 @@ TABRIX_API int32_t XL_CreateT(const char *file_name, const char *template_name);
 TABRIX_API int32_t XL_Open(const char *file_name, const char *output_name);
 TABRIX_API int32_t XL_OpenClose(int32_t save);
 
+/* XM_GetCellAttr, XM_GetLastX and XM_GetLastPos on workbook 0 (-3 when the older layer has
+ * none). */
+TABRIX_API int32_t XL_GetCellAttr(int32_t x, int32_t y, int32_t *xf);
+TABRIX_API int32_t XL_GetLastX(int32_t *x, int32_t flag);
+TABRIX_API int32_t XL_GetLastPos(int32_t *x, int32_t *y, int32_t flag);
+
 #ifdef __cplusplus
 }
 #endif
