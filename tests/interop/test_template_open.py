@@ -25,7 +25,7 @@ import libreoffice
 
 SOURCE = os.environ.get('TABRIX_SOURCE', os.path.join(os.path.dirname(__file__), '..', '..'))
 TOOLS = os.environ.get('TABRIX_TOOLS', os.path.join(SOURCE, 'build', 'tests', 'interop'))
-XLS_TEMPLATE = os.path.join(TOOLS, 'xls_template')
+XLS_OPEN = os.path.join(TOOLS, "xls_open")
 CFB_TOOL = os.path.join(TOOLS, 'cfb_tool')
 
 NAME = '山田太郎'
@@ -41,7 +41,7 @@ def hex_text(text):
 
 
 def run_script(lines):
-    done = subprocess.run([XLS_TEMPLATE], input='\n'.join(lines) + '\n', text=True,
+    done = subprocess.run([XLS_OPEN], input='\n'.join(lines) + '\n', text=True,
                           capture_output=True, check=True)
     return done.stdout.split()
 
