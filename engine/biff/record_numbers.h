@@ -129,4 +129,12 @@ inline constexpr uint16_t kShrFmla = 0x04BC;
 inline constexpr uint16_t kBof = 0x0809;
 inline constexpr uint16_t kChartPalette = 0x105C;
 
+// Records a template sheet carries: a data table's TABLE behind its formula, filters and
+// conditional formats.
+inline constexpr uint16_t kTable = 0x0236;
+inline constexpr uint16_t kFilterMode = 0x009B;
+inline constexpr uint16_t kAutoFilter = 0x009E;
+inline constexpr uint16_t kCondFmt = 0x01B0;
+inline constexpr uint16_t kCf = 0x01B1;
+
 }  // namespace tabrix::engine::rec

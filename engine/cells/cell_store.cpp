@@ -25,15 +25,23 @@ constexpr size_t kRunFrameBytes = 6;
 constexpr size_t kRowsPerPage = 256;
 constexpr size_t kPages = 65536 / kRowsPerPage;
 
-// Bytes of the record at p, together with the STRING record that follows a FORMULA with a
-// text result: the two are one cell. `available` bytes are readable from p.
+// Bytes of the record at p, together with the records a FORMULA carries behind it: the
+// ARRAY or TABLE record of the formula range it anchors, then the STRING record of a text
+// result. They are all one cell. `available` bytes are readable from p.
 size_t record_size(const uint8_t *p, size_t available) {
     size_t size = kHeaderBytes + load_u16(p + 2);
-    if (load_u16(p) == rec::kFormula && size + kHeaderBytes <= available &&
-        load_u16(p + size) == rec::kString) {
-        size += kHeaderBytes + load_u16(p + size + 2);
-    }
+    if (load_u16(p) != rec::kFormula) return size;
+    const auto follows = [&](uint16_t number) {
+        return size + kHeaderBytes <= available && load_u16(p + size) == number;
+    };
+    if (follows(rec::kArray) || follows(rec::kTable)) size += kHeaderBytes + load_u16(p + size + 2);
+    if (follows(rec::kString)) size += kHeaderBytes + load_u16(p + size + 2);
     return size;
+}
+
+// Records stored only behind their FORMULA.
+bool is_carried_by_formula(uint16_t number) {
+    return number == rec::kString || number == rec::kArray || number == rec::kTable;
 }
 
 bool is_run(uint16_t number) {
@@ -71,8 +79,7 @@ Slot slot_at(const std::vector<uint8_t> &bytes, size_t offset) {
 int check_image(std::span<const uint8_t> image, Slot *out) {
     if (image.size() < kHeaderBytes + kMinimumDataBytes) return err::kLength;
     const uint8_t *p = image.data();
-    // A STRING record is stored only behind its FORMULA.
-    if (load_u16(p) == rec::kString || record_size(p, image.size()) != image.size())
+    if (is_carried_by_formula(load_u16(p)) || record_size(p, image.size()) != image.size())
         return err::kLength;
     Slot slot;
     slot.number = load_u16(p);
@@ -122,6 +129,16 @@ void append_run_part(std::vector<uint8_t> &out, const uint8_t *source, const Slo
 size_t CellView::xf_offset(uint8_t column) const {
     if (!is_run(number) || column < first_column || column > last_column) return 8;
     return 8 + (column - first_column) * run_cell_bytes(number);
+}
+
+std::span<const uint8_t> CellView::carried(uint16_t record_number) const {
+    if (number != rec::kFormula) return {};
+    for (size_t at = kHeaderBytes + load_u16(image.data() + 2); at < image.size();) {
+        const size_t size = kHeaderBytes + load_u16(image.data() + at + 2);
+        if (load_u16(image.data() + at) == record_number) return image.subspan(at, size);
+        at += size;
+    }
+    return {};
 }
 
 uint16_t CellView::xf_at(uint8_t column) const {

@@ -33,6 +33,9 @@ struct CellView {
     uint16_t xf_at(uint8_t column) const;
     // Where in the image that XF index lies.
     size_t xf_offset(uint8_t column) const;
+    // A record a FORMULA carries behind it (its ARRAY or TABLE, its STRING), header
+    // included; empty when it has none of that number.
+    std::span<const uint8_t> carried(uint16_t record_number) const;
 };
 
 // The records of one row, contiguous in stored order, as the row blocks write them.
@@ -60,12 +63,12 @@ class CellStore {
     // before, the new cell and the part after (a one-cell part becomes RK or BLANK, a longer
     // one stays MULRK or MULBLANK). A MULRK/MULBLANK image replaces every record it covers
     // and cuts runs it overlaps in part down to their cells outside it; a one-cell run image
-    // is stored as RK or BLANK. A FORMULA image may carry the STRING record of its text
-    // result right behind it; the two are kept as one cell. Returns 0, or (the store is then
-    // unchanged):
+    // is stored as RK or BLANK. A FORMULA image may carry right behind it the ARRAY or
+    // TABLE record of the range it anchors, then the STRING record of its text result; they
+    // are kept as one cell. Returns 0, or (the store is then unchanged):
     //   -31 the image is shorter than a row, column and XF, its data-length field does not
-    //       match its size, a STRING record stands alone, or a run's length does not match
-    //       its first and last columns;
+    //       match its size, a STRING, ARRAY or TABLE record stands alone, or a run's length
+    //       does not match its first and last columns;
     //   -32 a column beyond 255, or a run whose last column is before its first;
     //   -40 memory ran out.
     int insert(std::span<const uint8_t> image);
@@ -79,7 +82,7 @@ class CellStore {
     void for_each(const std::function<bool(const CellView &)> &visit) const;
     // Visits every record's data in stored order for a change in place that keeps its size,
     // row and columns (the tokens of a FORMULA, say); a FORMULA's data ends before the
-    // STRING record behind it. The visitor must not insert.
+    // records it carries. The visitor must not insert.
     void edit_each(const std::function<void(uint16_t number, std::span<uint8_t> data)> &edit);
     // Visits every row that holds records, ascending.
     void for_each_row(const std::function<void(const RowView &)> &visit) const;

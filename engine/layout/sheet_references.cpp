@@ -20,12 +20,6 @@ constexpr uint16_t kRemoved = 0xFFFF;
 // NAME: the 1-based number of the sheet a local name belongs to.
 constexpr size_t kNameSheetOffset = 8;
 
-// The SUPBOOK of the workbook itself: sheet count, then 01 04.
-bool is_self_supbook(const Record &record) {
-    return record.number == rec::kSupBook && record.data.size() == 4 && record.data[2] == 0x01 &&
-           record.data[3] == 0x04;
-}
-
 // Which SUPBOOK, by its place among them, is the workbook itself (0 when there is none yet:
 // the one a ref-sheet list will add comes first).
 uint16_t self_supbook_index(const Workbook &book) {
@@ -67,6 +61,11 @@ bool names_sheet(const Record &record, std::string_view name) {
 }
 
 }  // namespace
+
+bool is_self_supbook(const Record &record) {
+    return record.number == rec::kSupBook && record.data.size() == 4 && record.data[2] == 0x01 &&
+           record.data[3] == 0x04;
+}
 
 uint16_t shifted_sheet(uint16_t sheet, SheetShift shift) {
     if (sheet >= kFirstMarker || sheet < shift.first) return sheet;

@@ -18,6 +18,9 @@ struct SheetShift {
     bool removed = false;
 };
 
+// The SUPBOOK of the workbook itself: its sheet count, then 01 04.
+bool is_self_supbook(const Record &record);
+
 // A sheet number after the shift. A removed sheet's number becomes 0xFFFF, which readers
 // take as a reference to a deleted sheet; numbers of 0xFFFE and up mean no sheet and stay.
 uint16_t shifted_sheet(uint16_t sheet, SheetShift shift);

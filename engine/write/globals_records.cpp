@@ -6,6 +6,7 @@
 #include "engine/biff/common_records.h"
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
+#include "engine/layout/sheet_references.h"
 
 namespace tabrix::engine {
 
@@ -139,9 +140,11 @@ void append_country_records(Workbook &book) {
 }
 
 void append_extern_sheet_record(Workbook &book) {
-    // The workbook's own SUPBOOK counts the sheets it has now.
-    if (Record *supbook = book.external_references.find(rec::kSupBook)) {
-        store_u16(supbook->data.data(), static_cast<uint16_t>(book.sheet_count()));
+    // The workbook's own SUPBOOK counts the sheets it has now; another workbook's stays.
+    for (Record &record : book.external_references.records()) {
+        if (is_self_supbook(record)) {
+            store_u16(record.data.data(), static_cast<uint16_t>(book.sheet_count()));
+        }
     }
     if (book.extern_sheets.empty()) return;
     std::vector<uint8_t> body;
@@ -151,7 +154,12 @@ void append_extern_sheet_record(Workbook &book) {
         put_u16(body, entry.first_sheet);
         put_u16(body, entry.last_sheet);
     }
-    book.external_references.append(rec::kExternSheet, std::move(body));
+    // A template's EXTERNSHEET keeps its place, before the NAME records that refer to it.
+    if (Record *existing = book.external_references.find(rec::kExternSheet)) {
+        existing->data = std::move(body);
+    } else {
+        book.external_references.append(rec::kExternSheet, std::move(body));
+    }
 }
 
 }  // namespace tabrix::engine

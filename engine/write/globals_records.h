@@ -24,7 +24,8 @@ void set_bound_sheet_offset(Record &bound_sheet, uint32_t offset);
 // Excel 97: USESELFS; COUNTRY and, unless the stamp is 97 and no template gave one, RECALCID.
 void append_uses_elfs_record(Workbook &book);
 void append_country_records(Workbook &book);
-// Excel 97: EXTERNSHEET from the workbook's table, when it has entries.
+// Excel 97: EXTERNSHEET from the workbook's table, when it has entries, in place of the
+// template's one if there is one.
 void append_extern_sheet_record(Workbook &book);
 
 }  // namespace tabrix::engine

@@ -11,6 +11,9 @@ namespace {
 
 constexpr size_t kRowsPerBlock = 32;
 constexpr size_t kRowRecordSize = 20;
+// ROW options: the row is hidden; the row has a format of its own (a template's).
+constexpr uint16_t kRowHidden = 0x0020;
+constexpr uint16_t kRowFormatted = 0x0080;
 
 struct RowEntry {
     uint16_t row = 0;
@@ -45,7 +48,8 @@ RowEntry setting_entry(uint16_t row, const RowSetting &setting) {
 }
 
 // ROW records in row order: rows with cells, with the settings of rows in between that are
-// hidden or not of the standard height, and after the last row with cells all settings left.
+// hidden, formatted or not of the sheet's default height, and after the last row with cells
+// all settings left.
 std::vector<RowEntry> collect_rows(Sheet &sheet) {
     std::vector<RowEntry> entries;
     auto setting = sheet.rows_columns.row_settings.begin();
@@ -53,7 +57,10 @@ std::vector<RowEntry> collect_rows(Sheet &sheet) {
     sheet.cells.for_each_row([&](const RowView &view) {
         for (; setting != end && setting->first < view.row; ++setting) {
             RowSetting &s = setting->second;
-            if (s.written || ((s.options & 0x0020) == 0 && s.height == 270)) continue;
+            if (s.written || ((s.options & (kRowHidden | kRowFormatted)) == 0 &&
+                              s.height == sheet.rows_columns.default_row_height)) {
+                continue;
+            }
             entries.push_back(setting_entry(setting->first, s));
             s.written = true;
         }

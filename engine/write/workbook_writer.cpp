@@ -1,5 +1,6 @@
 #include "engine/write/workbook_writer.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/biff/record_numbers.h"
@@ -44,6 +45,11 @@ std::vector<const RecordList *> globals_before_sst(const Workbook &book) {
 
 SheetSection build_sheet_section(const Workbook &book, Sheet &sheet, bool active) {
     SheetSection section;
+    // A chart or module sheet of a template is written as it was read.
+    if (!sheet.carried.substream.empty()) {
+        section.byte_total = sheet.carried.substream.byte_total();
+        return section;
+    }
     section.cells = build_cell_area(sheet);
     section.header = sheet_header_records(book.biff8(), sheet, section.cells);
     section.trailer = sheet_trailer_records(book.biff8(), sheet, active);
@@ -54,13 +60,18 @@ SheetSection build_sheet_section(const Workbook &book, Sheet &sheet, bool active
 }
 
 bool write_header_list(StreamWriter &out, const Workbook &book) {
-    for (const Record &record : book.header.records()) {
+    // Excel 95: the references follow FNGROUPCOUNT, or the header when a template's has none.
+    const std::vector<Record> &header = book.header.records();
+    const bool after_group_count =
+        std::any_of(header.begin(), header.end(),
+                    [](const Record &record) { return record.number == rec::kFnGroupCount; });
+    for (const Record &record : header) {
         if (!out.write_record(record.number, record.data)) return false;
         if (!book.biff8() && record.number == rec::kFnGroupCount) {
             if (!out.write_list(book.external_references)) return false;
         }
     }
-    return true;
+    return book.biff8() || after_group_count || out.write_list(book.external_references);
 }
 
 bool write_globals(StreamWriter &out, const Workbook &book) {
@@ -105,6 +116,7 @@ bool write_cell_area(StreamWriter &out, const CellArea &area, CellStore &store) 
 }
 
 bool write_sheet(StreamWriter &out, Sheet &sheet, const SheetSection &section) {
+    if (!sheet.carried.substream.empty()) return out.write_list(sheet.carried.substream);
     return out.write_list(section.header) && out.write_list(sheet.carried.references) &&
            write_cell_area(out, section.cells, sheet.cells) &&
            out.write_list(sheet.carried.objects) && out.write_list(section.trailer);
@@ -152,10 +164,12 @@ int32_t write_workbook(Workbook &book) {
     for (size_t i = 0; i < sections.size(); ++i) {
         const Sheet &sheet = *book.sheets[i];
         set_bound_sheet_offset(book.bound_sheets.records()[i], static_cast<uint32_t>(offset));
-        size_t cell_area_start =
-            offset + sections[i].header.byte_total() + sheet.carried.references.byte_total();
-        add_index_base(sections[i].header.records()[1], biff8,
-                       static_cast<uint32_t>(cell_area_start));
+        if (sheet.carried.substream.empty()) {
+            size_t cell_area_start =
+                offset + sections[i].header.byte_total() + sheet.carried.references.byte_total();
+            add_index_base(sections[i].header.records()[1], biff8,
+                           static_cast<uint32_t>(cell_area_start));
+        }
         offset += sections[i].byte_total;
     }
 

@@ -1,0 +1,68 @@
+#include "engine/read/template_loader.h"
+
+#include <memory>
+#include <new>
+#include <string>
+
+#include "engine/biff/record_numbers.h"
+#include "engine/layout/sheet_names.h"
+#include "engine/read/template_parts.h"
+#include "engine/styles/attribute_registry.h"
+#include "engine/styles/xf_records.h"
+
+namespace tabrix::engine {
+namespace {
+
+// Excel 97: every string of the file's table, in order, so that its cells find their texts.
+void load_shared_strings(TemplateLoad &load) {
+    const std::vector<std::u16string> &strings = load.reader.shared_strings();
+    load.string_index.reserve(strings.size());
+    for (const std::u16string &text : strings)
+        load.string_index.push_back(load.book.strings.add(text));
+}
+
+// The sheets under the template's names. The sheets the create made hold nothing but their
+// default names, so they are made anew, which keeps the name index in one pass. A name that is
+// empty or already taken (as sheet names compare) gets a number, as a copy's would.
+void name_sheets(Workbook &book, const WorkbookReader &reader) {
+    SheetList named;
+    for (const SheetEntry &entry : reader.sheets()) {
+        auto sheet = std::make_unique<Sheet>();
+        sheet->name = entry.name.empty() || named.contains(entry.name)
+                          ? copy_name(named, entry.name.empty() ? "Sheet" : entry.name)
+                          : entry.name;
+        named.add(std::move(sheet));
+    }
+    book.sheets = std::move(named);
+}
+
+// The XF list and the attribute list grow together from XF 21 on: a template with fewer XFs
+// gets default cell XFs up to there, so that the first attribute registered later is 21.
+void complete_xf_list(Workbook &book) {
+    const XfFormat format = xf_format(book);
+    while (book.xfs.records().size() < kFirstRegisteredXf) {
+        book.xfs.append(rec::kXf, xf_body(format, default_attribute(format)));
+    }
+}
+
+}  // namespace
+
+int32_t load_template(Workbook &book, const WorkbookReader &reader, bool keep_keywords) {
+    try {
+        if (reader.biff8() != book.biff8() || reader.sheets().size() != book.sheets.size()) {
+            return err::kOpen;
+        }
+        TemplateLoad load{book, reader, keep_keywords, {}};
+        if (book.biff8()) load_shared_strings(load);
+        if (!load_globals(load) || book.fonts.empty()) return err::kOpen;
+        complete_xf_list(book);
+        name_sheets(book, reader);
+        for (size_t sheet = 0; sheet < reader.sheets().size(); ++sheet) load_sheet(load, sheet);
+        book.template_recalc_id = reader.recalc_id();
+        return 0;
+    } catch (const std::bad_alloc &) {
+        return err::kOpen;
+    }
+}
+
+}  // namespace tabrix::engine

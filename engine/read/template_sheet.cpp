@@ -1,0 +1,261 @@
+// A template sheet record by record: which family each record belongs to, and where the
+// records kept as they are go in the sheet.
+#include <iterator>
+#include <utility>
+
+#include "engine/biff/le_bytes.h"
+#include "engine/biff/record_numbers.h"
+#include "engine/read/template_parts.h"
+
+namespace tabrix::engine {
+namespace {
+
+// BOUNDSHEET sheet types (high byte of the options) kept whole: their records are no
+// worksheet's.
+constexpr uint8_t kChartSheet = 0x02;
+constexpr uint8_t kModuleSheet = 0x06;
+constexpr uint16_t kVisibilityBits = 0x00FF;
+// EXTERNSHEET (Excel 95): a sheet of this workbook, named after the length and mark bytes.
+constexpr uint8_t kOwnSheetMark = 0x03;
+
+bool kept_whole(const SheetEntry &entry) {
+    const uint8_t type = static_cast<uint8_t>(entry.options >> 8);
+    return type == kChartSheet || type == kModuleSheet;
+}
+
+// The records of a chart or module sheet, BOF to EOF. Nothing when the substream is cut
+// short: the sheet then stays an empty worksheet.
+std::optional<RecordList> whole_substream(const TemplateLoad &load, const SheetEntry &entry) {
+    RecordReader first(load.reader.stream(), entry.bof_offset);
+    RawRecord record;
+    if (!first.next(record) || record.number != rec::kBof) return std::nullopt;
+    RecordList records;
+    records.append(record.number, record.data);
+    SubstreamReader walk(load.reader.stream(), entry.bof_offset);
+    size_t depth = 0;
+    while (walk.next(record, depth)) records.append(record.number, record.data);
+    if (!walk.complete()) return std::nullopt;
+    records.append_empty(rec::kEof);
+    return records;
+}
+
+std::vector<SharedFormula> shared_formulas(const TemplateLoad &load, const SheetEntry &entry) {
+    std::vector<SharedFormula> shared;
+    SubstreamReader walk(load.reader.stream(), entry.bof_offset);
+    RawRecord record;
+    size_t depth = 0;
+    while (walk.next(record, depth)) {
+        if (depth != 0 || record.number != rec::kShrFmla) continue;
+        if (auto formula = read_shared_formula(record.data)) shared.push_back(std::move(*formula));
+    }
+    return shared;
+}
+
+// Excel 95: the sheet's EXTERNSHEET records name the sheets its formulas refer to, in record
+// order. A record of another kind keeps its place with a name no sheet has.
+void take_extern_sheet_name(const TemplateLoad &load, Sheet &sheet, const RawRecord &record) {
+    std::u16string name;
+    const auto data = record.data;
+    if (data.size() >= 2 && data[1] == kOwnSheetMark && data[0] >= 1 &&
+        data[0] - 1u <= data.size() - 2) {
+        name = load.reader.decode_narrow(data.subspan(2, data[0] - 1u));
+    }
+    sheet.extern_sheet_names.push_back(std::move(name));
+}
+
+// Where a record kept as it is goes, or null when it is not one of those.
+RecordList *carried_list(const TemplateLoad &load, Sheet &sheet, uint16_t number) {
+    switch (number) {
+        case rec::kProtect:
+        case rec::kPassword:
+        case rec::kObjProtect:
+        case rec::kScenProtect:
+        case rec::kSort:
+        case rec::kFilterMode:
+        case rec::kAutoFilterInfo:
+        case rec::kAutoFilter:
+            return &sheet.carried.settings;
+        case rec::kExternCount:
+        case rec::kExternSheet:
+        case rec::kExternName:
+            // Excel 97 keeps its references in the globals only.
+            return load.book.biff8() ? nullptr : &sheet.carried.references;
+        case rec::kNote:
+        case rec::kObj:
+        case rec::kImData:
+        case rec::kCoordList:
+        case rec::kBitmap:
+        case rec::kMsoDrawing:
+        case rec::kMsoDrawingSelection:
+        case rec::kTxo:
+            return &sheet.carried.objects;
+        case rec::kLabelRanges:
+        case rec::kHlink:
+        case rec::kLhRecord:
+        case rec::kCondFmt:
+        case rec::kCf:
+        case rec::kDval:
+        case rec::kDv:
+            return &sheet.carried.trailer;
+        default:
+            return nullptr;
+    }
+}
+
+class WorksheetPass {
+  public:
+    WorksheetPass(TemplateLoad &load, Sheet &sheet, std::vector<SharedFormula> shared)
+        : state_{load, sheet, std::move(shared), {}, {}, {}} {
+        for (size_t i = 0; i < state_.shared.size(); ++i) {
+            const SharedFormula &formula = state_.shared[i];
+            state_.shared_by_first_cell.emplace(
+                uint32_t{formula.first_row} << 8 | formula.first_column, i);
+        }
+    }
+
+    void take(const RawRecord &record, size_t depth) {
+        if (depth > 0) {
+            // An embedded chart's own substream goes with the objects that show it, once it
+            // is whole: one cut short would leave its BOF open in the written sheet.
+            store_held_formula(state_);
+            nested_.append(record.number, record.data);
+            continued_ = nullptr;
+            if (record.number == rec::kEof && depth == 1) {
+                std::vector<Record> &objects = state_.sheet.carried.objects.records();
+                std::move(nested_.records().begin(), nested_.records().end(),
+                          std::back_inserter(objects));
+                nested_.clear();
+            }
+            return;
+        }
+        if (record.number == rec::kContinue) {
+            if (continued_) continued_->append(record.number, record.data);
+            // The printer settings are kept only whole, in one record.
+            if (previous_ == rec::kPls) state_.sheet.page.printer_settings.reset();
+            return;
+        }
+        previous_ = record.number;
+        continued_ = take_record(record);
+    }
+
+    void finish() { store_held_formula(state_); }
+
+  private:
+    // The list the record went to, where CONTINUE records after it follow it.
+    RecordList *take_record(const RawRecord &record) {
+        Sheet &sheet = state_.sheet;
+        switch (record.number) {
+            case rec::kArray:
+            case rec::kTable:
+            case rec::kString:
+                attach_to_formula(state_, record);
+                return nullptr;
+            case rec::kShrFmla:
+                return nullptr;  // read in the first pass
+            default:
+                break;
+        }
+        store_held_formula(state_);
+        switch (record.number) {
+            case rec::kNumber:
+            case rec::kBoolErr:
+            case rec::kBlank:
+            case rec::kRk:
+            case rec::kMulRk:
+            case rec::kMulBlank:
+                load_value_cell(state_, record);
+                return nullptr;
+            case rec::kLabel:
+            case rec::kRString:
+            case rec::kLabelSst:
+                load_string_cell(state_, record);
+                return nullptr;
+            case rec::kFormula:
+                load_formula(state_, record);
+                return nullptr;
+            case rec::kCodeName:
+                sheet.carried.code_name =
+                    Record{record.number, {record.data.begin(), record.data.end()}};
+                return nullptr;
+            default:
+                break;
+        }
+        if (RecordList *list = carried_list(state_.load, sheet, record.number)) {
+            if (record.number == rec::kExternSheet) {
+                take_extern_sheet_name(state_.load, sheet, record);
+            }
+            list->append(record.number, record.data);
+            return list;
+        }
+        const Workbook &book = state_.load.book;
+        if (!load_row_column_record(book, sheet, record) &&
+            !load_window_record(book, sheet, record)) {
+            load_page_record(book.biff8(), sheet, record);
+        }
+        return nullptr;
+    }
+
+    SheetLoad state_;
+    RecordList nested_;  // the records of an embedded substream not yet ended
+    RecordList *continued_ = nullptr;
+    uint16_t previous_ = 0;
+};
+
+}  // namespace
+
+SubstreamReader::SubstreamReader(std::span<const uint8_t> stream, size_t offset)
+    : records_(stream, offset) {
+    RawRecord bof;
+    done_ = !records_.next(bof) || bof.number != rec::kBof;
+}
+
+bool SubstreamReader::next(RawRecord &out, size_t &depth) {
+    if (done_) return false;
+    if (!records_.next(out) || out.data.size() > kMaxRecordData) {
+        done_ = true;
+        return false;
+    }
+    if (out.number == rec::kBof) {
+        depth = ++depth_;
+        return true;
+    }
+    depth = depth_;
+    if (out.number == rec::kEof) {
+        if (depth_ == 0) {
+            done_ = complete_ = true;
+            return false;
+        }
+        --depth_;
+    }
+    return true;
+}
+
+std::vector<uint8_t> record_image(uint16_t number, std::span<const uint8_t> data) {
+    std::vector<uint8_t> image;
+    image.reserve(4 + data.size());
+    put_u16(image, number);
+    put_u16(image, static_cast<uint16_t>(data.size()));
+    image.insert(image.end(), data.begin(), data.end());
+    return image;
+}
+
+void load_sheet(TemplateLoad &load, size_t index) {
+    const SheetEntry &entry = load.reader.sheets()[index];
+    Sheet &sheet = *load.book.sheets[index];
+    sheet.options = entry.options & kVisibilityBits;
+    if (kept_whole(entry)) {
+        if (auto records = whole_substream(load, entry)) {
+            sheet.carried.substream = std::move(*records);
+            sheet.options = entry.options;
+        }
+        return;
+    }
+    WorksheetPass pass(load, sheet, shared_formulas(load, entry));
+    SubstreamReader walk(load.reader.stream(), entry.bof_offset);
+    RawRecord record;
+    size_t depth = 0;
+    while (walk.next(record, depth)) pass.take(record, depth);
+    pass.finish();
+}
+
+}  // namespace tabrix::engine
