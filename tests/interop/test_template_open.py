@@ -25,7 +25,7 @@ import libreoffice
 
 SOURCE = os.environ.get('TABRIX_SOURCE', os.path.join(os.path.dirname(__file__), '..', '..'))
 TOOLS = os.environ.get('TABRIX_TOOLS', os.path.join(SOURCE, 'build', 'tests', 'interop'))
-XLS_OPEN = os.path.join(TOOLS, "xls_open")
+XLS_OPEN = os.path.join(TOOLS, 'xls_open')
 CFB_TOOL = os.path.join(TOOLS, 'cfb_tool')
 
 NAME = '山田太郎'
