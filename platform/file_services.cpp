@@ -260,7 +260,7 @@ bool replace_file(const std::filesystem::path &from, const std::filesystem::path
     if (existed && !S_ISREG(old.st_mode)) return false;
     std::string beside = target.string() + ".tabrix-XXXXXX";
     FileDescriptor copy(::mkostemp(beside.data(), O_CLOEXEC));
-    if (!copy.valid()) return copy_file(from, to);  // no file can be made in that folder
+    if (!copy.valid()) return platform::copy_file(from, to);  // no file can be made in that folder
     bool done = copy_contents(source.get(), copy.get()) && ::fsync(copy.get()) == 0 &&
                 (!existed || ::fchmod(copy.get(), old.st_mode & 07777) == 0);
     done = copy.close() && done;
