@@ -20,6 +20,7 @@ constexpr std::size_t kCopyPieceSize = 64 * 1024;
 // Closes the descriptor it owns when it goes out of scope.
 class FileDescriptor {
   public:
+    FileDescriptor() : fd_(-1) {}
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() {
         if (fd_ >= 0) ::close(fd_);
@@ -29,6 +30,10 @@ class FileDescriptor {
 
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
+    void reset(int fd) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
     // Hands the descriptor over: it is no longer closed here.
     void release() { fd_ = -1; }
     // Closes now and reports whether the last buffered writes made it.
@@ -218,7 +223,11 @@ bool delete_file(const std::filesystem::path &path) {
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
-std::filesystem::path make_temp_file(std::string_view prefix) {
+namespace {
+
+// A new file in the temporary directory, made exclusively under an unpredictable name (so no
+// file or link planted there is ever written through); the descriptor is left open in *fd.
+std::filesystem::path create_temp_file(std::string_view prefix, FileDescriptor *fd) {
     // The prefix names a file, it may not lead elsewhere or cut the name short.
     if (prefix.find('/') != std::string_view::npos || prefix.find('\0') != std::string_view::npos) {
         return {};
@@ -226,9 +235,57 @@ std::filesystem::path make_temp_file(std::string_view prefix) {
     const char *tmpdir = std::getenv("TMPDIR");
     const std::filesystem::path directory = tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : "/tmp";
     std::string name = (directory / prefix).string() + "XXXXXX";
-    FileDescriptor created(::mkostemp(name.data(), O_CLOEXEC));
-    if (!created.valid()) return {};
+    fd->reset(::mkostemp(name.data(), O_CLOEXEC));
+    if (!fd->valid()) return {};
     return name;
+}
+
+}  // namespace
+
+std::filesystem::path make_temp_file(std::string_view prefix) {
+    FileDescriptor created;
+    return create_temp_file(prefix, &created);
+}
+
+bool replace_file(const std::filesystem::path &from, const std::filesystem::path &to) {
+    FileDescriptor source(open_retrying(from.c_str(), O_RDONLY));
+    struct stat source_info {};
+    if (!source.valid() || ::fstat(source.get(), &source_info) != 0 ||
+        !S_ISREG(source_info.st_mode)) {
+        return false;
+    }
+    const std::filesystem::path target = written_name(to);
+    struct stat old {};
+    const bool existed = ::stat(target.c_str(), &old) == 0;
+    if (existed && !S_ISREG(old.st_mode)) return false;
+    std::string beside = target.string() + ".tabrix-XXXXXX";
+    FileDescriptor copy(::mkostemp(beside.data(), O_CLOEXEC));
+    if (!copy.valid()) return platform::copy_file(from, to);  // no file can be made in that folder
+    bool done = copy_contents(source.get(), copy.get()) && ::fsync(copy.get()) == 0 &&
+                (!existed || ::fchmod(copy.get(), old.st_mode & 07777) == 0);
+    done = copy.close() && done;
+    done = done && ::rename(beside.c_str(), target.c_str()) == 0;
+    if (!done) ::unlink(beside.c_str());
+    return done;
+}
+
+std::filesystem::path copy_to_temp_file(const std::filesystem::path &from,
+                                        std::string_view prefix) {
+    FileDescriptor source(open_retrying(from.c_str(), O_RDONLY));
+    struct stat source_info {};
+    if (!source.valid() || ::fstat(source.get(), &source_info) != 0 ||
+        !S_ISREG(source_info.st_mode)) {
+        return {};
+    }
+    FileDescriptor target;
+    std::filesystem::path made = create_temp_file(prefix, &target);
+    if (made.empty()) return {};
+    // Written through the descriptor mkostemp gave: the name is never opened again here.
+    if (!copy_contents(source.get(), target.get()) || !target.close()) {
+        ::unlink(made.c_str());
+        return {};
+    }
+    return made;
 }
 
 }  // namespace tabrix::platform

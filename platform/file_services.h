@@ -15,12 +15,19 @@ namespace tabrix::platform {
 // the same file. Call it as platform::copy_file: with path arguments, argument-dependent
 // lookup also finds std::filesystem::copy_file.
 bool copy_file(const std::filesystem::path &from, const std::filesystem::path &to);
+// Replaces the contents of `to` by those of `from` all at once: the copy is written beside
+// `to` and renamed over it (keeping its permissions; a link is followed to the file it names),
+// so a failure leaves `to` as it was. Where no file can be made beside it, copy_file.
+bool replace_file(const std::filesystem::path &from, const std::filesystem::path &to);
 // Removes a file; false when it could not be removed (a missing file counts as removed).
 bool delete_file(const std::filesystem::path &path);
 // Creates a new, empty file with a unique name in the system's temporary directory
 // (TMPDIR, else /tmp), starting with the prefix; returns its path, empty on failure (also
 // for a prefix holding '/' or NUL). The caller deletes the file.
 std::filesystem::path make_temp_file(std::string_view prefix);
+// A copy of a regular file in a new file made as make_temp_file makes it, written through the
+// descriptor that made it; its path, empty on failure (nothing is left behind then).
+std::filesystem::path copy_to_temp_file(const std::filesystem::path &from, std::string_view prefix);
 
 enum class ClaimStatus { ok, held_elsewhere, not_made };
 

@@ -43,6 +43,16 @@ inline std::string narrow_of(const char16_t *text) {
     return text ? platform::utf16_to_cp932(text) : std::string();
 }
 
+// The older layer owns table entry 0 only while it is free: an XL_ create or open makes the
+// workbook there and makes it the older layer's.
+template <class Create>
+int32_t create_for_xl(Create &&create) {
+    if (workbook_at(0)) return err::kOpen;
+    int32_t handle = create();
+    if (handle >= 0) set_xl_current(true);
+    return handle;
+}
+
 // Runs a call on the older layer's workbook 0, with its current sheet.
 template <class Call>
 int32_t on_xl_sheet(Call &&call) {

@@ -16,15 +16,6 @@ int32_t create_versioned(std::u16string_view name, int32_t sheet_count, int32_t 
     return create_workbook(name, sheet_count, format_for_version(version));
 }
 
-// The older layer owns table entry 0 only while it is free.
-template <class Create>
-int32_t create_for_xl(Create &&create) {
-    if (workbook_at(0)) return err::kOpen;
-    int32_t handle = create();
-    if (handle >= 0) set_xl_current(true);
-    return handle;
-}
-
 }  // namespace
 
 extern "C" {

@@ -39,7 +39,7 @@ int32_t open_read_workbook(std::u16string_view file_name) {
     }
     book->sheet_name_counter = static_cast<uint32_t>(book->sheets.size());
     book->source = std::move(reader);
-    return register_workbook(std::move(book));
+    return register_workbook(book);
 }
 
 int32_t close_read_workbook(int32_t handle) {

@@ -89,9 +89,7 @@ int32_t create_workbook(std::u16string_view file_name, int32_t sheet_count, File
 
     auto book = std::make_unique<Workbook>();
     book->format = format;
-    book->max_rows = format.biff8 ? 65536 : 16384;
     book->file_name = file_name;
-    book->default_font_name = format.biff8 ? kBiff8DefaultFontName : kBiff5DefaultFontName;
     // Kept from the container's create, so that removing a half-made file needs no memory.
     std::filesystem::path path;
     if (!create_container(*book, path)) {
@@ -101,16 +99,9 @@ int32_t create_workbook(std::u16string_view file_name, int32_t sheet_count, File
         if (made) platform::delete_file(path);
         return err::kOpen;
     }
-    size_t handle = 0;
     try {
-        for (int32_t i = 0; i < sheet_count; ++i) add_sheet(*book);
-        append_header_records(*book);
-        if (default_tables) {
-            append_default_records(format.biff8, format.version_stamp, book->fonts, book->formats,
-                                   book->xfs, book->styles);
-        }
-        book->end.records().push_back(eof_record());
-        handle = lowest_free_entry();
+        fill_new_workbook(*book, sheet_count, default_tables);
+        return register_workbook(book);
     } catch (const std::bad_alloc &) {
         // Out of memory while the workbook is filled: its file goes, as a cancel removes it.
         book->stream = nullptr;
@@ -118,6 +109,22 @@ int32_t create_workbook(std::u16string_view file_name, int32_t sheet_count, File
         platform::delete_file(path);
         throw;
     }
+}
+
+void fill_new_workbook(Workbook &book, int32_t sheet_count, bool default_tables) {
+    book.max_rows = book.biff8() ? 65536 : 16384;
+    book.default_font_name = book.biff8() ? kBiff8DefaultFontName : kBiff5DefaultFontName;
+    for (int32_t i = 0; i < sheet_count; ++i) add_sheet(book);
+    append_header_records(book);
+    if (default_tables) {
+        append_default_records(book.biff8(), book.format.version_stamp, book.fonts, book.formats,
+                               book.xfs, book.styles);
+    }
+    book.end.records().push_back(eof_record());
+}
+
+int32_t register_workbook(std::unique_ptr<Workbook> &book) {
+    const size_t handle = lowest_free_entry();  // may throw: the book is still the caller's
     table()[handle] = std::move(book);
     return static_cast<int32_t>(handle);
 }
@@ -162,12 +169,6 @@ int32_t cancel_workbook(int32_t handle) {
     }
     release_entry(handle);
     return released ? 0 : err::kWrite;
-}
-
-int32_t register_workbook(std::unique_ptr<Workbook> book) {
-    const size_t handle = lowest_free_entry();
-    table()[handle] = std::move(book);
-    return static_cast<int32_t>(handle);
 }
 
 BookRef book_ref(int32_t handle) {

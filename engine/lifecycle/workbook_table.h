@@ -18,13 +18,15 @@ FileFormat format_for_version(int32_t version);
 // count above 0x40000000 means that count less 0x40000000, without the default FONT,
 // FORMAT, XF and STYLE records.
 int32_t create_workbook(std::u16string_view file_name, int32_t sheet_count, FileFormat format);
+// What a create puts into a new workbook whose file is ready: its sheets, the header records,
+// the default FONT, FORMAT, XF and STYLE records when asked for, EOF.
+void fill_new_workbook(Workbook &book, int32_t sheet_count, bool default_tables);
+// Puts a workbook under the lowest free handle and returns it; `book` is taken only then.
+int32_t register_workbook(std::unique_ptr<Workbook> &book);
 // Writes the workbook to its file and releases it.
 int32_t close_workbook(int32_t handle);
 // Releases the workbook; deletes its file unless it was written or opened for reading.
 int32_t cancel_workbook(int32_t handle);
-
-// Puts a workbook made by an open into the lowest free table entry; returns its handle.
-int32_t register_workbook(std::unique_ptr<Workbook> book);
 
 // The workbook under a handle, or why there is none.
 BookRef book_ref(int32_t handle);

@@ -34,6 +34,14 @@ struct FileFormat {
     uint16_t version_stamp = 97;  // 97, 2000 or 2002; decides RECALCID and XF alignment
 };
 
+// Where a workbook opened for modification goes at close: the file it came from, and the file
+// written (the output file, or a temporary copy that then replaces the source).
+struct OpenedFile {
+    std::u16string source;
+    std::u16string output;
+    bool in_place = false;
+};
+
 struct Workbook {
     // File object. The claim keeps other creates off the file until close or cancel.
     platform::FileClaim claim;
@@ -68,9 +76,10 @@ struct Workbook {
     // The file a read-mode workbook reads, or a template-made one was loaded from: the
     // read-back calls answer from it.
     std::shared_ptr<WorkbookReader> source;
-    ReadState read_state;        // what the read-back calls keep between calls
-    bool macro_project = false;  // an OBPROJ came with the template: sheets stay
-    bool template_flag = false;  // strings starting with the keyword prefix become blanks
+    ReadState read_state;              // what the read-back calls keep between calls
+    std::optional<OpenedFile> opened;  // made by an open for modification
+    bool macro_project = false;        // an OBPROJ came with the template: sheets stay
+    bool template_flag = false;        // strings starting with the keyword prefix become blanks
     std::u16string file_name;
     int32_t current_sheet = 0;
     uint16_t active_sheet = 0;

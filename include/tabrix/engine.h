@@ -284,6 +284,20 @@ TABRIX_API double XM_GetRowHeight(int32_t h, int32_t s, int32_t y);
 
 /* ---- Engine: templates and open for update --------------------------------------- */
 
+/* XM_CreateT: a new workbook file from a template: a copy of it whose workbook is the
+ * template's (keyword cells blank, keeping their format) and is written at close, every other
+ * part of the file kept. The handle; -9 for an empty name, -5001 when the template cannot be
+ * read (also encrypted or protected workbooks), -1 when the copy cannot be made or loaded.
+ * XM_Open: opens a file for modification, into output_name as a template (keyword texts that
+ * are written later become blanks), or with a null output_name in place (through a temporary
+ * copy; keyword texts kept). The handle or -1. XM_OpenClose: closes such a workbook, writing
+ * it (save non-zero; in place: the file is then replaced) or discarding it; 0 or -2. */
+TABRIX_API int32_t XM_CreateT(const char *file_name, const char *template_name);
+TABRIX_API int32_t XM_CreateTW(const char16_t *file_name, const char16_t *template_name);
+TABRIX_API int32_t XM_Open(const char *file_name, const char *output_name);
+TABRIX_API int32_t XM_OpenW(const char16_t *file_name, const char16_t *output_name);
+TABRIX_API int32_t XM_OpenClose(int32_t h, int32_t save);
+
 /* ---- Engine: cell queries -------------------------------------------------------- */
 
 /* The cell queries look at the workbook's current sheet (that of the last write) in memory.

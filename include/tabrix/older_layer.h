@@ -131,6 +131,12 @@ TABRIX_API int32_t XL_Read(int32_t s, int32_t x, int32_t y, int32_t *kind, doubl
 /* XM_ReadClose on workbook 0; -6 (and it stays open) when it was not opened for reading. */
 TABRIX_API int32_t XL_ReadClose(void);
 
+/* Templates and files opened for modification as workbook 0, as XM_CreateT, XM_Open and
+ * XM_OpenClose; XL_CreateT and XL_Open fail with -1 while workbook 0 is in use. */
+TABRIX_API int32_t XL_CreateT(const char *file_name, const char *template_name);
+TABRIX_API int32_t XL_Open(const char *file_name, const char *output_name);
+TABRIX_API int32_t XL_OpenClose(int32_t save);
+
 /* XM_GetCellAttr, XM_GetLastX and XM_GetLastPos on workbook 0 (-3 when the older layer has
  * none). */
 TABRIX_API int32_t XL_GetCellAttr(int32_t x, int32_t y, int32_t *xf);
