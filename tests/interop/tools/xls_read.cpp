@@ -71,8 +71,8 @@ void print_walk(Workbook &book, int32_t s) {
     int32_t position = 0;
     WalkedCell cell;
     while ((position = walk_sheet(book, s, position, cell)) > kWalkNoSheet) {
-        std::printf("walk %d %d %d %d %d %.17g %s\n", s, cell.row, cell.column, cell.xf,
-                    cell.kind, cell.number, hex_of(cell.text).c_str());
+        std::printf("walk %d %d %d %d %d %.17g %s\n", s, cell.row, cell.column, cell.xf, cell.kind,
+                    cell.number, hex_of(cell.text).c_str());
     }
     std::printf("walkend %d %d\n", s, position);
 }
