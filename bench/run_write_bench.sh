@@ -13,21 +13,7 @@ BENCH="$BUILD/bench/write_bench"
 OUT="$(mktemp -d /tmp/tabrix-bench-XXXXXX)"
 trap 'rm -rf "$OUT"' EXIT
 
-# run NAME TIMES COMMAND...: the command prints its seconds; the best of TIMES runs is kept
-# (the machine may be shared); /usr/bin/time -v gives the peak RSS.
-run() {
-  local name="$1" times="$2" i taken
-  shift 2
-  for ((i = 0; i < times; i++)); do
-    /usr/bin/time -v -o "$OUT/$name.time" "$@" > "$OUT/$name.out"
-    taken="$(tail -1 "$OUT/$name.out")"
-    if [ -z "${SECONDS_TAKEN[$name]:-}" ] ||
-       awk -v a="$taken" -v b="${SECONDS_TAKEN[$name]}" 'BEGIN { exit !(a < b) }'; then
-      SECONDS_TAKEN[$name]="$taken"
-    fi
-    PEAK_KB[$name]="$(awk -F': ' '/Maximum resident set size/ {print $2}' "$OUT/$name.time")"
-  done
-}
+source "$HERE/timing.sh"
 
 declare -A SECONDS_TAKEN PEAK_KB
 run tabrix 5 "$BENCH" "$OUT/tabrix.xls"

@@ -1,8 +1,10 @@
 // The standard write workload through the C interface: one Excel 97 sheet of 65536 rows by
 // 16 columns (integers, doubles and texts), written and closed. Prints the seconds taken.
-// "sized" also gives every row its own height and every one of the 256 columns its own width.
+// "sized" also gives every row its own height and every one of the 256 columns its own width;
+// "keywords" writes the texts of column 12 in the first 1000 rows as the keywords "**K0" to
+// "**K999", which makes the file the template of the read benchmark.
 //
-//   write_bench OUTPUT.xls [reverse|sized]
+//   write_bench OUTPUT.xls [reverse|sized|keywords]
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -15,7 +17,14 @@ namespace {
 constexpr int32_t kRows = 65536;
 constexpr int32_t kColumns = 16;
 
-int32_t write_row(int32_t h, int32_t r) {
+constexpr int32_t kKeywordRows = 1000;
+
+int32_t write_row(int32_t h, int32_t r, bool keywords) {
+    if (keywords && r < kKeywordRows) {
+        char keyword[16] = "**K";
+        *std::to_chars(keyword + 3, keyword + sizeof keyword - 1, r).ptr = '\0';
+        if (int32_t rc = XM_WriteStr(h, 0, 12, r, keyword); rc != 0) return rc;
+    }
     char text[16] = "item-";
     for (int32_t c = 0; c < kColumns; ++c) {
         int32_t rc = 0;
@@ -28,6 +37,7 @@ int32_t write_row(int32_t h, int32_t r) {
             char *end =
                 std::to_chars(text + 5, text + sizeof text - 1, (r * kColumns + c) % 1000).ptr;
             *end = '\0';
+            if (keywords && c == 12 && r < kKeywordRows) continue;
             rc = XM_WriteStr(h, 0, c, r, text);
         }
         if (rc != 0) return rc;
@@ -39,11 +49,12 @@ int32_t write_row(int32_t h, int32_t r) {
 
 int main(int argc, char **argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.xls [reverse]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT.xls [reverse|sized|keywords]\n", argv[0]);
         return 2;
     }
     bool reverse = argc > 2 && std::strcmp(argv[2], "reverse") == 0;
     bool sized = argc > 2 && std::strcmp(argv[2], "sized") == 0;
+    bool keywords = argc > 2 && std::strcmp(argv[2], "keywords") == 0;
     auto start = std::chrono::steady_clock::now();
     int32_t h = XM_Create97(argv[1], 1);
     if (h < 0) {
@@ -51,7 +62,7 @@ int main(int argc, char **argv) {
         return 1;
     }
     for (int32_t i = 0; i < kRows; ++i) {
-        if (int32_t rc = write_row(h, reverse ? kRows - 1 - i : i); rc != 0) {
+        if (int32_t rc = write_row(h, reverse ? kRows - 1 - i : i, keywords); rc != 0) {
             std::fprintf(stderr, "write failed: %d\n", rc);
             return 1;
         }

@@ -166,6 +166,10 @@ class StreamImpl final : public Stream {
         return count;
     }
 
+    std::optional<std::span<const uint8_t>> contents() const override {
+        return std::span<const uint8_t>(node_->data);
+    }
+
     size_t write(const void *bytes, size_t n) override {
         if (!context_->writable || n == 0 || position_ >= cfb::kMaxStreamSize) return 0;
         const size_t count =

@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,6 +83,10 @@ class Stream {
     virtual uint64_t size() const = 0;
     // Cuts or zero-extends the stream; the position is left as it is.
     virtual StorageStatus set_size(uint64_t size) = 0;
+    // The stream's bytes in place, where the stream keeps them in memory whole (streams of a
+    // compound file do): valid until the stream is written to, destroyed or its file
+    // released. Nothing where they must be read.
+    virtual std::optional<std::span<const uint8_t>> contents() const { return std::nullopt; }
     // Makes room for a stream of that many bytes without changing its size, so that a writer
     // that knows its total appends without the content being moved as it grows.
     virtual StorageStatus reserve(uint64_t size) = 0;

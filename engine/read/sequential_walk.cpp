@@ -25,40 +25,42 @@ int32_t position_of(size_t offset) {
     return offset > INT32_MAX ? kWalkEnd : static_cast<int32_t>(offset);
 }
 
-void take_value(const CellValue &value, bool boolerr, WalkedCell &cell) {
-    cell.xf = value.xf;
-    cell.number = 0;
-    cell.text.clear();
+int32_t walk_kind(const CellValue &value) {
     switch (value.kind) {
         case CellKind::blank:
-            cell.kind = kWalkBlank;
-            return;
+            return kWalkBlank;
         case CellKind::integer:
         case CellKind::number:
-            cell.kind = kWalkNumber;
-            cell.number = value.number;
-            return;
-        case CellKind::text:
-            cell.kind = kWalkText;
-            cell.text = value.text_view();
-            return;
-        case CellKind::boolean:
-            cell.kind = kWalkText;
-            cell.text = value.code ? u"TRUE" : u"FALSE";
-            if (boolerr) cell.text.resize(kBooleanWidth, u' ');
-            return;
-        case CellKind::error:
-            // A code that is no error reads as an empty text.
-            cell.kind = kWalkText;
-            cell.text = error_text(value.code);
-            if (boolerr && !cell.text.empty()) cell.text.resize(kErrorWidth, u' ');
-            return;
+            return kWalkNumber;
+        default:
+            return kWalkText;
     }
 }
 
-}  // namespace
+// The text a cell is delivered as: its own, or its boolean or error value's (a BOOLERR cell's
+// padded). `padded` holds the latter, which fit its short-string room.
+std::u16string_view walk_text(const CellValue &value, bool boolerr, std::u16string &padded) {
+    switch (value.kind) {
+        case CellKind::text:
+            return value.text_view();
+        case CellKind::boolean:
+            padded = value.code ? u"TRUE" : u"FALSE";
+            if (boolerr) padded.resize(kBooleanWidth, u' ');
+            return padded;
+        case CellKind::error:
+            // A code that is no error reads as an empty text.
+            padded = error_text(value.code);
+            if (boolerr && !padded.empty()) padded.resize(kErrorWidth, u' ');
+            return padded;
+        default:
+            return {};
+    }
+}
 
-int32_t walk_sheet(Workbook &book, int32_t sheet, int32_t position, WalkedCell &cell) {
+// One step of the walk: hands the next cell to deliver(value, boolerr, row, column) and
+// returns the position to go on from, or what ends the walk.
+template <class Deliver>
+int32_t walk_step(Workbook &book, int32_t sheet, int32_t position, Deliver &&deliver) {
     if (!book.source) return kWalkEnd;
     const WorkbookReader &reader = *book.source;
     if (sheet < 0 || static_cast<size_t>(sheet) >= reader.sheets().size()) return kWalkNoSheet;
@@ -98,10 +100,9 @@ int32_t walk_sheet(Workbook &book, int32_t sheet, int32_t position, WalkedCell &
 
         if (record.number == rec::kBlank) {
             if (record.data.size() < 6) continue;
-            cell = WalkedCell{};
-            cell.row = load_u16(record.data.data());
-            cell.column = load_u16(record.data.data() + 2);
-            cell.xf = load_u16(record.data.data() + 4);
+            CellValue blank;
+            blank.xf = load_u16(record.data.data() + 4);
+            deliver(blank, false, load_u16(record.data.data()), load_u16(record.data.data() + 2));
             return position_of(records.offset());
         }
         const CellRecord kind = cell_record_of(record.number);
@@ -113,9 +114,7 @@ int32_t walk_sheet(Workbook &book, int32_t sheet, int32_t position, WalkedCell &
             if (first_element >= count) continue;
             const auto column = static_cast<uint8_t>(place.first_column + first_element);
             if (!decode_cell(texts, kind, record.data, column, nullptr, value)) continue;
-            take_value(value, false, cell);
-            cell.row = place.row;
-            cell.column = column;
+            deliver(value, false, place.row, column);
             if (first_element + 1u < count) {
                 state.walk_record = static_cast<uint32_t>(record.offset);
                 state.walk_next_element = static_cast<uint16_t>(first_element + 1);
@@ -130,27 +129,43 @@ int32_t walk_sheet(Workbook &book, int32_t sheet, int32_t position, WalkedCell &
                          has_string ? &string.data : nullptr, value)) {
             continue;
         }
-        take_value(value, kind == CellRecord::boolerr, cell);
-        cell.row = place.row;
-        cell.column = place.first_column;
+        deliver(value, kind == CellRecord::boolerr, place.row, place.first_column);
         return position_of(records.offset());
     }
     return kWalkEnd;
 }
 
+}  // namespace
+
+int32_t walk_sheet(Workbook &book, int32_t sheet, int32_t position, WalkedCell &cell) {
+    return walk_step(book, sheet, position,
+                     [&](const CellValue &value, bool boolerr, int32_t row, int32_t column) {
+                         std::u16string padded;
+                         cell.kind = walk_kind(value);
+                         cell.xf = value.xf;
+                         cell.row = row;
+                         cell.column = column;
+                         cell.number = cell.kind == kWalkNumber ? value.number : 0;
+                         cell.text = walk_text(value, boolerr, padded);
+                     });
+}
+
 int32_t walk_sheet_into(Workbook &book, int32_t sheet, int32_t position, int32_t *column,
                         int32_t *row, int32_t *xf, int32_t *kind, double *number,
                         const TextBuffer &text) {
-    WalkedCell cell;
-    const int32_t next = walk_sheet(book, sheet, position, cell);
-    if (next == kWalkEnd || next == kWalkObjects || next == kWalkNoSheet) return next;
-    if (column) *column = cell.column;
-    if (row) *row = cell.row;
-    if (xf) *xf = cell.xf;
-    if (kind) *kind = cell.kind;
-    if (number) *number = cell.number;
-    text.put(cell.text);
-    return next;
+    // Straight from the decoded cell into the outputs: no text is copied on the way.
+    return walk_step(
+        book, sheet, position,
+        [&](const CellValue &value, bool boolerr, int32_t cell_row, int32_t cell_column) {
+            std::u16string padded;
+            const int32_t cell_kind = walk_kind(value);
+            if (column) *column = cell_column;
+            if (row) *row = cell_row;
+            if (xf) *xf = value.xf;
+            if (kind) *kind = cell_kind;
+            if (number) *number = cell_kind == kWalkNumber ? value.number : 0;
+            text.put(walk_text(value, boolerr, padded));
+        });
 }
 
 }  // namespace tabrix::engine

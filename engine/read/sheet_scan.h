@@ -21,6 +21,9 @@ class SheetScan {
     // The next record of the sheet; false at its EOF, at the end of the stream and at a
     // record that runs past it.
     bool next(RawRecord &out);
+    // Goes on from a later offset of the stream (an earlier one is ignored, so no scan can
+    // go round in circles).
+    void skip_to(size_t offset);
 
   private:
     RecordReader records_;
@@ -32,7 +35,8 @@ class SheetScan {
 // with `records` before the first other record, when there is no such STRING.
 bool next_string_record(RecordReader &records, RawRecord &out);
 
-// Whether a worksheet's records hold a PROTECT with a non-zero value.
+// Whether a worksheet's records hold a PROTECT with a non-zero value (its row blocks are
+// stepped over where its INDEX shows where they end).
 bool sheet_protected(const WorkbookReader &reader, size_t sheet);
 
 }  // namespace tabrix::engine

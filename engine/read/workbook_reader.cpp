@@ -51,7 +51,14 @@ int32_t WorkbookReader::open(const std::filesystem::path &path,
         // cannot be told, so it is refused like a file with neither.
         if ((book != nullptr) == (workbook != nullptr)) return err::kOpen;
         reader->biff8_ = workbook != nullptr;
-        if (!read_whole_stream(workbook ? *workbook : *book, reader->stream_)) return err::kOpen;
+        // The file is open for reading only: its stream can be read where it lies.
+        platform::Stream &stream = workbook ? *workbook : *book;
+        if (auto in_place = stream.contents()) {
+            reader->stream_ = *in_place;
+        } else {
+            if (!read_whole_stream(stream, reader->own_stream_)) return err::kOpen;
+            reader->stream_ = reader->own_stream_;
+        }
         if (!reader->read_globals()) return err::kOpen;
         *out = std::move(reader);
         return 0;
@@ -64,7 +71,8 @@ int32_t WorkbookReader::from_stream(std::vector<uint8_t> stream, bool biff8,
                                     std::unique_ptr<WorkbookReader> *out) {
     try {
         auto reader = std::make_unique<WorkbookReader>();
-        reader->stream_ = std::move(stream);
+        reader->own_stream_ = std::move(stream);
+        reader->stream_ = reader->own_stream_;
         reader->biff8_ = biff8;
         if (!reader->read_globals()) return err::kOpen;
         *out = std::move(reader);

@@ -27,6 +27,11 @@ struct SheetEntry {
 
 class WorkbookReader {
   public:
+    WorkbookReader() = default;
+    // stream() may point into the reader itself.
+    WorkbookReader(const WorkbookReader &) = delete;
+    WorkbookReader &operator=(const WorkbookReader &) = delete;
+
     // Opens a compound file holding exactly one of the streams "Book" (Excel 95) and
     // "Workbook" (Excel 97) and reads its globals. err::kOpen for anything else: no sound
     // compound file, both streams or neither, an encrypted (FILEPASS) or protected workbook,
@@ -58,7 +63,8 @@ class WorkbookReader {
     bool read_globals();
 
     std::unique_ptr<platform::CompoundFile> file_;
-    std::vector<uint8_t> stream_;
+    std::vector<uint8_t> own_stream_;  // the stream, where it is not read in place
+    std::span<const uint8_t> stream_;  // in file_'s memory, or own_stream_
     bool biff8_ = false;
     uint16_t version_stamp_ = 97;
     std::optional<std::array<uint8_t, 8>> recalc_id_;
