@@ -176,16 +176,11 @@ bool in_block(const SheetReadState &state, size_t block, uint32_t row) {
            (block + 1 == state.blocks.size() || row < state.blocks[block + 1].first_row);
 }
 
-int32_t file_cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *integer,
-                       double *value, const TextBuffer &text, int32_t *xf) {
-    if (sheet < 0 || static_cast<size_t>(sheet) >= book.source->sheets().size()) {
-        return err::kParam;
-    }
-    CellValue cell;
-    if (int32_t rc = fetch_cell(book, static_cast<size_t>(sheet), x, y, cell); rc != 0) {
-        return rc;
-    }
-    if (xf) *xf = cell.xf;
+// The cell data answer of a decoded cell. A file's cells answer booleans and errors (3, the
+// value as the read table has it) and a text without a buffer (5); a workbook in memory
+// answers neither.
+int32_t cell_data_answer(const CellValue &cell, bool from_file, int32_t *integer, double *value,
+                         const TextBuffer &text) {
     switch (cell.kind) {
         case CellKind::blank:
             return 0;
@@ -196,20 +191,35 @@ int32_t file_cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int3
             if (value) *value = cell.number;
             return 2;
         case CellKind::boolean:
+            if (!from_file) return kNoCell;
             if (value) *value = cell.code ? -1.0 : 0.0;
             return 3;
         case CellKind::error: {
+            if (!from_file) return kNoCell;
             const int32_t number = error_number(cell.code);
             if (number == 0) return kErrorValue;
             if (value) *value = number;
             return 3;
         }
         case CellKind::text:
-            if (!text.given()) return 5;
+            if (!text.given()) return from_file ? 5 : kNoCell;
             text.put(cell.text_view());
             return 4;
     }
-    return kMissing;
+    return kNoCell;
+}
+
+int32_t file_cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *integer,
+                       double *value, const TextBuffer &text, int32_t *xf) {
+    if (sheet < 0 || static_cast<size_t>(sheet) >= book.source->sheets().size()) {
+        return err::kParam;
+    }
+    CellValue cell;
+    if (int32_t rc = fetch_cell(book, static_cast<size_t>(sheet), x, y, cell); rc != 0) {
+        return rc;
+    }
+    if (xf) *xf = cell.xf;
+    return cell_data_answer(cell, true, integer, value, text);
 }
 
 int32_t model_cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *integer,
@@ -234,24 +244,7 @@ int32_t model_cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int
                      cell)) {
         return kNoCell;
     }
-    switch (cell.kind) {
-        case CellKind::blank:
-            return 0;
-        case CellKind::integer:
-            if (integer) *integer = cell.integer;
-            return 1;
-        case CellKind::number:
-            if (value) *value = cell.number;
-            return 2;
-        case CellKind::text:
-            if (!text.given()) return kNoCell;
-            text.put(cell.text_view());
-            return 4;
-        case CellKind::boolean:
-        case CellKind::error:
-            break;
-    }
-    return kNoCell;
+    return cell_data_answer(cell, false, integer, value, text);
 }
 
 }  // namespace
