@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "engine/lifecycle/workbook_table.h"
-#include "engine/read/sequential_walk.h"
+#include "engine/read/read_mode/sequential_walk.h"
 #include "tabrix.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // row heights, and cell values of any workbook; the older layer's read calls on workbook 0.
 #include "engine/exports/boundary.h"
 #include "engine/lifecycle/read_workbooks.h"
-#include "engine/read/cell_fetch.h"
-#include "engine/read/sheet_readback.h"
+#include "engine/read/read_mode/cell_fetch.h"
+#include "engine/read/read_mode/sheet_readback.h"
 #include "tabrix.h"
 
 using namespace tabrix::engine;

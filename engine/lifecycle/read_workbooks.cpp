@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "engine/lifecycle/workbook_table.h"
-#include "engine/read/sheet_scan.h"
-#include "engine/read/workbook_reader.h"
+#include "engine/read/reader/sheet_scan.h"
+#include "engine/read/reader/workbook_reader.h"
 
 namespace tabrix::engine {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "engine/lifecycle/workbook_table.h"
-#include "engine/read/template_loader.h"
-#include "engine/read/workbook_reader.h"
+#include "engine/read/reader/workbook_reader.h"
+#include "engine/read/template/template_loader.h"
 #include "platform/file_services.h"
 
 namespace tabrix::engine {

@@ -8,11 +8,11 @@
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
-#include "engine/read/cell_fetch.h"
-#include "engine/read/sequential_walk.h"
-#include "engine/read/sheet_readback.h"
-#include "engine/read/sheet_scan.h"
-#include "engine/read/workbook_reader.h"
+#include "engine/read/read_mode/cell_fetch.h"
+#include "engine/read/read_mode/sequential_walk.h"
+#include "engine/read/read_mode/sheet_readback.h"
+#include "engine/read/reader/sheet_scan.h"
+#include "engine/read/reader/workbook_reader.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
 

@@ -1,7 +1,7 @@
 // Templates made record by record, loaded into a new workbook and written again: where each
 // record ends up, what the engine reads from it, and what becomes of keyword cells and shared,
 // array and text-result formulas.
-#include "engine/read/template_loader.h"
+#include "engine/read/template/template_loader.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "engine/read/workbook_reader.h"
+#include "engine/read/reader/workbook_reader.h"
 #include "workbook_test_util.h"
 
 namespace tabrix::engine {

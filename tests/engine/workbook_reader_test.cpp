@@ -1,5 +1,5 @@
 // The reader's checks on a file before anything is read from its sheets.
-#include "engine/read/workbook_reader.h"
+#include "engine/read/reader/workbook_reader.h"
 
 #include <gtest/gtest.h>
 

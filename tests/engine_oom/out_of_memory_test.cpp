@@ -20,7 +20,6 @@
 #include "engine/lifecycle/workbook_table.h"
 #include "failing_allocator.h"
 #include "tabrix.h"
-#include "engine/lifecycle/workbook_table.h"
 #include "tests/engine/workbook_test_util.h"
 
 namespace tabrix::engine::test {

@@ -8,7 +8,7 @@
 
 #include "../engine/template_stream.h"
 #include "../engine/workbook_test_util.h"
-#include "engine/read/template_loader.h"
+#include "engine/read/template/template_loader.h"
 
 namespace tabrix::engine {
 namespace {

@@ -16,13 +16,13 @@
 namespace tabrix::platform {
 namespace {
 
+using test::good_file;
 using test::le32;
+using test::open_and_read_all;
 using test::pattern;
 using test::set16;
 using test::set32;
 using test::TempDir;
-using test::good_file;
-using test::open_and_read_all;
 
 StorageStatus open_bytes(const std::vector<uint8_t> &bytes) {
     std::unique_ptr<cfb::Node> root;

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "engine/lifecycle/workbook_table.h"
-#include "engine/read/sequential_walk.h"
+#include "engine/read/read_mode/sequential_walk.h"
 #include "tabrix.h"
 
 using namespace tabrix::engine;

@@ -13,7 +13,7 @@
 #include "engine/biff/record_reader.h"
 #include "engine/formula/shared_formulas.h"
 #include "engine/model/workbook.h"
-#include "engine/read/workbook_reader.h"
+#include "engine/read/reader/workbook_reader.h"
 
 namespace tabrix::engine {
 

@@ -4,7 +4,7 @@
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
-#include "engine/read/template_parts.h"
+#include "engine/read/template/template_parts.h"
 #include "engine/styles/attribute_registry.h"
 #include "engine/styles/xf_records.h"
 

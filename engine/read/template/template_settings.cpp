@@ -7,7 +7,7 @@
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
 #include "engine/layout/page_setup.h"
-#include "engine/read/template_parts.h"
+#include "engine/read/template/template_parts.h"
 #include "engine/styles/attribute_registry.h"
 
 namespace tabrix::engine {

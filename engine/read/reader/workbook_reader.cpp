@@ -1,4 +1,4 @@
-#include "engine/read/workbook_reader.h"
+#include "engine/read/reader/workbook_reader.h"
 
 #include <algorithm>
 #include <new>

@@ -1,4 +1,4 @@
-#include "engine/read/sheet_scan.h"
+#include "engine/read/reader/sheet_scan.h"
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"

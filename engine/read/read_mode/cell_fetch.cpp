@@ -1,4 +1,4 @@
-#include "engine/read/cell_fetch.h"
+#include "engine/read/read_mode/cell_fetch.h"
 
 #include <algorithm>
 #include <optional>
@@ -6,8 +6,8 @@
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
-#include "engine/read/sheet_scan.h"
-#include "engine/read/workbook_reader.h"
+#include "engine/read/reader/sheet_scan.h"
+#include "engine/read/reader/workbook_reader.h"
 #include "platform/codepage.h"
 
 namespace tabrix::engine {

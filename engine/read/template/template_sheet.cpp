@@ -5,7 +5,7 @@
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
-#include "engine/read/template_parts.h"
+#include "engine/read/template/template_parts.h"
 
 namespace tabrix::engine {
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "engine/model/workbook.h"
-#include "engine/read/cell_values.h"
+#include "engine/read/read_mode/cell_values.h"
 
 namespace tabrix::engine {
 

@@ -1,4 +1,4 @@
-#include "engine/read/cell_values.h"
+#include "engine/read/read_mode/cell_values.h"
 
 #include <algorithm>
 #include <array>
@@ -8,7 +8,7 @@
 
 #include "engine/biff/biff_string.h"
 #include "engine/biff/le_bytes.h"
-#include "engine/read/workbook_reader.h"
+#include "engine/read/reader/workbook_reader.h"
 #include "platform/codepage.h"
 
 namespace tabrix::engine {

@@ -9,7 +9,7 @@
 #include "engine/formula/formula_record.h"
 #include "engine/formula/token_walker.h"
 #include "engine/model/keywords.h"
-#include "engine/read/template_parts.h"
+#include "engine/read/template/template_parts.h"
 #include "engine/styles/attribute_registry.h"
 
 namespace tabrix::engine {

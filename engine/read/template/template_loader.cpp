@@ -1,4 +1,4 @@
-#include "engine/read/template_loader.h"
+#include "engine/read/template/template_loader.h"
 
 #include <memory>
 #include <new>
@@ -6,7 +6,7 @@
 
 #include "engine/biff/record_numbers.h"
 #include "engine/layout/sheet_names.h"
-#include "engine/read/template_parts.h"
+#include "engine/read/template/template_parts.h"
 #include "engine/styles/attribute_registry.h"
 #include "engine/styles/xf_records.h"
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 
 #include "engine/biff/record_reader.h"
-#include "engine/read/workbook_reader.h"
+#include "engine/read/reader/workbook_reader.h"
 
 namespace tabrix::engine {
 
