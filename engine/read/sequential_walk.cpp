@@ -97,7 +97,8 @@ int32_t walk_sheet(Workbook &book, int32_t sheet, int32_t position, WalkedCell &
         if (ends_walk(record.number)) return kWalkObjects;
 
         if (record.number == rec::kBlank) {
-            if (record.data.size() < 6) continue;
+            // Off the grid, as for the other cell records.
+            if (record.data.size() < 6 || load_u16(record.data.data() + 2) > 255) continue;
             cell = WalkedCell{};
             cell.row = load_u16(record.data.data());
             cell.column = load_u16(record.data.data() + 2);

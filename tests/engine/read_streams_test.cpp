@@ -207,6 +207,7 @@ TEST(ReadStreams, RecordsCutShortReadAsMissing) {
     s.add(rec::kNumber, cell(0, 2, {1, 2, 3}));
     s.add(rec::kMulRk, {0, 0, 3, 0, 15, 0});  // shorter than one element
     s.add(rec::kBoolErr, cell(0, 4, {}));
+    s.add(rec::kBlank, cell(0, 256, {}));  // off the grid
     s.add(rec::kRk, cell(0, 5, {2, 0, 0, 0}));
     s.add(rec::kEof, {});
     auto book = book_of(s.bytes, true);
