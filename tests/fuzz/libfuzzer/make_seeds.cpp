@@ -1,12 +1,14 @@
 // Writes the seed corpus of the workbook fuzzer: the sample workbooks our writer makes, and
-// the workbook stream of each workbook file named after the folder.
+// the workbook stream of each workbook file named after the folder (a folder named there
+// gives every .xls file under it).
 //
-//   make_seeds CORPUS_FOLDER [WORKBOOK.xls ...]
+//   make_seeds CORPUS_FOLDER [WORKBOOK.xls | FOLDER ...]
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "workbook_fuzz_seeds.h"
 
@@ -23,7 +25,7 @@ bool save(const std::filesystem::path &file, const tabrix::engine::fuzz::Input &
 
 int main(int argc, char **argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: make_seeds CORPUS_FOLDER [WORKBOOK.xls ...]\n");
+        std::fprintf(stderr, "usage: make_seeds CORPUS_FOLDER [WORKBOOK.xls | FOLDER ...]\n");
         return 2;
     }
     const std::filesystem::path corpus = argv[1];
@@ -41,11 +43,21 @@ int main(int argc, char **argv) {
     for (size_t i = 0; i < seeds.size(); ++i) {
         written += save(corpus / ("writer-" + std::to_string(i)), seeds[i]);
     }
+    std::vector<std::filesystem::path> files;
     for (int i = 2; i < argc; ++i) {
-        const std::filesystem::path file = argv[i];
+        if (!std::filesystem::is_directory(argv[i], error)) {
+            files.emplace_back(argv[i]);
+            continue;
+        }
+        for (const auto &entry : std::filesystem::recursive_directory_iterator(argv[i], error)) {
+            if (entry.path().extension() == ".xls") files.push_back(entry.path());
+        }
+    }
+    for (const std::filesystem::path &file : files) {
         const auto input = tabrix::engine::fuzz::seed_of_file(file);
         if (input.empty()) {
-            std::fprintf(stderr, "make_seeds: %s holds no workbook stream, skipped\n", argv[i]);
+            std::fprintf(stderr, "make_seeds: %s holds no workbook stream, skipped\n",
+                         file.string().c_str());
             continue;
         }
         written += save(corpus / ("file-" + file.stem().string()), input);
