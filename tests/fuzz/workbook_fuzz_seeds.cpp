@@ -45,7 +45,8 @@ void formula(int32_t h, int32_t x, int32_t y, const char *text, int16_t kind, do
 }
 
 // Sheet 0: every kind of cell, formulas, attributes and merged cells, keyword cells, sizes,
-// page settings and rows in several blocks; sheet 1: a number, an object, another cell.
+// page settings and rows in several blocks; sheet 1: a number, an object, more cells and long
+// texts.
 bool write_sample(const std::string &path, bool biff8) {
     const int32_t h = biff8 ? XM_Create97(path.c_str(), 2) : XM_Create(path.c_str(), 2);
     if (h < 0) return false;
@@ -111,6 +112,12 @@ bool write_sample(const std::string &path, bool biff8) {
     const uint8_t obj[4] = {};
     XM_WriteBin(h, 1, rec::kObj, 4, obj);
     XM_WriteStr(h, 1, 0, 1, "after the object");
+    // Long distinct texts: in Excel 97 the shared-string table runs on in CONTINUE records.
+    for (int32_t i = 0; i < 40; ++i) {
+        std::string text = std::to_string(i);
+        for (int k = 0; k < 120; ++k) text += k % 2 ? "\x8b\x9e" : "\x93\x8c";  // 東, 京
+        XM_WriteStr(h, 1, 1, 2 + i, text.c_str());
+    }
     return XM_Close(h) == 0;
 }
 

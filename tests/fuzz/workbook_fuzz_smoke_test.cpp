@@ -13,7 +13,7 @@
 namespace tabrix::engine::fuzz {
 namespace {
 
-constexpr int kMutationsPerSeed = 350;
+constexpr int kMutationsPerSeed = 500;
 
 // Where each whole record of the stream part of an input starts (its header), in order.
 std::vector<size_t> record_starts(const Input &input) {

@@ -27,6 +27,7 @@ namespace {
 constexpr int32_t kSheetsRead = 4;
 constexpr int kWalkSteps = 4096;
 constexpr size_t kCellsFetched = 64;
+constexpr size_t kWidthsRead = 8;
 
 // Coordinates every sheet is asked for: the corners of both grids and places off them.
 constexpr std::array<std::pair<int32_t, int32_t>, 10> kChosenCells{{{0, 0},
@@ -161,10 +162,12 @@ void read_back(Workbook &book, bool backwards) {
         std::vector<std::pair<int32_t, int32_t>> cells = walk_cells(book, sheet);
         cells.insert(cells.end(), kChosenCells.begin(), kChosenCells.end());
         if (backwards) std::reverse(cells.begin(), cells.end());
-        for (const auto &[x, y] : cells) {
+        for (size_t i = 0; i < cells.size(); ++i) {
+            const auto [x, y] = cells[i];
             read_one_cell(book, sheet, x, y);
-            read_column_width(book, sheet, x);
             read_row_height(book, sheet, y);
+            // A width may scan the whole sheet: a few columns are enough.
+            if (i < kWidthsRead) read_column_width(book, sheet, x);
         }
         for (int32_t line : kChosenLines) {
             read_column_width(book, sheet, line);
