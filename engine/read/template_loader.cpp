@@ -34,7 +34,8 @@ void name_sheets(Workbook &book, const WorkbookReader &reader) {
     for (const SheetEntry &entry : reader.sheets()) {
         auto sheet = std::make_unique<Sheet>();
         if (entry.name.empty() || named.contains(entry.name)) {
-            const std::string_view base = entry.name.empty() ? "Sheet" : entry.name;
+            const std::string_view base =
+                entry.name.empty() ? std::string_view("Sheet") : std::string_view(entry.name);
             sheet->name = copy_name(named, base, &next_number[platform::cp932_to_upper(base)]);
         } else {
             sheet->name = entry.name;
@@ -60,7 +61,7 @@ int32_t load_template(Workbook &book, const WorkbookReader &reader, bool keep_ke
         if (reader.biff8() != book.biff8() || reader.sheets().size() != book.sheets.size()) {
             return err::kOpen;
         }
-        TemplateLoad load{book, reader, keep_keywords, {}};
+        TemplateLoad load{book, reader, keep_keywords, {}, {}};
         if (book.biff8()) load_shared_strings(load);
         if (!load_globals(load) || book.fonts.empty()) return err::kOpen;
         complete_xf_list(book);
