@@ -13,7 +13,7 @@
 namespace tabrix::engine::fuzz {
 namespace {
 
-constexpr int kMutationsPerSeed = 500;
+constexpr int kMutationsPerSeed = 400;
 
 // Where each whole record of the stream part of an input starts (its header), in order.
 std::vector<size_t> record_starts(const Input &input) {
