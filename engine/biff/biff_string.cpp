@@ -128,7 +128,8 @@ bool read_sst_strings(const ContinuedRecord &sst, SstContents &contents) {
                 // The characters go on in a CONTINUE record, which repeats the option byte.
                 if (pos >= in.size()) return false;
                 flags = in[pos++];
-                ++boundary;
+                // Empty CONTINUE records before this one start where it does.
+                while (boundary != boundaries_end && *boundary < pos) ++boundary;
             }
             const bool wide = (flags & kWideFlag) != 0;
             const size_t unit = wide ? 2 : 1;

@@ -47,13 +47,16 @@ bool sheet_name_acceptable(std::string_view name) {
     });
 }
 
-std::string copy_name(const SheetList &sheets, std::string_view source) {
-    for (uint32_t number = 2;; ++number) {
+std::string copy_name(const SheetList &sheets, std::string_view source, uint32_t *next) {
+    for (uint32_t number = next ? std::max<uint32_t>(*next, 2) : 2;; ++number) {
         const std::string suffix = " (" + std::to_string(number) + ")";
         const size_t room = kMaxSheetNameChars - suffix.size();
         std::string name(source.substr(0, prefix_bytes(source, room)));
         name += suffix;
-        if (!sheets.contains(name)) return name;
+        if (!sheets.contains(name)) {
+            if (next) *next = number + 1;
+            return name;
+        }
     }
 }
 

@@ -25,7 +25,9 @@ bool sheet_name_acceptable(std::string_view name);
 
 // The name of a copy of the sheet `source`: the source name with " (2)", " (3)", ... , the
 // first that no sheet has. The source name is cut, at a character boundary, so that the
-// whole stays within kMaxSheetNameChars.
-std::string copy_name(const SheetList &sheets, std::string_view source);
+// whole stays within kMaxSheetNameChars. `next`, when given, is the first number tried and
+// is left at the one after the number taken: a caller naming many copies of one name keeps it
+// for that name, so that each search starts where the last one ended.
+std::string copy_name(const SheetList &sheets, std::string_view source, uint32_t *next = nullptr);
 
 }  // namespace tabrix::engine

@@ -19,6 +19,13 @@ int32_t open_read_workbook(std::u16string_view file_name) {
     }
     std::unique_ptr<WorkbookReader> reader;
     if (WorkbookReader::open(path, &reader) != 0) return err::kOpen;
+    std::unique_ptr<Workbook> book;
+    if (int32_t rc = make_read_workbook(std::move(reader), &book); rc != 0) return rc;
+    book->file_name = file_name;
+    return register_workbook(book);
+}
+
+int32_t make_read_workbook(std::shared_ptr<WorkbookReader> reader, std::unique_ptr<Workbook> *out) {
     for (size_t sheet = 0; sheet < reader->sheets().size(); ++sheet) {
         if (!reader->sheets()[sheet].is_chart() && sheet_protected(*reader, sheet)) {
             return err::kOpen;
@@ -29,7 +36,6 @@ int32_t open_read_workbook(std::u16string_view file_name) {
     auto book = std::make_unique<Workbook>();
     book->format = FileFormat{reader->biff8(), reader->version_stamp()};
     book->max_rows = reader->biff8() ? 65536 : 16384;
-    book->file_name = file_name;
     book->read_only = true;
     for (const SheetEntry &entry : reader->sheets()) {
         auto sheet = std::make_unique<Sheet>();
@@ -39,7 +45,8 @@ int32_t open_read_workbook(std::u16string_view file_name) {
     }
     book->sheet_name_counter = static_cast<uint32_t>(book->sheets.size());
     book->source = std::move(reader);
-    return register_workbook(book);
+    *out = std::move(book);
+    return 0;
 }
 
 int32_t close_read_workbook(int32_t handle) {

@@ -227,6 +227,26 @@ TEST(SstTest, FormattingRunsAndPhoneticDataAreSkipped) {
     EXPECT_EQ(read->strings, (std::vector<std::u16string>{u"abc", u"\u65e5z"}));
 }
 
+// An empty CONTINUE holds no option byte and no characters: the string goes on in the next
+// one, and a string claiming more characters than follow is refused.
+TEST(SstTest, EmptyContinueRecordsAreSteppedOver) {
+    ContinuedRecord sst{rec::kSst, {}, {}};
+    put_u32(sst.data, 1);
+    put_u32(sst.data, 1);
+    put_u16(sst.data, 1000);
+    put_u8(sst.data, 0x00);
+    put_bytes(sst.data, "ab", 2);
+    sst.continue_starts = {sst.data.size(), sst.data.size()};
+    put_u8(sst.data, 0x01);
+    put_u16(sst.data, u'c');
+    put_u16(sst.data, u'd');
+    EXPECT_FALSE(read_sst(sst).has_value());
+    store_u16(&sst.data[8], 4);
+    std::optional<SstContents> read = read_sst(sst);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->strings, std::vector<std::u16string>{u"abcd"});
+}
+
 TEST(SstTest, TruncatedOrOvercountedTablesAreRefused) {
     SharedStringTable table;
     table.add(u"one");

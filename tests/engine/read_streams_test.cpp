@@ -123,11 +123,12 @@ TEST(ReadStreams, Excel95TextsAreDecodedByTheFilesCodePage) {
     }
 }
 
-// A sheet with an INDEX over rows 3-4 (one block), cells in both rows and one in row 7
-// behind the block's DBCELL. `damage` changes the stream before it is read.
-Bytes indexed_sheet(bool biff8, const std::function<void(Stream &, size_t index_at)> &damage) {
+// A sheet with an INDEX over rows 3-4 (one block, named `entries` times), cells in both rows
+// and one in row 7 behind the block's DBCELL. `damage` changes the stream before it is read.
+Bytes indexed_sheet(bool biff8, const std::function<void(Stream &, size_t index_at)> &damage,
+                    size_t entries = 1) {
     Stream s = one_sheet(biff8);
-    Bytes index(biff8 ? 20 : 16, 0);
+    Bytes index((biff8 ? 16 : 12) + 4 * entries, 0);
     store_u16(&index[4], 3);
     store_u16(&index[biff8 ? 8 : 6], 5);
     const size_t index_at = s.add(rec::kIndex, index);
@@ -137,7 +138,9 @@ Bytes indexed_sheet(bool biff8, const std::function<void(Stream &, size_t index_
     s.add(rec::kNumber, cell(4, 2, number(4.5)));
     const size_t dbcell = s.add(rec::kDbCell, {0, 0, 0, 0, 0, 0, 0, 0});
     s.set_u32(dbcell + 4, static_cast<uint32_t>(dbcell - first_row));
-    s.set_u32(index_at + 4 + (biff8 ? 16 : 12), static_cast<uint32_t>(dbcell));
+    for (size_t entry = 0; entry < entries; ++entry) {
+        s.set_u32(index_at + 4 + (biff8 ? 16 : 12) + 4 * entry, static_cast<uint32_t>(dbcell));
+    }
     s.add(rec::kNumber, cell(7, 0, number(7.5)));
     s.add(rec::kEof, {});
     damage(s, index_at + 4 + (biff8 ? 16 : 12));
@@ -173,6 +176,12 @@ TEST(ReadStreams, ADamagedIndexFallsBackToTheWholeSheet) {
             EXPECT_EQ(rc, 0);
             EXPECT_FALSE(book->read_state.sheets[0].indexed);
         }
+        // One block named twice: blocks that share records are no index to trust.
+        auto twice = book_of(indexed_sheet(
+                                 biff8, [](Stream &, size_t) {}, 2),
+                             biff8);
+        EXPECT_EQ(number_at(*twice, 0, 7, &rc), 7.5);
+        EXPECT_FALSE(twice->read_state.sheets[0].indexed);
     }
 }
 
@@ -207,6 +216,7 @@ TEST(ReadStreams, RecordsCutShortReadAsMissing) {
     s.add(rec::kNumber, cell(0, 2, {1, 2, 3}));
     s.add(rec::kMulRk, {0, 0, 3, 0, 15, 0});  // shorter than one element
     s.add(rec::kBoolErr, cell(0, 4, {}));
+    s.add(rec::kBlank, cell(0, 256, {}));  // off the grid
     s.add(rec::kRk, cell(0, 5, {2, 0, 0, 0}));
     s.add(rec::kEof, {});
     auto book = book_of(s.bytes, true);

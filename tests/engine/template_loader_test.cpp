@@ -418,5 +418,67 @@ TEST(TemplateLoader, ChartsStayWholeAndSettingsComeBackAsTheyWere) {
     EXPECT_EQ(chart[1].data, Bytes(16, 2));
 }
 
+// BOUNDSHEETs that lead into records another sheet loaded (the same BOF, an embedded chart's
+// BOF inside it) give empty worksheets: the records are loaded once.
+TEST(TemplateLoader, RecordsOfOneSheetAreNotLoadedIntoAnother) {
+    test::TempFolder folder;
+    TemplateStream stream(true);
+    stream.font(200);
+    stream.sheet("Data");
+    stream.record(rec::kNumber, joined({u16s({0, 0, 15}), Bytes(8, 0)}));
+    stream.record(rec::kBof, stream.bof(0x0020));
+    stream.record(rec::kNumber, joined({u16s({1, 0, 15}), Bytes(8, 0)}));
+    stream.record(rec::kEof, {});
+    stream.sheet("Same");
+    stream.sheet("Inside");
+    Bytes bytes = stream.bytes();
+    const auto records = test::parse_records(bytes);
+    const auto bound = test::all_of(records, rec::kBoundSheet);
+    ASSERT_EQ(bound.size(), 3u);
+    const uint32_t data_bof = bound[0]->u32(0);
+    const auto chart_bof = std::find_if(records.begin(), records.end(), [&](const auto &r) {
+        return r.number == rec::kBof && r.offset > data_bof;
+    });
+    ASSERT_NE(chart_bof, records.end());
+    store_u32(&bytes[bound[1]->offset + 4], data_bof);
+    store_u32(&bytes[bound[2]->offset + 4], static_cast<uint32_t>(chart_bof->offset));
+
+    std::unique_ptr<WorkbookReader> reader;
+    ASSERT_EQ(WorkbookReader::from_stream(bytes, true, &reader), 0);
+    const std::string path = folder.file("shared.xls");
+    const std::u16string name(path.begin(), path.end());
+    const int32_t handle = create_workbook(name, 3 + kWithoutDefaultTables, FileFormat{true, 97});
+    Workbook &book = *workbook_at(handle);
+    ASSERT_EQ(load_template(book, *reader, false), 0);
+    CellView view;
+    EXPECT_TRUE(book.sheets[0]->cells.find(0, 0, &view));
+    EXPECT_EQ(book.sheets[0]->carried.objects.records().size(), 3u);  // the chart's substream
+    for (size_t sheet : {1, 2}) {
+        EXPECT_TRUE(book.sheets[sheet]->cells.empty()) << sheet;
+        EXPECT_TRUE(book.sheets[sheet]->carried.objects.empty()) << sheet;
+    }
+    cancel_workbook(handle);
+}
+
+// Names taken already (as names compare) or empty are numbered as copies; each name's
+// numbers go on where its last copy's stopped, past numbers held by other sheets.
+TEST(TemplateLoader, SheetsNamedAlikeAreNumberedInTurn) {
+    test::TempFolder folder;
+    TemplateStream stream(false);
+    stream.font(200);
+    constexpr int kAlike = 2000;
+    for (const char *name : {"A", "a", "A (3)", "A", "", ""}) stream.sheet(name);
+    for (int i = 0; i < kAlike; ++i) stream.sheet("A");
+    Loaded loaded = load(stream, folder.file("names.xls"));
+    ASSERT_EQ(loaded.result, 0);
+    const SheetList &sheets = loaded.book->sheets;
+    ASSERT_EQ(sheets.size(), 6u + kAlike);
+    const std::vector<std::string> first{"A", "a (2)", "A (3)", "A (4)", "Sheet (2)", "Sheet (3)"};
+    for (size_t i = 0; i < first.size(); ++i) EXPECT_EQ(sheets[i]->name, first[i]);
+    EXPECT_EQ(sheets[6]->name, "A (5)");
+    EXPECT_EQ(sheets.back()->name, "A (" + std::to_string(kAlike + 4) + ")");
+    cancel_workbook(loaded.handle);
+}
+
 }  // namespace
 }  // namespace tabrix::engine

@@ -61,8 +61,19 @@ std::optional<RowBlockPlace> block_of(std::span<const uint8_t> stream, size_t sh
     return RowBlockPlace{load_u16(row.data.data()), position - back, position};
 }
 
+// Whether no two blocks share records. A sound file's never do; blocks that did would have
+// their records read again for each block, a thousand times over for a crafted INDEX.
+bool blocks_apart(std::vector<RowBlockPlace> blocks) {
+    std::sort(blocks.begin(), blocks.end(),
+              [](const RowBlockPlace &a, const RowBlockPlace &b) { return a.start < b.start; });
+    for (size_t i = 1; i < blocks.size(); ++i) {
+        if (blocks[i].start < blocks[i - 1].end) return false;
+    }
+    return true;
+}
+
 // Takes the row range and blocks of an INDEX record; leaves the sheet unindexed when any of
-// its positions does not lead to a block.
+// its positions does not lead to a block, or two of its blocks overlap.
 void read_index(const WorkbookReader &reader, size_t sheet, std::span<const uint8_t> data,
                 SheetReadState &state) {
     const bool biff8 = reader.biff8();
@@ -78,6 +89,7 @@ void read_index(const WorkbookReader &reader, size_t sheet, std::span<const uint
         if (!block) return;
         blocks.push_back(*block);
     }
+    if (!blocks_apart(blocks)) return;
     std::stable_sort(
         blocks.begin(), blocks.end(),
         [](const RowBlockPlace &a, const RowBlockPlace &b) { return a.first_row < b.first_row; });

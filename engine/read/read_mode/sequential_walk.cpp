@@ -99,7 +99,8 @@ int32_t walk_step(Workbook &book, int32_t sheet, int32_t position, Deliver &&del
         if (ends_walk(record.number)) return kWalkObjects;
 
         if (record.number == rec::kBlank) {
-            if (record.data.size() < 6) continue;
+            // Off the grid, as for the other cell records.
+            if (record.data.size() < 6 || load_u16(record.data.data() + 2) > 255) continue;
             CellValue blank;
             blank.xf = load_u16(record.data.data() + 4);
             deliver(blank, false, load_u16(record.data.data()), load_u16(record.data.data() + 2));

@@ -3,12 +3,14 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <unordered_map>
 
 #include "engine/biff/record_numbers.h"
 #include "engine/layout/sheet_names.h"
 #include "engine/read/template/template_parts.h"
 #include "engine/styles/attribute_registry.h"
 #include "engine/styles/xf_records.h"
+#include "platform/codepage.h"
 
 namespace tabrix::engine {
 namespace {
@@ -23,14 +25,21 @@ void load_shared_strings(TemplateLoad &load) {
 
 // The sheets under the template's names. The sheets the create made hold nothing but their
 // default names, so they are made anew, which keeps the name index in one pass. A name that is
-// empty or already taken (as sheet names compare) gets a number, as a copy's would.
+// empty or already taken (as sheet names compare) gets a number, as a copy's would; the
+// numbering of each name goes on where it stopped, so that a file naming thousands of sheets
+// alike is named in one pass too.
 void name_sheets(Workbook &book, const WorkbookReader &reader) {
     SheetList named;
+    std::unordered_map<std::string, uint32_t> next_number;  // by the name as names compare
     for (const SheetEntry &entry : reader.sheets()) {
         auto sheet = std::make_unique<Sheet>();
-        sheet->name = entry.name.empty() || named.contains(entry.name)
-                          ? copy_name(named, entry.name.empty() ? "Sheet" : entry.name)
-                          : entry.name;
+        if (entry.name.empty() || named.contains(entry.name)) {
+            const std::string_view base =
+                entry.name.empty() ? std::string_view("Sheet") : std::string_view(entry.name);
+            sheet->name = copy_name(named, base, &next_number[platform::cp932_to_upper(base)]);
+        } else {
+            sheet->name = entry.name;
+        }
         named.add(std::move(sheet));
     }
     book.sheets = std::move(named);
@@ -52,7 +61,7 @@ int32_t load_template(Workbook &book, const WorkbookReader &reader, bool keep_ke
         if (reader.biff8() != book.biff8() || reader.sheets().size() != book.sheets.size()) {
             return err::kOpen;
         }
-        TemplateLoad load{book, reader, keep_keywords, {}};
+        TemplateLoad load{book, reader, keep_keywords, {}, {}};
         if (book.biff8()) load_shared_strings(load);
         if (!load_globals(load) || book.fonts.empty()) return err::kOpen;
         complete_xf_list(book);

@@ -24,6 +24,10 @@ struct TemplateLoad {
     // The workbook's shared-string index of each string of the file's table: the table gives
     // a text added twice its first index, so a file holding a text twice is renumbered.
     std::vector<uint32_t> string_index;
+    // The part of the stream each sheet loaded so far walked (start to end), by its start. A
+    // sheet's walk ends where another's began, so that sheets whose BOUNDSHEETs lead into the
+    // same records do not each load them again.
+    std::map<size_t, size_t> walked;
 };
 
 // The records of one substream, from after its BOF to its EOF. A BOF inside starts a nested
@@ -38,6 +42,8 @@ class SubstreamReader {
     bool next(RawRecord &out, size_t &depth);
     // Whether the walk reached the substream's EOF.
     bool complete() const { return complete_; }
+    // Where the walk stands: after the last record it gave.
+    size_t offset() const { return records_.offset(); }
 
   private:
     RecordReader records_;

@@ -23,25 +23,36 @@ bool kept_whole(const SheetEntry &entry) {
     return type == kChartSheet || type == kModuleSheet;
 }
 
+// The stream as far as the sheet whose BOF is at `bof` may walk it: up to the next part that
+// another sheet walked. Nothing when `bof` lies inside such a part.
+std::span<const uint8_t> unwalked_stream(const TemplateLoad &load, size_t bof) {
+    const std::span<const uint8_t> stream = load.reader.stream();
+    const auto after = load.walked.upper_bound(bof);
+    if (after != load.walked.begin() && std::prev(after)->second > bof) return {};
+    return stream.first(after == load.walked.end() ? stream.size() : after->first);
+}
+
 // The records of a chart or module sheet, BOF to EOF. Nothing when the substream is cut
 // short: the sheet then stays an empty worksheet.
-std::optional<RecordList> whole_substream(const TemplateLoad &load, const SheetEntry &entry) {
-    RecordReader first(load.reader.stream(), entry.bof_offset);
+std::optional<RecordList> whole_substream(std::span<const uint8_t> stream, size_t bof,
+                                          size_t &end) {
+    RecordReader first(stream, bof);
     RawRecord record;
     if (!first.next(record) || record.number != rec::kBof) return std::nullopt;
     RecordList records;
     records.append(record.number, record.data);
-    SubstreamReader walk(load.reader.stream(), entry.bof_offset);
+    SubstreamReader walk(stream, bof);
     size_t depth = 0;
     while (walk.next(record, depth)) records.append(record.number, record.data);
+    end = walk.offset();
     if (!walk.complete()) return std::nullopt;
     records.append_empty(rec::kEof);
     return records;
 }
 
-std::vector<SharedFormula> shared_formulas(const TemplateLoad &load, const SheetEntry &entry) {
+std::vector<SharedFormula> shared_formulas(std::span<const uint8_t> stream, size_t bof) {
     std::vector<SharedFormula> shared;
-    SubstreamReader walk(load.reader.stream(), entry.bof_offset);
+    SubstreamReader walk(stream, bof);
     RawRecord record;
     size_t depth = 0;
     while (walk.next(record, depth)) {
@@ -243,19 +254,24 @@ void load_sheet(TemplateLoad &load, size_t index) {
     const SheetEntry &entry = load.reader.sheets()[index];
     Sheet &sheet = *load.book.sheets[index];
     sheet.options = entry.options & kVisibilityBits;
+    const size_t bof = entry.bof_offset;
+    const std::span<const uint8_t> stream = unwalked_stream(load, bof);
+    size_t end = bof;
     if (kept_whole(entry)) {
-        if (auto records = whole_substream(load, entry)) {
+        if (auto records = whole_substream(stream, bof, end)) {
             sheet.carried.substream = std::move(*records);
             sheet.options = entry.options;
         }
-        return;
+    } else {
+        WorksheetPass pass(load, sheet, shared_formulas(stream, bof));
+        SubstreamReader walk(stream, bof);
+        RawRecord record;
+        size_t depth = 0;
+        while (walk.next(record, depth)) pass.take(record, depth);
+        pass.finish();
+        end = walk.offset();
     }
-    WorksheetPass pass(load, sheet, shared_formulas(load, entry));
-    SubstreamReader walk(load.reader.stream(), entry.bof_offset);
-    RawRecord record;
-    size_t depth = 0;
-    while (walk.next(record, depth)) pass.take(record, depth);
-    pass.finish();
+    if (end > bof) load.walked.emplace(bof, end);
 }
 
 }  // namespace tabrix::engine
