@@ -13,7 +13,7 @@
 namespace tabrix::engine::fuzz {
 namespace {
 
-constexpr int kMutationsPerSeed = 400;
+constexpr int kMutationsPerSeed = 350;
 
 // Where each whole record of the stream part of an input starts (its header), in order.
 std::vector<size_t> record_starts(const Input &input) {
@@ -117,9 +117,9 @@ TEST(WorkbookFuzzSmoke, SeedsAndMutationsGoThroughEveryCall) {
     }
     // Most damage is taken in stride: the pass must have reached the load and the write
     // (whose re-read the entry itself checks), not stopped at the reader's door.
-    EXPECT_GT(accepted, inputs * 3 / 4);
-    EXPECT_GT(loaded, inputs / 2);
-    EXPECT_GT(written, inputs / 2);
+    EXPECT_GT(accepted, inputs * 4 / 5);
+    EXPECT_GT(loaded, inputs * 3 / 4);
+    EXPECT_GT(written, inputs * 3 / 4);
 }
 
 }  // namespace
