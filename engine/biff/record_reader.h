@@ -9,6 +9,9 @@
 
 namespace tabrix::engine {
 
+// The longest record data the format allows; a longer record is not one of a workbook.
+inline constexpr size_t kMaxRecordData = 8224;
+
 // One record as it lies in the stream; `data` points into the stream.
 struct RawRecord {
     uint16_t number = 0;

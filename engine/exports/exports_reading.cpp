@@ -79,11 +79,7 @@ TABRIX_API double XM_GetRowHeight(int32_t h, int32_t s, int32_t y) {
 }
 
 TABRIX_API int32_t XL_ReadOpen(const char *file_name) {
-    return guarded([&] {
-        const int32_t handle = XM_ReadOpen(file_name);
-        if (handle == 0) set_xl_current(true);
-        return handle;
-    });
+    return guarded([&] { return create_for_xl([&] { return XM_ReadOpen(file_name); }); });
 }
 
 TABRIX_API int32_t XL_Read(int32_t s, int32_t x, int32_t y, int32_t *kind, double *value,

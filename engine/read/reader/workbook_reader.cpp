@@ -14,9 +14,6 @@ namespace tabrix::engine {
 
 namespace {
 
-// The longest record data the format allows; a longer record is not one of a workbook.
-constexpr size_t kMaxRecordData = 8224;
-
 // RECALCID build numbers that stamp the version.
 constexpr uint32_t kBuild2002 = 80000;
 constexpr uint32_t kBuild2002Later = 101716;

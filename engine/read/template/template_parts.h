@@ -52,9 +52,6 @@ class SubstreamReader {
     bool complete_ = false;
 };
 
-// The longest record data the format allows.
-inline constexpr size_t kMaxRecordData = 8224;
-
 // A FORMULA held until the records that belong behind it have been met: the ARRAY or TABLE
 // of the range it anchors, the STRING of its text result.
 struct HeldFormula {
