@@ -7,6 +7,7 @@
 #ifndef TABRIX_H
 #define TABRIX_H
 
+#include "tabrix/book.h"
 #include "tabrix/engine.h"
 #include "tabrix/older_layer.h"
 #include "tabrix/types.h"

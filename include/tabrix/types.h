@@ -208,4 +208,77 @@ typedef struct FormulaResultW {
 } FormulaResultW;
 #pragma pack(pop)
 
+/* A cell position: column and row, both from 0. */
+typedef struct XLPOINT {
+    int32_t x;
+    int32_t y;
+} XLPOINT;
+
+/* Variant types, numbered as OLE Automation numbers them. */
+enum {
+    VT_EMPTY = 0,
+    VT_NULL = 1,
+    VT_I2 = 2,
+    VT_I4 = 3,
+    VT_R4 = 4,
+    VT_R8 = 5,
+    VT_CY = 6,
+    VT_DATE = 7,
+    VT_BSTR = 8,
+    VT_ERROR = 10,
+    VT_BOOL = 11,
+    VT_VARIANT = 12,
+    VT_DECIMAL = 14,
+    VT_I1 = 16,
+    VT_UI1 = 17,
+    VT_UI2 = 18,
+    VT_UI4 = 19,
+    VT_INT = 22,
+    VT_UINT = 23,
+    VT_BYREF = 0x4000
+};
+
+/* A 96-bit decimal: Hi32:Lo64 / 10^scale, negative when sign is 0x80. */
+typedef struct DECIMAL {
+    uint16_t wReserved;
+    uint8_t scale;
+    uint8_t sign;
+    uint32_t Hi32;
+    uint64_t Lo64;
+} DECIMAL;
+
+/* A value of one of the types above. A currency (VT_CY) is its value times 10000; a text
+ * (VT_BSTR) is a NUL-terminated UTF-16 string; VT_BYREF | VT_VARIANT points to another
+ * variant. A decimal fills the whole variant, its wReserved where vt is. */
+typedef struct VARIANT {
+    union {
+        struct {
+            uint16_t vt;
+            uint16_t wReserved1;
+            uint16_t wReserved2;
+            uint16_t wReserved3;
+            union {
+                int64_t llVal;
+                int32_t lVal;
+                uint8_t bVal;
+                int16_t iVal;
+                float fltVal;
+                double dblVal;
+                int16_t boolVal; /* -1 true, 0 false */
+                int32_t scode;
+                int64_t cyVal;
+                double date;
+                char16_t *bstrVal;
+                struct VARIANT *pvarVal;
+                int8_t cVal;
+                uint16_t uiVal;
+                uint32_t ulVal;
+                int32_t intVal;
+                uint32_t uintVal;
+            };
+        };
+        DECIMAL decVal;
+    };
+} VARIANT;
+
 #endif /* TABRIX_TYPES_H */

@@ -1,0 +1,32 @@
+#include "bookapi/books/caller_texts.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tabrix::bookapi {
+
+void put_narrow(std::string_view text, char *buffer, int32_t size) {
+    if (!buffer || size < 1) return;
+    size_t fits = 0;
+    const size_t room = static_cast<size_t>(size) - 1;
+    while (fits < text.size()) {
+        const size_t width =
+            platform::is_cp932_lead_byte(static_cast<unsigned char>(text[fits])) ? 2 : 1;
+        if (fits + width > room || fits + width > text.size()) break;
+        fits += width;
+    }
+    std::memcpy(buffer, text.data(), fits);
+    buffer[fits] = '\0';
+}
+
+void put_wide(std::u16string_view text, char16_t *buffer, int32_t size) {
+    if (!buffer || size < 1) return;
+    size_t fits = std::min(text.size(), static_cast<size_t>(size) - 1);
+    // A high surrogate whose partner does not fit goes too.
+    if (fits > 0 && fits < text.size() && text[fits - 1] >= 0xD800 && text[fits - 1] < 0xDC00)
+        --fits;
+    std::memcpy(buffer, text.data(), fits * sizeof(char16_t));
+    buffer[fits] = u'\0';
+}
+
+}  // namespace tabrix::bookapi
