@@ -4,6 +4,7 @@
 
 #include "bookapi/books/book_call.h"
 #include "bookapi/positions/current_position.h"
+#include "bookapi/positions/position_parser.h"
 #include "tabrix.h"
 
 using namespace tabrix::bookapi;
@@ -75,6 +76,18 @@ TABRIX_API char *CELL(const char *text, int32_t dx, int32_t dy) {
 
 TABRIX_API char *CELL2(const char *text, int32_t dx, int32_t dy) {
     return offset_into(second_buffer, text, dx, dy);
+}
+
+// The Book API keeps its own copy of the prefix, taken whatever its length; the engine takes
+// only prefixes of 1 to 64 characters.
+TABRIX_API int32_t XlsSetKeyWord(const char *prefix) {
+    guarded_call(
+        [&] {
+            set_keyword_prefix_text(narrow_view(prefix));
+            return XM_SetKeyWord(prefix);
+        },
+        0);
+    return 1;
 }
 
 TABRIX_API int32_t XlsMove(const char *position) {

@@ -1,0 +1,118 @@
+// Books: opening, choosing and closing, checked handles, the registry's limit, the error
+// number rule and the messages.
+#include <string>
+#include <vector>
+
+#include "book_test_util.h"
+#include "platform/codepage.h"
+
+namespace tabrix::bookapi::test {
+namespace {
+
+using BooksTest = BookTest;
+
+TEST_F(BooksTest, CloseLeavesNoCurrentBookAndSelectReturnsToAnOpenOne) {
+    int32_t first = 0, second = 0;
+    ASSERT_EQ(XlsCreateBook(file("a.xls").c_str(), 95, 0, &first), 1);
+    ASSERT_EQ(XlsCreateBook(file("b.xls").c_str(), 2002, 0, &second), 1);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(XlsGetSheetCount(), 3);  // the second book, Excel 97 default
+    EXPECT_EQ(XlsGetVersion(), 1);
+    EXPECT_EQ(XlsCloseBook(1), 1);
+    EXPECT_EQ(XlsGetSheetCount(), -1);
+    EXPECT_EQ(XlsPutLong(1, "A1"), 0);
+    EXPECT_EQ(error_no(), errNotOpen);
+    ASSERT_EQ(XlsSelectBook(first), 1);
+    EXPECT_EQ(XlsGetSheetCount(), 16);  // Excel 95 default
+    EXPECT_EQ(XlsGetVersion(), 0);
+}
+
+TEST_F(BooksTest, ClosedForgedAndRandomHandlesAreRefused) {
+    int32_t book = 0;
+    ASSERT_EQ(XlsCreateBook(file("a.xls").c_str(), 97, 1, &book), 1);
+    ASSERT_EQ(XlsCloseBook(0), 1);
+    int32_t other = 0;
+    ASSERT_EQ(XlsCreateBook(file("b.xls").c_str(), 97, 1, &other), 1);
+    for (int32_t forged : {book, 0, 1, 1081, -1, other + 1, static_cast<int32_t>(0xDEADBEEF)}) {
+        XlsSetErrorNo(0);
+        EXPECT_EQ(XlsSelectBook(forged), 0) << forged;
+        EXPECT_EQ(error_no(), errNotOpen);
+    }
+    // The open book stayed current through the refusals.
+    EXPECT_EQ(XlsPutLong(5, "A1"), 1);
+}
+
+TEST_F(BooksTest, The257thOpenIsRefusedBeforeAnyFileIsMade) {
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(XlsCreateBook(file(std::to_string(i) + ".xls").c_str(), 97, 1, nullptr), 1) << i;
+    EXPECT_EQ(XlsCreateBook(file("extra.xls").c_str(), 97, 1, nullptr), 0);
+    EXPECT_EQ(error_no(), errParam);
+    EXPECT_FALSE(std::filesystem::exists(file("extra.xls")));
+    ASSERT_EQ(XlsCloseBook(0), 1);  // the last one opened was current
+    EXPECT_EQ(XlsCreateBook(file("extra.xls").c_str(), 97, 1, nullptr), 1);
+}
+
+TEST_F(BooksTest, AllCloseSavesEveryBookInOpeningOrder) {
+    for (const char *name : {"1.xls", "2.xls", "3.xls"}) {
+        ASSERT_EQ(XlsCreateBook(file(name).c_str(), 97, 1, nullptr), 1);
+        ASSERT_EQ(XlsPutStr(name, "A1"), 1);
+    }
+    EXPECT_EQ(XlsAllClose(), 1);
+    EXPECT_EQ(XlsGetSheetCount(), -1);
+    for (const char *name : {"1.xls", "2.xls", "3.xls"}) {
+        int32_t book = 0;
+        ASSERT_EQ(XlsReadBook(file(name).c_str(), &book), 1);
+        char text[16];
+        ASSERT_EQ(XlsGetStr(text, sizeof text, "A1"), 1);
+        EXPECT_STREQ(text, name);
+        XlsCloseBook(0);
+    }
+}
+
+TEST_F(BooksTest, ARejectedSheetNumberStaysAndLaterCallsFailAlike) {
+    ASSERT_EQ(XlsCreateBook(file("a.xls").c_str(), 97, 3, nullptr), 1);
+    EXPECT_EQ(XlsSheetNo(5), 0);
+    EXPECT_EQ(error_no(), errSheetNo);
+    EXPECT_EQ(XlsPutLong(1, "A1"), 0);
+    EXPECT_EQ(error_no(), errSheetNo);
+    EXPECT_EQ(XlsSheetNo(2), 1);
+    EXPECT_EQ(XlsPutLong(1, "A1"), 1);
+}
+
+TEST_F(BooksTest, FailedOpensLeaveTheRegistryAlone) {
+    ASSERT_EQ(XlsCreateBook(file("a.xls").c_str(), 97, 1, nullptr), 1);
+    EXPECT_EQ(XlsCreateBook("", 97, 1, nullptr), 0);
+    EXPECT_EQ(error_no(), errFileName);
+    EXPECT_EQ(XlsReadBook(file("missing.xls").c_str(), nullptr), 0);
+    EXPECT_EQ(error_no(), errOpen);
+    EXPECT_EQ(XlsPutLong(1, "A1"), 1);  // the first book is still current
+}
+
+std::string message() {
+    char buffer[128];
+    XlsGetErrorMessage(buffer, sizeof buffer);
+    return platform::cp932_to_utf16(buffer).empty() ? std::string() : std::string(buffer);
+}
+
+TEST_F(BooksTest, ErrorNumbersFoldFormulaCodesAndMessagesComeInCodePage932) {
+    XlsSetErrorNo(0);
+    EXPECT_EQ(message(), "");
+    XlsSetErrorNo(37);
+    EXPECT_EQ(message(), platform::utf16_to_cp932(u"指定した変数が存在しません"));
+    XlsSetErrorNo(9);
+    EXPECT_EQ(message(), platform::utf16_to_cp932(u"存在しないエラーです(9)"));
+
+    ASSERT_EQ(XlsCreateBook(file("a.xls").c_str(), 97, 1, nullptr), 1);
+    EXPECT_EQ(XlsPutFunc("=SUM(", "", "A1"), 0);
+    EXPECT_EQ(error_no(), errFormula);
+
+    // A small buffer takes whole characters only, NUL inside.
+    XlsSetErrorNo(1);
+    char small[6];
+    std::fill(std::begin(small), std::end(small), 'x');
+    XlsGetErrorMessage(small, 6);
+    EXPECT_EQ(std::string(small), platform::utf16_to_cp932(u"ファ"));
+}
+
+}  // namespace
+}  // namespace tabrix::bookapi::test
