@@ -32,14 +32,15 @@ int indexOfItem(const ListBox &list, const std::string &text) {
 }  // namespace
 
 BatchOptions parseBatchOptions(const std::vector<std::string> &args) {
-    static const std::set<std::string> kSwitches = {"--batch", "--plain",     "--rainbow",
-                                                    "--frame", "--user-data", "--create-data-dir"};
+    static const std::set<std::string> kSwitches = {
+        "--batch",     "--plain",           "--rainbow",  "--frame",
+        "--user-data", "--create-data-dir", "--overwrite"};
     static const std::set<std::string> kValued = {
-        "--pdf",        "--report",     "--data-dir",       "--sheet",      "--layout",
-        "--text",       "--second",     "--letter",         "--word1",      "--word2",
-        "--memo",       "--list",       "--count",          "--start",      "--repeat",
-        "--step",       "--day-offset", "--start-position", "--separator",  "--text-colour",
-        "--background", "--align",      "--offset-right",   "--offset-down"};
+        "--pdf",        "--report",     "--data-dir",       "--sheet",       "--layout",
+        "--text",       "--second",     "--letter",         "--word1",       "--word2",
+        "--memo",       "--list",       "--count",          "--start",       "--repeat",
+        "--step",       "--day-offset", "--start-position", "--separator",   "--text-colour",
+        "--background", "--align",      "--offset-right",   "--offset-down", "--xls"};
     BatchOptions o;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
@@ -49,6 +50,7 @@ BatchOptions parseBatchOptions(const std::vector<std::string> &args) {
             o.frame |= arg == "--frame";
             o.folder.useUserFolder |= arg == "--user-data";
             o.folder.createDataDir |= arg == "--create-data-dir";
+            o.overwrite |= arg == "--overwrite";
             continue;
         }
         if (!kValued.count(arg)) {
@@ -73,6 +75,8 @@ BatchOptions parseBatchOptions(const std::vector<std::string> &args) {
             o.pdf = value;
         else if (arg == "--report")
             o.reportPdf = value;
+        else if (arg == "--xls")
+            o.workbook = value;
         else if (arg == "--data-dir")
             o.folder.dataDir = value;
         else if (arg == "--sheet") {
@@ -123,6 +127,7 @@ BatchOptions parseBatchOptions(const std::vector<std::string> &args) {
     if (o.pdf.empty()) o.errors.push_back("--pdf FILE is required");
     if (o.sheet < 1 || o.sheet > 4) o.errors.push_back("--sheet must be 1, 2, 3 or 4");
     if (o.memoLines.size() > 2) o.errors.push_back("--memo takes at most two lines");
+    if (o.overwrite && o.workbook.empty()) o.errors.push_back("--overwrite goes with --xls FILE");
     return o;
 }
 
@@ -244,6 +249,16 @@ std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o) 
                              ".." + std::to_string(kMaxDayOffset) + ")");
         else
             form.clickListBox(dayOffsetLists().front(), *o.dayOffset + kMaxDayOffset);
+    }
+    // A run whose record cannot be written is refused before anything is printed.
+    if (!o.workbook.empty()) {
+        const std::string workbook = workbookFileName(o.workbook);
+        std::error_code ec;
+        if (!hasWorkbookRecord(o.sheet, o.layout))
+            errors.push_back("--xls: layout " + std::to_string(o.layout) + " of sheet " +
+                             std::to_string(o.sheet) + " has no serial record to write");
+        else if (!o.overwrite && std::filesystem::exists(workbook, ec))
+            errors.push_back(workbook + " exists; add --overwrite to replace it");
     }
     if (!errors.empty()) {
         form.onMessage = previous;

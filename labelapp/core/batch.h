@@ -15,6 +15,8 @@ namespace labelora {
 struct BatchOptions {
     CommandLine folder;  // --data-dir, --user-data
     std::filesystem::path pdf, reportPdf;
+    std::string workbook;    // --xls, as given (".xls" is appended as in the window)
+    bool overwrite = false;  // an existing workbook may be replaced
     int sheet = 1, layout = 1;
     std::optional<std::string> text, second;  // the layout's first and second edit box
     std::vector<std::string> letters;         // --letter, once per letter list of the layout
@@ -48,7 +50,10 @@ inline constexpr const char *kBatchUsage =
     "  --start-position N             first free label on the sheet\n"
     "  --text-colour NAME --background NAME --rainbow --frame --align left|centre|right\n"
     "  --offset-right MM --offset-down MM   -5 .. 5 in steps of 0.5 (saved in start.txt)\n"
-    "  --report FILE                  also print the report of the run to this PDF file\n";
+    "  --report FILE                  also print the report of the run to this PDF file\n"
+    "  --xls FILE                     also write the record of the run to this workbook\n"
+    "                                 (\".xls\" is added unless FILE ends in it)\n"
+    "  --overwrite                    replace that workbook when it exists\n";
 
 BatchOptions parseBatchOptions(const std::vector<std::string> &args);
 

@@ -98,6 +98,18 @@ std::optional<std::string> utf8ToCp932(std::string_view utf8) {
     return out;
 }
 
+std::optional<std::u16string> utf8ToUtf16(std::string_view utf8) {
+    Converter conv("UTF-16LE", "UTF-8");
+    std::string bytes;
+    size_t consumed = 0;
+    if (!conv.convert(utf8, bytes, consumed)) return std::nullopt;
+    std::u16string out;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        out += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                     static_cast<unsigned char>(bytes[i + 1]) << 8);
+    return out;
+}
+
 std::string cp932ToUtf8(std::string_view bytes) {
     Converter conv("UTF-8", "CP932");
     std::string out;

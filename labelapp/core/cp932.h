@@ -19,6 +19,9 @@ std::string cutToCp932Bytes(std::string_view utf8, int maxBytes);
 // The text in code page 932, or nothing when a character has no code page 932 form.
 std::optional<std::string> utf8ToCp932(std::string_view utf8);
 
+// The text in UTF-16, for the wide calls of the library; nothing for a text that is not UTF-8.
+std::optional<std::u16string> utf8ToUtf16(std::string_view utf8);
+
 // Code page 932 bytes as UTF-8; a byte sequence that is not code page 932 becomes U+FFFD.
 std::string cp932ToUtf8(std::string_view bytes);
 

@@ -538,6 +538,8 @@ void MainForm::clickButton(const std::string &name) {
         print();
     } else if (name == "cmdsheet") {
         report();
+    } else if (name == "cmdExcel") {
+        excel();
     } else if (name == "cmdData") {
         openData();
     } else if (name == "cmdVersion") {

@@ -17,6 +17,7 @@
 #include "core/label_printer.h"
 #include "core/print_plan.h"
 #include "core/start_file.h"
+#include "core/workbook_export.h"
 
 namespace labelora {
 
@@ -43,6 +44,7 @@ struct WorkingState {
     int pageCount = 1;
     std::vector<PrintedLabel> printedLog;  // the labels of the last run, in print order
     bool printedFlag = false;
+    PrintedRun printedRun;                // how the labels of printedLog were printed
     std::filesystem::path programFolder;  // where the three files live
     std::string labelFontName;
     bool labelFontBold = false;
@@ -162,6 +164,13 @@ class MainForm {
     PrinterChooser choosePrinter;
     // Runs between two sheets of a run (the window waits there for the printer).
     std::function<void()> betweenPages;
+    // "Excel": the save dialog (the chosen name, or nothing when cancelled), the question
+    // whether to overwrite (true for yes) and the writer of the workbook.
+    std::function<std::optional<std::string>()> chooseWorkbookFile;
+    std::function<bool(const std::string &)> onQuestion;
+    std::function<WorkbookResult(const std::vector<BookCall> &)> writeBook = writeWorkbook;
+    // Writes the record of the last run to the file of that name; a failure is reported.
+    bool exportWorkbook(const std::string &fileName);
     // The time of printing shown at the foot of the report.
     std::function<std::string()> printTime = localTimeText;
     static std::string localTimeText();
@@ -220,6 +229,7 @@ class MainForm {
     void print();
     void advanceStartNumber();
     void report();
+    void excel();
     void back();
     void openData();
     void resetTextList(const std::string &memoName);

@@ -5,6 +5,7 @@
 
 #include "core/cp932.h"
 #include "core/main_form.h"
+#include "core/preview_text.h"
 #include "core/report.h"
 #include "core/sheet_grid.h"
 
@@ -305,6 +306,12 @@ void MainForm::print() {
     }
     state.printedLog = std::move(log);
     state.printedFlag = true;
+    state.printedRun = {state.sheetType,
+                        state.layoutType,
+                        state.sampleCount,
+                        job.style.frame,
+                        listBoxes_.at(kTextColourList).selectedText(),
+                        listBoxes_.at(kBackgroundList).selectedText()};
 
     int &start = state.startPosition[state.sheetType - 1];
     start = nextStartPosition(start, job.run.runLength(), sheetType(state.sheetType).capacity);
@@ -355,6 +362,29 @@ void MainForm::report() {
     job.fontBold = state.labelFontBold;
     job.printedAt = printTime();
     if (!printReport(*canvas, job)) message(kCannotPrint);
+}
+
+void MainForm::excel() {
+    const PrintedRun &run = state.printedRun;
+    if (!state.printedFlag || !hasWorkbookRecord(run.sheetType, run.layoutType)) return;
+    if (!chooseWorkbookFile) return;
+    std::optional<std::string> chosen = chooseWorkbookFile();
+    if (!chosen || chosen->empty()) return;
+    const std::string fileName = workbookFileName(*chosen);
+    std::error_code ec;
+    if (std::filesystem::exists(fileName, ec) && !(onQuestion && onQuestion(kOverwriteQuestion)))
+        return;
+    exportWorkbook(fileName);
+}
+
+bool MainForm::exportWorkbook(const std::string &fileName) {
+    const PrintedRun &run = state.printedRun;
+    const std::string heading =
+        workbookHeading(formatDate(today_(), "YY/MM/DD"), state.separator, run.sheetType);
+    const std::string failure = workbookFailureText(
+        writeBook(workbookCalls(run, state.printedLog, heading, fileName)), fileName);
+    if (!failure.empty()) message(failure);
+    return failure.empty();
 }
 
 void MainForm::back() {

@@ -76,9 +76,9 @@ NumberAdvance advanceStartNumber(const NumberingState &state) {
 
 const std::vector<NamedColour> &textColours() {
     static const std::vector<NamedColour> colours = {
-        {"Black", {0, 0, 0}},    {"Red", {255, 0, 0}},      {"Blue", {0, 0, 255}},
-        {"Green", {0, 128, 0}},  {"Yellow", {255, 255, 0}}, {"Magenta", {255, 0, 255}},
-        {"Aqua", {0, 255, 255}}, {"Lime", {0, 255, 0}},     {"White", {255, 255, 255}},
+        {"Black", {0, 0, 0}, 8},     {"Red", {255, 0, 0}, 10},      {"Blue", {0, 0, 255}, 12},
+        {"Green", {0, 128, 0}, 11},  {"Yellow", {255, 255, 0}, 13}, {"Magenta", {255, 0, 255}, 14},
+        {"Aqua", {0, 255, 255}, 15}, {"Lime", {0, 255, 0}, 11},     {"White", {255, 255, 255}, 9},
     };
     return colours;
 }
@@ -86,9 +86,11 @@ const std::vector<NamedColour> &textColours() {
 const std::vector<NamedColour> &backgroundColours() {
     // "Lime" of this list is olive (128,128,0), as the program has always printed it.
     static const std::vector<NamedColour> colours = {
-        {"White", {255, 255, 255}}, {"Yellow", {255, 255, 0}},   {"SkyBlue", {166, 202, 240}},
-        {"Green", {0, 128, 0}},     {"Silver", {192, 192, 192}}, {"Red", {255, 0, 0}},
-        {"Aqua", {0, 255, 255}},    {"Lime", {128, 128, 0}},     {"Blue", {0, 0, 255}},
+        {"White", {255, 255, 255}, 9},    {"Yellow", {255, 255, 0}, 13},
+        {"SkyBlue", {166, 202, 240}, 30}, {"Green", {0, 128, 0}, 11},
+        {"Silver", {192, 192, 192}, 22},  {"Red", {255, 0, 0}, 10},
+        {"Aqua", {0, 255, 255}, 15},      {"Lime", {128, 128, 0}, 11},
+        {"Blue", {0, 0, 255}, 12},
     };
     return colours;
 }

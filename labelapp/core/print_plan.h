@@ -48,6 +48,7 @@ NumberAdvance advanceStartNumber(const NumberingState &state);
 struct NamedColour {
     const char *name;
     Rgb rgb;
+    int palette;  // the workbook palette code the export gives this colour
 };
 const std::vector<NamedColour> &textColours();        // ListBox21
 const std::vector<NamedColour> &backgroundColours();  // ListBox19

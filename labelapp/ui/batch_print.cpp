@@ -84,6 +84,12 @@ int runBatch(int argc, char **argv, const std::vector<std::string> &args,
         if (!drawn || refused) return 1;
         std::cout << "report to " << options.reportPdf.string() << "\n";
     }
+    if (!options.workbook.empty()) {
+        const std::string workbook = workbookFileName(options.workbook);
+        // A failure has been told on standard error, with the library's reason.
+        if (!form.exportWorkbook(workbook)) return 1;
+        std::cout << "workbook to " << workbook << "\n";
+    }
     return 0;
 }
 

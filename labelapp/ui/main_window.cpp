@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -72,6 +73,7 @@ MainWindow::MainWindow(const std::filesystem::path &dataFolder, MessageBox showM
             [this] { act([this] { model_.closeVersion(); }); });
 
     choosePrinterInDialog();
+    chooseWorkbookInDialog();
     startTimers(model_.startUp());
     sync();
     resize(1040, 660);
@@ -452,6 +454,23 @@ void MainWindow::choosePrinterInDialog() {
             if (toPaper) QThread::sleep(2);
         };
         return printerCanvas(std::move(printer), japaneseFontFamily());
+    };
+}
+
+void MainWindow::chooseWorkbookInDialog() {
+    model_.chooseWorkbookFile = [this]() -> std::optional<std::string> {
+        QFileDialog dialog(this, "Excel ファイルに保存");
+        dialog.setObjectName("SaveDialog1");
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilter(kWorkbookFilter);
+        // The program asks itself, about the name it writes: ".xls" may be appended yet.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+        return dialog.selectedFiles().front().toStdString();
+    };
+    model_.onQuestion = [this](const std::string &text) {
+        return QMessageBox::warning(this, "labelora", qs(text),
+                                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
 }
 

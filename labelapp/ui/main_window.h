@@ -60,6 +60,7 @@ class MainWindow : public QMainWindow {
     QWidget *createPrintScreen();
     QWidget *createPrintChoices();
     void choosePrinterInDialog();
+    void chooseWorkbookInDialog();
     QWidget *createButtonRow();
     QRadioButton *createRadio(const std::string &name);
     QComboBox *createComboList(const std::string &name);
