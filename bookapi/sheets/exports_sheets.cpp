@@ -18,11 +18,12 @@ constexpr int32_t kEngineNameUnits = 32;
 // The buffers the 2 forms take, in bytes (narrow) or units (UTF-16).
 constexpr int32_t kName2Room = 64;
 
-// The sheet's name: 0, or the engine's failure (-4 for a sheet outside the book).
+// The sheet's name: 0, or the engine's failure (-4 for a sheet outside the book). A name
+// read from a file may run past 31 characters: it comes cut, with the length error.
 int32_t sheet_name(const BookRecord &book, int32_t sheet, std::u16string &name) {
     char16_t buffer[kEngineNameUnits] = {};
     const int32_t rc = XM_GetSheetNameW(book.engine_handle, sheet, buffer);
-    if (rc == 0) name = buffer;
+    if (rc == 0 || rc == -errLength) name = buffer;
     return rc;
 }
 
@@ -31,7 +32,8 @@ int32_t sheet_name(const BookRecord &book, int32_t sheet, std::u16string &name) 
 template <class Text, class Put>
 int32_t put_sheet_name(const BookRecord &book, int32_t sheet, int32_t size, Put &&put) {
     std::u16string name;
-    if (int32_t rc = sheet_name(book, sheet, name); rc != 0) return rc;
+    const int32_t rc = sheet_name(book, sheet, name);
+    if (rc != 0 && rc != -errLength) return rc;
     Text text;
     if constexpr (std::is_same_v<Text, std::string>) {
         text = tabrix::platform::utf16_to_cp932(name);
@@ -39,7 +41,7 @@ int32_t put_sheet_name(const BookRecord &book, int32_t sheet, int32_t size, Put 
         text = std::move(name);
     }
     put(text, size);
-    return text.size() < static_cast<size_t>(size) ? 0 : -errLength;
+    return rc == 0 && text.size() < static_cast<size_t>(size) ? 0 : -errLength;
 }
 
 // The 2 forms refuse a sheet outside the book as a parameter error.
