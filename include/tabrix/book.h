@@ -140,7 +140,8 @@ TABRIX_API int32_t XlsGetAttrCnt(int32_t *xf_count, int32_t *format_count, int32
 TABRIX_API int32_t XlsGetAttrNo(const char *position);
 
 /* ---- Columns, rows and the default font ------------------------------------------------ */
-/* Width in characters (-1 means 8) of every column of the position. */
+/* Width in characters (-1 means 8) of every column of the position. Keywords are not looked
+ * up by this call or the next: a keyword part is refused with errPosition. */
 TABRIX_API int32_t XlsPutColWidth(int32_t width, const char *position);
 /* Height in points (-1.0 means 13.0) of every row of the position. */
 TABRIX_API int32_t XlsPutRowHeight(double height, const char *position);
@@ -152,13 +153,16 @@ TABRIX_API int32_t XlsPutDefFontPoint(double size);
 
 /* ---- Sheets and page setup ------------------------------------------------------------- */
 TABRIX_API int32_t XlsPutSheetName(const char *name);
+/* The name cut to the buffer's size (errLength when cut); errSheetNo for a sheet outside the
+ * book, errParam for no buffer. */
 TABRIX_API int32_t XlsGetSheetName(int32_t sheet, char *buffer, int32_t size);
 TABRIX_API int32_t XlsGetSheetNameW(int32_t sheet, char16_t *buffer, int32_t size);
 /* The name into a buffer of 64 bytes (64 units for the W form); errParam for a sheet
  * outside the book or a null buffer. */
 TABRIX_API int32_t XlsGetSheetName2(int32_t sheet, char *buffer);
 TABRIX_API int32_t XlsGetSheetName2W(int32_t sheet, char16_t *buffer);
-/* The first sheet named so (ASCII letters in either case), or -1. */
+/* The first sheet named so (ASCII letters in either case), or -1 (with errNotOpen without a
+ * current book). */
 TABRIX_API int32_t XlsGetSheetNo2(const char *name);
 TABRIX_API int32_t XlsGetSheetNo2W(const char16_t *name);
 /* The number of sheets, or -1 without a current book. */
@@ -196,10 +200,13 @@ TABRIX_API int32_t XlsPutRefSheetW(const char16_t *names);
 TABRIX_API int32_t XlsSetKeyWord(const char *prefix);
 
 /* ---- Reading a book ------------------------------------------------------------------- */
-/* One past the last used column and row of the current sheet, from the file. */
+/* One past the last used column and row of the current sheet, from the file; both 0 with
+ * errSheetNo or errNoData when the file has no such sheet or no used area for it. 1 whenever
+ * a book is current. */
 TABRIX_API int32_t XlsGetMaxData(int32_t *columns, int32_t *rows);
 /* The last cell of the current sheet in memory: the row of the last cell record and its last
- * column (with row_end 0, the greatest column of any row); values_only skips blanks. */
+ * column (with row_end 0, the greatest column of any row); values_only skips blanks. An empty
+ * sheet gives -1, -1 and errNoData. 1 whenever a book is current. */
 TABRIX_API int32_t XlsGetLastPos(int32_t *x, int32_t *y, int32_t values_only, int32_t row_end);
 /* The next cell of the current sheet of a book opened for reading, at or after a stream
  * position (0 starts the sheet): its column, row, XF, kind (0 blank, 1 text, 2 number),
