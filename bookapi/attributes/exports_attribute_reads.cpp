@@ -58,7 +58,7 @@ TABRIX_API int32_t XlsGetAttr(int32_t number, XLATTR *attr) {
 TABRIX_API int32_t XlsGetFont(int32_t number, char *name, int32_t size, double *point,
                               int32_t *colour, int32_t *style, int32_t *underline) {
     return read_from_file([&](int32_t h) {
-        put_narrow({}, name, size);
+        put_narrow("", name, size);
         services::FileFont font;
         if (!services::file_font(h, number, font)) return;
         put_narrow(tabrix::platform::utf16_to_cp932(font.name), name, size);
@@ -71,7 +71,7 @@ TABRIX_API int32_t XlsGetFont(int32_t number, char *name, int32_t size, double *
 
 TABRIX_API int32_t XlsGetFormat(int32_t number, char *buffer, int32_t size) {
     return read_from_file([&](int32_t h) {
-        put_narrow({}, buffer, size);
+        put_narrow("", buffer, size);
         std::u16string format;
         if (services::file_format(h, number, format))
             put_narrow(tabrix::platform::utf16_to_cp932(format), buffer, size);

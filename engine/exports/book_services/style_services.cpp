@@ -212,10 +212,9 @@ bool file_format(int32_t h, int32_t number, std::u16string &format) {
         size_t at = kFormatText;
         if (source.biff8()) {
             found = read_biff8_string(record.data, at);
-        } else {
-            const size_t length = record.data[at];
-            if (record.data.size() >= at + 1 + length)
-                found = source.decode_narrow(record.data.subspan(at + 1, length));
+        } else if (record.data.size() > at &&
+                   record.data.size() >= at + 1 + size_t{record.data[at]}) {
+            found = source.decode_narrow(record.data.subspan(at + 1, record.data[at]));
         }
         return false;
     });
