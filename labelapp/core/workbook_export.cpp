@@ -13,7 +13,7 @@ int paletteCode(const std::vector<NamedColour> &list, const std::string &name, i
     return fallback;
 }
 
-// The round labels have a ring only with "枠"; M 11 and T 10 to 16 are drawn framed.
+// Round labels with "枠", M layout 11 and the T layouts above 9 are bordered in their colour.
 bool hasColouredBorders(const PrintedRun &run) {
     switch (run.sheetType) {
         case 1:

@@ -1,14 +1,15 @@
 // The workbook record of a printed run: which runs have one, its file name, the Book API
-// calls in their order, "Excel" on the main form, --xls in the batch mode, and the writer's
-// report of a workbook the library could not make.
+// calls in their order, and "Excel" on the main form. What the library makes of the calls is
+// read back by the interop check (tests/interop/test_label_export.py).
 #include "core/workbook_export.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "core/batch.h"
 #include "core/cp932.h"
+#include "core/main_form.h"
+#include "core/preview_text.h"
 #include "recording_canvas.h"
 #include "temp_folder.h"
 
@@ -21,29 +22,19 @@ using namespace std::chrono;
 std::string describe(const BookCall &call) {
     static const char *kNames[] = {"create", "str",    "height", "width", "back", "font",
                                    "top",    "bottom", "left",   "right", "close"};
-    std::string cell =
-        std::string(1, static_cast<char>('A' + call.column)) + std::to_string(call.row + 1) + " ";
     const std::string name = kNames[static_cast<int>(call.kind)];
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%#x", static_cast<unsigned>(call.value));
-    switch (call.kind) {
-        case BookCallKind::CreateBook:
-            return name + " " + call.text + " " + std::to_string(call.value) + " " +
-                   std::to_string(call.sheetCount);
-        case BookCallKind::CloseBook:
-            return name + " " + std::to_string(call.value);
-        case BookCallKind::PutStr:
-            return cell + name + " " + call.text;
-        case BookCallKind::PutRowHeight:
-            return cell + name + " " + std::to_string(static_cast<int>(call.height));
-        case BookCallKind::PutLineTop:
-        case BookCallKind::PutLineBottom:
-        case BookCallKind::PutLineLeft:
-        case BookCallKind::PutLineRight:
-            return cell + name + " " + hex;
-        default:
-            return cell + name + " " + std::to_string(call.value);
-    }
+    char value[32];
+    if (call.kind == BookCallKind::CreateBook)
+        return name + " " + call.text + " " + std::to_string(call.value) + " " +
+               std::to_string(call.sheetCount);
+    if (call.kind == BookCallKind::CloseBook) return name + " " + std::to_string(call.value);
+    if (call.kind == BookCallKind::PutRowHeight)
+        std::snprintf(value, sizeof value, "%g", call.height);
+    else
+        std::snprintf(value, sizeof value, call.kind >= BookCallKind::PutLineTop ? "%#x" : "%d",
+                      static_cast<unsigned>(call.value));
+    return std::string(1, static_cast<char>('A' + call.column)) + std::to_string(call.row + 1) +
+           " " + name + " " + (call.kind == BookCallKind::PutStr ? call.text : value);
 }
 
 std::vector<std::string> describe(const std::vector<BookCall> &calls, size_t from, size_t count) {
@@ -67,11 +58,8 @@ std::vector<std::string> join(std::initializer_list<std::vector<std::string>> pa
 std::vector<PrintedLabel> serialLog(int count, int repeat) {
     std::vector<PrintedLabel> log;
     for (int k = 1; k <= count; ++k)
-        for (int copy = 0; copy < repeat; ++copy) {
-            char number[8];
-            std::snprintf(number, sizeof number, "%04d", k);
-            log.push_back({"血清", number});
-        }
+        for (int copy = 0; copy < repeat; ++copy)
+            log.push_back({"血清", formatNumber(k, "0000", false)});
     return log;
 }
 
@@ -154,43 +142,6 @@ TEST(WorkbookRecord, ColouredBordersTakeThePaletteCodeOfTheBackground) {
                       .value,
                   kPlainLine);
     }
-}
-
-TEST(WorkbookRecord, OneLineLayoutsWithoutFrameBorderThreeColumns) {
-    PrintedRun run{2, 9, 2, false, "Blue", "Yellow"};
-    auto calls = workbookCalls(run, {{"ABCDEF 001", ""}, {"ABCDEF 002", ""}}, "h", "f.xls");
-    EXPECT_EQ(describe(calls, 15 + 10, 12),
-              join({box("A2", "0x1000000"), box("B2", "0x1000000"), box("C2", "0x1000000")}));
-    EXPECT_EQ(describe(calls, 15, 4)[3], "A2 font 12");
-    EXPECT_EQ(calls.size(), 15 + 2 * 22 + 1u);
-}
-
-TEST(WorkbookRecord, RowsNameEachLabelOfTheSeriesOnce) {
-    // Two copies of each label: the rows are the first sampleCount printed labels.
-    auto calls = workbookCalls({1, 1, 4, false, "Black", "White"}, serialLog(4, 2), "h", "f");
-    std::vector<std::string> lower;
-    for (const BookCall &call : calls)
-        if (call.kind == BookCallKind::PutStr && call.column == 1 && call.row > 0)
-            lower.push_back(call.text);
-    EXPECT_EQ(lower, (std::vector<std::string>{"0001", "0001", "0002", "0002"}));
-}
-
-TEST(WorkbookRecord, TheWriterReportsTheLibrarysReason) {
-    TempFolder folder;
-    const std::string missing = (folder.path() / "gone" / "l.xls").string();
-    auto calls = workbookCalls({1, 1, 2, false, "Black", "White"}, serialLog(2, 1), "h", missing);
-    WorkbookResult result = writeWorkbook(calls);
-    EXPECT_EQ(result.outcome, WorkbookOutcome::NotCreated);
-    EXPECT_NE(result.errorNumber, 0);
-    EXPECT_FALSE(result.errorMessage.empty());
-    EXPECT_EQ(result.errorMessage.find("\xEF\xBF\xBD"), std::string::npos);  // decoded whole
-    EXPECT_EQ(workbookFailureText(result, missing).rfind(kCannotCreateWorkbook + missing, 0), 0u);
-
-    // A name without a code page 932 form goes through the wide call.
-    const std::string accented = (folder.path() / "Données.xls").string();
-    calls = workbookCalls({1, 1, 2, false, "Black", "White"}, serialLog(2, 1), "h", accented);
-    EXPECT_EQ(writeWorkbook(calls).outcome, WorkbookOutcome::Written);
-    EXPECT_EQ(folder.read("Données.xls").substr(0, 4), "\xD0\xCF\x11\xE0");
 }
 
 class ExcelButtonTest : public ::testing::Test {
@@ -288,29 +239,6 @@ TEST_F(ExcelButtonTest, TheRecordIsOfTheRunAsPrinted) {
     form->clickButton("cmdExcel");
     EXPECT_EQ(dialogs, 1);
     EXPECT_TRUE(messages.empty());
-}
-
-TEST_F(ExcelButtonTest, BatchWorkbookIsRefusedBeforePrinting) {
-    auto parse = [](std::vector<std::string> args) {
-        args.insert(args.begin(), {"--batch", "--pdf", "out.pdf"});
-        return parseBatchOptions(args);
-    };
-    BatchOptions o = parse({"--xls", "/d/r", "--overwrite"});
-    EXPECT_TRUE(o.errors.empty());
-    EXPECT_EQ(o.workbook, "/d/r");
-    EXPECT_TRUE(o.overwrite);
-    EXPECT_EQ(parse({"--overwrite"}).errors,
-              std::vector<std::string>{"--overwrite goes with --xls FILE"});
-
-    const std::string existing = (folder.path() / "r.XLS").string();
-    folder.write("r.XLS.xls", "old");
-    EXPECT_EQ(prepareBatchRun(*form, parse({"--xls", existing})),
-              std::vector<std::string>{existing + ".xls exists; add --overwrite to replace it"});
-    EXPECT_EQ(form->screen, Screen::Setup);
-    EXPECT_EQ(prepareBatchRun(*form, parse({"--layout", "8", "--xls", "n.xls", "--overwrite"})),
-              std::vector<std::string>{"--xls: layout 8 of sheet 1 has no serial record to write"});
-    EXPECT_TRUE(prepareBatchRun(*form, parse({"--xls", existing, "--overwrite"})).empty());
-    EXPECT_EQ(form->screen, Screen::Print);
 }
 
 }  // namespace
