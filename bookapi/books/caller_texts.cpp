@@ -15,7 +15,7 @@ void put_narrow(std::string_view text, char *buffer, int32_t size) {
         if (fits + width > room || fits + width > text.size()) break;
         fits += width;
     }
-    std::memcpy(buffer, text.data(), fits);
+    if (fits > 0) std::memcpy(buffer, text.data(), fits);
     buffer[fits] = '\0';
 }
 
@@ -25,7 +25,7 @@ void put_wide(std::u16string_view text, char16_t *buffer, int32_t size) {
     // A high surrogate whose partner does not fit goes too.
     if (fits > 0 && fits < text.size() && text[fits - 1] >= 0xD800 && text[fits - 1] < 0xDC00)
         --fits;
-    std::memcpy(buffer, text.data(), fits * sizeof(char16_t));
+    if (fits > 0) std::memcpy(buffer, text.data(), fits * sizeof(char16_t));
     buffer[fits] = u'\0';
 }
 

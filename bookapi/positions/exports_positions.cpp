@@ -1,4 +1,5 @@
 // C entry points: position texts built in the two library buffers, and the current position.
+#include <charconv>
 #include <cstdio>
 #include <string>
 
@@ -15,15 +16,24 @@ constexpr size_t kPositionBuffer = 256;
 char first_buffer[kPositionBuffer] = "";
 char second_buffer[kPositionBuffer] = "";
 
-// A1-style text of one cell. A column outside A-IV gets no letters and a negative row the
-// row 0, so that the text names no cell and a write to it is refused instead of landing
-// elsewhere.
-std::string cell_text(int32_t x, int32_t y) {
-    std::string text;
-    if (x >= 26 && x <= 255) text += static_cast<char>('A' + x / 26 - 1);
-    if (x >= 0 && x <= 255) text += static_cast<char>('A' + x % 26);
-    text += std::to_string(y >= 0 ? int64_t{y} + 1 : 0);
-    return text;
+// Writes the A1-style text of one cell at `out` and returns its end. A column outside A-IV
+// gets no letters and a negative row the row 0, so that the text names no cell and a write to
+// it is refused instead of landing elsewhere.
+char *cell_text(char *out, int32_t x, int32_t y) {
+    if (x >= 26 && x <= 255) *out++ = static_cast<char>('A' + x / 26 - 1);
+    if (x >= 0 && x <= 255) *out++ = static_cast<char>('A' + x % 26);
+    return std::to_chars(out, out + 11, y >= 0 ? int64_t{y} + 1 : 0).ptr;
+}
+
+// At most 2 letters and 10 digits per corner: well inside the buffer.
+char *position_into(char *buffer, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    char *end = cell_text(buffer, x1, y1);
+    if (x2 != -1) {
+        *end++ = ':';
+        end = cell_text(end, x2, y2);
+    }
+    *end = '\0';
+    return buffer;
 }
 
 // Builds a text into a buffer; the buffer is left empty when memory runs out.
@@ -36,14 +46,6 @@ char *built_into(char *buffer, Build &&build) noexcept {
         buffer[0] = '\0';
     }
     return buffer;
-}
-
-char *position_into(char *buffer, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-    return built_into(buffer, [&] {
-        std::string text = cell_text(x1, y1);
-        if (x2 != -1) text += ":" + cell_text(x2, y2);
-        return text;
-    });
 }
 
 // The text with its offset; a result that would not fit the buffer becomes the empty text

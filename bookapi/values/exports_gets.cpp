@@ -33,8 +33,10 @@ struct CellRead {
 // integer, number or text.
 int32_t read_position(BookRecord &book, const char *position, CellRead &read) {
     std::vector<PositionItem> items;
-    const std::string text = position ? std::string(position) : book.current_position;
-    if (int32_t rc = parse_position(book, text, false, items); rc != 0) return rc;
+    if (int32_t rc = parse_position(book, position_or_current(book, position), false, items);
+        rc != 0) {
+        return rc;
+    }
     const PositionItem &cell = items.front();
     std::u16string buffer(kTextRoom / 2, u'\0');
     read.kind =

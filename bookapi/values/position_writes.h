@@ -3,9 +3,9 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
+#include "bookapi/books/book_call.h"
 #include "bookapi/books/book_registry.h"
 #include "bookapi/positions/position_parser.h"
 
@@ -17,9 +17,13 @@ namespace tabrix::bookapi {
 template <class CellWrite, class KeywordWrite>
 int32_t write_at_position(BookRecord &book, const char *position, CellWrite &&cell,
                           KeywordWrite &&keyword) {
-    std::vector<PositionItem> items;
-    const std::string text = position ? std::string(position) : book.current_position;
-    if (int32_t rc = parse_position(book, text, true, items); rc != 0) return rc;
+    // Kept between calls so that a put per cell allocates nothing; the Book API runs on one
+    // thread at a time and the writes below do not come back here.
+    static std::vector<PositionItem> items;
+    if (int32_t rc = parse_position(book, position_or_current(book, position), true, items);
+        rc != 0) {
+        return rc;
+    }
     int32_t rc = 0;
     for (const PositionItem &item : items) {
         rc = item.keyword ? keyword(item.keyword_text.c_str(), item.dx, item.dy)
