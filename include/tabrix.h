@@ -8,6 +8,7 @@
 #define TABRIX_H
 
 #include "tabrix/book.h"
+#include "tabrix/bridges.h"
 #include "tabrix/engine.h"
 #include "tabrix/older_layer.h"
 #include "tabrix/types.h"
