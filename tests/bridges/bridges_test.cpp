@@ -5,6 +5,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -101,6 +102,20 @@ class Bridges : public ::testing::Test {
         EXPECT_EQ(results["ViewGetErrorMessage"], (std::vector<int32_t>{1, 1}));
     }
 
+    // `count` calls reached a companion, and each export returned what its entry point gave.
+    void expect_reached(std::map<std::string, std::vector<int32_t>> results, std::size_t count) {
+        const std::vector<std::string> logged = calls();
+        EXPECT_EQ(logged.size(), count);
+        for (const std::string &line : logged) {
+            const std::string entry = line.substr(0, line.find(' '));
+            const auto call = std::find_if(bridge_calls.begin(), bridge_calls.end(),
+                                           [&](const auto &c) { return c.entry == entry; });
+            ASSERT_NE(call, bridge_calls.end()) << line;
+            EXPECT_EQ(results[std::string(call->name)],
+                      std::vector<int32_t>{std::stoi(line.substr(line.find(" = ") + 3))});
+        }
+    }
+
     fs::path root_;
 };
 
@@ -144,26 +159,21 @@ TEST_F(Bridges, ViewerFromTheSettingsFileFolderWithoutTrailingSlash) {
         << "# viewer\nNavigatorX=/nowhere\n  Navigator = " << (root_ / "navigator").string()
         << "\nNavigator=/nowhere\n";
     auto results = probe({});
-    EXPECT_NE(results["ViewPutZoom"], std::vector<int32_t>{0});
-    EXPECT_EQ(calls().size(), 14u);
+    expect_reached(results, 14);
     EXPECT_EQ(results["ConvStart"], std::vector<int32_t>{0});
 }
 
 TEST_F(Bridges, ViewerBesideTheLibraryWhenTheSettingFolderLacksIt) {
     place_viewer("own");
     place(BRIDGE_EMPTY, "path", "libvuebrix.so");
-    auto results = probe({"TABRIX_NAVIGATOR=" + (root_ / "navigator").string()});
-    EXPECT_NE(results["ViewPrint"], std::vector<int32_t>{0});
-    EXPECT_EQ(calls().size(), 14u);
+    expect_reached(probe({"TABRIX_NAVIGATOR=" + (root_ / "navigator").string()}), 14);
 }
 
 TEST_F(Bridges, ViewerAndConverterThroughTheLinkerSearch) {
     place_viewer("path");
     place_converter("path");
-    auto results = probe({"TABRIX_NAVIGATOR=" + (root_ / "navigator").string() + "/"});
-    EXPECT_NE(results["ViewPreView"], std::vector<int32_t>{0});
-    EXPECT_NE(results["EXCEL_Conv"], std::vector<int32_t>{0});
-    EXPECT_EQ(calls().size(), bridge_calls.size());
+    expect_reached(probe({"TABRIX_NAVIGATOR=" + (root_ / "navigator").string() + "/"}),
+                   bridge_calls.size());
 }
 
 TEST_F(Bridges, NoCompanionAnywhereGivesZeroFromEveryCall) {
@@ -180,8 +190,7 @@ TEST_F(Bridges, FailedLoadIsTriedAgainOnTheNextCall) {
     auto results = probe({"TABRIX_NAVIGATOR=" + (root_ / "navigator").string()},
                          {BRIDGE_VIEWER, (root_ / "navigator/libvuebrix.so").string()});
     EXPECT_EQ(results["first"], std::vector<int32_t>{0});
-    EXPECT_NE(results["ViewPutZoom"], std::vector<int32_t>{0});
-    EXPECT_EQ(calls().size(), 14u);
+    expect_reached(results, 14);
 }
 
 }  // namespace
