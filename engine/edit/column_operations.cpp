@@ -42,7 +42,7 @@ int32_t insert_columns(const BookRef &ref, int32_t sheet_number, int32_t column,
     if (const int32_t rc = check_sheet_formulas(*sheet); rc != 0) return rc;
 
     sheet->cells.shift_columns(static_cast<uint8_t>(column), count);
-    move_columns(*sheet, AxisMove{column, 0, count, kLastColumn, true});
+    move_columns(*sheet, AxisMove{column, 0, count, kLastColumn, true, true});
     return 0;
 }
 

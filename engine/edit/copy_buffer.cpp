@@ -162,8 +162,8 @@ int32_t paste_buffer(Sheet &sheet, const CopyBuffer &buffer, int32_t x, int32_t 
     const std::vector<MergedRange> ranges = pasted_ranges(buffer, target, dx, dy);
     clear_block(sheet, target);
     ReferenceMove move;
-    move.rows = AxisMove{0, 0, dy, kLastRow, false};
-    move.columns = AxisMove{0, 0, dx, kLastColumn, false};
+    move.rows = AxisMove{0, 0, dy, kLastRow, false, false};
+    move.columns = AxisMove{0, 0, dx, kLastColumn, false, false};
     std::vector<uint8_t> image;
     const int32_t stored = for_each_buffered(buffer.cells, [&](const BufferedCell &cell) {
         const auto from = buffer.cells.begin() + static_cast<ptrdiff_t>(cell.offset);

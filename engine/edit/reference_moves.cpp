@@ -51,12 +51,22 @@ bool move_span(const AxisMove &move, int32_t &first, bool first_follows, int32_t
     int32_t new_last = last_follows ? move_position(move, last) : last;
     if (new_first == kGone && new_last == kGone) return false;
     if (new_first == kGone) {
-        new_first =
-            in_deleted_span(move, first) ? move.at : std::clamp(first + move.shift, 0, move.last);
+        if (in_deleted_span(move, first)) {
+            new_first = move.at;
+        } else if (move.stop_at_edge) {
+            new_first = std::clamp(first + move.shift, 0, move.last);
+        } else {
+            return false;
+        }
     }
     if (new_last == kGone) {
-        new_last =
-            in_deleted_span(move, last) ? move.at - 1 : std::clamp(last + move.shift, 0, move.last);
+        if (in_deleted_span(move, last)) {
+            new_last = move.at - 1;
+        } else if (move.stop_at_edge) {
+            new_last = std::clamp(last + move.shift, 0, move.last);
+        } else {
+            return false;
+        }
     }
     if (new_first > new_last) return false;
     first = new_first;

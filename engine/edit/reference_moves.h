@@ -25,18 +25,22 @@ struct AxisMove {
     // An area over the whole axis (a whole column for rows) stays whole: a row insert or
     // delete leaves A:A as it is.
     bool keep_whole = false;
+    // An area end shifted off the axis stops at its edge (an insert pushing a range's end
+    // past the last row); otherwise the area is gone (a paste moving it off the sheet).
+    bool stop_at_edge = false;
 };
 
 // Where a position goes, or -1 when it is gone.
 int32_t move_position(const AxisMove &move, int32_t position);
 // Moves the ends first..last of a span on one axis, each only when it follows the cells. An
-// end that is gone stops at the nearest position that remains; false when none remains.
+// end in the deleted positions stops at the nearest one that remains, an end shifted off the
+// axis at the edge when the move says so; false when nothing of the span remains.
 bool move_span(const AxisMove &move, int32_t &first, bool first_follows, int32_t &last,
                bool last_follows);
 
 struct ReferenceMove {
     AxisMove rows;
-    AxisMove columns{0, 0, 0, 255, false};
+    AxisMove columns{0, 0, 0, 255, false, false};
 };
 
 // 0 when the record is no FORMULA, or its tokens and those of the array formula it anchors
@@ -46,9 +50,8 @@ int32_t check_formula_image(std::span<const uint8_t> image);
 int32_t check_sheet_formulas(const Sheet &sheet);
 
 // Moves the references of a FORMULA image (checked) and of the ARRAY or TABLE it carries.
-// A single reference that is gone becomes ptgRefErr of its class; an area loses only its
-// ends that are gone (they stop at the nearest remaining row or column) and becomes
-// ptgAreaErr when nothing of it remains on an axis.
+// A single reference that is gone becomes ptgRefErr of its class; an area keeps what remains
+// of it (see move_span) and becomes ptgAreaErr when nothing remains on an axis.
 void move_formula_image(std::span<uint8_t> image, const ReferenceMove &move);
 // The same for every FORMULA of the sheet (checked).
 void move_sheet_references(Sheet &sheet, const ReferenceMove &move);

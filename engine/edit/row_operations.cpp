@@ -47,7 +47,7 @@ int32_t insert_rows(const BookRef &ref, int32_t sheet_number, int32_t row, int32
     if (const int32_t rc = check_sheet_formulas(*sheet); rc != 0) return rc;
 
     sheet->cells.shift_rows(static_cast<uint16_t>(row), count);
-    move_rows(*sheet, AxisMove{row, 0, count, kLastRow, true});
+    move_rows(*sheet, AxisMove{row, 0, count, kLastRow, true, true});
     return 0;
 }
 
