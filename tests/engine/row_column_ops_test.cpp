@@ -153,6 +153,29 @@ TEST_F(RowColumnOpsTest, RowInsertAndDeleteMoveRelativeReferencesOnly) {
     EXPECT_EQ(load_u16(&whole.at(3)), 65535);
 }
 
+TEST_F(RowColumnOpsTest, ReferencesPushedOffTheSheet) {
+    ASSERT_EQ(XM_WriteFunc(h_, 0, 0, 0, "SUM(A100:A65536)"), 0);
+    ASSERT_EQ(XM_WriteFunc(h_, 0, 0, 1, "IV1"), 0);
+    ASSERT_EQ(XM_WriteFunc(h_, 0, 1, 4, "A1"), 0);
+    ASSERT_EQ(XM_WriteFunc(h_, 0, 2, 4, "SUM(A1:A3)"), 0);
+    const uint8_t ref_code = tokens_at(0, 1).at(0);
+    const uint8_t area_code = tokens_at(2, 4).at(0);
+
+    // An insert stops an area's end at the last row; a single reference goes.
+    ASSERT_EQ(XM_RowInsert(h_, 0, 0, 1), 0);
+    EXPECT_EQ(load_u16(&tokens_at(0, 1).at(1)), 100);
+    EXPECT_EQ(load_u16(&tokens_at(0, 1).at(3)), 65535);
+    ASSERT_EQ(XM_ColumnInsert(h_, 0, 1, 1), 0);
+    EXPECT_EQ(tokens_at(0, 2).at(0), deleted_reference_code(ref_code));
+
+    // A paste that moves references above the first row makes them errors, areas too.
+    ASSERT_EQ(XM_BlockCopy(h_, 0, 2, 5, 2, 1, 2, 2), 0);
+    EXPECT_EQ(tokens_at(2, 2).at(0), deleted_reference_code(ref_code));
+    EXPECT_EQ(tokens_at(3, 2).at(0), deleted_reference_code(area_code));
+    EXPECT_EQ(load_u16(&tokens_at(3, 5).at(3)), 3);  // the source keeps A2:A4
+
+}
+
 TEST_F(RowColumnOpsTest, MergedRangesFollowRowsAndStayWholeOnClear) {
     sheet().merged = {{1, 4, 1, 1}, {7, 7, 0, 2}, {10, 11, 0, 0}};
     ASSERT_EQ(XM_RowInsert(h_, 0, 2, 1), 0);  // inside B2:B5
@@ -338,6 +361,21 @@ TEST_F(RowColumnOpsTest, Excel95RefusesAllButColumnClear) {
     XM_Cancel(h);
     EXPECT_EQ(XM_RowInsert(h, 0, 0, 1), -3);
     EXPECT_EQ(XL_RowInsert(0, 0, 1), -3);
+}
+
+// The older layer's twins act on workbook 0, once it is the older layer's.
+TEST(RowColumnOlderLayer, TwinsActOnWorkbookZero) {
+    TempFolder folder;
+    EXPECT_EQ(XL_RowInsert(0, 0, 1), -3);
+    ASSERT_EQ(XL_Create97(folder.file("xl.xls").c_str(), 1), 0);
+    ASSERT_EQ(XL_WriteInt(0, 0, 4), 0);
+    EXPECT_EQ(XL_RowInsert(0, 0, 2), 0);
+    EXPECT_EQ(XL_BlockCopy(0, 0, 2, 1, 1, 3, 3), 0);
+    int32_t value = -1;
+    EXPECT_EQ(XM_GetCellData(0, 0, 3, 3, &value, nullptr, nullptr, 0, nullptr), 1);
+    EXPECT_EQ(value, 4);
+    EXPECT_EQ(XL_RowPaste(0, 0), -1);
+    XL_Cancel();
 }
 
 }  // namespace
