@@ -1,6 +1,7 @@
 // C entry points: rows, columns and blocks of the current sheet inserted, deleted, cleared,
 // copied and pasted. The engine's -1 (a wrong or empty buffer, a bad count or size) reads
 // as the operation's own error.
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -31,11 +32,16 @@ int32_t position_areas(const BookRecord &book, const char *position,
     return 0;
 }
 
+// The extent of a part, held at the largest 32-bit value (far beyond any sheet).
+int32_t extent(bool range, int32_t first, int32_t last) {
+    if (!range) return 1;
+    return static_cast<int32_t>(std::min<int64_t>(int64_t{last} - first + 1, INT32_MAX));
+}
 int32_t width_of(const PositionItem &item) {
-    return item.range ? item.x2 - item.x1 + 1 : 1;
+    return extent(item.range, item.x1, item.x2);
 }
 int32_t height_of(const PositionItem &item) {
-    return item.range ? item.y2 - item.y1 + 1 : 1;
+    return extent(item.range, item.y1, item.y2);
 }
 
 // Runs an engine call on the current book and sheet, its -1 read as `own`.

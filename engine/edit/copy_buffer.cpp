@@ -99,6 +99,8 @@ void refresh_used_range(Sheet &sheet) {
 
 int32_t clear_block(Sheet &sheet, CellRect rect) {
     if (rect.width < 1 || rect.height < 1) return err::kOpen;
+    rect.width = std::min(rect.width, kLastColumn + 1);
+    rect.height = std::min(rect.height, kLastRow + 1);
     if (rect.x > kLastColumn || rect.y > kLastRow || rect.last_x() < 0 || rect.last_y() < 0) {
         return 0;  // nothing of it on the sheet
     }

@@ -173,7 +173,6 @@ TEST_F(RowColumnOpsTest, ReferencesPushedOffTheSheet) {
     EXPECT_EQ(tokens_at(2, 2).at(0), deleted_reference_code(ref_code));
     EXPECT_EQ(tokens_at(3, 2).at(0), deleted_reference_code(area_code));
     EXPECT_EQ(load_u16(&tokens_at(3, 5).at(3)), 3);  // the source keeps A2:A4
-
 }
 
 TEST_F(RowColumnOpsTest, MergedRangesFollowRowsAndStayWholeOnClear) {
@@ -254,6 +253,10 @@ TEST_F(RowColumnOpsTest, BlockClearKeepsWhatLiesOutside) {
     EXPECT_EQ(sheet().merged[0].first_column, 3);
     ASSERT_EQ(sheet().keywords.size(), 1u);
     EXPECT_EQ(sheet().keywords[0].column, 4);
+    // Sizes far beyond the sheet stop at its edges.
+    ASSERT_EQ(XM_BlockClear(h_, 0, 1, 2, INT32_MAX, INT32_MAX), 0);
+    EXPECT_EQ(int_at(0, 2), 1);
+    EXPECT_EQ(number_at(1, 2), 0);
 }
 
 TEST_F(RowColumnOpsTest, BufferKindsDecideWhichPasteWorks) {
