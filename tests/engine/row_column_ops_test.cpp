@@ -267,6 +267,7 @@ TEST_F(RowColumnOpsTest, BufferKindsDecideWhichPasteWorks) {
     EXPECT_EQ(XM_RowPaste(h_, 0, 3), -1);
     EXPECT_EQ(XM_ColumnPaste(h_, 0, 4), 0);
     EXPECT_EQ(int_at(4, 0), 9);
+    EXPECT_EQ(XM_BlockPaste(h_, 1, 0, 0), -1);  // each sheet pastes from its own buffer
     EXPECT_EQ(XM_BlockCopyOnly(h_, 0, 0, 0, 0, 1), -1);
     EXPECT_EQ(sheet().copy_buffer.kind, CopyBuffer::kEmpty);  // a failed copy empties it
     EXPECT_EQ(XM_ColumnPaste(h_, 0, 4), -1);
@@ -335,6 +336,8 @@ TEST_F(RowColumnOpsTest, RefusedCallsLeaveTheSheetUnchanged) {
     EXPECT_EQ(XM_RowDelete(h_, 0, 0, 0), -32);
     EXPECT_EQ(XM_RowDelete(h_, 0, 65535, 2), -32);
     EXPECT_EQ(XM_ColumnDelete(h_, 0, 3, 0), -1);
+    EXPECT_EQ(XM_RowPaste(h_, 0, 7), -1);  // a block buffer
+    EXPECT_EQ(XM_BlockClear(h_, 0, 0, 0, 0, 5), -1);
     EXPECT_EQ(XM_RowDelete(-1, 0, 1, 1), -2);
     EXPECT_EQ(XM_RowInsert(h_, 2, 1, 1), -4);
     ASSERT_EQ(XM_BlockCopyOnly(h_, 0, 250, 3, 6, 1), 0);
