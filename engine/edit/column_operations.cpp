@@ -50,13 +50,15 @@ int32_t delete_columns(const BookRef &ref, int32_t sheet_number, int32_t column,
     Sheet *sheet = nullptr;
     if (const int32_t rc = structure_sheet(ref, sheet_number, false, &sheet); rc != 0) return rc;
     if (const int32_t rc = columns_on_sheet(column, &count); rc != 0) return rc;
+    const AxisMove move{column, count, 0, kLastColumn, true, false};
     if (const int32_t rc = check_sheet_formulas(*sheet); rc != 0) return rc;
+    if (const int32_t rc = check_formula_ranges(*sheet, move, false); rc != 0) return rc;
 
     const int32_t after = column + count;
     sheet->cells.clear_block(0, kLastRow, static_cast<uint8_t>(column),
                              static_cast<uint8_t>(after - 1));
     if (after <= kLastColumn) sheet->cells.shift_columns(static_cast<uint8_t>(after), -count);
-    move_columns(*sheet, AxisMove{column, count, 0, kLastColumn, true});
+    move_columns(*sheet, move);
     return 0;
 }
 

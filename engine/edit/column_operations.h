@@ -10,8 +10,9 @@
 namespace tabrix::engine {
 
 // n columns at c: -32 for a column outside 0-255, -1 for a count below 1, -2 when a cell
-// would be pushed past the last column, -4 for a formula of the sheet that cannot be walked,
-// and the common codes of structure_sheet. A count reaching past the last column stops there.
+// would be pushed past the last column, -4 for a formula of the sheet that cannot be walked
+// (and for a delete cutting an array formula's range in part), and the common codes of
+// structure_sheet. A count reaching past the last column stops there.
 int32_t insert_columns(const BookRef &ref, int32_t sheet, int32_t column, int32_t count);
 int32_t delete_columns(const BookRef &ref, int32_t sheet, int32_t column, int32_t count);
 // Works on Excel 95 workbooks too.

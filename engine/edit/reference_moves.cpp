@@ -207,6 +207,26 @@ int32_t check_sheet_formulas(const Sheet &sheet) {
     return rc;
 }
 
+int32_t check_formula_ranges(const Sheet &sheet, const AxisMove &move, bool rows) {
+    if (move.deleted <= 0) return 0;
+    const int32_t last_deleted = move.at + move.deleted - 1;
+    int32_t rc = 0;
+    sheet.cells.for_each([&](const CellView &view) {
+        for (const uint16_t number : {rec::kArray, rec::kTable}) {
+            const auto carried = view.carried(number);
+            if (carried.size() < kHeaderBytes + kRangeBytes) continue;
+            const uint8_t *range = carried.data() + kHeaderBytes;
+            const int32_t first = rows ? load_u16(range) : range[4];
+            const int32_t last = rows ? load_u16(range + 2) : range[5];
+            const bool cut = first <= last_deleted && last >= move.at;
+            const bool covered = first >= move.at && last <= last_deleted;
+            if (cut && !covered) rc = kUnwalkableFormula;
+        }
+        return rc == 0;
+    });
+    return rc;
+}
+
 void move_formula_image(std::span<uint8_t> image, const ReferenceMove &move) {
     if (image.size() < 2 || load_u16(image.data()) != rec::kFormula) return;
     ReferenceMover mover(move);

@@ -48,6 +48,9 @@ struct ReferenceMove {
 int32_t check_formula_image(std::span<const uint8_t> image);
 // 0 when every FORMULA of the sheet passes check_formula_image.
 int32_t check_sheet_formulas(const Sheet &sheet);
+// kUnwalkableFormula when deleting along the rows (else the columns) would cut an array or
+// table formula's range in part: its other cells would name an anchor that is gone.
+int32_t check_formula_ranges(const Sheet &sheet, const AxisMove &move, bool rows);
 
 // Moves the references of a FORMULA image (checked) and of the ARRAY or TABLE it carries.
 // A single reference that is gone becomes ptgRefErr of its class; an area keeps what remains

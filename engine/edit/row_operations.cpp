@@ -55,13 +55,15 @@ int32_t delete_rows(const BookRef &ref, int32_t sheet_number, int32_t row, int32
     Sheet *sheet = nullptr;
     if (const int32_t rc = structure_sheet(ref, sheet_number, false, &sheet); rc != 0) return rc;
     if (!rows_on_sheet(row, count)) return err::kPosition;
+    const AxisMove move{row, count, 0, kLastRow, true, false};
     if (const int32_t rc = check_sheet_formulas(*sheet); rc != 0) return rc;
+    if (const int32_t rc = check_formula_ranges(*sheet, move, true); rc != 0) return rc;
 
     const int32_t after = row + count;
     sheet->cells.clear_block(static_cast<uint16_t>(row), static_cast<uint16_t>(after - 1), 0,
                              kLastColumn);
     if (after <= kLastRow) sheet->cells.shift_rows(static_cast<uint16_t>(after), -count);
-    move_rows(*sheet, AxisMove{row, count, 0, kLastRow, true});
+    move_rows(*sheet, move);
     return 0;
 }
 

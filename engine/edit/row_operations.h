@@ -11,8 +11,8 @@
 namespace tabrix::engine {
 
 // n rows at r; -32 unless n >= 1 and r + n <= 65536 (insert: below), -3 when a cell would
-// be pushed past the last row, -4 for a formula of the sheet that cannot be walked, and the
-// common codes of structure_sheet.
+// be pushed past the last row, -4 for a formula of the sheet that cannot be walked (and for a
+// delete cutting an array formula's range in part), and the common codes of structure_sheet.
 int32_t insert_rows(const BookRef &ref, int32_t sheet, int32_t row, int32_t count);
 int32_t delete_rows(const BookRef &ref, int32_t sheet, int32_t row, int32_t count);
 int32_t clear_rows(const BookRef &ref, int32_t sheet, int32_t row, int32_t count);

@@ -322,7 +322,8 @@ TABRIX_API int32_t XM_SetKeyWord(const char *prefix);
  * A refused call changes nothing. Common codes: -2/-3 no workbook, -4 sheet outside it.
  * Row calls: n rows at r, -32 unless n >= 1 and r + n <= 65536; XM_RowInsert returns -3 when
  * a cell would be pushed past the last row; every call that moves cells returns -4 (after
- * the sheet checks) for a formula of the sheet it cannot walk. */
+ * the sheet checks) for a formula of the sheet it cannot walk, and a delete for an array
+ * formula whose range it would cut in part. */
 TABRIX_API int32_t XM_RowDelete(int32_t h, int32_t s, int32_t row, int32_t count);
 TABRIX_API int32_t XM_RowClear(int32_t h, int32_t s, int32_t row, int32_t count);
 TABRIX_API int32_t XM_RowInsert(int32_t h, int32_t s, int32_t row, int32_t count);

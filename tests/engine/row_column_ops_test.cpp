@@ -318,6 +318,11 @@ TEST_F(RowColumnOpsTest, ArrayFormulasMoveTheirAnchorAndRange) {
     EXPECT_EQ(load_u16(&carried[6]), 7);
     EXPECT_EQ(load_u16(&carried[19]), 2);  // A3:A4 now
     EXPECT_EQ(load_u16(&tokens_at(2, 7).at(1)), 6);
+
+    // Deleting part of the range would leave cells naming a gone anchor: refused.
+    EXPECT_EQ(XM_RowDelete(h_, 0, 6, 1), -4);
+    EXPECT_EQ(XM_ColumnDelete(h_, 0, 2, 1), 0);  // the whole range goes with its column
+    EXPECT_EQ(XM_RowDelete(h_, 0, 6, 2), 0);
 }
 
 TEST_F(RowColumnOpsTest, RefusedCallsLeaveTheSheetUnchanged) {
