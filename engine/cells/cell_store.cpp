@@ -124,6 +124,24 @@ void append_run_part(std::vector<uint8_t> &out, const uint8_t *source, const Slo
     if (!single) store_u16(p + 8 + count * cell_bytes, to);
 }
 
+// Appends the part from..to of the record at `slot` inside `source` (a single cell: the whole
+// record with what it carries), its columns moved by `shift`.
+void append_moved(std::vector<uint8_t> &out, const uint8_t *source, const Slot &slot, uint8_t from,
+                  uint8_t to, int32_t shift) {
+    const size_t start = out.size();
+    if (is_run(slot.number)) {
+        append_run_part(out, source, slot, from, to);
+    } else {
+        out.insert(out.end(), source + slot.offset, source + slot.offset + slot.size);
+    }
+    if (shift == 0) return;
+    uint8_t *p = out.data() + start;
+    store_u16(p + 6, static_cast<uint16_t>(from + shift));
+    if (is_run(load_u16(p))) {
+        store_u16(out.data() + out.size() - 2, static_cast<uint16_t>(to + shift));
+    }
+}
+
 }  // namespace
 
 size_t CellView::xf_offset(uint8_t column) const {
@@ -170,6 +188,10 @@ struct CellStore::Impl {
     }
 
     int insert(std::span<const uint8_t> image, const Slot &in);
+    // Rebuilds a row: `part(out, bytes, slot)` appends what stays of each record to `out`.
+    template <class Part>
+    void rebuild_row(uint16_t row_number, Part &&part);
+    void find_tail_from(int32_t row);
     void append_to_new_row(Row &row, std::span<const uint8_t> image, const Slot &in,
                            uint16_t row_number);
     void insert_into_row(Row &row, std::span<const uint8_t> image, const Slot &in);
@@ -275,6 +297,46 @@ void CellStore::Impl::insert_into_row(Row &row, std::span<const uint8_t> image, 
     bytes = bytes + piece.size() - (end - begin);
 }
 
+template <class Part>
+void CellStore::Impl::rebuild_row(uint16_t row_number, Part &&part) {
+    const Row *found = row_at(row_number);
+    if (found == nullptr || found->bytes.empty()) return;
+    Row &row = make_row(row_number);
+    std::vector<uint8_t> out;
+    out.reserve(row.bytes.size() + 2 * (kHeaderBytes + kRunFrameBytes));
+    size_t old_count = 0;
+    for (size_t offset = 0; offset < row.bytes.size(); ++old_count) {
+        const Slot slot = slot_at(row.bytes, offset);
+        part(out, row.bytes.data(), slot);
+        offset += slot.size;
+    }
+    size_t new_count = 0;
+    for (size_t offset = 0; offset < out.size(); ++new_count) {
+        const Slot slot = slot_at(out, offset);
+        if (offset == 0) row.first_column = slot.first;
+        row.last_column = slot.last;
+        offset += slot.size;
+    }
+    records = records - old_count + new_count;
+    bytes = bytes - row.bytes.size() + out.size();
+    row.bytes.swap(out);
+    if (row.bytes.empty()) {
+        std::vector<uint8_t>().swap(row.bytes);
+        row.first_column = row.last_column = 0;
+        if (row_number == tail_row) find_tail_from(row_number - 1);
+    }
+}
+
+// The tail is the highest row at or above `row` that holds records.
+void CellStore::Impl::find_tail_from(int32_t row) {
+    while (row >= 0) {
+        const Row *candidate = row_at(static_cast<uint16_t>(row));
+        if (candidate && !candidate->bytes.empty()) break;
+        --row;
+    }
+    tail_row = row;
+}
+
 CellStore::CellStore() : impl_(std::make_unique<Impl>()) {}
 CellStore::~CellStore() = default;
 
@@ -367,6 +429,19 @@ void CellStore::edit_each(
     }
 }
 
+void CellStore::edit_images(const std::function<void(std::span<uint8_t> image)> &edit) {
+    for (auto &page : impl_->pages) {
+        if (!page) continue;
+        for (Impl::Row &row : *page) {
+            for (size_t offset = 0; offset < row.bytes.size();) {
+                const Slot slot = slot_at(row.bytes, offset);
+                edit(std::span<uint8_t>(row.bytes.data() + offset, slot.size));
+                offset += slot.size;
+            }
+        }
+    }
+}
+
 void CellStore::for_each_row(const std::function<void(const RowView &)> &visit) const {
     for (size_t page = 0; page < kPages; ++page) {
         if (!impl_->pages[page]) continue;
@@ -392,15 +467,103 @@ void CellStore::drop_row(uint16_t row) {
     // Swap, not clear: the point is to hand the memory back.
     std::vector<uint8_t>().swap(r.bytes);
     r.first_column = r.last_column = 0;
-    if (row == impl_->tail_row) {
-        int32_t previous = row - 1;
-        while (previous >= 0) {
-            const Impl::Row *candidate = impl_->row_at(static_cast<uint16_t>(previous));
-            if (candidate && !candidate->bytes.empty()) break;
-            --previous;
+    if (row == impl_->tail_row) impl_->find_tail_from(row - 1);
+}
+
+void CellStore::shift_rows(uint16_t from, int32_t by) {
+    if (by == 0 || impl_->tail_row < from) return;
+    const int32_t last = impl_->tail_row;
+    auto move = [&](int32_t row) {
+        const Impl::Row *found = impl_->row_at(static_cast<uint16_t>(row));
+        if (found == nullptr || found->bytes.empty()) return;
+        const auto target = static_cast<uint16_t>(row + by);
+        Impl::Row &source = impl_->make_row(static_cast<uint16_t>(row));
+        Impl::Row &moved = impl_->make_row(target);
+        std::swap(source, moved);
+        for (size_t offset = 0; offset < moved.bytes.size();) {
+            const Slot slot = slot_at(moved.bytes, offset);
+            store_u16(moved.bytes.data() + offset + kHeaderBytes, target);
+            offset += slot.size;
         }
-        impl_->tail_row = previous;
+    };
+    if (by > 0) {
+        for (int32_t row = last; row >= from; --row) move(row);
+    } else {
+        for (int32_t row = from; row <= last; ++row) move(row);
     }
+    impl_->tail_row = last + by;
+}
+
+void CellStore::shift_columns(uint8_t from, int32_t by) {
+    if (by == 0) return;
+    for (int32_t row = 0; row <= impl_->tail_row; ++row) {
+        const Impl::Row *found = impl_->row_at(static_cast<uint16_t>(row));
+        if (found == nullptr || found->last_column < from || found->bytes.empty()) continue;
+        impl_->rebuild_row(
+            static_cast<uint16_t>(row),
+            [&](std::vector<uint8_t> &out, const uint8_t *source, const Slot &slot) {
+                if (slot.last < from) {
+                    append_moved(out, source, slot, slot.first, slot.last, 0);
+                    return;
+                }
+                if (slot.first < from) {
+                    append_moved(out, source, slot, slot.first, static_cast<uint8_t>(from - 1), 0);
+                }
+                append_moved(out, source, slot, std::max(slot.first, from), slot.last, by);
+            });
+    }
+}
+
+void CellStore::clear_block(uint16_t first_row, uint16_t last_row, uint8_t first_column,
+                            uint8_t last_column) {
+    const int32_t end = std::min<int32_t>(last_row, impl_->tail_row);
+    for (int32_t row = first_row; row <= end; ++row) {
+        if (first_column == 0 && last_column == 255) {
+            drop_row(static_cast<uint16_t>(row));
+            continue;
+        }
+        const Impl::Row *found = impl_->row_at(static_cast<uint16_t>(row));
+        if (found == nullptr || found->bytes.empty() || found->last_column < first_column ||
+            found->first_column > last_column) {
+            continue;
+        }
+        impl_->rebuild_row(static_cast<uint16_t>(row),
+                           [&](std::vector<uint8_t> &out, const uint8_t *source, const Slot &slot) {
+                               if (slot.last < first_column || slot.first > last_column) {
+                                   append_moved(out, source, slot, slot.first, slot.last, 0);
+                                   return;
+                               }
+                               if (slot.first < first_column) {
+                                   append_moved(out, source, slot, slot.first,
+                                                static_cast<uint8_t>(first_column - 1), 0);
+                               }
+                               if (slot.last > last_column) {
+                                   append_moved(out, source, slot,
+                                                static_cast<uint8_t>(last_column + 1), slot.last,
+                                                0);
+                               }
+                           });
+    }
+}
+
+void CellStore::copy_block(uint16_t first_row, uint16_t last_row, uint8_t first_column,
+                           uint8_t last_column, std::vector<uint8_t> &out) const {
+    const int32_t end = std::min<int32_t>(last_row, impl_->tail_row);
+    for (int32_t row = first_row; row <= end; ++row) {
+        const Impl::Row *found = impl_->row_at(static_cast<uint16_t>(row));
+        if (found == nullptr || found->bytes.empty()) continue;
+        for (size_t offset = 0; offset < found->bytes.size();) {
+            const Slot slot = slot_at(found->bytes, offset);
+            offset += slot.size;
+            if (slot.last < first_column || slot.first > last_column) continue;
+            append_moved(out, found->bytes.data(), slot, std::max(slot.first, first_column),
+                         std::min(slot.last, last_column), 0);
+        }
+    }
+}
+
+int32_t CellStore::last_row() const {
+    return impl_->tail_row;
 }
 
 bool CellStore::empty() const {

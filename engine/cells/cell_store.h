@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <vector>
 
 namespace tabrix::engine {
 
@@ -84,11 +85,33 @@ class CellStore {
     // row and columns (the tokens of a FORMULA, say); a FORMULA's data ends before the
     // records it carries. The visitor must not insert.
     void edit_each(const std::function<void(uint16_t number, std::span<uint8_t> data)> &edit);
+    // Visits every record's whole image, what a FORMULA carries included, for a change in
+    // place that keeps its size, row and columns. The visitor must not insert.
+    void edit_images(const std::function<void(std::span<uint8_t> image)> &edit);
     // Visits every row that holds records, ascending.
     void for_each_row(const std::function<void(const RowView &)> &visit) const;
 
     // Removes every record of the row and gives its memory back.
     void drop_row(uint16_t row);
+
+    // Structure edits. The caller checks the bounds: nothing may move past row 65535 or
+    // column 255, and the rows or columns a move lands on are empty.
+    //
+    // Rows at or below `from` move by `by` rows (negative: up), their records renumbered.
+    void shift_rows(uint16_t from, int32_t by);
+    // Cells at or right of column `from` move by `by` columns in every row; a run crossing
+    // `from` is split there first.
+    void shift_columns(uint8_t from, int32_t by);
+    // Removes the cells of rows first_row..last_row and columns first_column..last_column;
+    // a run crossing the rectangle keeps its cells outside it.
+    void clear_block(uint16_t first_row, uint16_t last_row, uint8_t first_column,
+                     uint8_t last_column);
+    // Appends to `out` the images of the cells inside the rectangle, back to back in stored
+    // order, a run cut down to its cells inside.
+    void copy_block(uint16_t first_row, uint16_t last_row, uint8_t first_column,
+                    uint8_t last_column, std::vector<uint8_t> &out) const;
+    // Highest row holding records, -1 for none.
+    int32_t last_row() const;
 
     bool empty() const;
     size_t record_count() const;

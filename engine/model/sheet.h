@@ -46,6 +46,19 @@ struct MergedRange {
     uint16_t last_column = 0;
 };
 
+// What the last row, column or block copy of the sheet took, for any number of pastes.
+struct CopyBuffer {
+    enum Kind : uint8_t { kEmpty = 0, kRows = 1, kColumn = 2, kBlock = 3 };
+    Kind kind = kEmpty;
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> cells;  // record images back to back, runs cut to the rectangle
+    std::vector<MergedRange> merged;
+    std::map<int32_t, RowSetting> row_settings;  // rows copies: by row from `y`
+};
+
 // The SETUP record fields.
 struct SetupRecord {
     uint16_t paper_size = 9;  // A4
@@ -130,6 +143,7 @@ struct Sheet {
     int32_t cursor_row = 0;
     std::vector<KeywordEntry> keywords;  // sorted by text, row, column
     std::vector<MergedRange> merged;
+    CopyBuffer copy_buffer;
 
     RowsAndColumns rows_columns;
     PageSettings page;

@@ -217,6 +217,26 @@ TABRIX_API int32_t XlsGetReadBin(int32_t position, int32_t *x, int32_t *y, int32
 TABRIX_API int32_t XlsGetReadBinW(int32_t position, int32_t *x, int32_t *y, int32_t *xf,
                                   int32_t *kind, double *number, char16_t *text, int32_t size);
 
+/* ---- Rows, columns and blocks ----------------------------------------------------------- */
+/* The engine's row, column and block calls on the current sheet (Excel 97 books; an Excel 95
+ * book refuses all but XlsColumnClear with errMode). A refusal for an empty or wrong-kind
+ * copy buffer, a bad count or size reads as the call's own error: errClear, errCopy,
+ * errPaste, errInsert or errDelete; other engine errors as they are. Ranges and cells are
+ * position texts (a single cell clears or copies 1 x 1). */
+TABRIX_API int32_t XlsRowDelete(int32_t row, int32_t count);
+TABRIX_API int32_t XlsRowClear(int32_t row, int32_t count);
+TABRIX_API int32_t XlsRowInsert(int32_t row, int32_t count);
+TABRIX_API int32_t XlsRowCopy(int32_t source, int32_t target);
+TABRIX_API int32_t XlsRowPaste(int32_t row);
+TABRIX_API int32_t XlsColumnDelete(int32_t column, int32_t count);
+TABRIX_API int32_t XlsColumnClear(int32_t column, int32_t count);
+TABRIX_API int32_t XlsColumnInsert(int32_t column, int32_t count);
+TABRIX_API int32_t XlsColumnCopy(int32_t source, int32_t target);
+TABRIX_API int32_t XlsColumnPaste(int32_t column);
+TABRIX_API int32_t XlsClear(const char *range);
+TABRIX_API int32_t XlsCopy(const char *source, const char *target);
+TABRIX_API int32_t XlsPaste(const char *target);
+
 #ifdef __cplusplus
 }
 #endif

@@ -314,6 +314,53 @@ TABRIX_API int32_t XM_GetLastPos(int32_t h, int32_t *x, int32_t *y, int32_t flag
  * the prefix stays. Always 0. */
 TABRIX_API int32_t XM_SetKeyWord(const char *prefix);
 
+/* ---- Engine: row, column and block operations ----------------------------------- */
+
+/* Rows, columns and rectangles of a sheet of an Excel 97 workbook (-6 for Excel 95, but for
+ * XM_ColumnClear, and for a workbook opened for reading). Cells, relative formula references
+ * of the sheet, row heights, column widths, merged ranges and keyword cells move with them.
+ * A refused call changes nothing. Common codes: -2/-3 no workbook, -4 sheet outside it.
+ * Row calls: n rows at r, -32 unless n >= 1 and r + n <= 65536; XM_RowInsert returns -3 when
+ * a cell would be pushed past the last row; every call that moves cells returns -4 (after
+ * the sheet checks) for a formula of the sheet it cannot walk, and a delete for an array
+ * formula whose range it would cut in part. */
+TABRIX_API int32_t XM_RowDelete(int32_t h, int32_t s, int32_t row, int32_t count);
+TABRIX_API int32_t XM_RowClear(int32_t h, int32_t s, int32_t row, int32_t count);
+TABRIX_API int32_t XM_RowInsert(int32_t h, int32_t s, int32_t row, int32_t count);
+/* Each sheet has one copy buffer, filled by each copy (kind rows, column or block) and read
+ * by any number of pastes into that sheet. XM_RowCopy copies the row and pastes it at target
+ * unless that is -1 or the source; a row paste needs a rows buffer (else -1) and gives the
+ * rows the copied heights. A paste returns -2 when a cell would leave the columns, -3 the
+ * rows, before anything changes. */
+TABRIX_API int32_t XM_RowCopy(int32_t h, int32_t s, int32_t source, int32_t target);
+TABRIX_API int32_t XM_RowCopyOnly(int32_t h, int32_t s, int32_t source);
+TABRIX_API int32_t XM_RowPaste(int32_t h, int32_t s, int32_t row);
+/* Copies count rows (below 1: one) from first of sheet s into its buffer (first below 0: the
+ * buffer as it is, which must hold rows, else -1) and, unless target_row is negative, pastes
+ * them into target_sheet (negative: s; -6 when there is no such sheet) at target_row. */
+TABRIX_API int32_t XM_RowCopyEx(int32_t h, int32_t s, int32_t first, int32_t count,
+                                int32_t target_sheet, int32_t target_row);
+/* Column calls: -32 for a column outside 0-255, -1 for a count below 1; a count reaching past
+ * the last column stops there. XM_ColumnInsert returns -2 when a cell would be pushed past
+ * the last column. */
+TABRIX_API int32_t XM_ColumnDelete(int32_t h, int32_t s, int32_t column, int32_t count);
+TABRIX_API int32_t XM_ColumnClear(int32_t h, int32_t s, int32_t column, int32_t count);
+TABRIX_API int32_t XM_ColumnInsert(int32_t h, int32_t s, int32_t column, int32_t count);
+TABRIX_API int32_t XM_ColumnCopy(int32_t h, int32_t s, int32_t source, int32_t target);
+TABRIX_API int32_t XM_ColumnCopyOnly(int32_t h, int32_t s, int32_t source);
+/* Needs a column buffer, else -1. */
+TABRIX_API int32_t XM_ColumnPaste(int32_t h, int32_t s, int32_t column);
+/* Blocks: -1 for a width or height below 1; a copy returns -32 for a corner off the sheet.
+ * XM_BlockCopy pastes at (target_x, target_y) unless either is -1. XM_BlockPaste pastes any
+ * buffer (-1 when empty) with its top-left cell at (x, y). */
+TABRIX_API int32_t XM_BlockClear(int32_t h, int32_t s, int32_t x, int32_t y, int32_t width,
+                                 int32_t height);
+TABRIX_API int32_t XM_BlockCopy(int32_t h, int32_t s, int32_t x, int32_t y, int32_t width,
+                                int32_t height, int32_t target_x, int32_t target_y);
+TABRIX_API int32_t XM_BlockCopyOnly(int32_t h, int32_t s, int32_t x, int32_t y, int32_t width,
+                                    int32_t height);
+TABRIX_API int32_t XM_BlockPaste(int32_t h, int32_t s, int32_t x, int32_t y);
+
 #ifdef __cplusplus
 }
 #endif

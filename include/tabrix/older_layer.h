@@ -143,6 +143,28 @@ TABRIX_API int32_t XL_GetCellAttr(int32_t x, int32_t y, int32_t *xf);
 TABRIX_API int32_t XL_GetLastX(int32_t *x, int32_t flag);
 TABRIX_API int32_t XL_GetLastPos(int32_t *x, int32_t *y, int32_t flag);
 
+/* ---- Row, column and block operations ---------------------------------------------- */
+
+/* The XM_ row, column and block calls on workbook 0, with the same arguments after the
+ * handle; -3 when the older layer has no workbook. */
+TABRIX_API int32_t XL_RowDelete(int32_t s, int32_t row, int32_t count);
+TABRIX_API int32_t XL_RowClear(int32_t s, int32_t row, int32_t count);
+TABRIX_API int32_t XL_RowInsert(int32_t s, int32_t row, int32_t count);
+TABRIX_API int32_t XL_RowCopy(int32_t s, int32_t source, int32_t target);
+TABRIX_API int32_t XL_RowCopyOnly(int32_t s, int32_t source);
+TABRIX_API int32_t XL_RowPaste(int32_t s, int32_t row);
+TABRIX_API int32_t XL_ColumnDelete(int32_t s, int32_t column, int32_t count);
+TABRIX_API int32_t XL_ColumnClear(int32_t s, int32_t column, int32_t count);
+TABRIX_API int32_t XL_ColumnInsert(int32_t s, int32_t column, int32_t count);
+TABRIX_API int32_t XL_ColumnCopy(int32_t s, int32_t source, int32_t target);
+TABRIX_API int32_t XL_ColumnCopyOnly(int32_t s, int32_t source);
+TABRIX_API int32_t XL_ColumnPaste(int32_t s, int32_t column);
+TABRIX_API int32_t XL_BlockClear(int32_t s, int32_t x, int32_t y, int32_t width, int32_t height);
+TABRIX_API int32_t XL_BlockCopy(int32_t s, int32_t x, int32_t y, int32_t width, int32_t height,
+                                int32_t target_x, int32_t target_y);
+TABRIX_API int32_t XL_BlockCopyOnly(int32_t s, int32_t x, int32_t y, int32_t width, int32_t height);
+TABRIX_API int32_t XL_BlockPaste(int32_t s, int32_t x, int32_t y);
+
 #ifdef __cplusplus
 }
 #endif
