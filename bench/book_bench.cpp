@@ -14,32 +14,20 @@
 #include <cstdio>
 #include <cstring>
 
+#include "standard_workload.h"
 #include "tabrix.h"
 
 namespace {
 
-constexpr int32_t kRows = 65536;
-constexpr int32_t kColumns = 16;
+constexpr int32_t kRows = bench::kStandardRows;
+constexpr int32_t kColumns = bench::kStandardColumns;
 constexpr int32_t kStyledSide = 100;
-
-// The text of cell (r, c) of the standard workload.
-const char *item_text(char (&text)[16], int32_t r, int32_t c) {
-    std::memcpy(text, "item-", 5);
-    *std::to_chars(text + 5, text + sizeof text - 1, (r * kColumns + c) % 1000).ptr = '\0';
-    return text;
-}
 
 bool write_engine(const char *path) {
     const int32_t h = XM_Create97(path, 1);
     if (h < 0) return false;
-    char text[16];
     for (int32_t r = 0; r < kRows; ++r) {
-        for (int32_t c = 0; c < kColumns; ++c) {
-            const int32_t rc = c < 8    ? XM_WriteInt(h, 0, c, r, r * kColumns + c)
-                               : c < 12 ? XM_WriteDouble(h, 0, c, r, r * 0.5 + c)
-                                        : XM_WriteStr(h, 0, c, r, item_text(text, r, c));
-            if (rc != 0) return false;
-        }
+        if (bench::write_standard_row(h, r) != 0) return false;
     }
     return XM_Close(h) == 0;
 }
@@ -52,7 +40,7 @@ bool write_book(const char *path) {
             const char *at = POS(c, r, -1, 0);
             const int32_t ok = c < 8    ? XlsPutLong(r * kColumns + c, at)
                                : c < 12 ? XlsPutDouble(r * 0.5 + c, at)
-                                        : XlsPutStr(item_text(text, r, c), at);
+                                        : XlsPutStr(bench::standard_text(text, r, c), at);
             if (!ok) return false;
         }
     }

@@ -6,38 +6,20 @@
 // was.
 //
 //   row_ops_bench OUTPUT.xls
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 
+#include "standard_workload.h"
 #include "tabrix.h"
 
 namespace {
 
 constexpr int32_t kRows = 65535;
-constexpr int32_t kColumns = 16;
 
 using Clock = std::chrono::steady_clock;
 
 double seconds_since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-int32_t write_row(int32_t h, int32_t r) {
-    char text[16] = "item-";
-    for (int32_t c = 0; c < kColumns; ++c) {
-        int32_t rc = 0;
-        if (c < 8) {
-            rc = XM_WriteInt(h, 0, c, r, r * kColumns + c);
-        } else if (c < 12) {
-            rc = XM_WriteDouble(h, 0, c, r, r * 0.5 + c);
-        } else {
-            *std::to_chars(text + 5, text + sizeof text - 1, (r * kColumns + c) % 1000).ptr = '\0';
-            rc = XM_WriteStr(h, 0, c, r, text);
-        }
-        if (rc != 0) return rc;
-    }
-    return 0;
 }
 
 // The integer of cell (0, row), or -1.
@@ -57,7 +39,7 @@ int main(int argc, char **argv) {
     const int32_t h = XM_Create97(argv[1], 1);
     if (h < 0) return 1;
     for (int32_t r = 0; r < kRows; ++r) {
-        if (write_row(h, r) != 0) return 1;
+        if (bench::write_standard_row(h, r) != 0) return 1;
     }
     const double write = seconds_since(start);
 

@@ -10,39 +10,21 @@
 #include <cstdio>
 #include <cstring>
 
+#include "standard_workload.h"
 #include "tabrix.h"
 
 namespace {
 
-constexpr int32_t kRows = 65536;
-constexpr int32_t kColumns = 16;
+constexpr int32_t kRows = bench::kStandardRows;
 
 constexpr int32_t kKeywordRows = 1000;
 
 int32_t write_row(int32_t h, int32_t r, bool keywords) {
-    if (keywords && r < kKeywordRows) {
-        char keyword[16] = "**K";
-        *std::to_chars(keyword + 3, keyword + sizeof keyword - 1, r).ptr = '\0';
-        if (int32_t rc = XM_WriteStr(h, 0, 12, r, keyword); rc != 0) return rc;
-    }
-    char text[16] = "item-";
-    for (int32_t c = 0; c < kColumns; ++c) {
-        int32_t rc = 0;
-        if (c < 8) {
-            rc = XM_WriteInt(h, 0, c, r, r * kColumns + c);
-        } else if (c < 12) {
-            rc = XM_WriteDouble(h, 0, c, r, r * 0.5 + c);
-        } else {
-            // to_chars, not snprintf: the harness should not outweigh the library.
-            char *end =
-                std::to_chars(text + 5, text + sizeof text - 1, (r * kColumns + c) % 1000).ptr;
-            *end = '\0';
-            if (keywords && c == 12 && r < kKeywordRows) continue;
-            rc = XM_WriteStr(h, 0, c, r, text);
-        }
-        if (rc != 0) return rc;
-    }
-    return 0;
+    if (!keywords || r >= kKeywordRows) return bench::write_standard_row(h, r);
+    char keyword[16] = "**K";
+    *std::to_chars(keyword + 3, keyword + sizeof keyword - 1, r).ptr = '\0';
+    if (int32_t rc = XM_WriteStr(h, 0, 12, r, keyword); rc != 0) return rc;
+    return bench::write_standard_row(h, r, 12);
 }
 
 }  // namespace
