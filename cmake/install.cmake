@@ -8,6 +8,11 @@ install(FILES include/tabrix.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY include/tabrix DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   FILES_MATCHING PATTERN "*.h")
 
+# The command-line tool goes to bin/ and finds the library beside it from there.
+file(RELATIVE_PATH tabrix_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
+set_target_properties(tabrix_cli PROPERTIES INSTALL_RPATH "$ORIGIN/${tabrix_bin_to_lib}")
+install(TARGETS tabrix_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
 set(tabrix_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/tabrix)
 install(EXPORT tabrixTargets NAMESPACE tabrix:: DESTINATION ${tabrix_cmake_dir})
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/tabrixConfig.cmake.in

@@ -64,8 +64,7 @@ TABRIX_API int32_t XM_SetDelSheet(int32_t h, int32_t first, int32_t count);
  * when the copy goes before other sheets and an Excel 95 formula of the workbook cannot be
  * read token by token (nothing changes then). */
 TABRIX_API int32_t XM_CopySheet(int32_t h, int32_t source, int32_t position, const char *name);
-TABRIX_API int32_t XM_CopySheetW(int32_t h, int32_t source, int32_t position,
-                                 const char16_t *name);
+TABRIX_API int32_t XM_CopySheetW(int32_t h, int32_t source, int32_t position, const char16_t *name);
 /* The sheet shown first when the file is opened, or -2/-3. */
 TABRIX_API int32_t XM_GetActiveSheet(int32_t h);
 /* 0, -2, -3, or -34 for a sheet outside the workbook. */
@@ -360,6 +359,22 @@ TABRIX_API int32_t XM_BlockCopy(int32_t h, int32_t s, int32_t x, int32_t y, int3
 TABRIX_API int32_t XM_BlockCopyOnly(int32_t h, int32_t s, int32_t x, int32_t y, int32_t width,
                                     int32_t height);
 TABRIX_API int32_t XM_BlockPaste(int32_t h, int32_t s, int32_t x, int32_t y);
+
+/* ---- Engine: what a file holds ------------------------------------------------------------ */
+
+/* The version of the file a workbook was read or made from: 95 for Excel 95, else 97, 2000
+ * or 2002 as its RECALCID says. -2, -3; -6 for a workbook made from no file. */
+TABRIX_API int32_t XM_GetFileVersion(int32_t h);
+/* Sheet s of that file as its BOUNDSHEET says: *visibility 0 visible, 1 hidden, 2 very
+ * hidden; *type 0 worksheet, 1 macro sheet, 2 chart, 6 module. 0, -2, -3, -6 as above; -34
+ * no such sheet. Either pointer may be null. */
+TABRIX_API int32_t XM_GetSheetState(int32_t h, int32_t s, int32_t *visibility, int32_t *type);
+/* The storages and streams of any compound file, each storage followed by what it holds:
+ * writes at most capacity entries and returns how many the file has, or -9 for an empty
+ * name, -1 when the file cannot be read or is no sound compound file. */
+TABRIX_API int32_t XM_GetFileEntries(const char *file_name, XLFILEENTRY *entries, int32_t capacity);
+TABRIX_API int32_t XM_GetFileEntriesW(const char16_t *file_name, XLFILEENTRY *entries,
+                                      int32_t capacity);
 
 #ifdef __cplusplus
 }

@@ -281,4 +281,12 @@ typedef struct VARIANT {
     };
 } VARIANT;
 
+/* One storage or stream of a compound file, as XM_GetFileEntries lists them. */
+typedef struct XLFILEENTRY {
+    int32_t depth;     /* 0 for an element of the root storage, 1 inside one of its storages */
+    int32_t storage;   /* 1 a storage, 0 a stream */
+    uint64_t size;     /* a stream's bytes; 0 for a storage */
+    char16_t name[32]; /* at most 31 units, ended by NUL */
+} XLFILEENTRY;
+
 #endif /* TABRIX_TYPES_H */

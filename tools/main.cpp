@@ -1,0 +1,40 @@
+// tabrix: look into, dump, fill and make Excel 95/97 workbooks from the command line.
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "cli.h"
+
+namespace {
+
+constexpr const char *kUsage =
+    "usage: tabrix COMMAND ARGUMENTS (tabrix COMMAND --help for each)\n"
+    "  info FILE                       format, version, sheets, compound-file streams\n"
+    "  cat FILE [--sheet N|NAME] [--format csv|tsv] [--all-sheets]\n"
+    "                                  a sheet's values as CSV or TSV in UTF-8\n"
+    "  fill TEMPLATE OUT [--json DATA.json] [--prefix P] [--strict] [KEY=VALUE ...]\n"
+    "                                  a copy of TEMPLATE with its keyword cells filled\n"
+    "  from-csv IN.csv OUT.xls [--excel95] [--sheet-name NAME]\n"
+    "                                  one sheet from a UTF-8 CSV file\n";
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    using namespace tabrix::cli;
+    if (argc < 2) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const std::string_view command = argv[1];
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    const Arguments args(argv + 2, argv + argc);
+    if (command == "info") return run_info(args);
+    if (command == "cat") return run_cat(args);
+    if (command == "fill") return run_fill(args);
+    if (command == "from-csv") return run_from_csv(args);
+    std::fprintf(stderr, "tabrix: unknown command \"%s\" (tabrix --help lists them)\n", argv[1]);
+    return 2;
+}
