@@ -11,6 +11,7 @@ import subprocess
 import tempfile
 import unittest
 
+import olefile
 import openpyxl
 from openpyxl.utils.datetime import to_excel
 import xlrd
@@ -95,6 +96,22 @@ class CommandLine(unittest.TestCase):
                         self.assertEqual(float(got[place]), value, (name, sheet, place))
                     else:
                         self.assertEqual(got[place], cell_text(kind, value), (name, sheet, place))
+
+    def test_info_names_the_format_sheets_and_streams_olefile_finds(self):
+        for name, path in self.files.items():
+            lines = tabrix('info', path).stdout.decode('utf-8').splitlines()
+            excel95 = name.endswith('biff5')
+            self.assertEqual(lines[1], 'format: Excel %s' % ('95 (BIFF5)' if excel95 else '97 (BIFF8)'))
+            sheets = [line.split()[1] for line in lines if line.startswith('  ') and
+                      line.split()[0].isdigit()]
+            self.assertEqual(sheets, list(foreign_files.SHEETS), name)
+            ole = olefile.OleFileIO(path)
+            expected = sorted('%s  %d bytes' % ('/'.join(e), ole.get_size('/'.join(e)))
+                              for e in ole.listdir(streams=True, storages=False) if len(e) == 1)
+            ole.close()
+            listed = sorted(line.strip().replace('\\x05', '\x05').replace('\\x01', '\x01')
+                            for line in lines if line.endswith(' bytes'))
+            self.assertEqual(listed, expected, name)
 
     def test_cat_chooses_a_sheet_and_a_format(self):
         path = self.files['xlwt_biff8']

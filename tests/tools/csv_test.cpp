@@ -1,0 +1,83 @@
+#include "csv.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+using namespace tabrix::cli;
+
+namespace {
+
+std::vector<std::vector<std::string>> records(std::string_view document, std::string *error) {
+    CsvReader reader(document);
+    std::vector<std::vector<std::string>> out;
+    std::vector<std::string> fields;
+    while (reader.next(fields)) out.push_back(fields);
+    *error = reader.error();
+    return out;
+}
+
+}  // namespace
+
+TEST(Csv, FieldsAreQuotedOnlyWhenTheyMustBe) {
+    std::string out;
+    for (const char *field : {"plain", "a,b", "say \"hi\"", "two\nlines", "cr\r", "tab\there"}) {
+        append_field(out, field, ',');
+        out += '|';
+    }
+    EXPECT_EQ(out, "plain|\"a,b\"|\"say \"\"hi\"\"\"|\"two\nlines\"|\"cr\r\"|tab\there|");
+    out.clear();
+    append_field(out, "tab\there", '\t');
+    EXPECT_EQ(out, "\"tab\there\"");
+}
+
+TEST(Csv, WrittenFieldsReadBackTheSame) {
+    const std::vector<std::string> row = {"", "a,b", "\"", "x\r\ny", "東京", " blank "};
+    std::string document = "\xEF\xBB\xBF";
+    for (int line = 0; line < 2; ++line) {
+        for (size_t i = 0; i < row.size(); ++i) {
+            if (i) document += ',';
+            append_field(document, row[i], ',');
+        }
+        document += line ? "\n" : "\r\n";  // both line ends, the last line ended too
+    }
+    std::string error;
+    const auto read = records(document + "last", &error);
+    EXPECT_EQ(error, "");
+    ASSERT_EQ(read.size(), 3u);
+    EXPECT_EQ(read[0], row);
+    EXPECT_EQ(read[1], row);
+    EXPECT_EQ(read[2], std::vector<std::string>{"last"});
+}
+
+TEST(Csv, UnclosedQuotesAndBadUtf8AreFaultsWithTheirLine) {
+    std::string error;
+    records("a\nb\n\"open,\n\n", &error);
+    EXPECT_EQ(error, "line 3: quoted field not closed");
+    records("a\n\xFF\n", &error);
+    EXPECT_EQ(error, "line 2: not UTF-8");
+}
+
+TEST(Csv, NumbersAreShortestAndReadBackExactly) {
+    for (const double value : {0.1, 1.0 / 3, -2.5, 1e-300, 1.5e300, 536870911.0,
+                               std::numeric_limits<double>::denorm_min()}) {
+        std::string text;
+        append_number(text, value);
+        ASSERT_EQ(number_of(text), value) << text;
+    }
+    std::string text;
+    append_number(text, 42);
+    EXPECT_EQ(text, "42");
+}
+
+TEST(Csv, OnlyPlainDecimalsAreNumbers) {
+    EXPECT_EQ(number_of("0"), 0.0);
+    EXPECT_EQ(number_of("-0.5"), -0.5);
+    EXPECT_EQ(number_of("1E+3"), 1000.0);
+    for (const char *text : {"", "007", "-", "1.", ".5", " 1", "1 ", "+1", "1e", "1e999", "inf",
+                             "nan", "0x10", "1,5", "1.2.3"}) {
+        EXPECT_FALSE(number_of(text).has_value()) << text;
+    }
+}
