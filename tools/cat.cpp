@@ -1,9 +1,11 @@
 // tabrix cat: the values of a sheet as CSV or TSV in UTF-8, walked cell by cell through the
 // Book API's sequential reader.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <memory>
 #include <string>
@@ -25,7 +27,7 @@ constexpr const char *kHelp =
     "reads back the same, booleans and errors as TRUE, FALSE, #DIV/0! and so on, formulas as\n"
     "their stored results. --all-sheets writes every sheet, each after a line \"# NAME\".\n";
 
-// Cells in the file's order; texts in one arena.
+// Cells of a sheet whose records are out of order; texts in one arena.
 struct Cell {
     uint32_t row;
     uint32_t column;
@@ -37,8 +39,82 @@ struct Cell {
 
 constexpr int32_t kWalkText = 1;
 constexpr int32_t kWalkNumber = 2;
-constexpr size_t kFlushAt = 1 << 20;
-constexpr int32_t kCellQueryText = 3;  // XM_GetCellData: a boolean or an error value
+constexpr int32_t kCellQueryValue = 3;  // XM_GetCellData: a boolean or an error value
+constexpr uint32_t kColumns = 256;
+
+// The text of the sheets being written, to standard output. A sheet's text is held until the
+// sheet is done, so that it can be taken back when the sheet has to be read again; into a
+// regular file it goes out as it grows instead, and is taken back by cutting the file.
+class Output {
+  public:
+    Output() {
+        struct stat info {};
+        const off_t at = lseek(STDOUT_FILENO, 0, SEEK_CUR);
+        seekable_ = at >= 0 && fstat(STDOUT_FILENO, &info) == 0 && S_ISREG(info.st_mode);
+        if (seekable_) written_ = static_cast<uint64_t>(at);
+    }
+
+    // Room for n more bytes.
+    char *room(size_t n) {
+        if (capacity_ - used_ < n) grow(n);
+        return data_.get() + used_;
+    }
+    void wrote(char *end) { used_ = static_cast<size_t>(end - data_.get()); }
+    void put(char c) { *room(1) = c, ++used_; }
+    void put(std::string_view text) {
+        wrote(std::copy(text.begin(), text.end(), room(text.size())));
+    }
+
+    // Where the next byte goes in the whole output.
+    uint64_t position() const { return written_ + used_; }
+    // Takes back everything from `position` on.
+    void take_back(uint64_t position) {
+        if (position >= written_) {
+            used_ = static_cast<size_t>(position - written_);
+            return;
+        }
+        used_ = 0;
+        const auto at = static_cast<off_t>(position);
+        if (ftruncate(STDOUT_FILENO, at) != 0 || lseek(STDOUT_FILENO, at, SEEK_SET) != at) {
+            failed_ = true;
+        }
+        written_ = position;
+    }
+    // Sends what is held when that is much and can be taken back.
+    void spill() {
+        if (seekable_ && used_ >= kSpillAt) flush();
+    }
+    void flush() {
+        for (size_t done = 0; done < used_ && !failed_;) {
+            const ssize_t n = write(STDOUT_FILENO, data_.get() + done, used_ - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) failed_ = true;
+            done += n > 0 ? static_cast<size_t>(n) : 0;
+        }
+        written_ += used_;
+        used_ = 0;
+    }
+    bool failed() const { return failed_; }
+
+  private:
+    static constexpr size_t kSpillAt = 1 << 20;
+
+    // Left uninitialised: each byte is written before it is used.
+    void grow(size_t n) {
+        const size_t capacity = std::max(capacity_ * 2, used_ + n);
+        auto data = std::make_unique_for_overwrite<char[]>(capacity);
+        std::copy_n(data_.get(), used_, data.get());
+        data_ = std::move(data);
+        capacity_ = capacity;
+    }
+
+    size_t capacity_ = 2 * kSpillAt;
+    std::unique_ptr<char[]> data_ = std::make_unique_for_overwrite<char[]>(capacity_);
+    size_t used_ = 0;
+    uint64_t written_ = 0;
+    bool seekable_ = false;
+    bool failed_ = false;
+};
 
 // The walk pads a BOOLERR cell's text with blanks to 5 or 7 characters; a text cell may hold
 // the same characters.
@@ -48,6 +124,10 @@ bool padded_value_text(std::u16string_view text) {
     return std::find(kPadded.begin(), kPadded.end(), text) != kPadded.end();
 }
 
+// One sheet as CSV rows of one width. Cells come in the file's order, which is row by row in
+// the files programs write: they go straight to the output, the width taken from the sheet's
+// used range. A sheet whose cells come out of order, repeat a place or pass that width is
+// read again and sorted first.
 class SheetDump {
   public:
     SheetDump(std::u16string file, char delimiter, Progress &progress)
@@ -56,46 +136,94 @@ class SheetDump {
         if (engine_ >= 0) XM_ReadClose(engine_);
     }
 
-    void dump(int32_t sheet, std::string &out) {
+    void dump(int32_t sheet, Output &out) {
+        const uint64_t start = out.position();
+        if (stream(sheet, out)) return;
+        out.take_back(start);
         collect(sheet);
         write(out);
     }
 
   private:
-    void collect(int32_t sheet) {
-        cells_.clear();
-        texts_.clear();
-        sorted_ = true;
-        XlsSheetNo(sheet);
-        int32_t x = 0, y = 0, xf = 0, kind = 0;
+    struct Walked {
+        int32_t x = 0, y = 0, kind = 0;
         double number = 0;
+        std::u16string_view text;
+    };
+
+    // Walks the cells that have values, handing each to `take` until it returns false;
+    // false then.
+    template <class Take>
+    bool walk(int32_t sheet, Take &&take) {
+        XlsSheetNo(sheet);
+        int32_t xf = 0;
+        Walked cell;
         size_t walked = 0;
         for (int32_t position = 0;;) {
             text_[0] = u'\0';
-            const int32_t next = XlsGetReadBinW(position, &x, &y, &xf, &kind, &number, text_.data(),
-                                                static_cast<int32_t>(text_.size()));
-            if (next <= 1) break;  // the sheet's end, its drawing objects, or no sheet
+            const int32_t next =
+                XlsGetReadBinW(position, &cell.x, &cell.y, &xf, &cell.kind, &cell.number,
+                               text_.data(), static_cast<int32_t>(text_.size()));
+            if (next <= 1) return true;  // the sheet's end, its drawing objects, or no sheet
             position = next;
             if ((++walked & 0xFFFF) == 0) progress_.update(static_cast<uint64_t>(position));
-            if (kind != kWalkText && kind != kWalkNumber) continue;
-            if (x < 0 || y < 0) continue;
-            Cell cell{static_cast<uint32_t>(y),
-                      static_cast<uint32_t>(x),
-                      kind == kWalkNumber,
-                      number,
+            if (cell.kind != kWalkText && cell.kind != kWalkNumber) continue;
+            if (cell.x < 0 || cell.y < 0) continue;
+            if (cell.kind == kWalkText) {
+                size_t length = 0;
+                while (text_[length] != u'\0') ++length;
+                cell.text = std::u16string_view(text_.data(), length);
+                if ((length == 5 || length == 7) && padded_value_text(cell.text) &&
+                    is_value_cell(sheet, cell.x, cell.y)) {
+                    cell.text = cell.text.substr(0, cell.text.find_last_not_of(u' ') + 1);
+                }
+            }
+            if (!take(cell)) return false;
+        }
+    }
+
+    bool stream(int32_t sheet, Output &out) {
+        XlsSheetNo(sheet);
+        int32_t columns = 0, rows = 0;
+        XlsGetMaxData(&columns, &rows);
+        const uint32_t width = static_cast<uint32_t>(std::clamp<int32_t>(columns, 0, kColumns));
+        uint32_t row = 0, column = 0;
+        bool any = false;
+        const bool ordered = walk(sheet, [&](const Walked &cell) {
+            const auto y = static_cast<uint32_t>(cell.y);
+            const auto x = static_cast<uint32_t>(cell.x);
+            if (x >= width || (any && (y < row || (y == row && x < column)))) return false;
+            any = true;
+            place(out, row, column, y, x, width);
+            if (cell.kind == kWalkNumber) {
+                out.wrote(put_number(out.room(kNumberRoom), cell.number));
+            } else {
+                out.wrote(put_field(out.room(2 + 3 * cell.text.size()), cell.text, delimiter_));
+            }
+            return true;
+        });
+        if (!ordered) return false;
+        if (any) end_row(out, column, width);
+        return true;
+    }
+
+    void collect(int32_t sheet) {
+        cells_.clear();
+        texts_.clear();
+        walk(sheet, [&](const Walked &walked) {
+            Cell cell{static_cast<uint32_t>(walked.y),
+                      static_cast<uint32_t>(walked.x),
+                      walked.kind == kWalkNumber,
+                      walked.number,
                       texts_.size(),
                       0};
-            if (kind == kWalkText) {
-                std::u16string_view text(text_.data());
-                if (padded_value_text(text) && is_value_cell(sheet, x, y)) {
-                    text = text.substr(0, text.find_last_not_of(u' ') + 1);
-                }
-                append_utf16_as_utf8(texts_, text);
+            if (!cell.number) {
+                append_utf16_as_utf8(texts_, walked.text);
                 cell.text_size = texts_.size() - cell.text_start;
             }
-            if (!cells_.empty() && before(cell, cells_.back())) sorted_ = false;
             cells_.push_back(cell);
-        }
+            return true;
+        });
     }
 
     static bool before(const Cell &a, const Cell &b) {
@@ -108,55 +236,54 @@ class SheetDump {
         if (engine_ == kNotOpened) engine_ = XM_ReadOpenW(file_.c_str());
         if (engine_ < 0) return true;
         return XM_GetCellDataW(engine_, sheet, x, y, nullptr, nullptr, nullptr, 0, nullptr) ==
-               kCellQueryText;
+               kCellQueryValue;
     }
 
-    void write(std::string &out) {
+    void write(Output &out) {
         // Stable: of two cells at one place, the later in the file wins.
-        if (!sorted_) std::stable_sort(cells_.begin(), cells_.end(), before);
+        std::stable_sort(cells_.begin(), cells_.end(), before);
         uint32_t width = 0;
         for (const Cell &cell : cells_) width = std::max(width, cell.column + 1);
-        uint32_t row = 0;
-        uint32_t column = 0;  // fields written in the current row
+        uint32_t row = 0, column = 0;
         for (size_t i = 0; i < cells_.size(); ++i) {
             const Cell &cell = cells_[i];
             if (i + 1 < cells_.size() && cells_[i + 1].row == cell.row &&
                 cells_[i + 1].column == cell.column) {
                 continue;
             }
-            for (; row < cell.row; ++row) end_row(out, column, width);
-            for (; column < cell.column; ++column) next_field(out, column);
-            next_field(out, column);
+            place(out, row, column, cell.row, cell.column, width);
             if (cell.number) {
-                append_number(out, cell.value);
+                out.wrote(put_number(out.room(kNumberRoom), cell.value));
             } else {
-                append_field(out, std::string_view(texts_).substr(cell.text_start, cell.text_size),
-                             delimiter_);
+                const std::string_view text(texts_.data() + cell.text_start, cell.text_size);
+                out.wrote(put_field(out.room(2 + 2 * text.size()), text, delimiter_));
             }
-            ++column;
         }
         if (!cells_.empty()) end_row(out, column, width);
     }
 
-    void next_field(std::string &out, uint32_t column) {
-        if (column > 0) out += delimiter_;
+    // Ends rows and writes empty fields up to the cell at (y, x), whose field comes next;
+    // `column` counts the fields written in the current row.
+    void place(Output &out, uint32_t &row, uint32_t &column, uint32_t y, uint32_t x,
+               uint32_t width) {
+        for (; row < y; ++row) end_row(out, column, width);
+        for (; column < x; ++column) next_field(out, column);
+        next_field(out, column);
+        ++column;
+    }
+
+    void next_field(Output &out, uint32_t column) {
+        if (column > 0) out.put(delimiter_);
     }
 
     // Every row has the sheet's width of fields.
-    void end_row(std::string &out, uint32_t &column, uint32_t width) {
+    void end_row(Output &out, uint32_t &column, uint32_t width) {
         for (; column < width; ++column) next_field(out, column);
-        out += "\r\n";
+        out.put("\r\n");
         column = 0;
-        if (out.size() > kFlushAt) flush(out);
+        out.spill();
     }
 
-  public:
-    static void flush(std::string &out) {
-        std::fwrite(out.data(), 1, out.size(), stdout);
-        out.clear();
-    }
-
-  private:
     static constexpr int32_t kNotOpened = -1000;
     std::u16string file_;
     char delimiter_;
@@ -165,7 +292,6 @@ class SheetDump {
     std::array<char16_t, 32768 + 1> text_{};
     std::vector<Cell> cells_;
     std::string texts_;
-    bool sorted_ = true;
 };
 
 std::vector<std::string> sheet_names() {
@@ -250,18 +376,18 @@ int run_cat(const Arguments &args) {
     stat(path.c_str(), &info);
     Progress progress("tabrix cat: " + path, static_cast<uint64_t>(info.st_size));
     auto dump = std::make_unique<SheetDump>(name, delimiter, progress);
-    std::string out;
+    Output out;
     for (int32_t s = first; s <= last; ++s) {
         if (all_sheets) {
-            out += "# ";
-            out += names[static_cast<size_t>(s)];
-            out += "\r\n";
+            out.put("# ");
+            out.put(names[static_cast<size_t>(s)]);
+            out.put("\r\n");
         }
         dump->dump(s, out);
+        out.flush();
     }
-    SheetDump::flush(out);
     XlsCloseBook(0);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    if (out.failed()) {
         return fail("cat", "standard output cannot be written");
     }
     return 0;

@@ -1,29 +1,89 @@
 #include "csv.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "text.h"
 
 namespace tabrix::cli {
 
-void append_field(std::string &out, std::string_view field, char delimiter) {
-    if (field.find_first_of(std::string{delimiter, '"', '\r', '\n'}) == std::string_view::npos) {
-        out += field;
-        return;
+namespace {
+
+template <class Unit>
+bool needs_quotes(std::basic_string_view<Unit> field, char delimiter) {
+    for (const Unit c : field) {
+        if (c == static_cast<Unit>(delimiter) || c == '"' || c == '\r' || c == '\n') return true;
     }
-    out += '"';
-    for (const char c : field) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
+    return false;
 }
 
-void append_number(std::string &out, double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
+char *put_utf8(char *at, uint32_t cp) {
+    if (cp < 0x800) {
+        *at++ = static_cast<char>(0xC0 | (cp >> 6));
+    } else {
+        if (cp < 0x10000) {
+            *at++ = static_cast<char>(0xE0 | (cp >> 12));
+        } else {
+            *at++ = static_cast<char>(0xF0 | (cp >> 18));
+            *at++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        }
+        *at++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    }
+    *at++ = static_cast<char>(0x80 | (cp & 0x3F));
+    return at;
+}
+
+}  // namespace
+
+char *put_field(char *at, std::string_view field, char delimiter) {
+    if (!needs_quotes(field, delimiter)) {
+        std::memcpy(at, field.data(), field.size());
+        return at + field.size();
+    }
+    *at++ = '"';
+    for (const char c : field) {
+        if (c == '"') *at++ = '"';
+        *at++ = c;
+    }
+    *at++ = '"';
+    return at;
+}
+
+char *put_field(char *at, std::u16string_view field, char delimiter) {
+    const bool quoted = needs_quotes(field, delimiter);
+    if (quoted) *at++ = '"';
+    for (size_t i = 0; i < field.size(); ++i) {
+        uint32_t unit = field[i];
+        if (unit < 0x80) {
+            if (unit == '"' && quoted) *at++ = '"';
+            *at++ = static_cast<char>(unit);
+            continue;
+        }
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < field.size() && field[i + 1] >= 0xDC00 &&
+            field[i + 1] <= 0xDFFF) {
+            unit = 0x10000 + ((unit - 0xD800) << 10) + (field[i + 1] - 0xDC00u);
+            ++i;
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            unit = 0xFFFD;
+        }
+        at = put_utf8(at, unit);
+    }
+    if (quoted) *at++ = '"';
+    return at;
+}
+
+char *put_number(char *at, double value) {
+    // Whole numbers that a double holds exactly are written with all their digits ("1000000",
+    // not "1e+06"); -0 keeps its sign through the general form.
+    constexpr double kExact = 9007199254740992.0;  // 2^53
+    if (value == std::trunc(value) && std::fabs(value) < kExact &&
+        !(value == 0 && std::signbit(value))) {
+        return std::to_chars(at, at + kNumberRoom, static_cast<int64_t>(value)).ptr;
+    }
+    return std::to_chars(at, at + kNumberRoom, value).ptr;
 }
 
 std::optional<double> number_of(std::string_view field) {

@@ -10,10 +10,15 @@
 
 namespace tabrix::cli {
 
-// The field, quoted when it holds the delimiter, a quote, CR or LF.
-void append_field(std::string &out, std::string_view field, char delimiter);
-// The shortest text that reads back as the same double ("42", "0.1", "1e+300").
-void append_number(std::string &out, double value);
+// Fields are written into room the caller has made; each returns the end of what it wrote.
+// The field, quoted when it holds the delimiter, a quote, CR or LF: at most 2 + 2 * size bytes.
+char *put_field(char *at, std::string_view field, char delimiter);
+// The same from UTF-16 (unpaired surrogates become U+FFFD): at most 2 + 3 * size bytes.
+char *put_field(char *at, std::u16string_view field, char delimiter);
+// The shortest text that reads back as the same double ("0.1", "1e+300"); whole numbers
+// below 2^53 with all their digits ("1000000"). At most kNumberRoom bytes.
+inline constexpr size_t kNumberRoom = 32;
+char *put_number(char *at, double value);
 // A field that is a plain decimal number: an optional '-', digits without a leading zero
 // (but "0" itself), an optional fraction and exponent, nothing else. "007", " 1", "1e999",
 // "inf" and "0x10" stay texts.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
@@ -19,18 +20,36 @@ std::vector<std::vector<std::string>> records(std::string_view document, std::st
     return out;
 }
 
+std::string field(std::string_view text, char delimiter = ',') {
+    std::string out(2 + 2 * text.size(), '\0');
+    out.resize(static_cast<size_t>(put_field(out.data(), text, delimiter) - out.data()));
+    return out;
+}
+
+std::string wide_field(std::u16string_view text) {
+    std::string out(2 + 3 * text.size(), '\0');
+    out.resize(static_cast<size_t>(put_field(out.data(), text, ',') - out.data()));
+    return out;
+}
+
+std::string number(double value) {
+    std::string out(kNumberRoom, '\0');
+    out.resize(static_cast<size_t>(put_number(out.data(), value) - out.data()));
+    return out;
+}
+
 }  // namespace
 
 TEST(Csv, FieldsAreQuotedOnlyWhenTheyMustBe) {
     std::string out;
-    for (const char *field : {"plain", "a,b", "say \"hi\"", "two\nlines", "cr\r", "tab\there"}) {
-        append_field(out, field, ',');
-        out += '|';
+    for (const char *text : {"plain", "a,b", "say \"hi\"", "two\nlines", "cr\r", "tab\there"}) {
+        out += field(text) + '|';
     }
     EXPECT_EQ(out, "plain|\"a,b\"|\"say \"\"hi\"\"\"|\"two\nlines\"|\"cr\r\"|tab\there|");
-    out.clear();
-    append_field(out, "tab\there", '\t');
-    EXPECT_EQ(out, "\"tab\there\"");
+    EXPECT_EQ(field("tab\there", '\t'), "\"tab\there\"");
+    // From UTF-16: the same rule, every plane, a lone surrogate replaced.
+    EXPECT_EQ(wide_field(u"\"\u6771\U0001F600\u00e9\xD800"),
+              "\"\"\"\xE6\x9D\xB1\xF0\x9F\x98\x80\xC3\xA9\xEF\xBF\xBD\"");
 }
 
 TEST(Csv, WrittenFieldsReadBackTheSame) {
@@ -39,7 +58,7 @@ TEST(Csv, WrittenFieldsReadBackTheSame) {
     for (int line = 0; line < 2; ++line) {
         for (size_t i = 0; i < row.size(); ++i) {
             if (i) document += ',';
-            append_field(document, row[i], ',');
+            document += field(row[i]);
         }
         document += line ? "\n" : "\r\n";  // both line ends, the last line ended too
     }
@@ -61,15 +80,14 @@ TEST(Csv, UnclosedQuotesAndBadUtf8AreFaultsWithTheirLine) {
 }
 
 TEST(Csv, NumbersAreShortestAndReadBackExactly) {
-    for (const double value : {0.1, 1.0 / 3, -2.5, 1e-300, 1.5e300, 536870911.0,
-                               std::numeric_limits<double>::denorm_min()}) {
-        std::string text;
-        append_number(text, value);
+    for (const double value :
+         {0.1, 1.0 / 3, -2.5, 1e-300, 1.5e300, 536870911.0, -0.0, 9007199254740993.0, 1e300, -1e15,
+          std::numeric_limits<double>::denorm_min()}) {
+        const std::string text = number(value);
         ASSERT_EQ(number_of(text), value) << text;
+        ASSERT_EQ(std::signbit(*number_of(text)), std::signbit(value)) << text;
     }
-    std::string text;
-    append_number(text, 42);
-    EXPECT_EQ(text, "42");
+    EXPECT_EQ(number(1e6) + number(-42) + number(0.0) + number(-0.0), "1000000-420-0");
 }
 
 TEST(Csv, OnlyPlainDecimalsAreNumbers) {
