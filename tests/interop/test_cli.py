@@ -7,6 +7,7 @@ import io
 import json
 import os
 import shutil
+import struct
 import subprocess
 import tempfile
 import unittest
@@ -112,6 +113,38 @@ class CommandLine(unittest.TestCase):
             listed = sorted(line.strip().replace('\\x05', '\x05').replace('\\x01', '\x01')
                             for line in lines if line.endswith(' bytes'))
             self.assertEqual(listed, expected, name)
+
+    def narrowed(self, path):
+        """A copy of the file whose DIMENSIONS records all claim one column."""
+        narrow = path + '.narrow.xls'
+        shutil.copy(path, narrow)
+        ole = olefile.OleFileIO(narrow, write_mode=True)
+        stream = bytearray(ole.openstream('Workbook').read())
+        for offset, number, data in foreign_files.workbook_records(narrow):
+            if number == 0x0200:
+                struct.pack_into('<H', stream, offset + 4 + 10, 1)
+        ole.write_stream('Workbook', bytes(stream))
+        ole.close()
+        return narrow
+
+    def test_cat_of_a_sheet_whose_used_range_is_too_small_is_complete(self):
+        # Cells beyond the claimed column come unannounced: early in a small sheet, and after
+        # more than a megabyte of rows in a large one; to a pipe and into a file alike.
+        source = os.path.join(self.folder, 'long.csv')
+        with open(source, 'w', newline='') as f:
+            f.write('row number %d\r\n' * 65535 % tuple(range(65535)) + 'last,row\r\n')
+        long = os.path.join(self.folder, 'long.xls')
+        tabrix('from-csv', source, long)
+        for path in (self.files['xlwt_biff8'], long):
+            expected = tabrix('cat', '--all-sheets', path).stdout
+            narrow = self.narrowed(path)
+            self.assertEqual(tabrix('cat', '--all-sheets', narrow).stdout, expected)
+            into = os.path.join(self.folder, 'narrow.csv')
+            with open(into, 'wb') as f:
+                subprocess.run([CLI, 'cat', '--all-sheets', narrow], stdout=f, check=True)
+            with open(into, 'rb') as f:
+                self.assertEqual(f.read(), expected)
+        self.assertTrue(expected.endswith(b'row number 65534,\r\nlast,row\r\n'))
 
     def test_cat_chooses_a_sheet_and_a_format(self):
         path = self.files['xlwt_biff8']
