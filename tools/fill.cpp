@@ -173,7 +173,8 @@ int run_fill(const Arguments &args) {
     progress.update(0);
     int32_t book = 0;
     if (!XlsOpenBookW(out_name.c_str(), template_name.c_str(), &book)) {
-        return fail("fill", std::string(files[0]) + ": " + last_error_message());
+        return fail("fill", std::string(files[1]) + " from " + std::string(files[0]) + ": " +
+                                last_error_message());
     }
     const int32_t sheets = XlsGetSheetCount();
     std::vector<std::string> missing;
