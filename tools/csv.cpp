@@ -1,6 +1,7 @@
 #include "csv.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -75,13 +76,41 @@ char *put_field(char *at, std::u16string_view field, char delimiter) {
     return at;
 }
 
+// "00" to "99", for writing two digits a step.
+constexpr std::array<char, 200> kPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
 char *put_number(char *at, double value) {
     // Whole numbers that a double holds exactly are written with all their digits ("1000000",
-    // not "1e+06"); -0 keeps its sign through the general form.
+    // not "1e+06"), two digits a step; -0 keeps its sign through the general form.
     constexpr double kExact = 9007199254740992.0;  // 2^53
-    if (value == std::trunc(value) && std::fabs(value) < kExact &&
-        !(value == 0 && std::signbit(value))) {
-        return std::to_chars(at, at + kNumberRoom, static_cast<int64_t>(value)).ptr;
+    if (value > -kExact && value < kExact) {
+        const auto whole = static_cast<int64_t>(value);
+        if (static_cast<double>(whole) == value && (whole != 0 || !std::signbit(value))) {
+            if (whole < 0) *at++ = '-';
+            uint64_t rest =
+                whole < 0 ? 0 - static_cast<uint64_t>(whole) : static_cast<uint64_t>(whole);
+            char digits[20];
+            char *end = digits + sizeof digits, *p = end;
+            for (; rest >= 100; rest /= 100) {
+                p -= 2;
+                std::memcpy(p, kPairs.data() + 2 * (rest % 100), 2);
+            }
+            if (rest >= 10) {
+                p -= 2;
+                std::memcpy(p, kPairs.data() + 2 * rest, 2);
+            } else {
+                *--p = static_cast<char>('0' + rest);
+            }
+            std::memcpy(at, p, static_cast<size_t>(end - p));
+            return at + (end - p);
+        }
     }
     return std::to_chars(at, at + kNumberRoom, value).ptr;
 }

@@ -82,12 +82,13 @@ TEST(Csv, UnclosedQuotesAndBadUtf8AreFaultsWithTheirLine) {
 TEST(Csv, NumbersAreShortestAndReadBackExactly) {
     for (const double value :
          {0.1, 1.0 / 3, -2.5, 1e-300, 1.5e300, 536870911.0, -0.0, 9007199254740993.0, 1e300, -1e15,
-          std::numeric_limits<double>::denorm_min()}) {
+          99.0, -1234567899.0, std::numeric_limits<double>::denorm_min()}) {
         const std::string text = number(value);
         ASSERT_EQ(number_of(text), value) << text;
         ASSERT_EQ(std::signbit(*number_of(text)), std::signbit(value)) << text;
     }
     EXPECT_EQ(number(1e6) + number(-42) + number(0.0) + number(-0.0), "1000000-420-0");
+    EXPECT_EQ(number(9007199254740991.0), "9007199254740991");
 }
 
 TEST(Csv, OnlyPlainDecimalsAreNumbers) {
