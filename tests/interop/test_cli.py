@@ -16,6 +16,7 @@ import olefile
 import openpyxl
 from openpyxl.utils.datetime import to_excel
 import xlrd
+import xlwt
 
 import foreign_files
 import libreoffice
@@ -145,6 +146,19 @@ class CommandLine(unittest.TestCase):
             with open(into, 'rb') as f:
                 self.assertEqual(f.read(), expected)
         self.assertTrue(expected.endswith(b'row number 65534,\r\nlast,row\r\n'))
+
+    def test_info_tells_each_sheets_visibility_as_xlrd_reads_it(self):
+        path = os.path.join(self.folder, 'hidden.xls')
+        book = xlwt.Workbook()
+        for visibility, name in enumerate(('Shown', 'Hidden', 'Deep')):
+            book.add_sheet(name).visibility = visibility
+        book.save(path)
+        words = {0: 'visible,', 1: 'hidden,', 2: 'very hidden,'}
+        lines = tabrix('info', path).stdout.decode('utf-8').splitlines()
+        for sheet in xlrd.open_workbook(path).sheets():
+            self.assertTrue(any(line.startswith('  %d  %s  %s' % (sheet.number + 1, sheet.name,
+                                                                  words[sheet.visibility]))
+                                for line in lines), (sheet.name, lines))
 
     def test_cat_chooses_a_sheet_and_a_format(self):
         path = self.files['xlwt_biff8']
