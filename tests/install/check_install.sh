@@ -40,6 +40,9 @@ cmake --build "$work/consumer" >/dev/null
 "$work/consumer/make_workbook" "$work/b.xls"
 test -s "$work/b.xls"
 
+# The tabrix command finds the library beside it, without LD_LIBRARY_PATH.
+"$prefix/bin/tabrix" info "$work/b.xls" | grep -qx 'format: Excel 97 (BIFF8)'
+
 # labelora, when built, finds its shipped files beside the installed program.
 if [ -e "$prefix/bin/labelora" ]; then
   folder="$("$prefix/bin/labelora" --show-data-folder)"
