@@ -1,7 +1,6 @@
 // C entry points: attributes read back. The XF, FONT and FORMAT calls answer from the file the
 // book was read or opened from and leave the last error alone; the attribute number of a cell
 // comes from the workbook in memory.
-#include <vector>
 
 #include "bookapi/books/book_call.h"
 #include "bookapi/positions/position_parser.h"
@@ -31,12 +30,11 @@ int32_t read_from_file(Read &&read) noexcept {
 
 // The attribute number of the position's first cell on the current sheet; 0 or the failure.
 int32_t cell_attribute_number(BookRecord &book, const char *position, int32_t &xf) {
-    std::vector<PositionItem> items;
-    if (int32_t rc = parse_position(book, position_or_current(book, position), true, items);
+    PositionItem first;
+    if (int32_t rc = first_position_item(book, position_or_current(book, position), true, first);
         rc != 0) {
         return rc;
     }
-    const PositionItem &first = items.front();
     if (first.keyword) return -errPosition;
     if (int32_t rc = services::select_current_sheet(book.engine_handle, book.current_sheet);
         rc != 0) {

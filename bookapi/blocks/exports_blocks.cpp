@@ -25,7 +25,6 @@ int32_t position_areas(const BookRecord &book, const char *position,
         rc != 0) {
         return rc;
     }
-    if (items.empty()) return -errPosition;
     for (const PositionItem &item : items) {
         if (item.keyword || item.x1 < 0 || item.y1 < 0) return -errPosition;
     }

@@ -1,6 +1,5 @@
 // C entry points: opening, choosing and closing books, the sheet choice, the version and the
 // last error.
-#include <cstring>
 
 #include "bookapi/books/book_call.h"
 #include "engine/exports/book_services/book_services.h"

@@ -179,4 +179,12 @@ int32_t parse_position(const BookRecord &book, std::string_view text, bool keywo
     return 0;
 }
 
+int32_t first_position_item(const BookRecord &book, std::string_view text, bool keywords,
+                            PositionItem &item) {
+    std::vector<PositionItem> items;
+    if (int32_t rc = parse_position(book, text, keywords, items); rc != 0) return rc;
+    item = std::move(items.front());
+    return 0;
+}
+
 }  // namespace tabrix::bookapi

@@ -34,6 +34,10 @@ struct PositionItem {
 int32_t parse_position(const BookRecord &book, std::string_view text, bool keywords,
                        std::vector<PositionItem> &items);
 
+// The first part of a position, for the calls that act on one cell; fails as parse_position.
+int32_t first_position_item(const BookRecord &book, std::string_view text, bool keywords,
+                            PositionItem &item);
+
 // The Book API's copy of the keyword prefix, "**" until XlsSetKeyWord changes it.
 const std::string &keyword_prefix_text();
 void set_keyword_prefix_text(std::string_view prefix);

@@ -41,9 +41,8 @@ int32_t shifted(int32_t coordinate, int32_t offset) {
 // cell (in row, then column order) carrying it, moved by the part's offset. None when the
 // position names no cell.
 std::optional<services::CellPoint> break_cell(const BookRecord &book, const char *position) {
-    std::vector<PositionItem> items;
-    if (parse_position(book, position_or_current(book, position), true, items) != 0) return {};
-    const PositionItem &item = items.front();
+    PositionItem item;
+    if (first_position_item(book, position_or_current(book, position), true, item) != 0) return {};
     if (!item.keyword) return services::CellPoint{item.x1, item.y1};
     std::vector<services::CellPoint> cells;
     if (services::keyword_cells(book.engine_handle, book.current_sheet, item.keyword_text, cells) !=

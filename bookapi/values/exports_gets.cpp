@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "bookapi/books/book_call.h"
 #include "bookapi/positions/position_parser.h"
@@ -32,12 +31,11 @@ struct CellRead {
 // record: a bad position or sheet as the engine reports it, errValue for a cell that holds no
 // integer, number or text.
 int32_t read_position(BookRecord &book, const char *position, CellRead &read) {
-    std::vector<PositionItem> items;
-    if (int32_t rc = parse_position(book, position_or_current(book, position), false, items);
+    PositionItem cell;
+    if (int32_t rc = first_position_item(book, position_or_current(book, position), false, cell);
         rc != 0) {
         return rc;
     }
-    const PositionItem &cell = items.front();
     std::u16string buffer(kTextRoom / 2, u'\0');
     read.kind =
         XM_GetCellDataW(book.engine_handle, book.current_sheet, cell.x1, cell.y1, &read.integer,
