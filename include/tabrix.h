@@ -7,6 +7,7 @@
 #ifndef TABRIX_H
 #define TABRIX_H
 
+#include "tabrix/automation.h"
 #include "tabrix/book.h"
 #include "tabrix/bridges.h"
 #include "tabrix/engine.h"

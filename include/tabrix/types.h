@@ -225,6 +225,7 @@ enum {
     VT_CY = 6,
     VT_DATE = 7,
     VT_BSTR = 8,
+    VT_DISPATCH = 9,
     VT_ERROR = 10,
     VT_BOOL = 11,
     VT_VARIANT = 12,
@@ -249,7 +250,8 @@ typedef struct DECIMAL {
 
 /* A value of one of the types above. A currency (VT_CY) is its value times 10000; a text
  * (VT_BSTR) is a NUL-terminated UTF-16 string; VT_BYREF | VT_VARIANT points to another
- * variant. A decimal fills the whole variant, its wReserved where vt is. */
+ * variant and VT_BYREF | VT_I4 to a 32-bit integer. A decimal fills the whole variant, its
+ * wReserved where vt is. */
 typedef struct VARIANT {
     union {
         struct {
@@ -270,6 +272,7 @@ typedef struct VARIANT {
                 double date;
                 char16_t *bstrVal;
                 struct VARIANT *pvarVal;
+                int32_t *plVal;
                 int8_t cVal;
                 uint16_t uiVal;
                 uint32_t ulVal;
