@@ -13,6 +13,31 @@ file(RELATIVE_PATH tabrix_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTAL
 set_target_properties(tabrix_cli PROPERTIES INSTALL_RPATH "$ORIGIN/${tabrix_bin_to_lib}")
 install(TARGETS tabrix_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# The Python package goes where Debian's python3 looks for modules of the prefix: the shared
+# folder for /usr, the interpreter's versioned folder elsewhere (/usr/local among them).
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr" OR NOT EXISTS /usr/bin/python3)
+  set(tabrix_python_dir lib/python3/dist-packages)
+else()
+  execute_process(COMMAND /usr/bin/python3 -c "import sys; print('%d.%d' % sys.version_info[:2])"
+    OUTPUT_VARIABLE tabrix_python_version OUTPUT_STRIP_TRAILING_WHITESPACE)
+  set(tabrix_python_dir lib/python${tabrix_python_version}/dist-packages)
+endif()
+set(TABRIX_PYTHON_DIR ${tabrix_python_dir} CACHE PATH
+  "Where the tabrix Python package is installed (relative to the prefix, or absolute)")
+install(DIRECTORY python/tabrix DESTINATION ${TABRIX_PYTHON_DIR}
+  FILES_MATCHING PATTERN "*.py" PATTERN "__pycache__" EXCLUDE)
+# Like an rpath: the package records the library folder relative to its own.
+if(IS_ABSOLUTE "${TABRIX_PYTHON_DIR}")
+  set(tabrix_python_full ${TABRIX_PYTHON_DIR}/tabrix)
+else()
+  set(tabrix_python_full ${CMAKE_INSTALL_PREFIX}/${TABRIX_PYTHON_DIR}/tabrix)
+endif()
+file(RELATIVE_PATH tabrix_python_to_lib ${tabrix_python_full} ${CMAKE_INSTALL_FULL_LIBDIR})
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/python/_installed.py CONTENT
+  "# Written by the install: the library folder, relative to this package.\nLIBRARY_DIR = '@tabrix_python_to_lib@'\n"
+  @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/python/_installed.py DESTINATION ${TABRIX_PYTHON_DIR}/tabrix)
+
 set(tabrix_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/tabrix)
 install(EXPORT tabrixTargets NAMESPACE tabrix:: DESTINATION ${tabrix_cmake_dir})
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/tabrixConfig.cmake.in

@@ -43,6 +43,24 @@ test -s "$work/b.xls"
 # The tabrix command finds the library beside it, without LD_LIBRARY_PATH.
 "$prefix/bin/tabrix" info "$work/b.xls" | grep -qx 'format: Excel 97 (BIFF8)'
 
+# The Python package, from the folder the build chose, finds the library beside it without
+# TABRIX_LIBRARY or LD_LIBRARY_PATH.
+python_dir="$(sed -n 's/^TABRIX_PYTHON_DIR:[A-Z]*=//p' "$build/CMakeCache.txt")"
+case "$python_dir" in /*) ;; *) python_dir="$prefix/$python_dir" ;; esac
+test -f "$python_dir/tabrix/_installed.py"
+env -u TABRIX_LIBRARY -u LD_LIBRARY_PATH PYTHONPATH="$python_dir" /usr/bin/python3 - \
+  "$work/c.xls" "$prefix" <<'EOF'
+import sys
+import tabrix
+assert tabrix.__file__.startswith(sys.argv[2]), tabrix.__file__
+c = tabrix.Control()
+c.CreateBook(sys.argv[1])
+c.Pos(0, 0).Str = "番号"
+c.CloseBook()
+EOF
+/usr/bin/python3 -c 'import sys, xlrd
+assert xlrd.open_workbook(sys.argv[1]).sheet_by_index(0).cell_value(0, 0) == "番号"' "$work/c.xls"
+
 # labelora, when built, finds its shipped files beside the installed program.
 if [ -e "$prefix/bin/labelora" ]; then
   folder="$("$prefix/bin/labelora" --show-data-folder)"

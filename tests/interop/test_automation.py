@@ -1,0 +1,395 @@
+"""The automation control, through its C interface and through the Python package.
+
+One scenario (automation_scenario.txt) is run by a C client (tools/automation_demo) and by
+the package (automation_scenario.py); each leaves one workbook per member family, which xlrd
+reads and LibreOffice converts (recalculating formulas) for openpyxl. Then the package's own
+behaviour: failures, the error event, the OpenBook lock between processes, and the invoice
+example.
+"""
+import ctypes
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import openpyxl
+import xlrd
+
+import libreoffice
+
+SOURCE = os.environ.get('TABRIX_SOURCE', os.path.join(os.path.dirname(__file__), '..', '..'))
+TOOLS = os.environ.get('TABRIX_TOOLS', os.path.join(SOURCE, 'build', 'tests', 'interop'))
+if 'TABRIX_LIB' in os.environ:
+    os.environ['TABRIX_LIBRARY'] = os.environ['TABRIX_LIB']
+PACKAGE = os.path.join(SOURCE, 'python')
+sys.path.insert(0, PACKAGE)
+CHILD_ENV = dict(os.environ, PYTHONPATH=PACKAGE)
+
+import automation_scenario  # noqa: E402
+import tabrix  # noqa: E402
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SCENARIO = os.path.join(HERE, 'automation_scenario.txt')
+FAMILIES = ('values', 'values95', 'formulas', 'attributes', 'boxes', 'layout', 'sheets', 'page',
+            'operations', 'filled')
+MM = 1 / 25.4
+RED, YELLOW, CYAN = 10, 13, 15
+
+
+def xf(book, sheet, row, col):
+    return book.xf_list[sheet.cell_xf_index(row, col)]
+
+
+class Scenario(unittest.TestCase):
+    """The same checks for the workbooks of both clients."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix='tabrix-automation-')
+        clients = {'c': os.path.join(cls.folder, 'c'), 'python': os.path.join(cls.folder, 'python')}
+        for made in clients.values():
+            os.mkdir(made)
+        done = subprocess.run([os.path.join(TOOLS, 'automation_demo'), SCENARIO, clients['c']],
+                              capture_output=True, text=True)
+        if done.returncode:
+            raise AssertionError('automation_demo: ' + done.stderr)
+        automation_scenario.run(SCENARIO, clients['python'])
+        # One LibreOffice run for every workbook; the names carry the client.
+        cls.books, batch = {}, os.path.join(cls.folder, 'batch')
+        os.mkdir(batch)
+        for client, made in clients.items():
+            for family in FAMILIES:
+                cls.books[client, family] = os.path.join(batch, '%s-%s.xls' % (client, family))
+                shutil.copy(os.path.join(made, family + '.xls'), cls.books[client, family])
+        cls.xlsx = libreoffice.convert(sorted(cls.books.values()), cls.folder)
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.folder, True)
+
+    def each(self, family):
+        """(xlrd book, converted path) of each client's workbook, inside a subTest."""
+        for client in ('c', 'python'):
+            path = self.books[client, family]
+            with self.subTest(client=client):
+                yield xlrd.open_workbook(path, formatting_info=True), self.xlsx[path]
+
+    def test_values(self):
+        for book, _ in self.each('values'):
+            sheet = book.sheet_by_index(0)
+            self.assertEqual(book.nsheets, 2)
+            self.assertEqual(sheet.row_values(0, 0, 6), ['番号', 42, 3.25, '東京', 1.5, -1])
+            self.assertEqual([sheet.cell_value(1, 0), sheet.cell_value(2, 1)], ['**NAME', 7])
+            self.assertEqual(sheet.row_values(3, 0, 5), ['red', '赤', 5, 2.5, 'v'])
+            for col in range(5):  # written with the first cell's attribute number
+                self.assertEqual(book.font_list[xf(book, sheet, 3, col).font_index].colour_index,
+                                 RED)
+        for book, _ in self.each('values95'):
+            self.assertLess(book.biff_version, 80)
+            self.assertEqual(book.sheet_by_index(0).row_values(0), ['九五', 95])
+
+    def test_formulas_recalculated(self):
+        for _, converted in self.each('formulas'):
+            values = openpyxl.load_workbook(converted, data_only=True).worksheets[0]
+            self.assertEqual([values.cell(row, 1).value for row in range(3, 8)],
+                             [5, 6, 50, '2x', 30])
+            formulas = openpyxl.load_workbook(converted).worksheets[0]
+            self.assertEqual(formulas['A3'].value, '=A1+A2')
+            self.assertEqual(formulas['A7'].value, '=A3*A4')
+
+    def test_attributes(self):
+        for book, converted in self.each('attributes'):
+            sheet = book.sheet_by_index(0)
+            red = book.font_list[xf(book, sheet, 0, 0).font_index]
+            self.assertEqual((red.colour_index, red.weight), (RED, 700))
+            arial = book.font_list[xf(book, sheet, 0, 1).font_index]
+            self.assertEqual((arial.name, arial.height, arial.underline_type), ('Arial', 280, 1))
+            number = xf(book, sheet, 0, 2)
+            self.assertEqual(book.format_map[number.format_key].format_str, '0.00')
+            self.assertEqual((number.alignment.hor_align, number.alignment.vert_align,
+                              number.alignment.text_wrapped), (2, 1, 1))
+            fill = xf(book, sheet, 0, 3).background
+            self.assertEqual((fill.fill_pattern, fill.pattern_colour_index), (1, YELLOW))
+            lines = xf(book, sheet, 0, 4).border
+            self.assertEqual((lines.top_line_style, lines.bottom_line_style,
+                              lines.left_line_style, lines.right_line_style), (1, 6, 2, 4))
+            diagonal = xf(book, sheet, 0, 5).border
+            self.assertEqual((diagonal.diag_down, diagonal.diag_up, diagonal.diag_line_style),
+                             (1, 0, 1))
+            self.assertIn((2, 4, 0, 3), sheet.merged_cells)
+            shown = openpyxl.load_workbook(converted).worksheets[0]
+            self.assertEqual(shown['D1'].fill.fgColor.rgb, 'FFFFFF00')
+            self.assertEqual(shown['A3'].value, 'joined')
+
+    def test_boxes(self):
+        def styles(sheet, row, col):
+            border = xf(book, sheet, row, col).border
+            return (border.top_line_style, border.bottom_line_style, border.left_line_style,
+                    border.right_line_style)
+
+        for book, _ in self.each('boxes'):
+            sheet = book.sheet_by_index(0)
+            # The default box is thin, on the outline of B2:D4 only.
+            self.assertEqual(styles(sheet, 1, 1), (1, 0, 1, 0))
+            self.assertEqual(styles(sheet, 2, 2), (0, 0, 0, 0))
+            self.assertEqual(styles(sheet, 3, 3), (0, 1, 0, 1))
+            # A grid of medium lines on every edge of F2:H4.
+            self.assertEqual(styles(sheet, 2, 6), (2, 2, 2, 2))
+            # The line over B7:D9 only, thin because the line style was omitted.
+            self.assertEqual([styles(sheet, 6, col)[0] for col in (1, 2, 3)], [1, 1, 1])
+            self.assertEqual(styles(sheet, 6, 1)[1:], (0, 0, 0))
+
+    def test_widths_and_heights(self):
+        for book, _ in self.each('layout'):
+            sheet = book.sheet_by_index(0)
+            self.assertEqual(sheet.colinfo_map[3].width, 20 * 256 + 159)
+            self.assertEqual([sheet.colinfo_map[c].width for c in (0, 1)], [8 * 256 + 159] * 2)
+            self.assertEqual([sheet.rowinfo_map[r].height for r in (1, 4, 5)], [600, 130, 130])
+
+    def test_sheets(self):
+        for book, converted in self.each('sheets'):
+            names = book.sheet_names()
+            self.assertEqual(len(names), 4)
+            self.assertEqual([names[0], names[1], names[3]], ['Sheet1', 'Data', 'Copy'])
+            self.assertEqual(book.sheet_by_name('Copy').cell_value(0, 0), 'second')
+            first = book.sheet_by_index(0)
+            self.assertEqual((first.show_grid_lines, first.scl_mag_factor), (0, 75))
+            self.assertEqual(openpyxl.load_workbook(converted).active.title, 'Data')
+
+    def test_page_setup_header_footer_breaks(self):
+        for book, converted in self.each('page'):
+            sheet = book.sheet_by_index(0)
+            self.assertEqual([row for row, _, _ in sheet.horizontal_page_breaks], [4, 9])
+            self.assertIn(2, [col for col, _, _ in sheet.vertical_page_breaks])
+            page = openpyxl.load_workbook(converted).worksheets[0]
+            self.assertEqual((int(page.page_setup.paperSize), int(page.page_setup.scale),
+                              page.page_setup.orientation), (9, 80, 'landscape'))
+            margins = page.page_margins
+            for got, mm in ((margins.left, 10), (margins.right, 15), (margins.top, 20),
+                            (margins.bottom, 30), (margins.header, 10), (margins.footer, 12)):
+                self.assertAlmostEqual(got, mm * MM, places=2)
+            self.assertEqual((page.oddHeader.left.text, page.oddHeader.center.text),
+                             ('L', 'ヘッダー'))
+            self.assertEqual((page.oddFooter.left.text, page.oddFooter.center.text),
+                             (None, '&P / &N'))
+
+    def test_row_column_block_operations(self):
+        for _, converted in self.each('operations'):
+            sheet = openpyxl.load_workbook(converted, data_only=True).worksheets[0]
+            grid = [[sheet.cell(row, col).value for col in range(1, 6)] for row in range(1, 10)]
+            self.assertEqual(grid, [
+                [None] * 5,
+                [None, 1, 'b1', None, 1],
+                [None, 3, None, None, 3],
+                [None, 4, 40, None, 4],
+                [None] * 5,
+                [None, None, 'b1', None, 1],
+                [None] * 5,
+                [None] * 5,
+                [None, 1, 'b1', None, None],
+            ])
+            formulas = openpyxl.load_workbook(converted).worksheets[0]
+            self.assertEqual(formulas['C4'].value, '=B4*10')
+
+    def test_template_filled_at_keyword(self):
+        for book, _ in self.each('filled'):
+            sheet = book.sheet_by_index(0)
+            self.assertEqual(sheet.col_values(0, 0, 5), ['番号', 'filled', '', 'red', 99])
+            self.assertEqual(book.font_list[xf(book, sheet, 3, 0).font_index].colour_index, RED)
+
+
+def message(number):
+    """The Book API's own message for an error number, as it gives it to C callers."""
+    library = ctypes.CDLL(os.environ['TABRIX_LIBRARY'])
+    library.XlsSetErrorNo(number)
+    text = ctypes.create_string_buffer(513)
+    library.XlsGetErrorMessage(text, 513)
+    library.XlsSetErrorNo(0)
+    return text.value.decode('cp932')
+
+
+class Failures(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix='tabrix-automation-')
+        self.control = tabrix.Control()
+
+    def tearDown(self):
+        shutil.rmtree(self.folder, True)
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def book(self, name, text):
+        self.control.CreateBook(self.path(name), 97, 2)
+        self.control.Pos(0, 0).Str = text
+
+    def first_cell(self, name):
+        return xlrd.open_workbook(self.path(name)).sheet_by_index(0).cell_value(0, 0)
+
+    def test_a_failure_closes_every_book_and_keeps_its_number(self):
+        self.book('a.xls', 'first')
+        self.book('b.xls', 'second')
+        with self.assertRaises(tabrix.TabrixError) as caught:
+            self.control.SheetNo = 2  # the sheet count itself
+        self.assertEqual((caught.exception.number, caught.exception.message),
+                         (34, 'パラメータエラー'))
+        # Both books were closed, and saved.
+        self.assertEqual([self.first_cell('a.xls'), self.first_cell('b.xls')],
+                         ['first', 'second'])
+        with self.assertRaises(tabrix.TabrixError) as caught:
+            self.control.Pos(1, 0).Long = 1
+        self.assertEqual((caught.exception.number, caught.exception.message),
+                         (3, 'ファイルがオープンされていません'))
+        self.assertEqual(caught.exception.message, message(3))
+
+    def test_negative_sheet_number(self):
+        self.book('a.xls', 'x')
+        with self.assertRaises(tabrix.TabrixError) as caught:
+            self.control.SheetNo = -1
+        self.assertEqual(caught.exception.number, 34)
+
+    def test_error_value_never_raises(self):
+        self.book('a.xls', 'kept')
+        self.assertEqual(self.control.Pos(5, 5).Str, '')  # an empty cell: error 8
+        self.assertEqual(self.control.ErrorNo, 8)
+        self.control.Pos(1, 0).Long = 2  # the book is still open
+        self.control.CloseBook()  # no argument: saved
+        self.assertEqual(xlrd.open_workbook(self.path('a.xls')).sheet_by_index(0).row_values(0),
+                         ['kept', 2])
+
+    def test_error_event(self):
+        seen = []
+
+        def forgive(number):
+            seen.append(number)
+            return 0
+
+        self.book('a.xls', 'before')
+        self.control.connect(forgive)
+        self.control.SheetNo = 7  # forgiven: no error, no book closed
+        self.control.Pos(1, 0).Str = 'after'
+        self.assertEqual(seen, [34])
+        self.control.disconnect(forgive)
+        self.control.connect(lambda number: 37)  # a replaced number is the one raised
+        with self.assertRaises(tabrix.TabrixError) as caught:
+            self.control.SheetNo = 7
+        self.assertEqual((caught.exception.number, seen), (37, [34]))
+        self.assertEqual(xlrd.open_workbook(self.path('a.xls')).sheet_by_index(0).row_values(0),
+                         ['before', 'after'])
+        with self.assertRaises(ValueError):
+            self.control.disconnect(forgive)
+
+    def test_members_from_the_table(self):
+        self.assertEqual((tabrix.xcRed, tabrix.lsNormal, tabrix.psA4), (10, 0x01000000, 9))
+        with self.assertRaises(AttributeError):
+            self.control.FontColor  # put only
+        with self.assertRaises(AttributeError):
+            self.control.FontColour = 1  # no such member
+        with self.assertRaises(TypeError):
+            self.control.Pos()  # the start column is not optional
+
+
+class OpenBookLock(unittest.TestCase):
+    """Template opens of two processes are serialised by the named semaphore /tabrix3."""
+
+    CHILD = ('import sys, tabrix\nc = tabrix.Control()\nprint("ready", flush=True)\n'
+             'c.OpenBook(sys.argv[1], sys.argv[2])\nc.CloseBook()\n')
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix='tabrix-automation-')
+        self.template = os.path.join(self.folder, 'template.xls')
+        c = tabrix.Control()
+        c.CreateBook(self.template)
+        c.Pos(0, 0).Str = '**NAME'
+        c.CloseBook()
+        libc = ctypes.CDLL(None, use_errno=True)
+        libc.sem_open.restype = ctypes.c_void_p
+        libc.sem_open.argtypes = [ctypes.c_char_p, ctypes.c_int, ctypes.c_uint, ctypes.c_uint]
+        for name in ('sem_wait', 'sem_post', 'sem_close'):
+            getattr(libc, name).argtypes = [ctypes.c_void_p]
+        libc.sem_getvalue.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int)]
+        self.libc = libc
+        self.semaphore = libc.sem_open(b'/tabrix3', os.O_CREAT, 0o666, 1)
+        self.assertNotIn(self.semaphore, (None, ctypes.c_void_p(-1).value))
+        self.assertEqual(self.value(), 1)
+
+    def tearDown(self):
+        self.libc.sem_close(self.semaphore)
+        shutil.rmtree(self.folder, True)
+
+    def value(self):
+        value = ctypes.c_int()
+        self.libc.sem_getvalue(self.semaphore, ctypes.byref(value))
+        return value.value
+
+    def child(self, name):
+        process = subprocess.Popen([sys.executable, '-c', self.CHILD,
+                                    os.path.join(self.folder, name), self.template],
+                                   stdout=subprocess.PIPE, env=CHILD_ENV, text=True)
+        self.assertEqual(process.stdout.readline(), 'ready\n')
+        return process
+
+    def test_open_waits_for_the_holder(self):
+        self.assertEqual(self.libc.sem_wait(self.semaphore), 0)
+        children = [self.child('one.xls'), self.child('two.xls')]
+        for child in children:
+            # Well below the 5000 ms an open waits before it goes ahead regardless.
+            with self.assertRaises(subprocess.TimeoutExpired):
+                child.wait(timeout=1)
+        self.libc.sem_post(self.semaphore)
+        self.assertEqual([child.wait(timeout=60) for child in children], [0, 0])
+        self.assertEqual(self.value(), 1)
+        for name in ('one.xls', 'two.xls'):
+            book = xlrd.open_workbook(os.path.join(self.folder, name))
+            self.assertEqual(book.sheet_by_index(0).cell_value(0, 0), '')  # the keyword blanked
+
+    def test_open_that_gave_up_waiting_does_not_post(self):
+        self.assertEqual(self.libc.sem_wait(self.semaphore), 0)
+        self.assertEqual(self.child('late.xls').wait(timeout=60), 0)
+        self.assertEqual(self.value(), 0)
+        self.libc.sem_post(self.semaphore)
+        self.assertEqual(self.value(), 1)
+
+
+class InvoiceExample(unittest.TestCase):
+    def test_invoice(self):
+        import xlwt
+        folder = tempfile.mkdtemp(prefix='tabrix-invoice-')
+        self.addCleanup(shutil.rmtree, folder, True)
+        template = os.path.join(folder, 'template.xls')
+        book = xlwt.Workbook(encoding='utf-8')
+        sheet = book.add_sheet('請求書')
+        sheet.write(0, 0, '請求書', xlwt.easyxf('font: bold on, height 320'))
+        sheet.write(2, 0, '**CUSTOMER')
+        sheet.write(2, 3, '**DATE')
+        for col, title in enumerate(('品名', '数量', '単価', '金額')):
+            sheet.write(4, col, title, xlwt.easyxf('font: bold on; borders: bottom thin'))
+        sheet.write(5, 0, '**ITEM')
+        sheet.write(9, 2, '合計')
+        sheet.write(9, 3, xlwt.Formula('SUM(D6:D9)'))
+        book.save(template)
+
+        output = os.path.join(folder, 'invoice.xls')
+        subprocess.run([sys.executable, os.path.join(SOURCE, 'python', 'examples', 'invoice.py'),
+                        template, output], check=True, env=CHILD_ENV, capture_output=True)
+        converted = libreoffice.convert([output], folder)[output]
+        values = openpyxl.load_workbook(converted, data_only=True).worksheets[0]
+        self.assertEqual([values['A1'].value, values['A3'].value, values['D3'].value],
+                         ['請求書', '山田商店 御中', '2026年12月1日'])
+        self.assertTrue(values['A3'].font.b)
+        self.assertEqual([[cell.value for cell in row] for row in values['A5:D9']], [
+            ['品名', '数量', '単価', '金額'],
+            ['ノート', 3, 120, 360],
+            ['鉛筆', 12, 40, 480],
+            ['消しゴム', 2, 80, 160],
+            [None] * 4,
+        ])
+        self.assertEqual(values['D10'].value, 1000)
+        self.assertEqual(values['D7'].number_format, '#,##0')
+        self.assertEqual(values['A7'].fill.fgColor.rgb, 'FF00FFFF')
+
+
+if __name__ == '__main__':
+    unittest.main()
