@@ -23,7 +23,7 @@ typedef struct Token {
 } Token;
 
 typedef struct Variable {
-    char name[32];
+    char name[512];
     VARIANT value;
 } Variable;
 
@@ -194,7 +194,7 @@ static int invoke(const Token *tokens, int count, VARIANT *result, int32_t *outs
     }
     while (given > 0 && args[given - 1].vt == VT_ERROR) --given;
     if (put && !argument(&tokens[2], &args[given++])) return free_texts(args, given - 1), 0;
-    int32_t kind = put                                   ? XLINVOKE_PROPERTYPUT
+    int32_t kind = put                                ? XLINVOKE_PROPERTYPUT
                    : member->invoke & XLINVOKE_METHOD ? XLINVOKE_METHOD
                                                       : XLINVOKE_PROPERTYGET;
     memset(result, 0, sizeof *result);
@@ -215,10 +215,14 @@ static int same_text(const char16_t *a, const char16_t *b) {
 
 static double number_of(const VARIANT *value) {
     switch (value->vt) {
-    case VT_I4: return value->lVal;
-    case VT_R8: return value->dblVal;
-    case VT_BOOL: return value->boolVal;
-    default: return -1e300;
+        case VT_I4:
+            return value->lVal;
+        case VT_R8:
+            return value->dblVal;
+        case VT_BOOL:
+            return value->boolVal;
+        default:
+            return -1e300;
     }
 }
 
@@ -262,8 +266,8 @@ static int run_line(Token *tokens, int count) {
         int ok = 1;
         if (end < count && is_word(&tokens[end], ".")) {
             if (result.vt != VT_DISPATCH || result.lVal != control)
-                return XlsClearValueV(&result), failed("%s did not return the control",
-                                                       tokens[start].text);
+                return XlsClearValueV(&result),
+                       failed("%s did not return the control", tokens[start].text);
             XlsControlRelease(result.lVal);
             start = end + 1;
             continue;
@@ -302,8 +306,10 @@ int main(int argc, char **argv) {
         const char *first = line + strspn(line, " \t");
         if (*first == '#') continue;
         int count = tokenize(line, tokens);
-        if (count < 0) ok = failed("cannot split the line");
-        else if (count > 0) ok = run_line(tokens, count);
+        if (count < 0)
+            ok = failed("cannot split the line");
+        else if (count > 0)
+            ok = run_line(tokens, count);
     }
     fclose(scenario);
     XlsControlRelease(control);
