@@ -12,5 +12,6 @@ client, it has closed all open books by then.
 """
 from ._control import Control, TabrixError, enumerations
 
+__all__ = ['Control', 'TabrixError']
 globals().update(enumerations())
-__all__ = ['Control', 'TabrixError'] + sorted(enumerations())
+__all__ += sorted(enumerations())

@@ -44,7 +44,6 @@ class Member:
         self.name = entry.name.decode()
         self.dispid = entry.dispid
         self.invoke = entry.invoke
-        self.value_kind = entry.value_kind
         arguments = [Argument(entry.args[i]) for i in range(entry.arg_count)]
         self.inputs = [a for a in arguments if a.kind != lib.KIND_OUT_LONG]
         self.arguments = arguments

@@ -87,10 +87,11 @@ def run(scenario, folder):
     try:
         with open(scenario, encoding='utf-8') as lines:
             for number, line in enumerate(lines, 1):
-                if line.lstrip().startswith('#'):
+                words = tokens(line)
+                if not words or words[0].startswith('#'):
                     continue
                 try:
-                    run_line(control, tokens(line), kept)
+                    run_line(control, words, kept)
                 except (tabrix.TabrixError, AssertionError) as error:
                     raise AssertionError('line %d: %s' % (number, error)) from error
     finally:

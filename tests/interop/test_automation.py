@@ -69,15 +69,15 @@ class Scenario(unittest.TestCase):
     def tearDownClass(cls):
         shutil.rmtree(cls.folder, True)
 
-    def each(self, family):
-        """(xlrd book, converted path) of each client's workbook, inside a subTest."""
+    def each(self, family, check):
+        """Calls check(xlrd book, converted path) for each client's workbook."""
         for client in ('c', 'python'):
             path = self.books[client, family]
             with self.subTest(client=client):
-                yield xlrd.open_workbook(path, formatting_info=True), self.xlsx[path]
+                check(xlrd.open_workbook(path, formatting_info=True), self.xlsx[path])
 
     def test_values(self):
-        for book, _ in self.each('values'):
+        def check_values(book, _):
             sheet = book.sheet_by_index(0)
             self.assertEqual(book.nsheets, 2)
             self.assertEqual(sheet.row_values(0, 0, 6), ['番号', 42, 3.25, '東京', 1.5, -1])
@@ -86,12 +86,17 @@ class Scenario(unittest.TestCase):
             for col in range(5):  # written with the first cell's attribute number
                 self.assertEqual(book.font_list[xf(book, sheet, 3, col).font_index].colour_index,
                                  RED)
-        for book, _ in self.each('values95'):
+
+        self.each('values', check_values)
+
+        def check_values95(book, _):
             self.assertLess(book.biff_version, 80)
             self.assertEqual(book.sheet_by_index(0).row_values(0), ['九五', 95])
 
+        self.each('values95', check_values95)
+
     def test_formulas_recalculated(self):
-        for _, converted in self.each('formulas'):
+        def check_formulas(_, converted):
             values = openpyxl.load_workbook(converted, data_only=True).worksheets[0]
             self.assertEqual([values.cell(row, 1).value for row in range(3, 8)],
                              [5, 6, 50, '2x', 30])
@@ -99,8 +104,10 @@ class Scenario(unittest.TestCase):
             self.assertEqual(formulas['A3'].value, '=A1+A2')
             self.assertEqual(formulas['A7'].value, '=A3*A4')
 
+        self.each('formulas', check_formulas)
+
     def test_attributes(self):
-        for book, converted in self.each('attributes'):
+        def check_attributes(book, converted):
             sheet = book.sheet_by_index(0)
             red = book.font_list[xf(book, sheet, 0, 0).font_index]
             self.assertEqual((red.colour_index, red.weight), (RED, 700))
@@ -123,33 +130,40 @@ class Scenario(unittest.TestCase):
             self.assertEqual(shown['D1'].fill.fgColor.rgb, 'FFFFFF00')
             self.assertEqual(shown['A3'].value, 'joined')
 
-    def test_boxes(self):
-        def styles(sheet, row, col):
-            border = xf(book, sheet, row, col).border
-            return (border.top_line_style, border.bottom_line_style, border.left_line_style,
-                    border.right_line_style)
+        self.each('attributes', check_attributes)
 
-        for book, _ in self.each('boxes'):
+    def test_boxes(self):
+        def check_boxes(book, _):
             sheet = book.sheet_by_index(0)
+
+            def styles(row, col):
+                border = xf(book, sheet, row, col).border
+                return (border.top_line_style, border.bottom_line_style, border.left_line_style,
+                        border.right_line_style)
+
             # The default box is thin, on the outline of B2:D4 only.
-            self.assertEqual(styles(sheet, 1, 1), (1, 0, 1, 0))
-            self.assertEqual(styles(sheet, 2, 2), (0, 0, 0, 0))
-            self.assertEqual(styles(sheet, 3, 3), (0, 1, 0, 1))
+            self.assertEqual(styles(1, 1), (1, 0, 1, 0))
+            self.assertEqual(styles(2, 2), (0, 0, 0, 0))
+            self.assertEqual(styles(3, 3), (0, 1, 0, 1))
             # A grid of medium lines on every edge of F2:H4.
-            self.assertEqual(styles(sheet, 2, 6), (2, 2, 2, 2))
+            self.assertEqual(styles(2, 6), (2, 2, 2, 2))
             # The line over B7:D9 only, thin because the line style was omitted.
-            self.assertEqual([styles(sheet, 6, col)[0] for col in (1, 2, 3)], [1, 1, 1])
-            self.assertEqual(styles(sheet, 6, 1)[1:], (0, 0, 0))
+            self.assertEqual([styles(6, col)[0] for col in (1, 2, 3)], [1, 1, 1])
+            self.assertEqual(styles(6, 1)[1:], (0, 0, 0))
+
+        self.each('boxes', check_boxes)
 
     def test_widths_and_heights(self):
-        for book, _ in self.each('layout'):
+        def check_layout(book, _):
             sheet = book.sheet_by_index(0)
             self.assertEqual(sheet.colinfo_map[3].width, 20 * 256 + 159)
             self.assertEqual([sheet.colinfo_map[c].width for c in (0, 1)], [8 * 256 + 159] * 2)
             self.assertEqual([sheet.rowinfo_map[r].height for r in (1, 4, 5)], [600, 130, 130])
 
+        self.each('layout', check_layout)
+
     def test_sheets(self):
-        for book, converted in self.each('sheets'):
+        def check_sheets(book, converted):
             names = book.sheet_names()
             self.assertEqual(len(names), 4)
             self.assertEqual([names[0], names[1], names[3]], ['Sheet1', 'Data', 'Copy'])
@@ -158,8 +172,10 @@ class Scenario(unittest.TestCase):
             self.assertEqual((first.show_grid_lines, first.scl_mag_factor), (0, 75))
             self.assertEqual(openpyxl.load_workbook(converted).active.title, 'Data')
 
+        self.each('sheets', check_sheets)
+
     def test_page_setup_header_footer_breaks(self):
-        for book, converted in self.each('page'):
+        def check_page(book, converted):
             sheet = book.sheet_by_index(0)
             self.assertEqual([row for row, _, _ in sheet.horizontal_page_breaks], [4, 9])
             self.assertIn(2, [col for col, _, _ in sheet.vertical_page_breaks])
@@ -175,8 +191,10 @@ class Scenario(unittest.TestCase):
             self.assertEqual((page.oddFooter.left.text, page.oddFooter.center.text),
                              (None, '&P / &N'))
 
+        self.each('page', check_page)
+
     def test_row_column_block_operations(self):
-        for _, converted in self.each('operations'):
+        def check_operations(_, converted):
             sheet = openpyxl.load_workbook(converted, data_only=True).worksheets[0]
             grid = [[sheet.cell(row, col).value for col in range(1, 6)] for row in range(1, 10)]
             self.assertEqual(grid, [
@@ -193,11 +211,15 @@ class Scenario(unittest.TestCase):
             formulas = openpyxl.load_workbook(converted).worksheets[0]
             self.assertEqual(formulas['C4'].value, '=B4*10')
 
+        self.each('operations', check_operations)
+
     def test_template_filled_at_keyword(self):
-        for book, _ in self.each('filled'):
+        def check_filled(book, _):
             sheet = book.sheet_by_index(0)
             self.assertEqual(sheet.col_values(0, 0, 5), ['番号', 'filled', '', 'red', 99])
             self.assertEqual(book.font_list[xf(book, sheet, 3, 0).font_index].colour_index, RED)
+
+        self.each('filled', check_filled)
 
 
 def message(number):
@@ -329,6 +351,7 @@ class OpenBookLock(unittest.TestCase):
                                     os.path.join(self.folder, name), self.template],
                                    stdout=subprocess.PIPE, env=CHILD_ENV, text=True)
         self.assertEqual(process.stdout.readline(), 'ready\n')
+        process.stdout.close()
         return process
 
     def test_open_waits_for_the_holder(self):
@@ -342,7 +365,7 @@ class OpenBookLock(unittest.TestCase):
         self.assertEqual([child.wait(timeout=60) for child in children], [0, 0])
         self.assertEqual(self.value(), 1)
         for name in ('one.xls', 'two.xls'):
-            book = xlrd.open_workbook(os.path.join(self.folder, name))
+            book = xlrd.open_workbook(os.path.join(self.folder, name), formatting_info=True)
             self.assertEqual(book.sheet_by_index(0).cell_value(0, 0), '')  # the keyword blanked
 
     def test_open_that_gave_up_waiting_does_not_post(self):
