@@ -118,14 +118,22 @@ TABRIX_API int32_t XlsClear(const char *range) {
     });
 }
 
-// The first part of each position: the block copied, the cell it is pasted at.
+// The first part of each position: the block copied, the cell it is pasted at. Without a
+// target (null or empty) the block is only copied, for a later XlsPaste; pasting it onto
+// itself would be no use.
 TABRIX_API int32_t XlsCopy(const char *source, const char *target) {
     return on_current_book([&](BookRecord &book) {
         std::vector<PositionItem> from;
-        std::vector<PositionItem> to;
         if (int32_t rc = position_areas(book, source, from); rc != 0) return rc;
-        if (int32_t rc = position_areas(book, target, to); rc != 0) return rc;
         const PositionItem &block = from.front();
+        if (!target || !*target) {
+            return as_operation_error(
+                XM_BlockCopyOnly(book.engine_handle, book.current_sheet, block.x1, block.y1,
+                                 width_of(block), height_of(block)),
+                errCopy);
+        }
+        std::vector<PositionItem> to;
+        if (int32_t rc = position_areas(book, target, to); rc != 0) return rc;
         return as_operation_error(
             XM_BlockCopy(book.engine_handle, book.current_sheet, block.x1, block.y1,
                          width_of(block), height_of(block), to.front().x1, to.front().y1),

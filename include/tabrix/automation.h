@@ -40,6 +40,7 @@ extern "C" {
 #define XLE_POINTER ((int32_t)0x80004003)
 #define XLE_HANDLE ((int32_t)0x80070006)
 #define XLE_OUTOFMEMORY ((int32_t)0x8007000E)
+#define XLE_UNEXPECTED ((int32_t)0x8000FFFF)
 #define XLCONNECT_E_NOCONNECTION ((int32_t)0x80040200)
 
 /* How a member is invoked, numbered as dispatch interfaces number it. */

@@ -234,6 +234,7 @@ TABRIX_API int32_t XlsColumnInsert(int32_t column, int32_t count);
 TABRIX_API int32_t XlsColumnCopy(int32_t source, int32_t target);
 TABRIX_API int32_t XlsColumnPaste(int32_t column);
 TABRIX_API int32_t XlsClear(const char *range);
+/* Copies the source block and pastes it at the target; a null or empty target only copies. */
 TABRIX_API int32_t XlsCopy(const char *source, const char *target);
 TABRIX_API int32_t XlsPaste(const char *target);
 
