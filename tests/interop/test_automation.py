@@ -7,6 +7,7 @@ behaviour: failures, the error event, the OpenBook lock between processes, and t
 example.
 """
 import ctypes
+import gc
 import os
 import shutil
 import subprocess
@@ -311,6 +312,20 @@ class Failures(unittest.TestCase):
             self.control.FontColour = 1  # no such member
         with self.assertRaises(TypeError):
             self.control.Pos()  # the start column is not optional
+
+
+    def test_control_released(self):
+        library = tabrix._library.library
+        control = tabrix.Control()
+        control.Pos(0, 0)
+        control.Cell('B2', 1, 1)  # each hands the control out with a reference added
+        handle = control._handle
+        self.assertEqual(library.XlsControlAddRef(handle), 2)
+        library.XlsControlRelease(handle)
+        control.connect(lambda number, kept=control: None)  # a cycle through the sink
+        del control
+        gc.collect()
+        self.assertEqual(library.XlsControlAddRef(handle), 0)  # no such control any more
 
 
 class OpenBookLock(unittest.TestCase):
