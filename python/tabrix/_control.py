@@ -52,6 +52,10 @@ class Member:
             self.by_keyword[argument.name] = index
             self.by_keyword.setdefault(argument.name.lower(), index)
 
+    def signature(self):
+        return '%s(%s)' % (self.name, ', '.join(
+            a.name + ('=None' if a.optional else '') for a in self.inputs))
+
     def bind(self, args, kwargs):
         """The input arguments in declaration order, None for an omitted one."""
         if len(args) > len(self.inputs):
@@ -190,14 +194,14 @@ class Control:
 def _method(member):
     def method(self, *args, **kwargs):
         return member.call(self, lib.INVOKE_METHOD, member.bind(args, kwargs))
-    method.__name__ = member.name
+    method.__name__, method.__doc__ = member.name, member.signature()
     return method
 
 
 def _indexed_get(member):
     def get(self, *args, **kwargs):
         return member.call(self, lib.INVOKE_PROPERTYGET, member.bind(args, kwargs))
-    get.__name__ = member.name
+    get.__name__, get.__doc__ = member.name, member.signature()
     return get
 
 
