@@ -14,6 +14,15 @@ class TabrixError(Exception):
         self.message = message
 
 
+# Calls that never reached a member have no Book API message.
+_STATUS_MESSAGES = {
+    0x80020003: 'member not found', 0x80020004: 'parameter not found',
+    0x80020005: 'type mismatch', 0x80020006: 'unknown name', 0x8002000E: 'bad parameter count',
+    0x8002000F: 'parameter not optional', 0x80004003: 'invalid pointer',
+    0x80070006: 'invalid handle', 0x8007000E: 'out of memory', 0x80040200: 'no connection',
+}
+
+
 def _status_error(status):
     info = lib.XLERRORINFO()
     message = lib.utf16_text(info.description) if lib.library.XlsControlGetErrorInfo(
@@ -21,8 +30,9 @@ def _status_error(status):
     status &= 0xFFFFFFFF
     # A Book API failure carries its small error number under the top bit; the status codes
     # of calls that never reached a member carry a facility and stay whole.
-    number = status & 0x7FFFFFFF if status & 0x7FFF0000 == 0 else status
-    return TabrixError(number, message)
+    if status & 0x7FFF0000 == 0:
+        return TabrixError(status & 0x7FFFFFFF, message)
+    return TabrixError(status, message or _STATUS_MESSAGES.get(status, ''))
 
 
 def _check(status):

@@ -312,6 +312,10 @@ class Failures(unittest.TestCase):
             self.control.FontColour = 1  # no such member
         with self.assertRaises(TypeError):
             self.control.Pos()  # the start column is not optional
+        with self.assertRaises(tabrix.TabrixError) as caught:
+            self.control.Pos('x')  # refused before the member runs
+        self.assertEqual((caught.exception.number, caught.exception.message),
+                         (0x80020005, 'type mismatch'))
 
 
     def test_control_released(self):
