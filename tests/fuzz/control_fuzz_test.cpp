@@ -17,7 +17,7 @@
 namespace tabrix::engine::fuzz {
 namespace {
 
-constexpr int kCalls = 3000;
+constexpr int kCalls = 2000;
 
 // Texts: positions, formulas, names; relative file names only, so books stay in the folder.
 const std::u16string kTexts[] = {u"",      u"A1",      u"B2:D4",       u"**NAME", u"Sheet1",
