@@ -5,6 +5,8 @@
 //                                  XM_WriteDouble and XM_WriteStr
 //   book_bench OUTPUT.xls book     the same through XlsPutLong, XlsPutDouble and XlsPutStr
 //                                  at positions made by POS
+//   book_bench OUTPUT.xls control  the same through the automation control: Pos, then a put of
+//                                  Long, Double or Str, each one XlsControlInvoke
 //   book_bench OUTPUT.xls setters  100 x 100 integers, then the range A1:CV100 styled by
 //                                  XlsPutFontColor, XlsPutBackColor and XlsPutLineTop
 //   book_bench OUTPUT.xls attr2    the same cells styled cell by cell through XM_SetAttr2,
@@ -13,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "standard_workload.h"
 #include "tabrix.h"
@@ -45,6 +48,62 @@ bool write_book(const char *path) {
         }
     }
     return XlsCloseBook(1) == 1;
+}
+
+VARIANT number_variant(int32_t value) {
+    VARIANT v{};
+    v.vt = VT_I4;
+    v.lVal = value;
+    return v;
+}
+
+bool write_control(const char *path) {
+    int32_t control = 0;
+    if (XlsControlCreate(&control) != 0) return false;
+    int32_t pos = 0, put_long = 0, put_double = 0, put_str = 0, create = 0, close = 0;
+    XlsControlGetDispID("Pos", &pos);
+    XlsControlGetDispID("Long", &put_long);
+    XlsControlGetDispID("Double", &put_double);
+    XlsControlGetDispID("Str", &put_str);
+    XlsControlGetDispID("CreateBook", &create);
+    XlsControlGetDispID("CloseBook", &close);
+    std::u16string wide_path(path, path + std::strlen(path));
+    VARIANT args[2] = {};
+    args[0].vt = VT_BSTR;
+    args[0].bstrVal = wide_path.data();
+    if (XlsControlInvoke(control, create, XLINVOKE_METHOD, 1, args, nullptr) != 0) return false;
+    char text[16];
+    std::u16string wide_text;
+    for (int32_t r = 0; r < kRows; ++r) {
+        for (int32_t c = 0; c < kColumns; ++c) {
+            args[0] = number_variant(c);
+            args[1] = number_variant(r);
+            VARIANT self{};
+            if (XlsControlInvoke(control, pos, XLINVOKE_PROPERTYGET, 2, args, &self) != 0)
+                return false;
+            XlsControlRelease(self.lVal);
+            VARIANT value{};
+            int32_t member = put_long;
+            if (c < 8) {
+                value = number_variant(r * kColumns + c);
+            } else if (c < 12) {
+                member = put_double;
+                value.vt = VT_R8;
+                value.dblVal = r * 0.5 + c;
+            } else {
+                member = put_str;
+                const char *narrow = bench::standard_text(text, r, c);
+                wide_text.assign(narrow, narrow + std::strlen(narrow));
+                value.vt = VT_BSTR;
+                value.bstrVal = wide_text.data();
+            }
+            if (XlsControlInvoke(control, member, XLINVOKE_PROPERTYPUT, 1, &value, nullptr) != 0)
+                return false;
+        }
+    }
+    const bool closed = XlsControlInvoke(control, close, XLINVOKE_METHOD, 0, nullptr, nullptr) == 0;
+    XlsControlRelease(control);
+    return closed;
 }
 
 bool fill_styled(int32_t h) {
@@ -87,13 +146,14 @@ bool style_attr2(const char *path) {
 
 int main(int argc, char **argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s OUTPUT.xls engine|book|setters|attr2\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT.xls engine|book|control|setters|attr2\n", argv[0]);
         return 2;
     }
     const auto start = std::chrono::steady_clock::now();
     const char *mode = argv[2];
     const bool done = std::strcmp(mode, "engine") == 0    ? write_engine(argv[1])
                       : std::strcmp(mode, "book") == 0    ? write_book(argv[1])
+                      : std::strcmp(mode, "control") == 0 ? write_control(argv[1])
                       : std::strcmp(mode, "setters") == 0 ? style_setters(argv[1])
                       : std::strcmp(mode, "attr2") == 0   ? style_attr2(argv[1])
                                                           : false;

@@ -45,7 +45,15 @@ MemberBody body_for(const XLMEMBER &member, const MemberCode &code, int32_t invo
 void Control::set_position(const char *text) {
     std::string_view given = text ? text : "";
     position_.assign(given.substr(0, kPositionBytes));
-    wide_position_ = platform::cp932_to_utf16(position_);
+    wide_position_made_ = false;
+}
+
+const char16_t *Control::wide_position() {
+    if (!wide_position_made_) {
+        wide_position_ = platform::cp932_to_utf16(position_);
+        wide_position_made_ = true;
+    }
+    return wide_position_.c_str();
 }
 
 int32_t Control::connect(XLERRORSINK sink, void *context) {

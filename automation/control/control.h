@@ -20,9 +20,9 @@ class Control {
     int32_t handle() const { return handle_; }
 
     // The current position text: "A1" at first, code page 932, at most 511 bytes, with its
-    // UTF-16 form for the calls that take one.
+    // UTF-16 form for the calls that take one (made when first asked for).
     const char *position() const { return position_.c_str(); }
-    const char16_t *wide_position() const { return wide_position_.c_str(); }
+    const char16_t *wide_position();
     void set_position(const char *text);
 
     int32_t connect(XLERRORSINK sink, void *context);
@@ -43,6 +43,7 @@ class Control {
     int32_t handle_;
     std::string position_ = "A1";
     std::u16string wide_position_ = u"A1";
+    bool wide_position_made_ = true;
     std::vector<Sink> sinks_;
     int32_t next_cookie_ = 1;
 };

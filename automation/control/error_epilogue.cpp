@@ -12,7 +12,7 @@ namespace tabrix::automation {
 namespace {
 
 // Where the control is described, in place of a help file.
-constexpr char kHelpFile[] = "README.md#automation-control";
+constexpr char kHelpFile[] = "README.md#the-automation-control";
 // The message buffer the Book API fills: 512 bytes and NUL.
 constexpr int32_t kMessageBytes = 513;
 

@@ -174,7 +174,6 @@ bool convert_argument(const VARIANT &given, XLARGKIND kind, Argument &into) {
 Argument default_argument(const XLMEMBERARG &declared) {
     Argument argument;
     argument.number = declared.default_value;
-    argument.real = declared.default_value;
     return argument;
 }
 
