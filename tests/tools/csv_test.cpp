@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
@@ -89,6 +91,31 @@ TEST(Csv, NumbersAreShortestAndReadBackExactly) {
     }
     EXPECT_EQ(number(1e6) + number(-42) + number(0.0) + number(-0.0), "1000000-420-0");
     EXPECT_EQ(number(9007199254740991.0), "9007199254740991");
+}
+
+TEST(Csv, NumbersMatchTheStandardShortestFormAroundTheShortcuts) {
+    // Whole numbers and eighths take a shortcut; to_chars is the reference (whole numbers
+    // below 2^53 with all their digits), on both sides of each bound the shortcut has (2^45
+    // for fractions, 2^53 for whole numbers).
+    std::vector<double> values;
+    for (int64_t n = -80; n <= 80; ++n) values.push_back(static_cast<double>(n) / 8);
+    for (const double base : {1e3, 123456.0, 1e13, 0x1p45, 0x1p47, 0x1p50, 0x1p53}) {
+        for (int64_t k = -24; k <= 24; ++k) {
+            values.push_back(base + static_cast<double>(k) / 8);
+            values.push_back(-(base + static_cast<double>(k) / 4));
+            values.push_back(base + static_cast<double>(k) / 16);
+        }
+    }
+    for (const double value : values) {
+        char expected[kNumberRoom];
+        const bool all_digits = value == std::trunc(value) && std::fabs(value) < 0x1p53;
+        char *end =
+            all_digits
+                ? std::to_chars(expected, std::end(expected), value, std::chars_format::fixed).ptr
+                : std::to_chars(expected, std::end(expected), value).ptr;
+        ASSERT_EQ(number(value), std::string(expected, static_cast<size_t>(end - expected)))
+            << value;
+    }
 }
 
 TEST(Csv, OnlyPlainDecimalsAreNumbers) {
