@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "text.h"
 
@@ -47,10 +49,20 @@ constexpr std::array<char, 200> kPairs = [] {
     return pairs;
 }();
 
+constexpr std::array<uint64_t, 20> kPowersOf10 = [] {
+    std::array<uint64_t, 20> powers{};
+    uint64_t power = 1;
+    for (uint64_t &entry : powers) entry = std::exchange(power, power * 10);
+    return powers;
+}();
+
 // The digits of a whole number, written from their end back, two a step.
 char *put_digits(char *at, uint64_t value) {
-    size_t count = 1;
-    for (uint64_t bound = 10; count < 20 && value >= bound; bound *= 10) ++count;
+    // log10 from the bit length (1233 / 4096 is just above log10 2), corrected by one
+    // comparison; value | 1 reaches a power of ten only where value does, and counts 0 as one
+    // digit.
+    const auto guess = static_cast<size_t>((std::bit_width(value | 1) * 1233) >> 12);
+    const size_t count = guess + ((value | 1) >= kPowersOf10[guess] ? 1 : 0);
     char *p = at + count;
     for (; value >= 100; value /= 100) {
         p -= 2;
@@ -132,7 +144,7 @@ char *put_number(char *at, double value) {
     const double magnitude = std::fabs(value);
     if (magnitude < kExact && !(value == 0 && std::signbit(value))) {
         const double eighths = magnitude * 8;  // exact: a power of two
-        const auto scaled = static_cast<uint64_t>(eighths);
+        const auto scaled = static_cast<uint64_t>(static_cast<int64_t>(eighths));
         const uint64_t fraction = scaled & 7;
         if (static_cast<double>(scaled) == eighths &&
             (fraction == 0 || magnitude < kShortFractions)) {

@@ -1,6 +1,7 @@
 // C entry point: the cells of a sheet of a workbook's file, many in one call, for readers
 // that go through whole sheets; one call per cell costs more than the cell itself.
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstdint>
 #include <string_view>
@@ -27,6 +28,83 @@ bool ends_walk(uint16_t number) {
     return number == rec::kObj || number == rec::kImData || number == rec::kMsoDrawing;
 }
 
+// One cell as the block takes it.
+struct Walked {
+    uint16_t row = 0, column = 0, xf = 0;
+    int32_t kind = kBlank;
+    double value = 0;
+    std::u16string_view text;  // kinds kValue and kText
+};
+
+// A decoded cell as delivered: booleans and errors with their values and texts.
+Walked walked_of(const CellValue &value, uint16_t row, uint16_t column) {
+    Walked cell{row, column, value.xf, kBlank, value.number, {}};
+    switch (value.kind) {
+        case CellKind::blank:
+            break;
+        case CellKind::integer:
+            cell.kind = kInteger;
+            break;
+        case CellKind::number:
+            cell.kind = kNumber;
+            break;
+        case CellKind::boolean:
+            cell.kind = kValue;
+            cell.value = value.code ? -1.0 : 0.0;
+            cell.text = value.code ? u"TRUE" : u"FALSE";
+            break;
+        case CellKind::error:
+            cell.kind = kValue;
+            cell.value = error_number(value.code);
+            cell.text = error_text(value.code);
+            break;
+        case CellKind::text:
+            cell.kind = kText;
+            cell.text = value.text_view();
+            break;
+    }
+    return cell;
+}
+
+// NUMBER, RK and LABELSST, the records nearly every sheet is made of, read without the
+// general decoding; false for any other record and for one too short (the general decoding
+// then steps over it). The column is not checked.
+bool read_plain(CellRecord kind, std::span<const uint8_t> data, const FileTexts &texts,
+                Walked &out) {
+    const uint8_t *bytes = data.data();
+    out.text = {};
+    switch (kind) {
+        case CellRecord::number:
+            if (data.size() < 14) return false;
+            out.kind = kNumber;
+            out.value = std::bit_cast<double>(static_cast<uint64_t>(load_u32(bytes + 6)) |
+                                              static_cast<uint64_t>(load_u32(bytes + 10)) << 32);
+            break;
+        case CellRecord::rk: {
+            if (data.size() < 10) return false;
+            const uint32_t rk = load_u32(bytes + 6);
+            out.kind = rk_is_integer(rk) ? kInteger : kNumber;
+            out.value = rk_value(rk);
+            break;
+        }
+        case CellRecord::label_sst: {
+            if (data.size() < 10) return false;
+            const std::u16string *text = texts.shared(load_u32(bytes + 6));
+            if (!text) return false;
+            out.kind = kText;
+            out.value = 0;
+            out.text = *text;
+            break;
+        }
+        default:
+            return false;
+    }
+    out.row = load_u16(bytes);
+    out.column = load_u16(bytes + 2);
+    out.xf = load_u16(bytes + 4);
+    return true;
+}
+
 // The caller's cells and text buffer, filled from the front.
 class CellBlock {
   public:
@@ -41,59 +119,21 @@ class CellBlock {
         return capacity_ - count_ >= cells && text_size_ - text_used_ >= units;
     }
 
-    // The text a value is delivered with: its own, or its boolean or error value's.
-    static std::u16string_view text_of(const CellValue &value) {
-        switch (value.kind) {
-            case CellKind::text:
-                return value.text_view();
-            case CellKind::boolean:
-                return value.code ? u"TRUE" : u"FALSE";
-            case CellKind::error:
-                return error_text(value.code);
-            default:
-                return {};
-        }
-    }
-
     // Has room: fits() said so.
-    void put(const CellValue &value, uint16_t row, uint16_t column) {
+    void put(const Walked &walked) {
         XLWALKCELL &cell = cells_[count_++];
-        cell.x = column;
-        cell.y = row;
-        cell.xf = value.xf;
-        cell.kind = kind_of(value);
-        cell.value = value.number;
-        cell.text = 0;
-        cell.length = 0;
-        if (value.kind == CellKind::boolean) cell.value = value.code ? -1.0 : 0.0;
-        if (value.kind == CellKind::error) cell.value = error_number(value.code);
-        if (cell.kind == kValue || cell.kind == kText) {
-            const std::u16string_view text = text_of(value);
-            std::copy(text.begin(), text.end(), text_ + text_used_);
-            cell.text = static_cast<int32_t>(text_used_);
-            cell.length = static_cast<int32_t>(text.size());
-            text_used_ += text.size();
-        }
+        cell.x = walked.column;
+        cell.y = walked.row;
+        cell.xf = walked.xf;
+        cell.kind = walked.kind;
+        cell.value = walked.value;
+        cell.text = static_cast<int32_t>(text_used_);
+        cell.length = static_cast<int32_t>(walked.text.size());
+        std::copy(walked.text.begin(), walked.text.end(), text_ + text_used_);
+        text_used_ += walked.text.size();
     }
 
   private:
-    static int32_t kind_of(const CellValue &value) {
-        switch (value.kind) {
-            case CellKind::blank:
-                return kBlank;
-            case CellKind::integer:
-                return kInteger;
-            case CellKind::number:
-                return kNumber;
-            case CellKind::boolean:
-            case CellKind::error:
-                return kValue;
-            case CellKind::text:
-                return kText;
-        }
-        return kBlank;
-    }
-
     XLWALKCELL *cells_;
     size_t capacity_;
     char16_t *text_;
@@ -126,6 +166,7 @@ int32_t walk_block(Workbook &book, int32_t sheet, int32_t position, CellBlock &b
     }
     const FileTexts texts(reader);
     CellValue value;
+    Walked plain;
     size_t depth = 0;  // inside an embedded chart's substream
     for (size_t at = records.offset(); records.next(record); at = records.offset()) {
         if (record.number == rec::kBof) {
@@ -144,12 +185,20 @@ int32_t walk_block(Workbook &book, int32_t sheet, int32_t position, CellBlock &b
             // Off the grid, as for the other cell records.
             if (record.data.size() < 6 || load_u16(record.data.data() + 2) > 255) continue;
             if (!block.fits(1, 0)) return stop_before(at, block);
-            value = CellValue{};
-            value.xf = load_u16(record.data.data() + 4);
-            block.put(value, load_u16(record.data.data()), load_u16(record.data.data() + 2));
+            Walked blank;
+            blank.row = load_u16(record.data.data());
+            blank.column = load_u16(record.data.data() + 2);
+            blank.xf = load_u16(record.data.data() + 4);
+            block.put(blank);
             continue;
         }
         const CellRecord kind = cell_record_of(record.number);
+        if (read_plain(kind, record.data, texts, plain)) {
+            if (plain.column > 255) continue;  // off the grid
+            if (!block.fits(1, plain.text.size())) return stop_before(at, block);
+            block.put(plain);
+            continue;
+        }
         CellRecordPlace place;
         if (!cell_place_of(kind, record.data, place)) continue;
         if (kind == CellRecord::mulrk || kind == CellRecord::mulblank) {
@@ -158,7 +207,7 @@ int32_t walk_block(Workbook &book, int32_t sheet, int32_t position, CellBlock &b
             for (size_t column = place.first_column; column <= place.last_column; ++column) {
                 const auto x = static_cast<uint8_t>(column);
                 if (decode_cell(texts, kind, record.data, x, nullptr, value)) {
-                    block.put(value, place.row, x);
+                    block.put(walked_of(value, place.row, x));
                 }
             }
             continue;
@@ -170,8 +219,9 @@ int32_t walk_block(Workbook &book, int32_t sheet, int32_t position, CellBlock &b
                          has_string ? &string.data : nullptr, value)) {
             continue;
         }
-        if (!block.fits(1, CellBlock::text_of(value).size())) return stop_before(at, block);
-        block.put(value, place.row, place.first_column);
+        const Walked cell = walked_of(value, place.row, place.first_column);
+        if (!block.fits(1, cell.text.size())) return stop_before(at, block);
+        block.put(cell);
     }
     return kSheetEnd;
 }

@@ -99,6 +99,9 @@ TEST(Csv, NumbersMatchTheStandardShortestFormAroundTheShortcuts) {
     // for fractions, 2^53 for whole numbers).
     std::vector<double> values;
     for (int64_t n = -80; n <= 80; ++n) values.push_back(static_cast<double>(n) / 8);
+    for (double power = 1; power < 1e17; power *= 10) {
+        for (const double near : {power - 1, power, power + 0.5, -power}) values.push_back(near);
+    }
     for (const double base : {1e3, 123456.0, 1e13, 0x1p45, 0x1p47, 0x1p50, 0x1p53}) {
         for (int64_t k = -24; k <= 24; ++k) {
             values.push_back(base + static_cast<double>(k) / 8);
