@@ -292,14 +292,15 @@ typedef struct XLWALKCELL {
     int32_t text, length;
 } XLWALKCELL;
 /* The cells of sheet s of the file a workbook was read or opened from, in stream order, many
- * in one call: from position (at or before the sheet's BOF: its start) on, whole records at a
- * time as long as they fit into cells[capacity] and text[text_size]; *count takes how many
- * were delivered. Cells are as the sequential walk (XlsGetReadBinW) reads them: the records
- * of embedded charts are stepped over, unreadable cell records skipped, a formula gives its
- * result. Returns the position to go on from, 0 at the sheet's end (also a chart sheet), -1
- * at its first drawing object (OBJ, IMDATA, MSODRAWING), the cells before either delivered;
- * -2, -3; -6 for a workbook made from no file; -34 for no such sheet, a null buffer or
- * count, or a next record that does not fit into empty buffers (256 cells and 65535 text
+ * in one call: from position on (at or before the sheet's BOF, 0 for one: its start), whole
+ * records at a time as long as their cells fit into cells[capacity] and their texts into
+ * text[text_size] (text may be null with no texts to take); *count takes how many were
+ * delivered. These are the cells XlsGetReadBinW walks: records of embedded charts are stepped
+ * over, unreadable cell records skipped, a formula gives its result. Returns the position to
+ * go on from, or 0 at the sheet's end (also for a chart sheet), -1 at its first drawing
+ * object (OBJ, IMDATA, MSODRAWING), the cells before either delivered; -2, -3; -6 for a
+ * workbook made from no file; -34 for no such sheet, a null cells or count, a capacity below
+ * 1, or a next record whose cells do not fit into empty buffers (256 cells and 65535 text
  * units always suffice). */
 TABRIX_API int32_t XM_WalkCellsW(int32_t h, int32_t s, int32_t position, XLWALKCELL *cells,
                                  int32_t capacity, char16_t *text, int32_t text_size,
