@@ -141,6 +141,7 @@ class SheetDump {
     struct Walked {
         uint32_t x = 0, y = 0;
         bool number = false;
+        bool integer = false;  // a number the file holds as an integer
         double value = 0;
         std::u16string_view text;
     };
@@ -160,6 +161,7 @@ class SheetDump {
                 Walked walked{static_cast<uint32_t>(cell.x),
                               static_cast<uint32_t>(cell.y),
                               cell.kind == kWalkInteger || cell.kind == kWalkNumber,
+                              cell.kind == kWalkInteger,
                               cell.value,
                               {}};
                 if (!walked.number) {
@@ -186,7 +188,9 @@ class SheetDump {
             if (x >= width || (any && (y < row || (y == row && x < column)))) return false;
             any = true;
             place(out, row, column, y, x, width);
-            if (cell.number) {
+            if (cell.integer) {
+                out.wrote(put_integer(out.room(kNumberRoom), static_cast<int64_t>(cell.value)));
+            } else if (cell.number) {
                 out.wrote(put_number(out.room(kNumberRoom), cell.value));
             } else {
                 out.wrote(put_field(out.room(2 + 3 * cell.text.size()), cell.text, delimiter_));

@@ -56,7 +56,8 @@ constexpr std::array<uint64_t, 20> kPowersOf10 = [] {
     return powers;
 }();
 
-// The digits of a whole number, written from their end back, two a step.
+// The digits of a whole number, written from their end back, four a step (two pairs that
+// do not wait for each other).
 char *put_digits(char *at, uint64_t value) {
     // log10 from the bit length (1233 / 4096 is just above log10 2), corrected by one
     // comparison; value | 1 reaches a power of ten only where value does, and counts 0 as one
@@ -64,9 +65,16 @@ char *put_digits(char *at, uint64_t value) {
     const auto guess = static_cast<size_t>((std::bit_width(value | 1) * 1233) >> 12);
     const size_t count = guess + ((value | 1) >= kPowersOf10[guess] ? 1 : 0);
     char *p = at + count;
-    for (; value >= 100; value /= 100) {
+    for (; value >= 10000; value /= 10000) {
+        const auto four = static_cast<uint32_t>(value % 10000);
+        p -= 4;
+        std::memcpy(p, kPairs.data() + 2 * (four / 100), 2);
+        std::memcpy(p + 2, kPairs.data() + 2 * (four % 100), 2);
+    }
+    if (value >= 100) {
         p -= 2;
         std::memcpy(p, kPairs.data() + 2 * (value % 100), 2);
+        value /= 100;
     }
     if (value >= 10) {
         std::memcpy(p - 2, kPairs.data() + 2 * value, 2);
@@ -131,6 +139,12 @@ char *put_field(char *at, std::u16string_view field, char delimiter) {
         *end++ = static_cast<char>(unit);
     }
     return end;
+}
+
+char *put_integer(char *at, int64_t value) {
+    if (value < 0) *at++ = '-';
+    return put_digits(at,
+                      value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value));
 }
 
 char *put_number(char *at, double value) {

@@ -121,6 +121,18 @@ TEST(Csv, NumbersMatchTheStandardShortestFormAroundTheShortcuts) {
     }
 }
 
+TEST(Csv, IntegersAreWrittenAsTheirNumbers) {
+    for (const int64_t value : {int64_t{0}, int64_t{7}, int64_t{-10}, int64_t{9999}, int64_t{10000},
+                                int64_t{-536870912}, int64_t{123456789012}, INT64_MAX, INT64_MIN}) {
+        std::string text(kNumberRoom, '\0');
+        text.resize(static_cast<size_t>(put_integer(text.data(), value) - text.data()));
+        EXPECT_EQ(text, std::to_string(value));
+        if (value > -(int64_t{1} << 53) && value < (int64_t{1} << 53)) {
+            EXPECT_EQ(text, number(static_cast<double>(value)));
+        }
+    }
+}
+
 TEST(Csv, OnlyPlainDecimalsAreNumbers) {
     EXPECT_EQ(number_of("0"), 0.0);
     EXPECT_EQ(number_of("-0.5"), -0.5);
