@@ -52,6 +52,10 @@ TEST(Csv, FieldsAreQuotedOnlyWhenTheyMustBe) {
     // From UTF-16: the same rule, every plane, a lone surrogate replaced.
     EXPECT_EQ(wide_field(u"\"\u6771\U0001F600\u00e9\xD800"),
               "\"\"\"\xE6\x9D\xB1\xF0\x9F\x98\x80\xC3\xA9\xEF\xBF\xBD\"");
+    // Plain ASCII in one pass; a unit that needs more late in the text starts it over.
+    EXPECT_EQ(wide_field(u"plain") + wide_field(u"tab\there") + wide_field(u"abc\"d") +
+                  wide_field(u"abc\u00e9") + wide_field(u""),
+              "plaintab\there\"abc\"\"d\"abc\xC3\xA9");
 }
 
 TEST(Csv, WrittenFieldsReadBackTheSame) {
