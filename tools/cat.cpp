@@ -1,5 +1,5 @@
-// tabrix cat: the values of a sheet as CSV or TSV in UTF-8, walked cell by cell through the
-// Book API's sequential reader.
+// tabrix cat: the values of a sheet as CSV or TSV in UTF-8, walked many cells a call through
+// the engine's cell walk.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,9 +37,13 @@ struct Cell {
     size_t text_size;
 };
 
-constexpr int32_t kWalkText = 1;
+// XM_WalkCellsW's kinds; the others have a text.
+constexpr int32_t kWalkBlank = 0;
+constexpr int32_t kWalkInteger = 1;
 constexpr int32_t kWalkNumber = 2;
-constexpr int32_t kCellQueryValue = 3;  // XM_GetCellData: a boolean or an error value
+// Cells and text units per walk call: any record fits.
+constexpr int32_t kBlockCells = 4096;
+constexpr size_t kBlockText = 1 << 17;
 constexpr uint32_t kColumns = 256;
 
 // The text of the sheets being written, to standard output. A sheet's text is held until the
@@ -116,25 +120,14 @@ class Output {
     bool failed_ = false;
 };
 
-// The walk pads a BOOLERR cell's text with blanks to 5 or 7 characters; a text cell may hold
-// the same characters.
-bool padded_value_text(std::u16string_view text) {
-    static constexpr std::array<std::u16string_view, 7> kPadded = {
-        u"TRUE ", u"#NULL! ", u"#REF!  ", u"#NAME? ", u"#NUM!  ", u"#N/A   ", u"FALSE"};
-    return std::find(kPadded.begin(), kPadded.end(), text) != kPadded.end();
-}
-
 // One sheet as CSV rows of one width. Cells come in the file's order, which is row by row in
 // the files programs write: they go straight to the output, the width taken from the sheet's
 // used range. A sheet whose cells come out of order, repeat a place or pass that width is
 // read again and sorted first.
 class SheetDump {
   public:
-    SheetDump(std::u16string file, char delimiter, Progress &progress)
-        : file_(std::move(file)), delimiter_(delimiter), progress_(progress) {}
-    ~SheetDump() {
-        if (engine_ >= 0) XM_ReadClose(engine_);
-    }
+    SheetDump(int32_t book, char delimiter, Progress &progress)
+        : book_(book), delimiter_(delimiter), progress_(progress) {}
 
     void dump(int32_t sheet, Output &out) {
         const uint64_t start = out.position();
@@ -146,57 +139,59 @@ class SheetDump {
 
   private:
     struct Walked {
-        int32_t x = 0, y = 0, kind = 0;
-        double number = 0;
+        uint32_t x = 0, y = 0;
+        bool number = false;
+        bool integer = false;  // a number the file holds as an integer
+        double value = 0;
         std::u16string_view text;
     };
 
-    // Walks the cells that have values, handing each to `take` until it returns false;
-    // false then.
+    // Walks the cells that have values, many per library call, handing each to `take` until
+    // it returns false; false then.
     template <class Take>
     bool walk(int32_t sheet, Take &&take) {
-        XlsSheetNo(sheet);
-        int32_t xf = 0;
-        Walked cell;
-        size_t walked = 0;
         for (int32_t position = 0;;) {
-            text_[0] = u'\0';
+            int32_t count = 0;
             const int32_t next =
-                XlsGetReadBinW(position, &cell.x, &cell.y, &xf, &cell.kind, &cell.number,
-                               text_.data(), static_cast<int32_t>(text_.size()));
-            if (next <= 1) return true;  // the sheet's end, its drawing objects, or no sheet
-            position = next;
-            if ((++walked & 0xFFFF) == 0) progress_.update(static_cast<uint64_t>(position));
-            if (cell.kind != kWalkText && cell.kind != kWalkNumber) continue;
-            if (cell.x < 0 || cell.y < 0) continue;
-            if (cell.kind == kWalkText) {
-                size_t length = 0;
-                while (text_[length] != u'\0') ++length;
-                cell.text = std::u16string_view(text_.data(), length);
-                if ((length == 5 || length == 7) && padded_value_text(cell.text) &&
-                    is_value_cell(sheet, cell.x, cell.y)) {
-                    cell.text = cell.text.substr(0, cell.text.find_last_not_of(u' ') + 1);
+                XM_WalkCellsW(book_, sheet, position, block_cells_.data(), kBlockCells,
+                              block_text_.data(), static_cast<int32_t>(block_text_.size()), &count);
+            for (int32_t i = 0; i < count; ++i) {
+                const XLWALKCELL &cell = block_cells_[static_cast<size_t>(i)];
+                if (cell.kind == kWalkBlank) continue;
+                Walked walked{static_cast<uint32_t>(cell.x),
+                              static_cast<uint32_t>(cell.y),
+                              cell.kind == kWalkInteger || cell.kind == kWalkNumber,
+                              cell.kind == kWalkInteger,
+                              cell.value,
+                              {}};
+                if (!walked.number) {
+                    walked.text = std::u16string_view(block_text_.data() + cell.text,
+                                                      static_cast<size_t>(cell.length));
                 }
+                if (!take(walked)) return false;
             }
-            if (!take(cell)) return false;
+            // The sheet's end, its drawing objects, or no sheet.
+            if (next <= 1) return true;
+            position = next;
+            progress_.update(static_cast<uint64_t>(position));
         }
     }
 
     bool stream(int32_t sheet, Output &out) {
-        XlsSheetNo(sheet);
         int32_t columns = 0, rows = 0;
-        XlsGetMaxData(&columns, &rows);
+        if (XM_GetMaxData(book_, sheet, &columns, &rows) != 0) columns = 0;
         const uint32_t width = static_cast<uint32_t>(std::clamp<int32_t>(columns, 0, kColumns));
         uint32_t row = 0, column = 0;
         bool any = false;
         const bool ordered = walk(sheet, [&](const Walked &cell) {
-            const auto y = static_cast<uint32_t>(cell.y);
-            const auto x = static_cast<uint32_t>(cell.x);
+            const uint32_t y = cell.y, x = cell.x;
             if (x >= width || (any && (y < row || (y == row && x < column)))) return false;
             any = true;
             place(out, row, column, y, x, width);
-            if (cell.kind == kWalkNumber) {
-                out.wrote(put_number(out.room(kNumberRoom), cell.number));
+            if (cell.integer) {
+                out.wrote(put_integer(out.room(kNumberRoom), static_cast<int64_t>(cell.value)));
+            } else if (cell.number) {
+                out.wrote(put_number(out.room(kNumberRoom), cell.value));
             } else {
                 out.wrote(put_field(out.room(2 + 3 * cell.text.size()), cell.text, delimiter_));
             }
@@ -211,12 +206,7 @@ class SheetDump {
         cells_.clear();
         texts_.clear();
         walk(sheet, [&](const Walked &walked) {
-            Cell cell{static_cast<uint32_t>(walked.y),
-                      static_cast<uint32_t>(walked.x),
-                      walked.kind == kWalkNumber,
-                      walked.number,
-                      texts_.size(),
-                      0};
+            Cell cell{walked.y, walked.x, walked.number, walked.value, texts_.size(), 0};
             if (!cell.number) {
                 append_utf16_as_utf8(texts_, walked.text);
                 cell.text_size = texts_.size() - cell.text_start;
@@ -228,15 +218,6 @@ class SheetDump {
 
     static bool before(const Cell &a, const Cell &b) {
         return a.row != b.row ? a.row < b.row : a.column < b.column;
-    }
-
-    // Whether the cell is a boolean or error value (asked of a second, engine-level reader of
-    // the same file, opened the first time it is needed).
-    bool is_value_cell(int32_t sheet, int32_t x, int32_t y) {
-        if (engine_ == kNotOpened) engine_ = XM_ReadOpenW(file_.c_str());
-        if (engine_ < 0) return true;
-        return XM_GetCellDataW(engine_, sheet, x, y, nullptr, nullptr, nullptr, 0, nullptr) ==
-               kCellQueryValue;
     }
 
     void write(Output &out) {
@@ -284,22 +265,21 @@ class SheetDump {
         out.spill();
     }
 
-    static constexpr int32_t kNotOpened = -1000;
-    std::u16string file_;
+    int32_t book_;
     char delimiter_;
     Progress &progress_;
-    int32_t engine_ = kNotOpened;
-    std::array<char16_t, 32768 + 1> text_{};
+    std::array<XLWALKCELL, kBlockCells> block_cells_{};
+    std::array<char16_t, kBlockText> block_text_{};
     std::vector<Cell> cells_;
     std::string texts_;
 };
 
-std::vector<std::string> sheet_names() {
+std::vector<std::string> sheet_names(int32_t book) {
     std::vector<std::string> names;
-    const int32_t count = XlsGetSheetCount();
+    const int32_t count = XM_GetSheetCount(book);
     for (int32_t s = 0; s < count; ++s) {
-        char16_t name[64] = {};
-        XlsGetSheetNameW(s, name, 64);
+        char16_t name[32] = {};
+        XM_GetSheetNameW(book, s, name);
         std::string utf8;
         append_utf16_as_utf8(utf8, name);
         names.push_back(std::move(utf8));
@@ -354,16 +334,14 @@ int run_cat(const Arguments &args) {
     std::u16string name;
     if (!readable_file(file, reason)) return fail("cat", reason);
     if (!wide_name(file, name)) return fail("cat", "the file name is not UTF-8");
-    int32_t book = 0;
-    if (!XlsReadBookW(name.c_str(), &book)) {
-        return fail("cat", std::string(file) + ": " + last_error_message());
-    }
-    const std::vector<std::string> names = sheet_names();
+    const int32_t book = XM_ReadOpenW(name.c_str());
+    if (book < 0) return fail("cat", std::string(file) + ": " + engine_message(book));
+    const std::vector<std::string> names = sheet_names(book);
     int32_t first = 0, last = static_cast<int32_t>(names.size()) - 1;
     if (!sheet_choice.empty()) {
         first = last = chosen_sheet(sheet_choice, names);
         if (first < 0) {
-            XlsCloseBook(0);
+            XM_ReadClose(book);
             return fail("cat",
                         std::string(file) + ": no sheet \"" + std::string(sheet_choice) + "\"");
         }
@@ -375,7 +353,7 @@ int run_cat(const Arguments &args) {
     const std::string path(file);
     stat(path.c_str(), &info);
     Progress progress("tabrix cat: " + path, static_cast<uint64_t>(info.st_size));
-    auto dump = std::make_unique<SheetDump>(name, delimiter, progress);
+    auto dump = std::make_unique<SheetDump>(book, delimiter, progress);
     Output out;
     for (int32_t s = first; s <= last; ++s) {
         if (all_sheets) {
@@ -386,7 +364,7 @@ int run_cat(const Arguments &args) {
         dump->dump(s, out);
         out.flush();
     }
-    XlsCloseBook(0);
+    XM_ReadClose(book);
     if (out.failed()) {
         return fail("cat", "standard output cannot be written");
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,8 @@ char *put_field(char *at, std::u16string_view field, char delimiter);
 // below 2^53 with all their digits ("1000000"). At most kNumberRoom bytes.
 inline constexpr size_t kNumberRoom = 32;
 char *put_number(char *at, double value);
+// A whole number with all its digits, as put_number writes it: at most kNumberRoom bytes.
+char *put_integer(char *at, int64_t value);
 // A field that is a plain decimal number: an optional '-', digits without a leading zero
 // (but "0" itself), an optional fraction and exponent, nothing else. "007", " 1", "1e999",
 // "inf" and "0x10" stay texts.

@@ -281,6 +281,31 @@ TABRIX_API int32_t XM_GetColWidth(int32_t h, int32_t s, int32_t x);
  * height, else 13.5. 0.0 no such sheet; -2.0, -3.0. */
 TABRIX_API double XM_GetRowHeight(int32_t h, int32_t s, int32_t y);
 
+/* One cell as XM_WalkCellsW delivers it. kind: 0 blank, 1 integer, 2 number (value the
+ * number), 3 boolean or error (value -1.0 TRUE, 0.0 FALSE, or 1-7 as for XM_Read; 0.0 with an
+ * empty text for an error code none of the seven), 4 text. Kinds 3 and 4 have a text:
+ * `length` UTF-16 units from `text` on in the caller's text buffer, without NUL ("TRUE",
+ * "FALSE", "#DIV/0!" and so on for kind 3). */
+typedef struct XLWALKCELL {
+    int32_t x, y, xf, kind;
+    double value;
+    int32_t text, length;
+} XLWALKCELL;
+/* The cells of sheet s of the file a workbook was read or opened from, in stream order, many
+ * in one call: from position on (at or before the sheet's BOF, 0 for one: its start), whole
+ * records at a time as long as their cells fit into cells[capacity] and their texts into
+ * text[text_size] (text may be null with no texts to take); *count takes how many were
+ * delivered. These are the cells XlsGetReadBinW walks: records of embedded charts are stepped
+ * over, unreadable cell records skipped, a formula gives its result. Returns the position to
+ * go on from, or 0 at the sheet's end (also for a chart sheet), -1 at its first drawing
+ * object (OBJ, IMDATA, MSODRAWING), the cells before either delivered; -2, -3; -6 for a
+ * workbook made from no file; -34 for no such sheet, a null cells or count, a capacity below
+ * 1, or a next record whose cells do not fit into empty buffers (256 cells and 65535 text
+ * units always suffice). */
+TABRIX_API int32_t XM_WalkCellsW(int32_t h, int32_t s, int32_t position, XLWALKCELL *cells,
+                                 int32_t capacity, char16_t *text, int32_t text_size,
+                                 int32_t *count);
+
 /* ---- Engine: templates and open for update --------------------------------------- */
 
 /* XM_CreateT: a new workbook file from a template: a copy of it whose workbook is the

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
@@ -50,6 +52,10 @@ TEST(Csv, FieldsAreQuotedOnlyWhenTheyMustBe) {
     // From UTF-16: the same rule, every plane, a lone surrogate replaced.
     EXPECT_EQ(wide_field(u"\"\u6771\U0001F600\u00e9\xD800"),
               "\"\"\"\xE6\x9D\xB1\xF0\x9F\x98\x80\xC3\xA9\xEF\xBF\xBD\"");
+    // Plain ASCII in one pass; a unit that needs more late in the text starts it over.
+    EXPECT_EQ(wide_field(u"plain") + wide_field(u"tab\there") + wide_field(u"abc\"d") +
+                  wide_field(u"abc\u00e9") + wide_field(u""),
+              "plaintab\there\"abc\"\"d\"abc\xC3\xA9");
 }
 
 TEST(Csv, WrittenFieldsReadBackTheSame) {
@@ -89,6 +95,46 @@ TEST(Csv, NumbersAreShortestAndReadBackExactly) {
     }
     EXPECT_EQ(number(1e6) + number(-42) + number(0.0) + number(-0.0), "1000000-420-0");
     EXPECT_EQ(number(9007199254740991.0), "9007199254740991");
+}
+
+TEST(Csv, NumbersMatchTheStandardShortestFormAroundTheShortcuts) {
+    // Whole numbers and eighths take a shortcut; to_chars is the reference (whole numbers
+    // below 2^53 with all their digits), on both sides of each bound the shortcut has (2^45
+    // for fractions, 2^53 for whole numbers).
+    std::vector<double> values;
+    for (int64_t n = -80; n <= 80; ++n) values.push_back(static_cast<double>(n) / 8);
+    for (double power = 1; power < 1e17; power *= 10) {
+        for (const double near : {power - 1, power, power + 0.5, -power}) values.push_back(near);
+    }
+    for (const double base : {1e3, 123456.0, 1e13, 0x1p45, 0x1p47, 0x1p50, 0x1p53}) {
+        for (int64_t k = -24; k <= 24; ++k) {
+            values.push_back(base + static_cast<double>(k) / 8);
+            values.push_back(-(base + static_cast<double>(k) / 4));
+            values.push_back(base + static_cast<double>(k) / 16);
+        }
+    }
+    for (const double value : values) {
+        char expected[kNumberRoom];
+        const bool all_digits = value == std::trunc(value) && std::fabs(value) < 0x1p53;
+        char *end =
+            all_digits
+                ? std::to_chars(expected, std::end(expected), value, std::chars_format::fixed).ptr
+                : std::to_chars(expected, std::end(expected), value).ptr;
+        ASSERT_EQ(number(value), std::string(expected, static_cast<size_t>(end - expected)))
+            << value;
+    }
+}
+
+TEST(Csv, IntegersAreWrittenAsTheirNumbers) {
+    for (const int64_t value : {int64_t{0}, int64_t{7}, int64_t{-10}, int64_t{9999}, int64_t{10000},
+                                int64_t{-536870912}, int64_t{123456789012}, INT64_MAX, INT64_MIN}) {
+        std::string text(kNumberRoom, '\0');
+        text.resize(static_cast<size_t>(put_integer(text.data(), value) - text.data()));
+        EXPECT_EQ(text, std::to_string(value));
+        if (value > -(int64_t{1} << 53) && value < (int64_t{1} << 53)) {
+            EXPECT_EQ(text, number(static_cast<double>(value)));
+        }
+    }
 }
 
 TEST(Csv, OnlyPlainDecimalsAreNumbers) {
