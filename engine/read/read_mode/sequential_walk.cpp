@@ -6,6 +6,7 @@
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
 #include "engine/read/read_mode/cell_fetch.h"
+#include "engine/read/read_mode/cell_walk_records.h"
 #include "engine/read/reader/sheet_scan.h"
 #include "engine/read/reader/workbook_reader.h"
 
@@ -16,10 +17,6 @@ namespace {
 // A BOOLERR cell's text is padded to these widths.
 constexpr size_t kBooleanWidth = 5;
 constexpr size_t kErrorWidth = 7;
-
-bool ends_walk(uint16_t number) {
-    return number == rec::kObj || number == rec::kImData || number == rec::kMsoDrawing;
-}
 
 int32_t position_of(size_t offset) {
     return offset > INT32_MAX ? kWalkEnd : static_cast<int32_t>(offset);
@@ -65,17 +62,10 @@ int32_t walk_step(Workbook &book, int32_t sheet, int32_t position, Deliver &&del
     const WorkbookReader &reader = *book.source;
     if (sheet < 0 || static_cast<size_t>(sheet) >= reader.sheets().size()) return kWalkNoSheet;
     const size_t index = static_cast<size_t>(sheet);
-    const SheetEntry &entry = reader.sheets()[index];
-    if (entry.is_chart() || !sheet_starts_with_bof(reader, index)) return kWalkEnd;
+    RecordReader records;
+    if (!open_cell_walk(reader, index, position, records)) return kWalkEnd;
     SheetReadState &state = read_state_of(book, index);
-
-    RecordReader records(reader.stream(), entry.bof_offset);
     RawRecord record;
-    if (position <= static_cast<int64_t>(entry.bof_offset)) {
-        records.next(record);  // the sheet's own BOF
-    } else {
-        records.seek(static_cast<size_t>(position));
-    }
     // The next element of a run only when the call goes on at that run.
     uint16_t element = state.walk_next_element != 0 && records.offset() == state.walk_record
                            ? state.walk_next_element
@@ -96,7 +86,7 @@ int32_t walk_step(Workbook &book, int32_t sheet, int32_t position, Deliver &&del
             continue;
         }
         if (depth > 0) continue;
-        if (ends_walk(record.number)) return kWalkObjects;
+        if (ends_cell_walk(record.number)) return kWalkObjects;
 
         if (record.number == rec::kBlank) {
             // Off the grid, as for the other cell records.
