@@ -86,7 +86,7 @@ TABRIX_API int32_t XlsControlInvoke(int32_t control, int32_t dispid, int32_t inv
         // Held for the call, so that a sink releasing the control cannot end it mid-call.
         const std::shared_ptr<Control> live = find_control(control);
         if (!live) return XLE_HANDLE;
-        const XLMEMBER *member = member_by_dispid(dispid);
+        const MemberEntry *member = member_by_dispid(dispid);
         if (!member) return XLDISP_E_MEMBERNOTFOUND;
         return run_member(*live, *member, invoke, arg_count, args, result);
     });

@@ -96,9 +96,10 @@ void unregister_control(int32_t handle) {
     live.controls.erase(handle);
 }
 
-int32_t run_member(Control &control, const XLMEMBER &member, int32_t invoke, int32_t arg_count,
+int32_t run_member(Control &control, const MemberEntry &entry, int32_t invoke, int32_t arg_count,
                    const VARIANT *args, VARIANT *result) {
-    const MemberCode *code = member_code(member.dispid);
+    const XLMEMBER &member = *entry.member;
+    const MemberCode *code = entry.code;
     const MemberBody body = code ? body_for(member, *code, invoke) : nullptr;
     if (!body) return XLDISP_E_MEMBERNOTFOUND;
     if (arg_count < 0 || (arg_count > 0 && !args)) return XLE_POINTER;

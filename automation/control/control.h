@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "automation/members/member_table.h"
 #include "automation/variants/arguments.h"
 #include "tabrix/automation.h"
 
@@ -76,7 +77,7 @@ class Call {
 };
 
 // Runs a member's code and, unless it skips it, the error epilogue: the status of the call.
-int32_t run_member(Control &control, const XLMEMBER &member, int32_t invoke, int32_t arg_count,
+int32_t run_member(Control &control, const MemberEntry &entry, int32_t invoke, int32_t arg_count,
                    const VARIANT *args, VARIANT *result);
 
 }  // namespace tabrix::automation

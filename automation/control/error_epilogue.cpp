@@ -13,15 +13,10 @@ namespace {
 
 // Where the control is described, in place of a help file.
 constexpr char kHelpFile[] = "README.md#the-automation-control";
-// The message buffer the Book API fills: 512 bytes and NUL.
-constexpr int32_t kMessageBytes = 513;
-
 thread_local std::optional<XLERRORINFO> thread_error_info;
 
 void set_error_info() {
-    char message[kMessageBytes] = {};
-    XlsGetErrorMessage(message, kMessageBytes);
-    const std::u16string description = platform::cp932_to_utf16(message);
+    const std::u16string description = last_error_description();
 
     XLERRORINFO info{};
     static_assert(sizeof XLCONTROL_CLSID == sizeof info.guid);
@@ -35,6 +30,14 @@ void set_error_info() {
 }
 
 }  // namespace
+
+std::u16string last_error_description() {
+    // The message buffer the Book API fills: 512 bytes and NUL.
+    constexpr int32_t kMessageBytes = 513;
+    char message[kMessageBytes] = {};
+    XlsGetErrorMessage(message, kMessageBytes);
+    return platform::cp932_to_utf16(message);
+}
 
 int32_t error_epilogue(const Control &control) {
     int32_t number = 0;

@@ -1,8 +1,8 @@
 // Members that create, open, choose and close books, and those of the error state.
 #include <string_view>
 
+#include "automation/control/error_epilogue.h"
 #include "automation/members/member_helpers.h"
-#include "platform/codepage.h"
 #include "platform/named_mutex.h"
 
 namespace tabrix::automation {
@@ -12,8 +12,6 @@ namespace {
 // Processes that open books for update take turns; created when the library is loaded.
 platform::NamedMutex open_book_mutex("tabrix3");
 constexpr int kOpenBookWaitMilliseconds = 5000;
-// The buffer the error message is read into: 512 bytes and NUL.
-constexpr int32_t kMessageBytes = 513;
 
 // In place of the About dialog: the library's name and version.
 Epilogue about(Call &call) {
@@ -77,9 +75,7 @@ Epilogue put_error_no(Call &call) {
 }
 
 Epilogue get_error_message(Call &call) {
-    char message[kMessageBytes] = {};
-    XlsGetErrorMessage(message, kMessageBytes);
-    put_text(call.result(), platform::cp932_to_utf16(message));
+    put_text(call.result(), last_error_description());
     return Epilogue::skip;
 }
 

@@ -193,20 +193,22 @@ constexpr XLMEMBER kMembers[] = {
     member("FuncV", 0x67, kMethod, akNone, kFuncV),
 };
 
-// DISPID and upper-cased name to member, and DISPID to code, built once.
+// DISPID to member and code, and upper-cased name to member, built once.
 struct Index {
-    std::unordered_map<int32_t, const XLMEMBER *> by_dispid;
+    std::unordered_map<int32_t, MemberEntry> by_dispid;
     std::unordered_map<std::string, const XLMEMBER *> by_name;
-    std::unordered_map<int32_t, const MemberCode *> code;
 
     Index() {
         for (const XLMEMBER &entry : kMembers) {
-            by_dispid.emplace(entry.dispid, &entry);
+            by_dispid.emplace(entry.dispid, MemberEntry{&entry, nullptr});
             by_name.emplace(platform::cp932_to_upper(entry.name), &entry);
         }
         for (auto family : {value_member_code(), attribute_member_code(), book_member_code(),
                             sheet_member_code(), block_member_code(), position_member_code()}) {
-            for (const MemberCode &entry : family) code.emplace(entry.dispid, &entry);
+            for (const MemberCode &code : family) {
+                const auto found = by_dispid.find(code.dispid);
+                if (found != by_dispid.end()) found->second.code = &code;
+            }
         }
     }
 };
@@ -216,28 +218,20 @@ const Index &index() {
     return built;
 }
 
-template <class Map, class Key>
-auto find_in(const Map &map, const Key &key) -> typename Map::mapped_type {
-    const auto found = map.find(key);
-    return found == map.end() ? nullptr : found->second;
-}
-
 }  // namespace
 
 std::span<const XLMEMBER> member_table() {
     return kMembers;
 }
 
-const XLMEMBER *member_by_dispid(int32_t dispid) {
-    return find_in(index().by_dispid, dispid);
+const MemberEntry *member_by_dispid(int32_t dispid) {
+    const auto found = index().by_dispid.find(dispid);
+    return found == index().by_dispid.end() ? nullptr : &found->second;
 }
 
 const XLMEMBER *member_by_name(std::string_view name) {
-    return find_in(index().by_name, platform::cp932_to_upper(name));
-}
-
-const MemberCode *member_code(int32_t dispid) {
-    return find_in(index().code, dispid);
+    const auto found = index().by_name.find(platform::cp932_to_upper(name));
+    return found == index().by_name.end() ? nullptr : found->second;
 }
 
 }  // namespace tabrix::automation

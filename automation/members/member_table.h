@@ -28,12 +28,16 @@ struct MemberCode {
     bool keeps_error_state = false;
 };
 
+// A member's row of the table with its code (null for a member without code).
+struct MemberEntry {
+    const XLMEMBER *member;
+    const MemberCode *code;
+};
+
 // Every member in interface order.
 std::span<const XLMEMBER> member_table();
-const XLMEMBER *member_by_dispid(int32_t dispid);
+const MemberEntry *member_by_dispid(int32_t dispid);
 const XLMEMBER *member_by_name(std::string_view name);
-// The code of a member, by family; null for a DISPID without code.
-const MemberCode *member_code(int32_t dispid);
 
 // The code of each family of members, in the file of that family.
 std::span<const MemberCode> value_member_code();

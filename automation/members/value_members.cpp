@@ -1,5 +1,4 @@
 // Members that put and get cell values and formulas at the current position.
-#include <charconv>
 #include <vector>
 
 #include "automation/members/member_helpers.h"
@@ -16,18 +15,6 @@ VARIANT text_variant(const std::u16string &text) {
     value.vt = VT_BSTR;
     value.bstrVal = const_cast<char16_t *>(text.c_str());
     return value;
-}
-
-// What a cell read as a variant says as text.
-std::u16string text_of_read(const VARIANT &read) {
-    if (read.vt == VT_BSTR) return read.bstrVal ? read.bstrVal : u"";
-    if (read.vt != VT_I4 && read.vt != VT_R8) return u"";
-    char digits[32];
-    const auto [end, error] = read.vt == VT_I4
-                                  ? std::to_chars(digits, digits + sizeof digits, read.lVal)
-                                  : std::to_chars(digits, digits + sizeof digits, read.dblVal);
-    if (error != std::errc()) return u"";
-    return std::u16string(digits, end);
 }
 
 Epilogue get_double(Call &call) {
@@ -69,7 +56,7 @@ Epilogue put_str(Call &call) {
 Epilogue get_value(Call &call) {
     VARIANT read{};
     XlsGetValueV(&read, call.control().position());
-    const std::u16string text = text_of_read(read);
+    const std::u16string text = variant_text(read).value_or(u"");
     XlsClearValueV(&read);
     put_text(call.result(), text);
     return Epilogue::run;

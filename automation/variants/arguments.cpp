@@ -8,6 +8,8 @@
 #include <new>
 #include <optional>
 
+#include "bookapi/books/caller_texts.h"
+
 namespace tabrix::automation {
 
 namespace {
@@ -97,8 +99,14 @@ std::u16string ascii_text(std::string_view ascii) {
     return std::u16string(ascii.begin(), ascii.end());
 }
 
-// Texts as they are; integers and numbers in their shortest exact decimal form.
-std::optional<std::u16string> text_of(const VARIANT &given) {
+void clear(VARIANT *result, uint16_t type) {
+    std::memset(result, 0, sizeof *result);
+    result->vt = type;
+}
+
+}  // namespace
+
+std::optional<std::u16string> variant_text(const VARIANT &given) {
     const VARIANT *value = referenced(given);
     if (!value) return std::nullopt;
     if (value->vt == VT_BSTR) return value->bstrVal ? value->bstrVal : u"";
@@ -111,21 +119,6 @@ std::optional<std::u16string> text_of(const VARIANT &given) {
     if (error != std::errc()) return std::nullopt;
     return ascii_text(std::string_view(digits, end - digits));
 }
-
-char16_t *copied_text(std::u16string_view value) {
-    auto *text = static_cast<char16_t *>(std::malloc((value.size() + 1) * sizeof(char16_t)));
-    if (!text) throw std::bad_alloc();
-    std::memcpy(text, value.data(), value.size() * sizeof(char16_t));
-    text[value.size()] = u'\0';
-    return text;
-}
-
-void clear(VARIANT *result, uint16_t type) {
-    std::memset(result, 0, sizeof *result);
-    result->vt = type;
-}
-
-}  // namespace
 
 bool is_omitted(const VARIANT &given) {
     return given.vt == VT_ERROR && given.scode == XLDISP_E_PARAMNOTFOUND;
@@ -147,7 +140,7 @@ bool convert_argument(const VARIANT &given, XLARGKIND kind, Argument &into) {
             return true;
         }
         case akText: {
-            std::optional<std::u16string> text = text_of(given);
+            std::optional<std::u16string> text = variant_text(given);
             if (!text) return false;
             into.text = std::move(*text);
             return true;
@@ -191,7 +184,7 @@ void put_double(VARIANT *result, double value) {
 
 void put_text(VARIANT *result, std::u16string_view value) {
     if (!result) return;
-    char16_t *text = copied_text(value);
+    char16_t *text = bookapi::handed_out_text(value);
     clear(result, VT_BSTR);
     result->bstrVal = text;
 }

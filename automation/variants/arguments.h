@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,9 @@ struct Argument {
 bool is_omitted(const VARIANT &given);
 // Converts a caller's variant into `kind`; false when it cannot be.
 bool convert_argument(const VARIANT &given, XLARGKIND kind, Argument &into);
+// A variant as text: texts as they are, integers and numbers in their shortest exact decimal
+// form; none for booleans, errors, nulls and other types.
+std::optional<std::u16string> variant_text(const VARIANT &given);
 // The argument an omitted optional one stands for.
 Argument default_argument(const XLMEMBERARG &declared);
 

@@ -1,7 +1,9 @@
 #include "bookapi/books/caller_texts.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace tabrix::bookapi {
 
@@ -27,6 +29,14 @@ void put_wide(std::u16string_view text, char16_t *buffer, int32_t size) {
         --fits;
     if (fits > 0) std::memcpy(buffer, text.data(), fits * sizeof(char16_t));
     buffer[fits] = u'\0';
+}
+
+char16_t *handed_out_text(std::u16string_view text) {
+    auto *copy = static_cast<char16_t *>(std::malloc((text.size() + 1) * sizeof(char16_t)));
+    if (!copy) throw std::bad_alloc();
+    std::memcpy(copy, text.data(), text.size() * sizeof(char16_t));
+    copy[text.size()] = u'\0';
+    return copy;
 }
 
 }  // namespace tabrix::bookapi

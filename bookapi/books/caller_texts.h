@@ -40,4 +40,8 @@ class NarrowText {
 void put_narrow(std::string_view text, char *buffer, int32_t size);
 void put_wide(std::u16string_view text, char16_t *buffer, int32_t size);
 
+// A copy of the text, NUL-terminated, that the caller owns and releases with XlsClearValueV
+// (a VT_BSTR variant's text). Throws std::bad_alloc.
+char16_t *handed_out_text(std::u16string_view text);
+
 }  // namespace tabrix::bookapi

@@ -148,12 +148,8 @@ TABRIX_API int32_t XlsGetValueV(VARIANT *value, const char *position) {
             value->vt = VT_R8;
             value->dblVal = read.number;
         } else {
-            const size_t bytes = (read.text.size() + 1) * sizeof(char16_t);
-            auto *text = static_cast<char16_t *>(std::malloc(bytes));
-            if (!text) throw std::bad_alloc();
-            std::memcpy(text, read.text.c_str(), bytes);
+            value->bstrVal = handed_out_text(read.text);
             value->vt = VT_BSTR;
-            value->bstrVal = text;
         }
     });
 }
