@@ -453,17 +453,27 @@ std::unique_ptr<CompoundFile> CompoundFile::create(const std::filesystem::path &
         auto root = std::make_unique<Node>();
         root->name = u"Root Entry";
         root->is_storage = true;
-        const auto full = absolute_path(path);
-        // Replacing a file we may not write to is refused, as writing to it would be.
-        const StorageStatus access = check_writable(full);
-        if (access != StorageStatus::ok) {
-            set(status, access);
+        auto file = std::make_unique<CompoundFileImpl>(absolute_path(path), std::move(root), true);
+        set(status, StorageStatus::ok);
+        return file;
+    } catch (const std::exception &) {
+        set(status, StorageStatus::io_error);
+        return nullptr;
+    }
+}
+
+std::unique_ptr<CompoundFile> CompoundFile::create_from(const std::filesystem::path &source,
+                                                        const std::filesystem::path &path,
+                                                        StorageStatus *status) {
+    try {
+        std::unique_ptr<Node> root;
+        const StorageStatus read = cfb::read_compound_file(absolute_path(source), &root);
+        if (read != StorageStatus::ok) {
+            set(status, read);
             return nullptr;
         }
-        auto file = std::make_unique<CompoundFileImpl>(full, std::move(root), true);
-        const StorageStatus written = file->commit();
-        set(status, written);
-        if (written != StorageStatus::ok) return nullptr;
+        auto file = std::make_unique<CompoundFileImpl>(absolute_path(path), std::move(root), true);
+        set(status, StorageStatus::ok);
         return file;
     } catch (const std::exception &) {
         set(status, StorageStatus::io_error);

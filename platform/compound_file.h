@@ -116,15 +116,19 @@ class CompoundFile {
   public:
     virtual ~CompoundFile() = default;
 
-    // Each of the three returns nullptr on failure with the reason in *status: not_found
-    // for no file, malformed for anything that is not a sound compound file (never a crash,
-    // a hang or an allocation beyond what the file's size justifies), io_error,
-    // access_denied.
+    // Each of these returns nullptr on failure with the reason in *status: not_found for no
+    // file, malformed for anything that is not a sound compound file (never a crash, a hang
+    // or an allocation beyond what the file's size justifies), io_error, access_denied.
     //
-    // Creates a new, empty compound file, replacing any file of that name at once (the
-    // empty tree is committed before create returns).
+    // A new, empty compound file, in memory until commit writes it under path. Nothing on
+    // the disk changes before that.
     static std::unique_ptr<CompoundFile> create(const std::filesystem::path &path,
                                                 StorageStatus *status = nullptr);
+    // A new file that starts as a copy of an existing one (a template): everything can be
+    // changed, and commit writes it under path. The source is only read.
+    static std::unique_ptr<CompoundFile> create_from(const std::filesystem::path &source,
+                                                     const std::filesystem::path &path,
+                                                     StorageStatus *status = nullptr);
     // Opens an existing file; nothing can be changed.
     static std::unique_ptr<CompoundFile> open_read(const std::filesystem::path &path,
                                                    StorageStatus *status = nullptr);
@@ -134,11 +138,9 @@ class CompoundFile {
                                                      StorageStatus *status = nullptr);
 
     virtual Storage &root() = 0;
-    // Writes the tree to the file (create and update modes); the file stays open. The new
-    // file is written beside the old one and renamed over it (keeping the old file's
-    // permissions), so a failed commit leaves the old file as it was; only where no file
-    // can be made in that folder is the file rewritten in place. access_denied in read
-    // mode.
+    // Writes the tree to its file (not in read mode: access_denied); the file object stays
+    // usable. The file is replaced whole or not at all (files/file_saving.h): a failed commit
+    // leaves the old file, or no file, as it was.
     virtual StorageStatus commit() = 0;
 };
 

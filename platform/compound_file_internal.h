@@ -80,11 +80,8 @@ StorageStatus read_compound_file(const std::filesystem::path &path, std::unique_
 StorageStatus read_compound_bytes(const uint8_t *bytes, size_t size, std::unique_ptr<Node> *root);
 
 // Writes the tree as a compound file of the given major version (3: 512-byte sectors,
-// 4: 4096-byte sectors; version 4 is for tests of the reader) to an open descriptor,
-// from its current position.
-StorageStatus write_compound_fd(int fd, const Node &root, unsigned version = 3);
-// Writes the tree beside path and renames it over path (or, when no file can be made
-// beside it, rewrites path in place).
+// 4: 4096-byte sectors; version 4 is for tests of the reader) under path, whole or not at
+// all (save_file).
 StorageStatus write_compound_file(const std::filesystem::path &path, const Node &root,
                                   unsigned version = 3);
 // The same into memory.

@@ -7,18 +7,16 @@
 // children in name order); each storage's children form a balanced binary search tree,
 // coloured as a valid red-black tree (the incomplete bottom level red, the rest black).
 // Nothing depends on the clock.
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string>
 
 #include "platform/compound_file_internal.h"
+#include "platform/files/file_saving.h"
 
 namespace tabrix::platform::cfb {
 namespace {
@@ -125,14 +123,13 @@ class Writer {
           sector_size_(version == 4 ? 4096u : 512u),
           per_fat_sector_(sector_size_ / 4) {}
 
-    StorageStatus write(Sink &sink) {
-        const StorageStatus planned = plan();
-        if (planned != StorageStatus::ok) return planned;
-        if (!write_header(sink) || !write_fat(sink) || !write_difat(sink) ||
-            !write_directory(sink) || !write_mini_fat(sink) || !write_mini_stream(sink) ||
-            !write_large_streams(sink) || !sink.flush())
-            return StorageStatus::io_error;
-        return StorageStatus::ok;
+    // The size of the file laid out.
+    uint64_t file_size() const { return (uint64_t{1} + total_sectors_) * sector_size_; }
+    // Writes the file laid out.
+    bool emit(Sink &sink) {
+        return write_header(sink) && write_fat(sink) && write_difat(sink) &&
+               write_directory(sink) && write_mini_fat(sink) && write_mini_stream(sink) &&
+               write_large_streams(sink) && sink.flush();
     }
 
   private:
@@ -167,6 +164,8 @@ class Writer {
         return static_cast<uint32_t>(middle);
     }
 
+  public:
+    // Lays the file out: sectors and chains. io_error for a tree the format cannot hold.
     StorageStatus plan() {
         entries_.push_back({&root_});
         for (size_t i = 0; i < entries_.size(); ++i) {
@@ -216,6 +215,7 @@ class Writer {
         }
         const uint64_t total = data_sectors + fat + difat;
         if (total > kMaxRegSect) return StorageStatus::io_error;
+        total_sectors_ = total;
         fat_sectors_ = static_cast<uint32_t>(fat);
         difat_sectors_ = static_cast<uint32_t>(difat);
 
@@ -238,6 +238,7 @@ class Writer {
         return StorageStatus::ok;
     }
 
+  private:
     // ---- output ----
 
     bool write_header(Sink &sink) {
@@ -403,6 +404,7 @@ class Writer {
     uint64_t mini_fat_sectors_ = 0;
     uint64_t mini_stream_sectors_ = 0;
     uint64_t directory_sectors_ = 0;
+    uint64_t total_sectors_ = 0;
     uint32_t fat_sectors_ = 0;
     uint32_t difat_sectors_ = 0;
     uint32_t fat_start_ = 0;
@@ -412,78 +414,29 @@ class Writer {
     uint32_t mini_stream_start_ = 0;
 };
 
-// Resolves symbolic links so the new file replaces the file they point at, not the link.
-std::filesystem::path final_target(const std::filesystem::path &path) {
-    std::error_code error;
-    if (std::filesystem::is_symlink(path, error)) {
-        auto target = std::filesystem::canonical(path, error);
-        if (!error) return target;
-    }
-    return path;
-}
-
-StorageStatus write_to_path(const std::filesystem::path &path, int flags, const Node &root,
-                            unsigned version, int *open_error) {
-    int fd;
-    do {
-        fd = ::open(path.c_str(), flags | O_WRONLY | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        *open_error = errno;
-        return status_from_errno(errno);
-    }
-    *open_error = 0;
-    StorageStatus status = write_compound_fd(fd, root, version);
-    if (::close(fd) != 0 && status == StorageStatus::ok) status = status_from_errno(errno);
-    return status;
-}
-
 }  // namespace
-
-StorageStatus write_compound_fd(int fd, const Node &root, unsigned version) {
-    FdSink sink(fd);
-    Writer writer(root, version);
-    const StorageStatus status = writer.write(sink);
-    if (status == StorageStatus::io_error && sink.error() != 0)
-        return status_from_errno(sink.error());
-    return status;
-}
 
 StorageStatus write_compound_bytes(const Node &root, std::vector<uint8_t> *out, unsigned version) {
     out->clear();
-    MemorySink sink(out);
     Writer writer(root, version);
-    return writer.write(sink);
+    const StorageStatus planned = writer.plan();
+    if (planned != StorageStatus::ok) return planned;
+    out->reserve(writer.file_size());
+    MemorySink sink(out);
+    return writer.emit(sink) ? StorageStatus::ok : StorageStatus::io_error;
 }
 
 StorageStatus write_compound_file(const std::filesystem::path &path, const Node &root,
                                   unsigned version) {
-    const std::filesystem::path target = final_target(path);
-    struct stat old {};
-    const bool existed = ::stat(target.c_str(), &old) == 0;
-
-    // A new file beside the target, renamed over it once complete.
-    static std::atomic<unsigned> counter{0};
-    std::filesystem::path temporary;
-    int open_error = 0;
-    StorageStatus status = StorageStatus::io_error;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = target;
-        temporary += ".tabrix-" + std::to_string(::getpid()) + "-" +
-                     std::to_string(counter.fetch_add(1)) + ".tmp";
-        status = write_to_path(temporary, O_CREAT | O_EXCL, root, version, &open_error);
-        if (open_error != EEXIST) break;
-    }
-    if (open_error != 0) {
-        // No file can be made beside it (a folder we may not write to): rewrite in place.
-        return write_to_path(target, O_CREAT | O_TRUNC, root, version, &open_error);
-    }
-    if (status == StorageStatus::ok && existed)
-        (void)::chmod(temporary.c_str(), old.st_mode & 07777);
-    if (status == StorageStatus::ok && ::rename(temporary.c_str(), target.c_str()) != 0)
-        status = status_from_errno(errno);
-    if (status != StorageStatus::ok) (void)::unlink(temporary.c_str());
-    return status;
+    Writer writer(root, version);
+    const StorageStatus planned = writer.plan();
+    if (planned != StorageStatus::ok) return planned;
+    const int error = save_file(path, writer.file_size(), [&](int fd) {
+        FdSink sink(fd);
+        if (writer.emit(sink)) return 0;
+        return sink.error() != 0 ? sink.error() : EIO;
+    });
+    return error == 0 ? StorageStatus::ok : status_from_errno(error);
 }
 
 }  // namespace tabrix::platform::cfb

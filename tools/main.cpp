@@ -17,10 +17,27 @@ constexpr const char *kUsage =
     "  from-csv IN.csv OUT.xls [--excel95] [--sheet-name NAME]\n"
     "                                  one sheet from a UTF-8 CSV file\n";
 
+// A command whose output did not all reach standard output failed, whatever it found.
+int with_output_flushed(int status) {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+    std::fputs("tabrix: standard output cannot be written\n", stderr);
+    return status == 0 ? 2 : status;
+}
+
+int run(std::string_view command, const tabrix::cli::Arguments &args) {
+    using namespace tabrix::cli;
+    if (command == "info") return run_info(args);
+    if (command == "cat") return run_cat(args);
+    if (command == "fill") return run_fill(args);
+    if (command == "from-csv") return run_from_csv(args);
+    std::fprintf(stderr, "tabrix: unknown command \"%.*s\" (tabrix --help lists them)\n",
+                 static_cast<int>(command.size()), command.data());
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-    using namespace tabrix::cli;
     if (argc < 2) {
         std::fputs(kUsage, stderr);
         return 2;
@@ -28,13 +45,7 @@ int main(int argc, char **argv) {
     const std::string_view command = argv[1];
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
-        return 0;
+        return with_output_flushed(0);
     }
-    const Arguments args(argv + 2, argv + argc);
-    if (command == "info") return run_info(args);
-    if (command == "cat") return run_cat(args);
-    if (command == "fill") return run_fill(args);
-    if (command == "from-csv") return run_from_csv(args);
-    std::fprintf(stderr, "tabrix: unknown command \"%s\" (tabrix --help lists them)\n", argv[1]);
-    return 2;
+    return with_output_flushed(run(command, tabrix::cli::Arguments(argv + 2, argv + argc)));
 }

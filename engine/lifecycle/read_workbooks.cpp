@@ -21,7 +21,6 @@ int32_t open_read_workbook(std::u16string_view file_name) {
     if (WorkbookReader::open(path, &reader) != 0) return err::kOpen;
     std::unique_ptr<Workbook> book;
     if (int32_t rc = make_read_workbook(std::move(reader), &book); rc != 0) return rc;
-    book->file_name = file_name;
     return register_workbook(book);
 }
 

@@ -11,7 +11,7 @@
 #include "engine/write/globals_records.h"
 #include "engine/write/workbook_writer.h"
 #include "platform/codepage.h"
-#include "platform/file_services.h"
+#include "platform/files/file_claim.h"
 
 namespace tabrix::engine {
 
@@ -34,24 +34,20 @@ size_t lowest_free_entry() {
     return table().size() - 1;
 }
 
-// Creates the compound file with its class identifier and workbook stream; `path` is the
-// file's name as the file system takes it.
-bool create_container(Workbook &book, std::filesystem::path &path) {
+// Claims the file, then makes the compound file with its class identifier and workbook
+// stream, in memory: nothing reaches the disk before close.
+bool create_container(Workbook &book, std::u16string_view file_name) {
+    std::filesystem::path path;
     try {
-        path = std::filesystem::path(book.file_name);
+        path = std::filesystem::path(file_name);
     } catch (const std::exception &) {
         return false;  // not a name the file system can hold (an unpaired surrogate)
     }
     // The file is ours alone from here to close or cancel: a second create of it, by any
-    // name, fails instead of overwriting or deleting what this workbook writes.
-    auto made = platform::FileClaim::make_file(
-        path,
-        [&] {
-            book.storage = platform::CompoundFile::create(path);
-            return book.storage != nullptr;
-        },
-        &book.claim);
-    if (made != platform::ClaimStatus::ok) return false;
+    // name, fails instead of overwriting what this workbook writes.
+    if (platform::FileClaim::claim(path, &book.claim) != platform::ClaimStatus::ok) return false;
+    book.storage = platform::CompoundFile::create(book.claim.file());
+    if (!book.storage) return false;
     auto class_id =
         platform::ClassId::from_string(book.biff8() ? "{00020820-0000-0000-C000-000000000046}"
                                                     : "{00020810-0000-0000-C000-000000000046}");
@@ -89,26 +85,10 @@ int32_t create_workbook(std::u16string_view file_name, int32_t sheet_count, File
 
     auto book = std::make_unique<Workbook>();
     book->format = format;
-    book->file_name = file_name;
-    // Kept from the container's create, so that removing a half-made file needs no memory.
-    std::filesystem::path path;
-    if (!create_container(*book, path)) {
-        // A file the container did create is removed again.
-        bool made = book->storage != nullptr;
-        book->storage.reset();
-        if (made) platform::delete_file(path);
-        return err::kOpen;
-    }
-    try {
-        fill_new_workbook(*book, sheet_count, default_tables);
-        return register_workbook(book);
-    } catch (const std::bad_alloc &) {
-        // Out of memory while the workbook is filled: its file goes, as a cancel removes it.
-        book->stream = nullptr;
-        book->storage.reset();
-        platform::delete_file(path);
-        throw;
-    }
+    // A failure from here on releases the claim with the book, and leaves the disk as it was.
+    if (!create_container(*book, file_name)) return err::kOpen;
+    fill_new_workbook(*book, sheet_count, default_tables);
+    return register_workbook(book);
 }
 
 void fill_new_workbook(Workbook &book, int32_t sheet_count, bool default_tables) {
@@ -147,28 +127,22 @@ int32_t close_workbook(int32_t handle) {
     int32_t result = 0;
     try {
         result = write_workbook(*book);
+        if (result == 0 && book->storage->commit() != platform::StorageStatus::ok) {
+            result = err::kWrite;
+        }
     } catch (const std::bad_alloc &) {
         result = err::kMemory;
     }
-    book->written = true;
-    int32_t released = cancel_workbook(handle);
-    if (result != 0) return result;
-    return released != 0 ? err::kWrite : 0;
+    release_entry(handle);
+    return result;
 }
 
 int32_t cancel_workbook(int32_t handle) {
     const BookRef ref = book_ref(handle);
     if (!ref.book) return ref.missing;
-    Workbook *book = ref.book;
-    // A read-mode workbook holds no container of its own: nothing to commit.
-    bool released = !book->storage || book->storage->commit() == platform::StorageStatus::ok;
-    book->stream = nullptr;
-    book->storage.reset();
-    if (!book->written && !book->read_only) {
-        platform::delete_file(std::filesystem::path(book->file_name));
-    }
+    // Nothing was written: the file, if there was one, is as it was before the create.
     release_entry(handle);
-    return released ? 0 : err::kWrite;
+    return 0;
 }
 
 BookRef book_ref(int32_t handle) {

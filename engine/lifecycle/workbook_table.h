@@ -14,7 +14,8 @@ namespace tabrix::engine {
 // with that stamp; any other value Excel 97 stamped 97.
 FileFormat format_for_version(int32_t version);
 
-// Creates the file and a workbook for it; returns the handle or a negative code. A sheet
+// Claims the file and makes a workbook for it (nothing reaches the disk before close); returns
+// the handle or a negative code. A sheet
 // count above 0x40000000 means that count less 0x40000000, without the default FONT,
 // FORMAT, XF and STYLE records.
 int32_t create_workbook(std::u16string_view file_name, int32_t sheet_count, FileFormat format);
@@ -23,9 +24,10 @@ int32_t create_workbook(std::u16string_view file_name, int32_t sheet_count, File
 void fill_new_workbook(Workbook &book, int32_t sheet_count, bool default_tables);
 // Puts a workbook under the lowest free handle and returns it; `book` is taken only then.
 int32_t register_workbook(std::unique_ptr<Workbook> &book);
-// Writes the workbook to its file and releases it.
+// Writes the workbook over its file, whole or not at all, and releases it (-5 when the file
+// could not be written: the old file, or none, stays as it was).
 int32_t close_workbook(int32_t handle);
-// Releases the workbook; deletes its file unless it was written or opened for reading.
+// Releases the workbook without writing: the disk stays as it was before the create or open.
 int32_t cancel_workbook(int32_t handle);
 
 // The workbook under a handle, or why there is none.
@@ -37,9 +39,8 @@ Workbook *workbook_at(int32_t handle);
 Workbook *xl_current();
 void set_xl_current(bool current);
 
-// Puts the process back as it started: every open workbook cancelled (a file already written
-// or opened for reading stays), the older layer's hold released, the keyword prefix, the
-// replace mode and the default fonts as they were.
+// Puts the process back as it started: every open workbook cancelled, the older layer's hold
+// released, the keyword prefix, the replace mode and the default fonts as they were.
 void reset_process_state();
 
 }  // namespace tabrix::engine

@@ -19,7 +19,7 @@
 #include "engine/model/sheet.h"
 #include "engine/model/sheet_list.h"
 #include "platform/compound_file.h"
-#include "platform/file_services.h"
+#include "platform/files/file_claim.h"
 
 namespace tabrix::engine {
 
@@ -34,16 +34,9 @@ struct FileFormat {
     uint16_t version_stamp = 97;  // 97, 2000 or 2002; decides RECALCID and XF alignment
 };
 
-// Where a workbook opened for modification goes at close: the file it came from, and the file
-// written (the output file, or a temporary copy that then replaces the source).
-struct OpenedFile {
-    std::u16string source;
-    std::u16string output;
-    bool in_place = false;
-};
-
 struct Workbook {
-    // File object. The claim keeps other creates off the file until close or cancel.
+    // File object. The claim keeps other creates off the file until close or cancel; the
+    // compound file stays in memory until close writes it over the claimed file.
     platform::FileClaim claim;
     std::unique_ptr<platform::CompoundFile> storage;
     platform::Stream *stream = nullptr;
@@ -71,16 +64,13 @@ struct Workbook {
     RecordList trailing_globals;
     RecordList end;
 
-    bool written = false;
     bool read_only = false;
     // The file a read-mode workbook reads, or a template-made one was loaded from: the
     // read-back calls answer from it.
     std::shared_ptr<WorkbookReader> source;
-    ReadState read_state;              // what the read-back calls keep between calls
-    std::optional<OpenedFile> opened;  // made by an open for modification
-    bool macro_project = false;        // an OBPROJ came with the template: sheets stay
-    bool template_flag = false;        // strings starting with the keyword prefix become blanks
-    std::u16string file_name;
+    ReadState read_state;        // what the read-back calls keep between calls
+    bool macro_project = false;  // an OBPROJ came with the template: sheets stay
+    bool template_flag = false;  // strings starting with the keyword prefix become blanks
     int32_t current_sheet = 0;
     uint16_t active_sheet = 0;
     std::vector<ExternSheetEntry> extern_sheets;

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "engine/layout/sheet_names.h"
 #include "engine/lifecycle/workbook_table.h"
@@ -80,20 +81,32 @@ TEST_F(LifecycleTest, CreateFailures) {
     EXPECT_EQ(XM_Create97(file("many.xls").c_str(), 40000), -34);
 }
 
-TEST_F(LifecycleTest, CancelRemovesTheFileEvenWhenOneExistedBefore) {
+std::string bytes_of(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(LifecycleTest, CancelLeavesTheDiskAsItWasBeforeTheCreate) {
     std::string path = file("existing.xls");
     std::ofstream(path) << "old content";
     int32_t h = XM_Create97(path.c_str(), 1);
     ASSERT_GE(h, 0);
     ASSERT_EQ(XM_WriteInt(h, 0, 0, 0, 1), 0);
+    EXPECT_EQ(bytes_of(path), "old content") << "a create writes nothing";
     EXPECT_EQ(XM_Cancel(h), 0);
-    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(bytes_of(path), "old content");
+    h = XM_Create97(file("new.xls").c_str(), 1);
+    EXPECT_EQ(XM_Cancel(h), 0);
+    EXPECT_FALSE(fs::exists(file("new.xls")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(file("")), fs::directory_iterator()), 1)
+        << "nothing of ours stays beside it";
     EXPECT_EQ(XM_Close(-1), -2);
     EXPECT_EQ(XM_Cancel(-5), -2);
 }
 
 TEST_F(LifecycleTest, AFileBeingWrittenCannotBeCreatedAgainByAnyName) {
     const std::string path = file("one.xls");
+    std::ofstream(path) << "old content";
     int32_t h = XM_Create97(path.c_str(), 1);
     ASSERT_EQ(h, 0);
     ASSERT_EQ(XM_WriteInt(h, 0, 0, 0, 7), 0);
@@ -107,10 +120,10 @@ TEST_F(LifecycleTest, AFileBeingWrittenCannotBeCreatedAgainByAnyName) {
     auto records = close_and_read(h, path, true);
     EXPECT_EQ(all_of(records, 0x027E).size(), 1u) << "the cell written before";
 
-    h = XM_Create97(path.c_str(), 1);
+    h = XM_Create97(file("link.xls").c_str(), 1);
     EXPECT_EQ(h, 0) << "free again once closed";
     EXPECT_EQ(XM_Cancel(h), 0);
-    EXPECT_FALSE(fs::exists(path));
+    EXPECT_TRUE(fs::is_symlink(file("link.xls")));
 }
 
 TEST_F(LifecycleTest, DefaultTablesCanBeSkipped) {
@@ -128,12 +141,12 @@ TEST_F(LifecycleTest, DefaultTablesCanBeSkipped) {
 
 TEST_F(LifecycleTest, ReadOnlyWorkbookIsNotWrittenAndKeepsItsFile) {
     std::string path = file("read.xls");
+    std::ofstream(path) << "old content";
     int32_t h = XM_Create97(path.c_str(), 1);
     workbook_at(h)->read_only = true;
     ASSERT_EQ(XM_WriteInt(h, 0, 0, 0, 1), 0);
     EXPECT_EQ(XM_Close(h), 0);
-    EXPECT_TRUE(fs::exists(path));
-    EXPECT_TRUE(read_workbook_stream(path, u"Workbook").empty());
+    EXPECT_EQ(bytes_of(path), "old content");
     EXPECT_EQ(workbook_at(h), nullptr);
 }
 
@@ -158,8 +171,9 @@ TEST_F(LifecycleTest, HiddenActiveSheetPassesTheRoleOnOrFailsTheClose) {
     book->active_sheet = 1;
     book->sheets[1]->options = 0x0001;
     book->sheets[2]->options = 0x0001;
+    const std::string written = bytes_of(path);
     EXPECT_EQ(XM_Close(h), -1);
-    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(bytes_of(path), written) << "the file the first close wrote stays";
     EXPECT_EQ(workbook_at(h), nullptr);
 }
 

@@ -567,32 +567,36 @@ TEST(CompoundFileTest, StreamPositionsAndSizes) {
     EXPECT_EQ(root.elements().size(), 1u);
 }
 
-TEST(CompoundFileTest, CreateReplacesAFileAtOnce) {
+TEST(CompoundFileTest, NothingReachesTheDiskBeforeCommit) {
     TempDir dir;
     const auto path = dir / "replace.cfb";
-    test::write_file(path, std::vector<uint8_t>(10000, 0x41));
+    const std::vector<uint8_t> old(10000, 0x41);
+    test::write_file(path, old);
     StorageStatus status = StorageStatus::io_error;
     auto file = CompoundFile::create(path, &status);
     ASSERT_TRUE(file);
     EXPECT_EQ(status, StorageStatus::ok);
-    // Before any commit the file is already a valid, empty compound file.
-    {
-        auto reader = reopen(path);
-        ASSERT_TRUE(reader);
-        EXPECT_TRUE(reader->root().elements().empty());
-    }
     make_stream(file->root(), u"A", {1});
-    file.reset();  // no commit: nothing more written
-    auto reader = reopen(path);
+    file.reset();  // no commit: the old file stays
+    EXPECT_EQ(test::read_file(path), old);
+
+    // A file made from another starts as its copy, and only commit writes it.
+    const auto copy = dir / "copy.cfb";
+    file = CompoundFile::create(path, &status);
+    make_stream(file->root(), u"A", {1});
+    ASSERT_EQ(file->commit(), StorageStatus::ok);
+    const std::vector<uint8_t> source = test::read_file(path);
+    file = CompoundFile::create_from(path, copy, &status);
+    ASSERT_TRUE(file);
+    make_stream(file->root(), u"B", {2});
+    EXPECT_FALSE(std::filesystem::exists(copy));
+    ASSERT_EQ(file->commit(), StorageStatus::ok);
+    EXPECT_EQ(test::read_file(path), source);
+    auto reader = reopen(copy);
     ASSERT_TRUE(reader);
-    EXPECT_TRUE(reader->root().elements().empty());
-    // No temporary files left beside it.
-    size_t count = 0;
-    for (const auto &entry : std::filesystem::directory_iterator(dir.path())) {
-        (void)entry;
-        ++count;
-    }
-    EXPECT_EQ(count, 1u);
+    EXPECT_EQ(reader->root().elements().size(), 2u);
+    EXPECT_EQ(CompoundFile::create_from(dir / "none.cfb", copy, &status), nullptr);
+    EXPECT_EQ(status, StorageStatus::not_found);
 }
 
 TEST(CompoundFileTest, MissingFilesAndFolders) {
@@ -604,8 +608,9 @@ TEST(CompoundFileTest, MissingFilesAndFolders) {
     EXPECT_EQ(status, StorageStatus::not_found);
     EXPECT_EQ(CompoundFile::open_read(dir / "no" / "where.cfb", &status), nullptr);
     EXPECT_EQ(status, StorageStatus::not_found);
-    EXPECT_EQ(CompoundFile::create(dir / "no" / "where.cfb", &status), nullptr);
-    EXPECT_NE(status, StorageStatus::ok);
+    auto nowhere = CompoundFile::create(dir / "no" / "where.cfb", &status);
+    ASSERT_TRUE(nowhere);
+    EXPECT_EQ(nowhere->commit(), StorageStatus::io_error);
     EXPECT_EQ(CompoundFile::open_read(dir.path(), &status), nullptr);
     EXPECT_NE(status, StorageStatus::ok);
     // A pipe with nobody at the other end is refused, not waited on.
@@ -613,8 +618,8 @@ TEST(CompoundFileTest, MissingFilesAndFolders) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(CompoundFile::open_read(fifo, &status), nullptr);
     EXPECT_EQ(status, StorageStatus::io_error);
-    EXPECT_EQ(CompoundFile::create(fifo, &status), nullptr);
-    EXPECT_EQ(status, StorageStatus::io_error);
+    EXPECT_EQ(CompoundFile::create(fifo, &status)->commit(), StorageStatus::io_error);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo)) << "only a regular file is replaced";
 }
 
 TEST(CompoundFileTest, ReadOnlyRefusesChanges) {
