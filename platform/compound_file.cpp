@@ -418,18 +418,20 @@ StorageStatus check_writable(const std::filesystem::path &path) {
     return StorageStatus::io_error;
 }
 
-std::unique_ptr<CompoundFile> open_existing(const std::filesystem::path &path, bool writable,
-                                            StorageStatus *status) {
+// The tree of the file at `source`, written to `target` by commit (in read mode, never).
+// `update` refuses a target we may not change.
+std::unique_ptr<CompoundFile> file_from(const std::filesystem::path &source,
+                                        const std::filesystem::path &target, bool writable,
+                                        bool update, StorageStatus *status) {
     try {
-        const auto full = absolute_path(path);
         std::unique_ptr<Node> root;
-        const StorageStatus read = cfb::read_compound_file(full, &root);
+        const StorageStatus read = cfb::read_compound_file(absolute_path(source), &root);
         if (read != StorageStatus::ok) {
             set(status, read);
             return nullptr;
         }
-        if (writable) {
-            // Commit renames a new file over this one; refuse a file we may not change.
+        const auto full = absolute_path(target);
+        if (update) {
             const StorageStatus access = check_writable(full);
             if (access != StorageStatus::ok) {
                 set(status, access);
@@ -465,30 +467,17 @@ std::unique_ptr<CompoundFile> CompoundFile::create(const std::filesystem::path &
 std::unique_ptr<CompoundFile> CompoundFile::create_from(const std::filesystem::path &source,
                                                         const std::filesystem::path &path,
                                                         StorageStatus *status) {
-    try {
-        std::unique_ptr<Node> root;
-        const StorageStatus read = cfb::read_compound_file(absolute_path(source), &root);
-        if (read != StorageStatus::ok) {
-            set(status, read);
-            return nullptr;
-        }
-        auto file = std::make_unique<CompoundFileImpl>(absolute_path(path), std::move(root), true);
-        set(status, StorageStatus::ok);
-        return file;
-    } catch (const std::exception &) {
-        set(status, StorageStatus::io_error);
-        return nullptr;
-    }
+    return file_from(source, path, true, false, status);
 }
 
 std::unique_ptr<CompoundFile> CompoundFile::open_read(const std::filesystem::path &path,
                                                       StorageStatus *status) {
-    return open_existing(path, false, status);
+    return file_from(path, path, false, false, status);
 }
 
 std::unique_ptr<CompoundFile> CompoundFile::open_update(const std::filesystem::path &path,
                                                         StorageStatus *status) {
-    return open_existing(path, true, status);
+    return file_from(path, path, true, true, status);
 }
 
 }  // namespace tabrix::platform

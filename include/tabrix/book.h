@@ -33,8 +33,9 @@ TABRIX_API int32_t XlsCreateBookW(const char16_t *file_name, int32_t version, in
 TABRIX_API int32_t XlsReadBookW(const char16_t *file_name, int32_t *book);
 TABRIX_API int32_t XlsOpenBookW(const char16_t *file_name, const char16_t *template_name,
                                 int32_t *book);
-/* Closes the current book (a made book is written when save is non-zero, else discarded);
- * afterwards no book is current. */
+/* Closes the current book (a made book is written when save is non-zero, else discarded,
+ * leaving the disk as it was); afterwards no book is current. A file that cannot be written
+ * gives errWrite and stays as it was. */
 TABRIX_API int32_t XlsCloseBook(int32_t save);
 TABRIX_API int32_t XlsSelectBook(int32_t book);
 /* Closes every open book, saving each, in the order they were opened. Always 1. */

@@ -12,11 +12,16 @@ extern "C" {
 /* ---- Engine: workbooks ------------------------------------------------------------------
  * Every narrow-text call has a UTF-16 twin named with the suffix W that takes
  * const char16_t * texts instead (wchar_t is 32-bit on Linux and never crosses).
- * Handles are small integers, reused after XM_Close/XM_Cancel. Nothing reaches the file
- * before XM_Close; XM_Cancel removes the file. */
+ * Handles are small integers, reused after XM_Close/XM_Cancel. Nothing reaches the disk
+ * before XM_Close, which writes a new file beside the old one and renames it over it: the
+ * name holds the old file (or none) until the new one is whole. XM_Cancel, and any close
+ * that fails, leave the disk as it was before the create. From create to close the file is
+ * the workbook's alone: another create of it (by any name, from any process) returns -1. */
 
 /* The creates return the handle, or -9 for an empty name, -1 when the file cannot be
- * created, -34 for more than 32767 sheets. */
+ * created (a missing folder, a file we may not write, one held by another workbook, or a
+ * name that leads to a device, a FIFO, a socket or a folder), -34 for more than 32767
+ * sheets. A symbolic link is followed: the file it names is written, the link stays. */
 
 /* Excel 95 workbook; a sheet count below 1 means 16. */
 TABRIX_API int32_t XM_Create(const char *file_name, int32_t sheet_count);
@@ -29,9 +34,10 @@ TABRIX_API int32_t XM_Create97W(const char16_t *file_name, int32_t sheet_count);
  * below 97, else 3. */
 TABRIX_API int32_t XM_CreateVer(const char *file_name, int32_t sheet_count, int32_t version);
 TABRIX_API int32_t XM_CreateVerW(const char16_t *file_name, int32_t sheet_count, int32_t version);
-/* Writes the workbook and releases the handle: 0, -1, -2, -3 or -5. */
+/* Writes the workbook and releases the handle: 0, -1, -2, -3, or -5 when the file could not
+ * be written (no space, a size limit, an I/O error; the old file stays as it was). */
 TABRIX_API int32_t XM_Close(int32_t handle);
-/* Releases the handle and deletes the file: 0, -2, -3 or -5. */
+/* Releases the handle without writing anything: 0, -2 or -3. */
 TABRIX_API int32_t XM_Cancel(int32_t handle);
 
 /* ---- Engine: sheets ----------------------------------------------------------------------
@@ -311,11 +317,14 @@ TABRIX_API int32_t XM_WalkCellsW(int32_t h, int32_t s, int32_t position, XLWALKC
 /* XM_CreateT: a new workbook file from a template: a copy of it whose workbook is the
  * template's (keyword cells blank, keeping their format) and is written at close, every other
  * part of the file kept. The handle; -9 for an empty name, -5001 when the template cannot be
- * read (also encrypted or protected workbooks), -1 when the copy cannot be made or loaded.
+ * read (also encrypted or protected workbooks), -1 when the new file cannot be created (as
+ * for XM_Create), is the template itself, or the template cannot be loaded.
  * XM_Open: opens a file for modification, into output_name as a template (keyword texts that
- * are written later become blanks), or with a null output_name in place (through a temporary
- * copy; keyword texts kept). The handle or -1. XM_OpenClose: closes such a workbook, writing
- * it (save non-zero; in place: the file is then replaced) or discarding it; 0 or -2. */
+ * are written later become blanks), or with a null output_name in place (keyword texts kept;
+ * the file is held as a create holds its file). The handle or -1. XM_OpenClose: closes such a
+ * workbook, writing it (save non-zero; in place: the file is then replaced whole) or
+ * discarding it (the file stays as it was); 0, -5 when the file could not be written (it
+ * stays as it was), or -2. */
 TABRIX_API int32_t XM_CreateT(const char *file_name, const char *template_name);
 TABRIX_API int32_t XM_CreateTW(const char16_t *file_name, const char16_t *template_name);
 TABRIX_API int32_t XM_Open(const char *file_name, const char *output_name);

@@ -16,6 +16,7 @@
 
 #include "platform/files/beside_files.h"
 #include "platform/files/file_claim.h"
+#include "tests/platform/scratch_folder.h"
 
 namespace tabrix::platform {
 namespace {
@@ -46,26 +47,10 @@ std::function<int(int)> writer(const std::string &data, int fail_with = 0) {
 
 class FileSavingTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tabrix-files-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        fs::permissions(dir_, fs::perms::owner_all);
-        fs::remove_all(dir_);
-    }
-    // The names in the folder, sorted.
-    std::vector<std::string> names() const {
-        std::vector<std::string> found;
-        for (const auto &entry : fs::directory_iterator(dir_)) {
-            found.push_back(entry.path().filename().string());
-        }
-        std::sort(found.begin(), found.end());
-        return found;
-    }
+    std::vector<std::string> names() const { return folder_.names(); }
 
-    fs::path dir_;
+    test::ScratchFolder folder_;
+    const fs::path &dir_ = folder_.path();
 };
 
 TEST_F(FileSavingTest, ClaimKeepsEveryNameOfTheFileOffUntilReleased) {

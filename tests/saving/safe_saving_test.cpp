@@ -18,6 +18,7 @@
 
 #include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
+#include "tests/platform/scratch_folder.h"
 #include "write_faults.h"
 
 namespace tabrix::test {
@@ -116,12 +117,23 @@ const std::vector<Writer> &writers() {
     return all;
 }
 
-class SafeSavingTest : public ::testing::TestWithParam<size_t> {
+// A fresh folder for each test, and the library as it started afterwards.
+class FolderTest : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        faults::disarm();
+        XlsAllClose();
+        engine::reset_process_state();
+    }
+    std::vector<std::string> names() const { return folder_.names(); }
+
+    ScratchFolder folder_;
+    const fs::path &dir_ = folder_.path();
+};
+
+class SafeSavingTest : public FolderTest, public ::testing::WithParamInterface<size_t> {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tabrix-saving-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
         file_ = (dir_ / "book.xls").string();
         templ_ = (dir_ / "template.xls").string();
         make_workbook(file_, "old");
@@ -129,25 +141,11 @@ class SafeSavingTest : public ::testing::TestWithParam<size_t> {
         old_ = bytes_of(file_);
         names_ = names();
     }
-    void TearDown() override {
-        faults::disarm();
-        XlsAllClose();
-        engine::reset_process_state();
-        fs::remove_all(dir_);
-    }
     static void make_workbook(const std::string &path, const char *text) {
         const int32_t h = XM_Create97(path.c_str(), 1);
         ASSERT_GE(h, 0);
         XM_WriteStr(h, 0, 0, 0, text);
         ASSERT_EQ(XM_Close(h), 0);
-    }
-    std::vector<std::string> names() const {
-        std::vector<std::string> found;
-        for (const auto &entry : fs::directory_iterator(dir_)) {
-            found.push_back(entry.path().filename().string());
-        }
-        std::sort(found.begin(), found.end());
-        return found;
     }
     const Writer &writer() const { return writers()[GetParam()]; }
     int32_t open() {
@@ -164,7 +162,6 @@ class SafeSavingTest : public ::testing::TestWithParam<size_t> {
         EXPECT_EQ(engine::workbook_at(0), nullptr) << fault;
     }
 
-    fs::path dir_;
     std::string file_;
     std::string templ_;
     std::string old_;
@@ -221,19 +218,7 @@ INSTANTIATE_TEST_SUITE_P(EveryWriter, SafeSavingTest, ::testing::Range(size_t{0}
                              return name;
                          });
 
-class OutputsTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tabrix-saving-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        engine::reset_process_state();
-        fs::remove_all(dir_);
-    }
-    fs::path dir_;
-};
+using OutputsTest = FolderTest;
 
 TEST_F(OutputsTest, WhatIsNotARegularFileIsRefusedAndLeftAlone) {
     const fs::path fifo = dir_ / "fifo.xls";
