@@ -178,14 +178,29 @@ TEST_F(FileSavingTest, SizeLimitLeavesTheOldBytesAndNoStrayFile) {
     EXPECT_EQ(names(), std::vector<std::string>{"book.xls"});
 }
 
-// In a child that may not add files to the folder (root gives up its rights for it), saves
-// `data` under a size limit of 1000 bytes; exits with the save's result.
+// Makes this child process one that may not add files to a folder it does not own (root
+// gives up its rights for it).
+void give_up_rights() {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(99);
+}
+
+// In such a child, saves `data` under a size limit of 1000 bytes; exits with the result.
 [[noreturn]] void save_in_closed_folder(const fs::path &file, const std::string &data) {
     std::signal(SIGXFSZ, SIG_IGN);
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(99);
+    give_up_rights();
     const rlimit limit{1000, 1000};
     ::setrlimit(RLIMIT_FSIZE, &limit);
     std::_Exit(save_file(file, data.size(), writer(data)));
+}
+
+// In such a child, claims the file; exits 0 when the claim is held, 1 when refused.
+[[noreturn]] void claim_in_closed_folder(const fs::path &file) {
+    give_up_rights();
+    FileClaim claim;
+    const ClaimStatus status = FileClaim::claim(file, &claim);
+    std::_Exit(status == ClaimStatus::ok && claim.held()         ? 0
+               : status == ClaimStatus::refused && !claim.held() ? 1
+                                                                 : 2);
 }
 
 TEST_F(FileSavingTest, AFolderThatTakesNoFileGetsTheFileRewrittenInPlaceOrNotAtAll) {
@@ -203,6 +218,9 @@ TEST_F(FileSavingTest, AFolderThatTakesNoFileGetsTheFileRewrittenInPlaceOrNotAtA
     EXPECT_EQ(read_all(file), std::string(800, 'n'));
     EXPECT_EXIT(save_in_closed_folder(dir_ / "new.xls", "x"), ::testing::ExitedWithCode(EACCES),
                 "");
+    // The claim of such a file is the lock on the file alone; a new file cannot be claimed.
+    EXPECT_EXIT(claim_in_closed_folder(file), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(claim_in_closed_folder(dir_ / "new.xls"), ::testing::ExitedWithCode(1), "");
     EXPECT_EQ(names(), std::vector<std::string>{"book.xls"});
 }
 
