@@ -271,6 +271,36 @@ class LabelExportRefusals(unittest.TestCase):
         sheet = xlrd.open_workbook(target).sheet_by_index(0)
         self.assertEqual(sheet.col_values(1, 1), ['0001', '0002'])
 
+    def test_a_workbook_that_cannot_be_saved_leaves_the_one_it_would_replace(self):
+        # The disk (a small tmpfs in a mount namespace of the test's own) holds the old
+        # workbook and has no room for the new one.
+        old = os.path.join(self.tmp, 'old.xls')
+        done = batch(self.folder, self.pdf, '--count', '2', '--xls', old)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        os.remove(self.pdf)
+        disk = os.path.join(self.tmp, 'disk')
+        os.mkdir(disk)
+        script = ('mount -t tmpfs -o size=16k tabrix-full "$1" || exit 77\n'
+                  'cp "$2" "$1/kept.xls"\n'
+                  'shift 2\n'
+                  '"$@"\n'
+                  'echo "status $?"\n'
+                  'cmp -s "$(dirname "$0")/old.xls" "$OUT/kept.xls" && echo kept\n'
+                  'ls -A "$OUT"\n')
+        env = dict(os.environ, OUT=disk)
+        env.pop('DISPLAY', None)
+        done = subprocess.run(
+            ['unshare', '--mount', '--map-root-user', 'sh', '-c', script,
+             os.path.join(self.tmp, 'x'), disk, old, LABELORA, '--batch', '--data-dir',
+             self.folder, '--pdf', self.pdf, '--count', '150', '--xls',
+             os.path.join(disk, 'kept.xls'), '--overwrite'],
+            capture_output=True, text=True, env=env, timeout=300)
+        if done.returncode == 77 or 'status' not in done.stdout:
+            self.skipTest('no mount namespace here: ' + done.stderr.strip())
+        self.assertEqual(done.stdout.split()[-4:], ['status', '1', 'kept', 'kept.xls'],
+                         done.stderr)
+        self.assertIn('kept.xls（5：', done.stderr)
+
     def test_a_folder_that_cannot_be_written_is_reported(self):
         for target in (os.path.join(self.tmp, 'missing', 'x.xls'),
                        os.path.join(self.folder, 'start.txt', 'x.xls')):
