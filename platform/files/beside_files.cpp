@@ -25,12 +25,15 @@ uint64_t name_hash(const std::string &name) {
 // "." and the file's name, cut (not inside a UTF-8 character) and hashed when too long.
 std::string hidden_stem(const std::filesystem::path &file) {
     const std::string name = file.filename().string();
-    if (name.size() <= kLongestKeptName) return "." + name;
+    // Appended piece by piece: GCC 12 at -O3 misreads "." + name as an overlapping copy.
+    std::string stem(1, '.');
+    if (name.size() <= kLongestKeptName) return stem.append(name);
     size_t cut = kCutName;
     while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
     char hash[20];
-    std::snprintf(hash, sizeof hash, "~%016llx", static_cast<unsigned long long>(name_hash(name)));
-    return "." + name.substr(0, cut) + hash;
+    std::snprintf(hash, sizeof hash, "~%016llx",
+                  static_cast<unsigned long long>(name_hash(name)));
+    return stem.append(name, 0, cut).append(hash);
 }
 
 }  // namespace
