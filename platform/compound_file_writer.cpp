@@ -123,15 +123,6 @@ class Writer {
           sector_size_(version == 4 ? 4096u : 512u),
           per_fat_sector_(sector_size_ / 4) {}
 
-    // The size of the file laid out.
-    uint64_t file_size() const { return (uint64_t{1} + total_sectors_) * sector_size_; }
-    // Writes the file laid out.
-    bool emit(Sink &sink) {
-        return write_header(sink) && write_fat(sink) && write_difat(sink) &&
-               write_directory(sink) && write_mini_fat(sink) && write_mini_stream(sink) &&
-               write_large_streams(sink) && sink.flush();
-    }
-
   private:
     struct Entry {
         const Node *node;
@@ -236,6 +227,14 @@ class Writer {
                 entry.start = take(ceil_div(entry.node->data.size(), sector_size_));
         }
         return StorageStatus::ok;
+    }
+    // The size of the file laid out.
+    uint64_t file_size() const { return (uint64_t{1} + total_sectors_) * sector_size_; }
+    // Writes the file laid out.
+    bool emit(Sink &sink) {
+        return write_header(sink) && write_fat(sink) && write_difat(sink) &&
+               write_directory(sink) && write_mini_fat(sink) && write_mini_stream(sink) &&
+               write_large_streams(sink) && sink.flush();
     }
 
   private:

@@ -11,14 +11,9 @@ namespace tabrix::engine {
 
 int32_t open_read_workbook(std::u16string_view file_name) {
     if (file_name.empty()) return err::kFileName;
-    std::filesystem::path path;
-    try {
-        path = std::filesystem::path(file_name);
-    } catch (const std::exception &) {
-        return err::kOpen;  // not a name the file system can hold (an unpaired surrogate)
-    }
+    const auto path = file_path(file_name);
     std::unique_ptr<WorkbookReader> reader;
-    if (WorkbookReader::open(path, &reader) != 0) return err::kOpen;
+    if (!path || WorkbookReader::open(*path, &reader) != 0) return err::kOpen;
     std::unique_ptr<Workbook> book;
     if (int32_t rc = make_read_workbook(std::move(reader), &book); rc != 0) return rc;
     return register_workbook(book);

@@ -2,8 +2,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <new>
-#include <string>
 
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/read/reader/workbook_reader.h"
@@ -13,14 +11,6 @@
 namespace tabrix::engine {
 
 namespace {
-
-std::optional<std::filesystem::path> path_of(std::u16string_view name) {
-    try {
-        return std::filesystem::path(std::u16string(name));
-    } catch (const std::exception &) {
-        return std::nullopt;  // not a name the file system can hold (an unpaired surrogate)
-    }
-}
 
 int32_t open_reader(const std::optional<std::filesystem::path> &path,
                     std::shared_ptr<WorkbookReader> *out) {
@@ -35,7 +25,7 @@ int32_t open_reader(const std::optional<std::filesystem::path> &path,
 // claim with the book, and nothing on the disk has changed.
 int32_t load_workbook(std::u16string_view output_name, const std::filesystem::path &source,
                       const std::shared_ptr<WorkbookReader> &reader, bool in_place) {
-    const auto path = path_of(output_name);
+    const auto path = file_path(output_name);
     if (!path || reader->sheets().size() > static_cast<size_t>(kMaxSheets)) return err::kOpen;
     auto book = std::make_unique<Workbook>();
     book->format = FileFormat{reader->biff8(), reader->version_stamp()};
@@ -64,7 +54,7 @@ int32_t load_workbook(std::u16string_view output_name, const std::filesystem::pa
 int32_t create_from_template(std::u16string_view file_name, std::u16string_view template_name) {
     if (file_name.empty() || template_name.empty()) return err::kFileName;
     // The template is read before anything is claimed, so a bad one changes nothing.
-    const auto from = path_of(template_name);
+    const auto from = file_path(template_name);
     std::shared_ptr<WorkbookReader> reader;
     if (open_reader(from, &reader) != 0) return kTemplateUnreadable;
     return load_workbook(file_name, *from, reader, false);
@@ -72,7 +62,7 @@ int32_t create_from_template(std::u16string_view file_name, std::u16string_view 
 
 int32_t open_for_update(std::u16string_view file_name, std::optional<std::u16string_view> output) {
     if (file_name.empty() || (output && output->empty())) return err::kOpen;
-    const auto source = path_of(file_name);
+    const auto source = file_path(file_name);
     std::shared_ptr<WorkbookReader> reader;
     if (open_reader(source, &reader) != 0) return err::kOpen;
     const int32_t handle = load_workbook(output ? *output : file_name, *source, reader, !output);

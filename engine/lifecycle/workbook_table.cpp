@@ -37,15 +37,12 @@ size_t lowest_free_entry() {
 // Claims the file, then makes the compound file with its class identifier and workbook
 // stream, in memory: nothing reaches the disk before close.
 bool create_container(Workbook &book, std::u16string_view file_name) {
-    std::filesystem::path path;
-    try {
-        path = std::filesystem::path(file_name);
-    } catch (const std::exception &) {
-        return false;  // not a name the file system can hold (an unpaired surrogate)
-    }
+    const auto path = file_path(file_name);
     // The file is ours alone from here to close or cancel: a second create of it, by any
     // name, fails instead of overwriting what this workbook writes.
-    if (platform::FileClaim::claim(path, &book.claim) != platform::ClaimStatus::ok) return false;
+    if (!path || platform::FileClaim::claim(*path, &book.claim) != platform::ClaimStatus::ok) {
+        return false;
+    }
     book.storage = platform::CompoundFile::create(book.claim.file());
     if (!book.storage) return false;
     auto class_id =
@@ -64,6 +61,14 @@ void release_entry(int32_t handle) {
 }
 
 }  // namespace
+
+std::optional<std::filesystem::path> file_path(std::u16string_view name) {
+    try {
+        return std::filesystem::path(name);
+    } catch (const std::exception &) {
+        return std::nullopt;
+    }
+}
 
 FileFormat format_for_version(int32_t version) {
     if (version == 0 || version == 95) return {false, 97};

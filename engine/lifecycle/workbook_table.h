@@ -3,21 +3,26 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "engine/model/workbook.h"
 
 namespace tabrix::engine {
 
+// A file name as the file system takes it; none for a name it cannot hold (an unpaired
+// surrogate).
+std::optional<std::filesystem::path> file_path(std::u16string_view name);
+
 // The version-taking create's mapping: 95 and 0 give Excel 95; 97, 2000 and 2002 Excel 97
 // with that stamp; any other value Excel 97 stamped 97.
 FileFormat format_for_version(int32_t version);
 
 // Claims the file and makes a workbook for it (nothing reaches the disk before close); returns
-// the handle or a negative code. A sheet
-// count above 0x40000000 means that count less 0x40000000, without the default FONT,
-// FORMAT, XF and STYLE records.
+// the handle or a negative code. A sheet count above 0x40000000 means that count less
+// 0x40000000, without the default FONT, FORMAT, XF and STYLE records.
 int32_t create_workbook(std::u16string_view file_name, int32_t sheet_count, FileFormat format);
 // What a create puts into a new workbook whose file is ready: its sheets, the header records,
 // the default FONT, FORMAT, XF and STYLE records when asked for, EOF.
