@@ -335,7 +335,9 @@ int run_cat(const Arguments &args) {
     if (!readable_file(file, reason)) return fail("cat", reason);
     if (!wide_name(file, name)) return fail("cat", "the file name is not UTF-8");
     const int32_t book = XM_ReadOpenW(name.c_str());
-    if (book < 0) return fail("cat", std::string(file) + ": " + engine_message(book));
+    if (book < 0) {
+        return fail("cat", std::string(file) + ": " + open_refusal(name, engine_message(book)));
+    }
     const std::vector<std::string> names = sheet_names(book);
     int32_t first = 0, last = static_cast<int32_t>(names.size()) - 1;
     if (!sheet_choice.empty()) {

@@ -23,6 +23,9 @@ int fail(std::string_view command, std::string_view what);
 std::string last_error_message();
 // The message of an engine result (a negated XLERROR).
 std::string engine_message(int32_t result);
+// Why the library refuses to open a workbook file, in words ("encrypted workbook", ...);
+// `fallback` when the file itself is sound (the refusal came from elsewhere).
+std::string open_refusal(const std::u16string &name, std::string_view fallback);
 // A file name for the library's W calls; false when it is not UTF-8.
 bool wide_name(std::string_view name, std::u16string &out);
 // A file that exists and can be read; else the reason, as the system words it.

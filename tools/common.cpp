@@ -37,6 +37,27 @@ std::string engine_message(int32_t result) {
     return last_error_message();
 }
 
+std::string open_refusal(const std::u16string &name, std::string_view fallback) {
+    switch (XM_CheckFileW(name.c_str())) {
+        case fcUnreadable:
+            return "cannot be read";
+        case fcNotCompound:
+            return "not an Excel 95/97 file (no compound file)";
+        case fcNoWorkbook:
+            return "no workbook stream (\"Book\" or \"Workbook\") in the compound file";
+        case fcEncrypted:
+            return "encrypted workbook";
+        case fcProtected:
+            return "protected workbook or worksheet";
+        case fcNoSheets:
+            return "the workbook has no sheet to read";
+        case fcDamaged:
+            return "damaged workbook: its records cannot all be read";
+        default:
+            return std::string(fallback);
+    }
+}
+
 bool wide_name(std::string_view name, std::u16string &out) {
     return !name.empty() && utf8_to_utf16(name, out);
 }

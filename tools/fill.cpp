@@ -174,7 +174,7 @@ int run_fill(const Arguments &args) {
     int32_t book = 0;
     if (!XlsOpenBookW(out_name.c_str(), template_name.c_str(), &book)) {
         return fail("fill", std::string(files[1]) + " from " + std::string(files[0]) + ": " +
-                                last_error_message());
+                                open_refusal(template_name, last_error_message()));
     }
     const int32_t sheets = XlsGetSheetCount();
     std::vector<std::string> missing;

@@ -117,7 +117,9 @@ int run_info(const Arguments &args) {
     list.resize(static_cast<size_t>(std::clamp(listed, 0, entries)));
 
     const int32_t h = XM_ReadOpenW(name.c_str());
-    if (h < 0) return fail("info", std::string(file) + ": " + engine_message(h));
+    if (h < 0) {
+        return fail("info", std::string(file) + ": " + open_refusal(name, engine_message(h)));
+    }
     const int32_t version = XM_GetFileVersion(h);
     std::printf("file: %.*s\n", static_cast<int>(file.size()), file.data());
     std::printf("format: %s\n", version == 95 ? "Excel 95 (BIFF5)" : "Excel 97 (BIFF8)");

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "engine/exports/boundary.h"
+#include "engine/lifecycle/workbook_table.h"
+#include "engine/read/reader/stream_check.h"
 #include "engine/read/reader/workbook_reader.h"
 #include "platform/compound_file.h"
 #include "tabrix.h"
@@ -63,6 +65,12 @@ int32_t file_entries(std::u16string_view file_name, XLFILEENTRY *entries, int32_
     return count;
 }
 
+int32_t check_file(std::u16string_view file_name) {
+    if (file_name.empty()) return err::kFileName;
+    const auto path = file_path(file_name);
+    return path ? check_workbook_file(*path) : fcUnreadable;
+}
+
 }  // namespace
 
 extern "C" {
@@ -89,6 +97,14 @@ TABRIX_API int32_t XM_GetSheetState(int32_t h, int32_t s, int32_t *visibility, i
         if (type) *type = options >> 8;
         return 0;
     });
+}
+
+TABRIX_API int32_t XM_CheckFile(const char *file_name) {
+    return guarded([&] { return check_file(wide_of(file_name)); });
+}
+
+TABRIX_API int32_t XM_CheckFileW(const char16_t *file_name) {
+    return guarded([&] { return check_file(wide_view(file_name)); });
 }
 
 TABRIX_API int32_t XM_GetFileEntries(const char *file_name, XLFILEENTRY *entries,

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "engine/lifecycle/workbook_table.h"
+#include "engine/read/reader/stream_check.h"
 #include "engine/read/reader/workbook_reader.h"
 #include "engine/read/template/template_loader.h"
 #include "platform/files/file_claim.h"
@@ -12,10 +13,13 @@ namespace tabrix::engine {
 
 namespace {
 
+// A template or an update writes back only what it loaded: a stream whose records cannot all
+// be walked would lose the rest, so it is refused as an unreadable file is.
 int32_t open_reader(const std::optional<std::filesystem::path> &path,
                     std::shared_ptr<WorkbookReader> *out) {
     std::unique_ptr<WorkbookReader> reader;
     if (!path || WorkbookReader::open(*path, &reader) != 0) return err::kOpen;
+    if (!stream_walks_whole(*reader)) return err::kOpen;
     *out = std::move(reader);
     return 0;
 }
@@ -39,9 +43,14 @@ int32_t load_workbook(std::u16string_view output_name, const std::filesystem::pa
     }
     book->storage = platform::CompoundFile::create_from(source, book->claim.file());
     if (!book->storage) return err::kOpen;
-    // The workbook stream is written anew at close; every other stream stays as it is.
-    book->stream = book->storage->root().create_stream(book->biff8() ? u"Workbook" : u"Book");
+    // The workbook stream is written anew at close; every other stream stays as it is, but
+    // for the Excel 95 copy of a file saved for both versions, which would no longer match.
+    platform::Storage &root = book->storage->root();
+    book->stream = root.create_stream(book->biff8() ? u"Workbook" : u"Book");
     if (!book->stream) return err::kOpen;
+    if (reader->dual_format() && root.destroy_element(u"Book") != platform::StorageStatus::ok) {
+        return err::kOpen;
+    }
     fill_new_workbook(*book, static_cast<int32_t>(reader->sheets().size()), false);
     book->template_recalc_id = reader->recalc_id();
     if (load_template(*book, *reader, in_place) != 0) return err::kOpen;

@@ -96,6 +96,9 @@ struct PageSettings {
     SetupRecord setup;
     uint16_t orientation = 2;                                                           // portrait
     std::array<double, 4> margins{20.0 / 25.4, 20.0 / 25.4, 25.0 / 25.4, 25.0 / 25.4};  // inches
+    // The margins a template's file had records for: written back even at 20 or 25 mm, since
+    // a reader takes a missing margin for its own default, not for ours.
+    std::array<bool, 4> margins_from_file{};
     std::optional<std::vector<uint8_t>> header;  // HEADER body when set
     std::optional<std::vector<uint8_t>> footer;
     std::vector<uint16_t> row_breaks;        // sorted
@@ -156,7 +159,12 @@ struct Sheet {
 
     CarriedRecords carried;
 
-    bool hidden() const { return (options & 0x00FF) != 0; }
+    // Hidden (1) or very hidden (2). Another visibility byte of a template is kept as it is
+    // and counts as visible, so that a workbook loaded with one always finds a sheet to show.
+    bool hidden() const {
+        const uint8_t visibility = options & 0x00FF;
+        return visibility == 1 || visibility == 2;
+    }
 };
 
 }  // namespace tabrix::engine

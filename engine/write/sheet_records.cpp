@@ -98,9 +98,13 @@ Record column_info_record(const ColumnInfo &column) {
     return record;
 }
 
-// A margin is written only when it differs from its default in millimetres.
-void append_margin(RecordList &list, uint16_t number, double inches, double default_mm) {
-    if (inches * 25.4 != default_mm) list.records().push_back(f64_record(number, inches));
+// A margin is written when it differs from its default in millimetres or came from a file.
+void append_margin(RecordList &list, const PageSettings &page, size_t side, double default_mm) {
+    const double inches = page.margins[side];
+    if (inches * 25.4 != default_mm || page.margins_from_file[side]) {
+        list.records().push_back(
+            f64_record(static_cast<uint16_t>(rec::kLeftMargin + side), inches));
+    }
 }
 
 Record window2_record(bool biff8, const Sheet &sheet, bool active) {
@@ -183,10 +187,10 @@ RecordList sheet_header_records(bool biff8, const Sheet &sheet, const CellArea &
     if (sheet.page.footer) list.append(rec::kFooter, *sheet.page.footer);
     list.append_u16(rec::kHCenter, sheet.page.hcenter);
     list.append_u16(rec::kVCenter, sheet.page.vcenter);
-    append_margin(list, rec::kLeftMargin, sheet.page.margins[0], 20.0);
-    append_margin(list, rec::kRightMargin, sheet.page.margins[1], 20.0);
-    append_margin(list, rec::kTopMargin, sheet.page.margins[2], 25.0);
-    append_margin(list, rec::kBottomMargin, sheet.page.margins[3], 25.0);
+    append_margin(list, sheet.page, 0, 20.0);
+    append_margin(list, sheet.page, 1, 20.0);
+    append_margin(list, sheet.page, 2, 25.0);
+    append_margin(list, sheet.page, 3, 25.0);
     if (sheet.page.printer_settings) list.records().push_back(*sheet.page.printer_settings);
     list.records().push_back(setup_record(sheet));
     list.append_u16(rec::kDefColWidth, sheet.rows_columns.default_column_width);

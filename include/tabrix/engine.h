@@ -403,6 +403,10 @@ TABRIX_API int32_t XM_GetFileVersion(int32_t h);
  * hidden; *type 0 worksheet, 1 macro sheet, 2 chart, 6 module. 0, -2, -3, -6 as above; -34
  * no such sheet. Either pointer may be null. */
 TABRIX_API int32_t XM_GetSheetState(int32_t h, int32_t s, int32_t *visibility, int32_t *type);
+/* Whether a file opens as a workbook, and if not, why (XLFILECHECK): the reason behind a -1
+ * of XM_ReadOpen, XM_CreateT or XM_Open. -9 for an empty name. */
+TABRIX_API int32_t XM_CheckFile(const char *file_name);
+TABRIX_API int32_t XM_CheckFileW(const char16_t *file_name);
 /* The storages and streams of any compound file, each storage followed by what it holds:
  * writes at most capacity entries and returns how many the file has, or -9 for an empty
  * name, -1 when the file cannot be read or is no sound compound file. */

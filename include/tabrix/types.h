@@ -284,6 +284,19 @@ typedef struct VARIANT {
     };
 } VARIANT;
 
+/* What XM_CheckFile finds: a workbook file every open takes, or why one refuses it. */
+typedef enum XLFILECHECK {
+    fcWorkbook = 0,    /* read mode, templates and open for update all take it */
+    fcUnreadable = 1,  /* no such file, or it cannot be read */
+    fcNotCompound = 2, /* not a compound file */
+    fcNoWorkbook = 3,  /* a compound file without a "Book" or "Workbook" stream */
+    fcEncrypted = 4,   /* the workbook is encrypted */
+    fcProtected = 5,   /* the workbook or one of its worksheets is protected */
+    fcNoSheets = 6,    /* the workbook names no sheet, or its first sheet cannot be found */
+    fcDamaged = 7      /* records that cannot all be walked: read mode reads what it can,
+                          templates and opens for update refuse it */
+} XLFILECHECK;
+
 /* One storage or stream of a compound file, as XM_GetFileEntries lists them. */
 typedef struct XLFILEENTRY {
     int32_t depth;     /* 0 for an element of the root storage, 1 inside one of its storages */

@@ -63,7 +63,7 @@ TEST(WorkbookReader, DecodesExcel95NamesByTheFilesCodePage) {
     EXPECT_EQ(reader->decode_narrow(e_acute), u"\u00E9");
 }
 
-TEST(WorkbookReader, TellsTheFormatByItsStreamAndRefusesBothOrNeither) {
+TEST(WorkbookReader, TellsTheFormatByItsStreamAndSaysWhyItRefuses) {
     TempFolder folder;
     auto make = [&](const std::string &name, std::vector<std::u16string> streams) {
         auto file = platform::CompoundFile::create(folder.file(name));
@@ -85,9 +85,16 @@ TEST(WorkbookReader, TellsTheFormatByItsStreamAndRefusesBothOrNeither) {
     EXPECT_FALSE(reader->biff8());
     ASSERT_EQ(WorkbookReader::open(make("97.xls", {u"Workbook"}), &reader), 0);
     EXPECT_TRUE(reader->biff8());
-    EXPECT_EQ(WorkbookReader::open(make("both.xls", {u"Book", u"Workbook"}), &reader), -1);
-    EXPECT_EQ(WorkbookReader::open(make("neither.xls", {u"Other"}), &reader), -1);
-    EXPECT_EQ(WorkbookReader::open(folder.file("missing.xls"), &reader), -1);
+    EXPECT_FALSE(reader->dual_format());
+    // Saved for both versions: the Excel 97 stream is the one read.
+    ASSERT_EQ(WorkbookReader::open(make("both.xls", {u"Book", u"Workbook"}), &reader), 0);
+    EXPECT_TRUE(reader->biff8());
+    EXPECT_TRUE(reader->dual_format());
+    XLFILECHECK why = fcWorkbook;
+    EXPECT_EQ(WorkbookReader::open(make("neither.xls", {u"Other"}), &reader, &why), -1);
+    EXPECT_EQ(why, fcNoWorkbook);
+    EXPECT_EQ(WorkbookReader::open(folder.file("missing.xls"), &reader, &why), -1);
+    EXPECT_EQ(why, fcUnreadable);
 }
 
 TEST(WorkbookReader, ReadsTheSharedStringsOfAWrittenWorkbook) {

@@ -6,8 +6,8 @@ Each source is filled through XM_CreateT, XM_Open with an output file, and XM_Op
 cells' formats, merged ranges, column widths, row heights), by olefile (every stream but the
 workbook stream byte for byte), and by LibreOffice, which converts source and result to .xlsx
 for openpyxl: the same formulas (recalculated), comments, charts, margins, header and footer,
-frozen panes. Files that are protected, encrypted, or hold both workbook streams or neither are
-refused.
+frozen panes. Files that are protected, encrypted, or hold no workbook stream are refused, and
+XM_CheckFile says why.
 """
 import os
 import shutil
@@ -211,9 +211,9 @@ class TemplateOpen(unittest.TestCase):
         with open(encrypted_stream, 'wb') as f:
             f.write(stream)
         variants = {'encrypted': ['stream:Workbook=file:' + encrypted_stream],
-                    'both': ['stream:Book=file:' + encrypted_stream],
                     'neither': ['delete:Workbook']}
         refused = {'protected': protected}
+        reasons = {'encrypted': '4', 'neither': '3', 'protected': '5'}
         for name, specs in variants.items():
             path = os.path.join(self.folder, name + '.xls')
             shutil.copyfile(self.sources['xlwt_biff8'], path)
@@ -224,7 +224,8 @@ class TemplateOpen(unittest.TestCase):
                 out = os.path.join(self.folder, name + '-out.xls')
                 self.assertEqual(run_script(['createt %s %s' % (out, path),
                                              'open %s %s' % (path, out),
-                                             'openinplace ' + path]), ['-5001', '-1', '-1'])
+                                             'openinplace ' + path, 'check ' + path]),
+                                 ['-5001', '-1', '-1', reasons[name]])
                 self.assertFalse(os.path.exists(out))
 
 

@@ -1,6 +1,7 @@
 #include "engine/read/reader/workbook_reader.h"
 
 #include <algorithm>
+#include <fstream>
 #include <new>
 
 #include "engine/biff/biff_string.h"
@@ -35,33 +36,43 @@ bool read_whole_stream(platform::Stream &stream, std::vector<uint8_t> &out) {
 
 }  // namespace
 
+XLFILECHECK WorkbookReader::open_file(const std::filesystem::path &path, WorkbookReader &reader) {
+    reader.file_ = platform::CompoundFile::open_read(path);
+    if (!reader.file_) {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error)) return fcUnreadable;
+        std::ifstream probe(path, std::ios::binary);
+        return probe.is_open() ? fcNotCompound : fcUnreadable;
+    }
+    platform::Storage &root = reader.file_->root();
+    platform::Stream *book = root.open_stream(u"Book");
+    platform::Stream *workbook = root.open_stream(u"Workbook");
+    if (!book && !workbook) return fcNoWorkbook;
+    reader.biff8_ = workbook != nullptr;
+    reader.dual_format_ = book && workbook;
+    // The file is open for reading only: its stream can be read where it lies.
+    platform::Stream &stream = workbook ? *workbook : *book;
+    if (auto in_place = stream.contents()) {
+        reader.stream_ = *in_place;
+    } else {
+        if (!read_whole_stream(stream, reader.own_stream_)) return fcUnreadable;
+        reader.stream_ = reader.own_stream_;
+    }
+    return reader.read_globals();
+}
+
 int32_t WorkbookReader::open(const std::filesystem::path &path,
-                             std::unique_ptr<WorkbookReader> *out) {
+                             std::unique_ptr<WorkbookReader> *out, XLFILECHECK *why) {
+    XLFILECHECK found = fcWorkbook;
     try {
         auto reader = std::make_unique<WorkbookReader>();
-        reader->file_ = platform::CompoundFile::open_read(path);
-        if (!reader->file_) return err::kOpen;
-        platform::Storage &root = reader->file_->root();
-        platform::Stream *book = root.open_stream(u"Book");
-        platform::Stream *workbook = root.open_stream(u"Workbook");
-        // A file saved for both versions at once holds both streams: which one is current
-        // cannot be told, so it is refused like a file with neither.
-        if ((book != nullptr) == (workbook != nullptr)) return err::kOpen;
-        reader->biff8_ = workbook != nullptr;
-        // The file is open for reading only: its stream can be read where it lies.
-        platform::Stream &stream = workbook ? *workbook : *book;
-        if (auto in_place = stream.contents()) {
-            reader->stream_ = *in_place;
-        } else {
-            if (!read_whole_stream(stream, reader->own_stream_)) return err::kOpen;
-            reader->stream_ = reader->own_stream_;
-        }
-        if (!reader->read_globals()) return err::kOpen;
-        *out = std::move(reader);
-        return 0;
+        found = open_file(path, *reader);
+        if (found == fcWorkbook) *out = std::move(reader);
     } catch (const std::bad_alloc &) {
-        return err::kOpen;
+        found = fcUnreadable;
     }
+    if (why) *why = found;
+    return found == fcWorkbook ? 0 : err::kOpen;
 }
 
 int32_t WorkbookReader::from_stream(std::vector<uint8_t> stream, bool biff8,
@@ -71,7 +82,7 @@ int32_t WorkbookReader::from_stream(std::vector<uint8_t> stream, bool biff8,
         reader->own_stream_ = std::move(stream);
         reader->stream_ = reader->own_stream_;
         reader->biff8_ = biff8;
-        if (!reader->read_globals()) return err::kOpen;
+        if (reader->read_globals() != fcWorkbook) return err::kOpen;
         *out = std::move(reader);
         return 0;
     } catch (const std::bad_alloc &) {
@@ -79,7 +90,7 @@ int32_t WorkbookReader::from_stream(std::vector<uint8_t> stream, bool biff8,
     }
 }
 
-bool WorkbookReader::read_globals() {
+XLFILECHECK WorkbookReader::read_globals() {
     RecordReader records(stream_, 0);
     RawRecord record;
     ContinuedRecord sst;
@@ -97,9 +108,9 @@ bool WorkbookReader::read_globals() {
             case rec::kEof:
                 break;
             case rec::kFilePass:
-                return false;  // encrypted
+                return fcEncrypted;
             case rec::kProtect:
-                if (data.size() >= 2 && load_u16(data.data()) != 0) return false;
+                if (data.size() >= 2 && load_u16(data.data()) != 0) return fcProtected;
                 continue;
             case rec::kCodePage:
                 if (data.size() >= 2) code_page_ = load_u16(data.data());
@@ -149,7 +160,7 @@ bool WorkbookReader::read_globals() {
         read_sst_strings(sst, contents);
         shared_strings_ = std::move(contents.strings);
     }
-    return !sheets_.empty();
+    return sheets_.empty() ? fcNoSheets : fcWorkbook;
 }
 
 std::u16string WorkbookReader::decode_narrow(std::span<const uint8_t> bytes) const {

@@ -14,6 +14,7 @@
 
 #include "engine/biff/record_reader.h"
 #include "platform/compound_file.h"
+#include "tabrix/types.h"
 
 namespace tabrix::engine {
 
@@ -32,16 +33,21 @@ class WorkbookReader {
     WorkbookReader(const WorkbookReader &) = delete;
     WorkbookReader &operator=(const WorkbookReader &) = delete;
 
-    // Opens a compound file holding exactly one of the streams "Book" (Excel 95) and
-    // "Workbook" (Excel 97) and reads its globals. err::kOpen for anything else: no sound
-    // compound file, both streams or neither, an encrypted (FILEPASS) or protected workbook,
-    // no BOUNDSHEET.
-    static int32_t open(const std::filesystem::path &path, std::unique_ptr<WorkbookReader> *out);
+    // Opens a compound file holding the stream "Book" (Excel 95) or "Workbook" (Excel 97)
+    // and reads its globals. A file saved for both versions at once is read through its
+    // Excel 97 stream, as every other reader does. err::kOpen for anything else, with the
+    // reason in *why if given: no sound compound file, neither stream, an encrypted
+    // (FILEPASS) or protected workbook, no BOUNDSHEET.
+    static int32_t open(const std::filesystem::path &path, std::unique_ptr<WorkbookReader> *out,
+                        XLFILECHECK *why = nullptr);
     // The same checks over a workbook stream already in memory.
     static int32_t from_stream(std::vector<uint8_t> stream, bool biff8,
                                std::unique_ptr<WorkbookReader> *out);
 
     bool biff8() const { return biff8_; }
+    // Whether the file also holds an Excel 95 copy ("Book" beside "Workbook") that this
+    // reader leaves unread.
+    bool dual_format() const { return dual_format_; }
     // 97, or 2000 and 2002 as the file's RECALCID says.
     uint16_t version_stamp() const { return version_stamp_; }
     const std::optional<std::array<uint8_t, 8>> &recalc_id() const { return recalc_id_; }
@@ -60,12 +66,15 @@ class WorkbookReader {
     platform::CompoundFile *file() { return file_.get(); }
 
   private:
-    bool read_globals();
+    static XLFILECHECK open_file(const std::filesystem::path &path, WorkbookReader &reader);
+    // The reason the globals refuse the file, or fcWorkbook.
+    XLFILECHECK read_globals();
 
     std::unique_ptr<platform::CompoundFile> file_;
     std::vector<uint8_t> own_stream_;  // the stream, where it is not read in place
     std::span<const uint8_t> stream_;  // in file_'s memory, or own_stream_
     bool biff8_ = false;
+    bool dual_format_ = false;
     uint16_t version_stamp_ = 97;
     std::optional<std::array<uint8_t, 8>> recalc_id_;
     uint16_t code_page_ = 0;

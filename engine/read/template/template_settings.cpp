@@ -197,7 +197,10 @@ bool load_page_record(bool biff8, Sheet &sheet, const RawRecord &record) {
         case rec::kRightMargin:
         case rec::kTopMargin:
         case rec::kBottomMargin:
-            if (data.size() >= 8) page.margins[record.number - rec::kLeftMargin] = f64_at(data, 0);
+            if (data.size() >= 8) {
+                page.margins[record.number - rec::kLeftMargin] = f64_at(data, 0);
+                page.margins_from_file[record.number - rec::kLeftMargin] = true;
+            }
             return true;
         case rec::kHeader:
             take_page_text(biff8, page.header, data);

@@ -5,7 +5,7 @@
 //   createt NEW TEMPLATE | open SOURCE OUTPUT | openinplace SOURCE | openclose H SAVE
 //   close H | cancel H | keyword PREFIX
 //   strh H S KEY DX DY TEXT | numh H S KEY DX DY NUMBER | funch H S KEY DX DY FORMULA
-//   str H S X Y TEXT | num H S X Y NUMBER
+//   str H S X Y TEXT | num H S X Y NUMBER | check PATH
 #include <cstdio>
 #include <iostream>
 #include <sstream>
@@ -34,6 +34,10 @@ int32_t run(const std::string &line) {
     if (command == "open") {
         in >> a >> b;
         return XM_Open(a.c_str(), b.c_str());
+    }
+    if (command == "check") {
+        in >> a;
+        return XM_CheckFile(a.c_str());
     }
     if (command == "openinplace") {
         in >> a;
