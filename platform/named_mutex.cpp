@@ -1,55 +1,65 @@
 #include "platform/named_mutex.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <sys/file.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <ctime>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
 
 namespace tabrix::platform {
 
 namespace {
 
-// Every user of the machine shares the one mutex, as they share its name (as far as the
-// creator's umask allows).
+// Every process of the folder's users shares the one lock file (as far as the creator's
+// umask allows); a lock needs no more than reading it.
 constexpr mode_t kEveryone = 0666;
-
-timespec deadline_after(int milliseconds) {
-    timespec at{};
-    clock_gettime(CLOCK_REALTIME, &at);
-    at.tv_sec += milliseconds / 1000;
-    at.tv_nsec += static_cast<long>(milliseconds % 1000) * 1000000L;
-    if (at.tv_nsec >= 1000000000L) {
-        at.tv_sec += 1;
-        at.tv_nsec -= 1000000000L;
-    }
-    return at;
-}
+// flock has no timed wait: a waiter looks again this often.
+constexpr std::chrono::milliseconds kPollInterval{2};
 
 }  // namespace
 
-NamedMutex::NamedMutex(const std::string &name) {
-    const std::string path = "/" + name;
-    semaphore_ = sem_open(path.c_str(), O_CREAT, kEveryone, 1);
-    if (semaphore_ == SEM_FAILED) semaphore_ = nullptr;
-}
+NamedMutex::NamedMutex(const std::string &name) : name_(name) {}
 
 NamedMutex::~NamedMutex() {
-    // The name stays: other processes may hold or wait for it.
-    if (semaphore_) sem_close(semaphore_);
+    // The file stays: other processes may hold or wait for it.
+    if (descriptor_ >= 0) close(descriptor_);
+}
+
+std::filesystem::path NamedMutex::lock_file(const std::string &name) {
+    const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::error_code error;
+    const std::filesystem::path folder =
+        runtime && *runtime && std::filesystem::is_directory(runtime, error) ? runtime : "/tmp";
+    return folder / (name + ".lock");
 }
 
 bool NamedMutex::wait(int milliseconds) {
-    if (!semaphore_) return false;
-    const timespec deadline = deadline_after(milliseconds < 0 ? 0 : milliseconds);
-    while (sem_timedwait(semaphore_, &deadline) != 0) {
-        if (errno != EINTR) return false;
+    if (!opened_) {
+        opened_ = true;
+        // No link is followed: in a shared folder it could lead to another user's file.
+        descriptor_ =
+            open(lock_file(name_).c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kEveryone);
+    }
+    if (descriptor_ < 0) return false;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(milliseconds, 0));
+    while (flock(descriptor_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK) return false;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) return false;
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(kPollInterval, deadline - now));
     }
     return true;
 }
 
 void NamedMutex::release() {
-    if (semaphore_) sem_post(semaphore_);
+    if (descriptor_ >= 0) flock(descriptor_, LOCK_UN);
 }
 
 }  // namespace tabrix::platform

@@ -1,21 +1,24 @@
-// A system-wide mutex known by name, over a POSIX named semaphore: processes that open the
-// same name exclude each other while one holds it.
+// A system-wide mutex known by name, over a flock on a lock file in the runtime folder:
+// processes that open the same name exclude each other while one holds it, and the kernel
+// gives it back when its holder dies, however it dies.
 #pragma once
 
-#include <semaphore.h>
-
+#include <filesystem>
 #include <string>
 
 namespace tabrix::platform {
 
 class NamedMutex {
   public:
-    // Opens the mutex `name` ("tabrix3"), creating it free when no process has it. A mutex
-    // that cannot be opened (no permission, no semaphores) is never held: waits fail at once.
+    // The mutex `name` ("tabrix3"); its lock file is made at the first wait. A mutex whose
+    // lock file cannot be opened (no permission, no room) is never held: waits fail at once.
     explicit NamedMutex(const std::string &name);
     ~NamedMutex();
     NamedMutex(const NamedMutex &) = delete;
     NamedMutex &operator=(const NamedMutex &) = delete;
+
+    // $XDG_RUNTIME_DIR/NAME.lock, or /tmp/NAME.lock without a runtime folder.
+    static std::filesystem::path lock_file(const std::string &name);
 
     // Waits until the mutex is free and takes it, for at most `milliseconds`: false when
     // the time ran out (the mutex is then not held).
@@ -24,7 +27,9 @@ class NamedMutex {
     void release();
 
   private:
-    sem_t *semaphore_;
+    std::string name_;
+    int descriptor_ = -1;
+    bool opened_ = false;
 };
 
 }  // namespace tabrix::platform

@@ -1,9 +1,11 @@
 // The automation control through its C interface: members found by name and invoked by
 // number, argument defaults and coercion, chaining, and the error epilogue.
 #include <gtest/gtest.h>
-#include <semaphore.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -329,7 +331,7 @@ TEST_F(ControlTest, OutArgumentsAndTheControlsOwnReferences) {
     EXPECT_EQ(taken_text(about).rfind(u"tabrix ", 0), 0u);
 }
 
-TEST(NamedMutex, IsHeldByOneAtATime) {
+TEST(NamedMutex, IsHeldByOneAtATimeAndFreedWhenItsHolderDies) {
     const std::string name = "tabrix-test-" + std::to_string(getpid());
     {
         platform::NamedMutex first(name);
@@ -340,7 +342,29 @@ TEST(NamedMutex, IsHeldByOneAtATime) {
         EXPECT_TRUE(second.wait(1000));
         second.release();
     }
-    sem_unlink(("/" + name).c_str());
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        platform::NamedMutex held(name);
+        const char taken = held.wait(1000) ? 'y' : 'n';
+        if (write(ready[1], &taken, 1) != 1) _exit(1);
+        pause();  // killed while holding it
+        _exit(0);
+    }
+    char taken = 0;
+    ASSERT_EQ(read(ready[0], &taken, 1), 1);
+    ASSERT_EQ(taken, 'y');
+    platform::NamedMutex waiter(name);
+    EXPECT_FALSE(waiter.wait(20));
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    EXPECT_TRUE(waiter.wait(1000));
+    waiter.release();
+    close(ready[0]);
+    close(ready[1]);
+    std::filesystem::remove(platform::NamedMutex::lock_file(name));
 }
 
 }  // namespace
