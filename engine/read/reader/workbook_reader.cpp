@@ -148,6 +148,7 @@ bool WorkbookReader::read_globals() {
         SstContents contents;
         read_sst_strings(sst, contents);
         shared_strings_ = std::move(contents.strings);
+        shared_string_formatting_ = std::move(contents.formatting);
     }
     return !sheets_.empty();
 }
