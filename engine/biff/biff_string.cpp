@@ -109,15 +109,17 @@ bool read_sst_strings(const ContinuedRecord &sst, SstContents &contents) {
         const size_t count = load_u16(in.data() + pos);
         uint8_t flags = in[pos + 2];
         pos += 3;
-        size_t trailing = 0;  // formatting runs and phonetic data after the characters
+        // Formatting runs and phonetic data follow the characters.
+        size_t run_bytes = 0;
+        size_t phonetic_bytes = 0;
         if (flags & kRichFlag) {
             if (in.size() - pos < 2) return false;
-            trailing += size_t{4} * load_u16(in.data() + pos);
+            run_bytes = size_t{4} * load_u16(in.data() + pos);
             pos += 2;
         }
         if (flags & kPhoneticFlag) {
             if (in.size() - pos < 4) return false;
-            trailing += load_u32(in.data() + pos);
+            phonetic_bytes = load_u32(in.data() + pos);
             pos += 4;
         }
         std::u16string text;
@@ -142,8 +144,19 @@ bool read_sst_strings(const ContinuedRecord &sst, SstContents &contents) {
                                     : static_cast<char16_t>(in[pos]));
             }
         }
-        if (in.size() - pos < trailing) return false;
-        pos += trailing;
+        if (in.size() - pos < run_bytes || in.size() - pos - run_bytes < phonetic_bytes) {
+            return false;
+        }
+        if (run_bytes + phonetic_bytes > 0) {
+            SstFormatting &formatting = contents.formatting;
+            formatting.entries.push_back(SstFormatting::Entry{
+                i, static_cast<uint32_t>(formatting.bytes.size()), static_cast<uint32_t>(run_bytes),
+                static_cast<uint32_t>(phonetic_bytes)});
+            const auto *from = in.data() + pos;
+            formatting.bytes.insert(formatting.bytes.end(), from,
+                                    from + run_bytes + phonetic_bytes);
+            pos += run_bytes + phonetic_bytes;
+        }
         contents.strings.push_back(std::move(text));
     }
     return true;

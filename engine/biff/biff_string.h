@@ -43,13 +43,35 @@ void put_biff8_string(std::vector<uint8_t> &out, const Biff8Chars &chars);
 std::optional<std::u16string> read_biff8_short_string(std::span<const uint8_t> in, size_t &pos);
 std::optional<std::u16string> read_biff8_string(std::span<const uint8_t> in, size_t &pos);
 
+// The formatting runs and phonetic blocks (ExtRst) of the strings of an SST that have any,
+// kept apart from the texts so that a table of plain strings costs nothing more.
+struct SstFormatting {
+    struct Entry {
+        uint32_t string = 0;     // the string's number in the table
+        uint32_t offset = 0;     // in `bytes`: the runs, then the phonetic block
+        uint32_t run_bytes = 0;  // 4 per run: first character and font index, 16-bit each
+        uint32_t phonetic_bytes = 0;
+    };
+    std::vector<Entry> entries;  // in string order
+    std::vector<uint8_t> bytes;
+
+    std::span<const uint8_t> runs(const Entry &entry) const {
+        return std::span(bytes).subspan(entry.offset, entry.run_bytes);
+    }
+    std::span<const uint8_t> phonetic(const Entry &entry) const {
+        return std::span(bytes).subspan(entry.offset + entry.run_bytes, entry.phonetic_bytes);
+    }
+};
+
 // An SST record joined with its CONTINUE records: the total and unique counts, then each
-// string (formatting runs and phonetic data skipped). A string's characters may go on in the
-// next CONTINUE record, which starts with the option byte again. Nothing when the data ends
-// early or holds fewer strings than the unique count says.
+// string with its formatting runs and phonetic data. A string's characters may go on in the
+// next CONTINUE record, which starts with the option byte again; its runs and phonetic data
+// go on without one. Nothing when the data ends early or holds fewer strings than the unique
+// count says.
 struct SstContents {
     uint32_t total = 0;
     std::vector<std::u16string> strings;
+    SstFormatting formatting;
 };
 std::optional<SstContents> read_sst(const ContinuedRecord &sst);
 // The same, keeping in `contents` the strings read before the data ended or went wrong: false

@@ -21,6 +21,12 @@ constexpr size_t kRecordDataLimit = 8224;
 constexpr size_t kNewStringLimit = 8208;
 constexpr size_t kCountBytes = 8;  // total and unique counts at the start of the SST data
 constexpr size_t kMaxCharacters = 32767;
+// Option flags of a string with formatting runs (4 bytes each, at most a 16-bit count of
+// them) or a phonetic block.
+constexpr uint8_t kRichFlag = 0x08;
+constexpr uint8_t kPhoneticFlag = 0x04;
+constexpr size_t kRunBytes = 4;
+constexpr size_t kMaxRuns = 0xFFFF;
 constexpr uint32_t kStringsPerBucket = 8;
 
 constexpr size_t kExtSstFixedBytes = 322;
@@ -44,9 +50,22 @@ struct SharedStringTable::Impl {
         uint32_t record_offset;
         uint16_t offset_in_record;
     };
+    // How far the records had come before a string was written.
+    struct Mark {
+        size_t records;
+        size_t fill;
+        uint32_t completed_bytes;
+        size_t buckets;
+    };
+    struct FormattedText {
+        uint32_t number;
+        std::u16string text;
+    };
 
     std::unordered_map<std::u16string, uint32_t> index;
-    std::vector<const std::u16string *> texts;  // keys of `index` by their number
+    // Texts with formatting runs or phonetic data, by text, runs and phonetic block together.
+    std::unordered_map<std::string, FormattedText> formatted;
+    std::vector<const std::u16string *> texts;  // the texts of both maps by their number
     std::u16string key;  // the text being looked up; reused so lookups do not allocate
     std::vector<uint8_t> buffer;
     std::vector<Record> records;
@@ -57,8 +76,14 @@ struct SharedStringTable::Impl {
     bool finished = false;
 
     uint32_t add_key();
-    void write_string();
+    uint32_t add_formatted(std::u16string_view text, std::span<const uint8_t> runs,
+                           std::span<const uint8_t> phonetic);
+    Mark mark() const;
+    void roll_back(const Mark &mark);
+    void write_string(std::u16string_view text, std::span<const uint8_t> runs,
+                      std::span<const uint8_t> phonetic);
     void flush();
+    size_t room() const { return kRecordDataLimit - buffer.size(); }
 };
 
 // Adds the text held in `key`.
@@ -69,26 +94,14 @@ uint32_t SharedStringTable::Impl::add_key() {
         return found->second;
     }
 
-    const size_t saved_records = records.size();
-    const size_t saved_fill = buffer.size();
-    const uint32_t saved_completed = completed_bytes;
-    const size_t saved_buckets = buckets.size();
+    const Mark before = mark();
     auto entry = index.end();
     try {
         entry = index.emplace(key, unique).first;
         texts.push_back(&entry->first);
-        write_string();
+        write_string(key, {}, {});
     } catch (...) {
-        // Put every record written for this string back into the buffer and cut it to where
-        // it was; moves cannot fail, so the table is as before.
-        while (records.size() > saved_records) {
-            buffer = std::move(records.back().data);
-            records.pop_back();
-        }
-        buffer.resize(saved_fill);
-        completed_bytes = saved_completed;
-        buckets.resize(saved_buckets);
-        texts.resize(unique);
+        roll_back(before);
         if (entry != index.end()) index.erase(entry);
         throw;
     }
@@ -96,8 +109,68 @@ uint32_t SharedStringTable::Impl::add_key() {
     return unique++;
 }
 
-void SharedStringTable::Impl::write_string() {
-    const Biff8Chars chars = biff8_chars(key);
+uint32_t SharedStringTable::Impl::add_formatted(std::u16string_view text,
+                                                std::span<const uint8_t> runs,
+                                                std::span<const uint8_t> phonetic) {
+    if (finished) return kNotAdded;
+    // The lengths close the key, so that no two forms give the same bytes.
+    std::string form;
+    form.reserve(text.size() * 2 + runs.size() + phonetic.size() + 12);
+    for (char16_t unit : text) {
+        form.push_back(static_cast<char>(unit & 0xFF));
+        form.push_back(static_cast<char>(unit >> 8));
+    }
+    form.append(runs.begin(), runs.end());
+    form.append(phonetic.begin(), phonetic.end());
+    for (size_t length : {text.size(), runs.size(), phonetic.size()}) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            form.push_back(static_cast<char>((length >> shift) & 0xFF));
+        }
+    }
+    if (const auto found = formatted.find(form); found != formatted.end()) {
+        ++total;
+        return found->second.number;
+    }
+
+    const Mark before = mark();
+    auto entry = formatted.end();
+    try {
+        entry =
+            formatted.emplace(std::move(form), FormattedText{unique, std::u16string(text)}).first;
+        texts.push_back(&entry->second.text);
+        write_string(text, runs, phonetic);
+    } catch (...) {
+        roll_back(before);
+        if (entry != formatted.end()) formatted.erase(entry);
+        throw;
+    }
+    ++total;
+    return unique++;
+}
+
+SharedStringTable::Impl::Mark SharedStringTable::Impl::mark() const {
+    return Mark{records.size(), buffer.size(), completed_bytes, buckets.size()};
+}
+
+// Puts every record written since the mark back into the buffer and cuts it to where it was;
+// moves cannot fail, so the table is as before.
+void SharedStringTable::Impl::roll_back(const Mark &before) {
+    while (records.size() > before.records) {
+        buffer = std::move(records.back().data);
+        records.pop_back();
+    }
+    buffer.resize(before.fill);
+    completed_bytes = before.completed_bytes;
+    buckets.resize(before.buckets);
+    texts.resize(unique);
+}
+
+// Count, option flags (with the run count and phonetic size they announce), characters,
+// runs and phonetic block. Characters that go on in the next record follow a repeated option
+// byte; runs go on whole and the phonetic block byte by byte, without one.
+void SharedStringTable::Impl::write_string(std::u16string_view text, std::span<const uint8_t> runs,
+                                           std::span<const uint8_t> phonetic) {
+    const Biff8Chars chars = biff8_chars(text);
     if (records.empty() && buffer.empty()) {
         buffer.reserve(kRecordDataLimit);
         buffer.resize(kCountBytes);
@@ -108,19 +181,31 @@ void SharedStringTable::Impl::write_string() {
     }
 
     put_u16(buffer, static_cast<uint16_t>(chars.count));
-    put_u8(buffer, chars.option_flags());
+    put_u8(buffer, static_cast<uint8_t>(chars.option_flags() | (runs.empty() ? 0 : kRichFlag) |
+                                        (phonetic.empty() ? 0 : kPhoneticFlag)));
+    if (!runs.empty()) put_u16(buffer, static_cast<uint16_t>(runs.size() / kRunBytes));
+    if (!phonetic.empty()) put_u32(buffer, static_cast<uint32_t>(phonetic.size()));
 
     const size_t unit_bytes = chars.unit_bytes();
     size_t next = 0;
     while (true) {
-        const size_t room = (kRecordDataLimit - buffer.size()) / unit_bytes;
-        const size_t piece = std::min<size_t>(room, chars.count - next);
+        const size_t piece = std::min<size_t>(room() / unit_bytes, chars.count - next);
         put_bytes(buffer, chars.bytes.data() + next * unit_bytes, piece * unit_bytes);
         next += piece;
         if (next == chars.count) break;
         // The characters go on in the next record, which repeats the option byte.
         flush();
         put_u8(buffer, chars.option_flags());
+    }
+    for (size_t at = 0; at < runs.size(); at += kRunBytes) {
+        if (room() < kRunBytes) flush();
+        put_bytes(buffer, runs.data() + at, kRunBytes);
+    }
+    for (size_t at = 0; at < phonetic.size();) {
+        if (room() == 0) flush();
+        const size_t piece = std::min(room(), phonetic.size() - at);
+        put_bytes(buffer, phonetic.data() + at, piece);
+        at += piece;
     }
 }
 
@@ -149,6 +234,21 @@ uint32_t SharedStringTable::add(std::string_view narrow) {
 uint32_t SharedStringTable::add(std::u16string_view wide) {
     impl_->key.assign(wide.substr(0, capped_length(wide)));
     return impl_->add_key();
+}
+
+uint32_t SharedStringTable::add(std::u16string_view wide, std::span<const uint8_t> runs,
+                                std::span<const uint8_t> phonetic) {
+    const size_t length = capped_length(wide);
+    runs = runs.first(std::min(runs.size() / kRunBytes, kMaxRuns) * kRunBytes);
+    if (length < wide.size()) {
+        // Runs are in character order: those from the cut on have nothing left to format.
+        size_t kept = 0;
+        while (kept < runs.size() && load_u16(runs.data() + kept) < length) kept += kRunBytes;
+        runs = runs.first(kept);
+        phonetic = {};
+    }
+    if (runs.empty() && phonetic.empty()) return add(wide);
+    return impl_->add_formatted(wide.substr(0, length), runs, phonetic);
 }
 
 void SharedStringTable::finish() {

@@ -1,9 +1,11 @@
-// The shared-string table of an Excel 97 workbook: each distinct text stored once, written
-// as an SST record and CONTINUE records of at most 8224 data bytes, with the EXTSST index.
+// The shared-string table of an Excel 97 workbook: each distinct text stored once (a text
+// with formatting runs or phonetic data once per distinct form), written as an SST record
+// and CONTINUE records of at most 8224 data bytes, with the EXTSST index.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +31,12 @@ class SharedStringTable {
     // was.
     uint32_t add(std::string_view narrow);
     uint32_t add(std::u16string_view wide);
+    // A text with the formatting runs (4 bytes each: first character and font index) and the
+    // phonetic block (ExtRst) a file's table gave it: an entry shared only by the same text
+    // with the same runs and block, never by a plain text. Runs past a cut text go, and so
+    // does its phonetic block; without either this is add(wide).
+    uint32_t add(std::u16string_view wide, std::span<const uint8_t> runs,
+                 std::span<const uint8_t> phonetic);
 
     // Flushes the last record and writes the total and unique counts into the SST header.
     // After this the table takes no more texts.

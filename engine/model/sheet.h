@@ -128,6 +128,9 @@ struct CarriedRecords {
     RecordList caller_records;  // XM_WriteBin, first in the trailer
     RecordList trailer;         // after the phonetic settings
     std::optional<Record> code_name;
+    // The phonetic settings (PHONETIC) of a template's Excel 97 sheet, written instead of the
+    // default ones.
+    std::optional<Record> phonetic;
     // A chart or module sheet of a template, BOF to EOF as read: written in place of the
     // records of a worksheet.
     RecordList substream;

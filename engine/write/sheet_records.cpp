@@ -222,7 +222,11 @@ RecordList sheet_trailer_records(bool biff8, const Sheet &sheet, bool active) {
     }
     if (biff8) {
         append_merged_cells(list, sheet.merged);
-        list.append(rec::kPhonetic, bytes({0x05, 0x00, 0x35, 0x00, 0x00, 0x00}));
+        if (sheet.carried.phonetic) {
+            list.records().push_back(*sheet.carried.phonetic);
+        } else {
+            list.append(rec::kPhonetic, bytes({0x05, 0x00, 0x35, 0x00, 0x00, 0x00}));
+        }
     }
     append_all(list, sheet.carried.trailer);
     if (sheet.carried.code_name) list.records().push_back(*sheet.carried.code_name);

@@ -201,10 +201,10 @@ TEST(SstTest, StringsCutByContinueRecordsReadBack) {
     EXPECT_EQ(read->strings, expected);
 }
 
-TEST(SstTest, FormattingRunsAndPhoneticDataAreSkipped) {
+TEST(SstTest, FormattingRunsAndPhoneticDataAreKeptApart) {
     ContinuedRecord sst{rec::kSst, {}, {}};
     put_u32(sst.data, 3);
-    put_u32(sst.data, 2);
+    put_u32(sst.data, 3);
     put_u16(sst.data, 3);
     put_u8(sst.data, 0x0C);  // 8-bit, formatting runs, phonetic data
     put_u16(sst.data, 1);    // one run
@@ -212,19 +212,49 @@ TEST(SstTest, FormattingRunsAndPhoneticDataAreSkipped) {
     put_bytes(sst.data, "abc", 3);
     put_u32(sst.data, 0x00010002);
     sst.data.insert(sst.data.end(), 5, 0xEE);
-    const size_t cut = sst.data.size() + 5;  // after count, option byte and one character
+    // After count, option byte, run count and one character.
+    const size_t cut = sst.data.size() + 7;
     put_u16(sst.data, 2);
-    put_u8(sst.data, 0x01);
+    put_u8(sst.data, 0x09);  // 16-bit, formatting runs
+    put_u16(sst.data, 2);
     put_u16(sst.data, 0x65E5);
-    // The second string's last character goes on after a repeated option byte (8-bit now).
+    // The second string's last character goes on after a repeated option byte (8-bit now);
+    // its runs go on without one, the second of them in a record of its own.
     sst.continue_starts.push_back(cut);
     put_u8(sst.data, 0x00);
     put_u8(sst.data, 'z');
+    put_u32(sst.data, 0x00050000);
+    sst.continue_starts.push_back(sst.data.size());
+    put_u32(sst.data, 0x00060001);
+    put_u16(sst.data, 1);
+    put_u8(sst.data, 0x00);
+    put_u8(sst.data, 'p');
 
     std::optional<SstContents> read = read_sst(sst);
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(read->total, 3u);
-    EXPECT_EQ(read->strings, (std::vector<std::u16string>{u"abc", u"\u65e5z"}));
+    EXPECT_EQ(read->strings, (std::vector<std::u16string>{u"abc", u"\u65e5z", u"p"}));
+    const SstFormatting &formatting = read->formatting;
+    ASSERT_EQ(formatting.entries.size(), 2u);
+    EXPECT_EQ(formatting.entries[0].string, 0u);
+    EXPECT_EQ(std::vector<uint8_t>(formatting.runs(formatting.entries[0]).begin(),
+                                   formatting.runs(formatting.entries[0]).end()),
+              (std::vector<uint8_t>{2, 0, 1, 0}));
+    EXPECT_EQ(std::vector<uint8_t>(formatting.phonetic(formatting.entries[0]).begin(),
+                                   formatting.phonetic(formatting.entries[0]).end()),
+              std::vector<uint8_t>(5, 0xEE));
+    EXPECT_EQ(formatting.entries[1].string, 1u);
+    EXPECT_EQ(std::vector<uint8_t>(formatting.runs(formatting.entries[1]).begin(),
+                                   formatting.runs(formatting.entries[1]).end()),
+              (std::vector<uint8_t>{0, 0, 5, 0, 1, 0, 6, 0}));
+    EXPECT_TRUE(formatting.phonetic(formatting.entries[1]).empty());
+
+    // Runs or phonetic data that run past the end are refused.
+    for (size_t keep : {sst.data.size() - 5, size_t{8 + 3 + 6 + 3 + 4 + 2}}) {
+        ContinuedRecord cut_short = sst;
+        cut_short.data.resize(keep);
+        EXPECT_FALSE(read_sst(cut_short).has_value()) << keep;
+    }
 }
 
 // An empty CONTINUE holds no option byte and no characters: the string goes on in the next

@@ -19,12 +19,16 @@ uint32_t get32(const Bytes &b, size_t at) {
 }
 
 // The table read back the way a strict reader does: a string header and its first
-// character must share a record, split characters resume after a repeated option byte.
+// character must share a record, split characters resume after a repeated option byte,
+// formatting runs go on whole in the next record and phonetic data byte by byte, neither
+// after an option byte.
 struct ParsedSst {
     uint32_t total = 0;
     uint32_t unique = 0;
     std::vector<std::u16string> strings;
     std::vector<bool> sixteen_bit;
+    std::vector<Bytes> runs;      // per string, 4 bytes a run
+    std::vector<Bytes> phonetic;  // per string
     // Per string: offset of its record from the first record's header, and its header's
     // offset inside that record counted from the record header.
     std::vector<std::pair<uint32_t, uint16_t>> positions;
@@ -65,9 +69,17 @@ ParsedSst parse(const std::vector<Record> &records) {
         out.positions.emplace_back(record_offsets[record], static_cast<uint16_t>(pos + 4));
         const size_t count = get16(*data, pos);
         uint8_t options = (*data)[pos + 2];
-        EXPECT_EQ(options & ~1, 0);
+        EXPECT_EQ(options & ~0x0D, 0);
         out.sixteen_bit.push_back(options & 1);
         pos += 3;
+        const size_t run_count = (options & 0x08) ? get16(*data, pos) : 0;
+        pos += (options & 0x08) ? 2 : 0;
+        const size_t phonetic_size = (options & 0x04) ? get32(*data, pos) : 0;
+        pos += (options & 0x04) ? 4 : 0;
+        if (pos > data->size()) {
+            ADD_FAILURE() << "string header split at string " << n;
+            return out;
+        }
         if (count > 0) {
             EXPECT_LT(pos, data->size()) << "header without its first character, string " << n;
         }
@@ -91,6 +103,35 @@ ParsedSst parse(const std::vector<Record> &records) {
             pos = 1;
         }
         out.strings.push_back(text);
+        // Steps into the next record when this one is used up.
+        const auto next_record = [&] {
+            if (pos < data->size()) return true;
+            if (++record >= records.size()) return false;
+            data = &records[record].data;
+            pos = 0;
+            return true;
+        };
+        Bytes runs;
+        for (size_t r = 0; r < run_count; ++r) {
+            if (!next_record() || pos + 4 > data->size()) {
+                ADD_FAILURE() << "run " << r << " of string " << n << " cut";
+                return out;
+            }
+            runs.insert(runs.end(), data->begin() + pos, data->begin() + pos + 4);
+            pos += 4;
+        }
+        out.runs.push_back(runs);
+        Bytes phonetic;
+        while (phonetic.size() < phonetic_size) {
+            if (!next_record()) {
+                ADD_FAILURE() << "records end in the phonetic data of string " << n;
+                return out;
+            }
+            const size_t piece = std::min(phonetic_size - phonetic.size(), data->size() - pos);
+            phonetic.insert(phonetic.end(), data->begin() + pos, data->begin() + pos + piece);
+            pos += piece;
+        }
+        out.phonetic.push_back(phonetic);
     }
     EXPECT_EQ(record, records.size() - 1) << "records left over";
     EXPECT_EQ(pos, data->size()) << "bytes left over";
@@ -327,6 +368,113 @@ TEST(SharedStrings, ExtSstBucketsGrowWithTheTable) {
         expect_extsst_points_at_strings(sst.extsst(70000), parsed, 70000, c.bucket_size);
         EXPECT_LT(sst.extsst(0).size(), 2036u);
     }
+}
+
+// Runs of (first character, font index) pairs.
+Bytes runs_of(std::initializer_list<std::pair<uint16_t, uint16_t>> runs) {
+    Bytes out;
+    for (const auto &[first, font] : runs) {
+        for (uint16_t value : {first, font}) {
+            out.push_back(static_cast<uint8_t>(value));
+            out.push_back(static_cast<uint8_t>(value >> 8));
+        }
+    }
+    return out;
+}
+
+// A phonetic block of `size` bytes with a different value in each.
+Bytes phonetic_block(size_t size) {
+    Bytes out(size);
+    for (size_t i = 0; i < size; ++i) out[i] = static_cast<uint8_t>(i * 7 + 1);
+    return out;
+}
+
+TEST(SharedStrings, FormattedTextsAreEntriesOfTheirOwn) {
+    const Bytes bold = runs_of({{0, 0}, {1, 5}});
+    const Bytes italic = runs_of({{0, 0}, {1, 6}});
+    const Bytes reading = phonetic_block(18);
+    SharedStringTable sst;
+    EXPECT_EQ(sst.add(u"abc"), 0u);
+    EXPECT_EQ(sst.add(u"abc", bold, {}), 1u);
+    EXPECT_EQ(sst.add(u"abc", bold, {}), 1u);
+    EXPECT_EQ(sst.add(u"abc", italic, {}), 2u);
+    EXPECT_EQ(sst.add(u"abc", {}, reading), 3u);
+    EXPECT_EQ(sst.add(u"abc", bold, reading), 4u);
+    EXPECT_EQ(sst.add(u"ab", runs_of({{0, 0}, {1, 5}, {99, 99}}), {}), 5u);
+    EXPECT_EQ(sst.add(u"abc"), 0u);  // a plain write finds the plain entry
+    EXPECT_EQ(sst.add("abc"), 0u);
+    EXPECT_EQ(sst.add(u"abc", {}, {}), 0u);
+    EXPECT_EQ(sst.text(4) ? *sst.text(4) : u"", u"abc");
+    EXPECT_EQ(sst.total_count(), 10u);
+    sst.finish();
+    const ParsedSst parsed = parse(sst.records());
+    EXPECT_EQ(parsed.strings,
+              (std::vector<std::u16string>{u"abc", u"abc", u"abc", u"abc", u"abc", u"ab"}));
+    EXPECT_EQ(parsed.runs, (std::vector<Bytes>{
+                               {}, bold, italic, {}, bold, runs_of({{0, 0}, {1, 5}, {99, 99}})}));
+    EXPECT_EQ(parsed.phonetic, (std::vector<Bytes>{{}, {}, {}, reading, reading, {}}));
+}
+
+// Whichever byte of a string the record boundary falls on, its characters, runs and phonetic
+// data read back, and the EXTSST still points at every bucket's first string.
+TEST(SharedStrings, RunsAndPhoneticDataGoOnInContinueRecords) {
+    const Bytes runs = runs_of({{0, 0}, {1, 5}, {3, 6}});
+    const Bytes reading = phonetic_block(30);
+    for (size_t filler = 8150; filler <= 8198; ++filler) {
+        SCOPED_TRACE(filler);
+        SharedStringTable sst;
+        sst.add(std::string(filler, 'a'));
+        sst.add(u"漢字かな", runs, reading);
+        sst.add(u"after", runs_of({{2, 7}}), {});
+        sst.finish();
+        const ParsedSst parsed = parse(sst.records());
+        ASSERT_EQ(parsed.strings.size(), 3u);
+        EXPECT_EQ(parsed.strings[1], u"漢字かな");
+        EXPECT_EQ(parsed.runs[1], runs);
+        EXPECT_EQ(parsed.phonetic[1], reading);
+        EXPECT_EQ(parsed.strings[2], u"after");
+        EXPECT_EQ(parsed.runs[2], runs_of({{2, 7}}));
+        EXPECT_EQ(sst.byte_total(), disk_size(sst.records()));
+    }
+
+    // Characters split over three records, then runs and a phonetic block longer than one.
+    SharedStringTable sst;
+    std::vector<std::u16string> expected;
+    Bytes many_runs;
+    for (uint16_t i = 0; i < 3000; ++i) {
+        const Bytes run = runs_of({{static_cast<uint16_t>(i * 3), static_cast<uint16_t>(i % 9)}});
+        many_runs.insert(many_runs.end(), run.begin(), run.end());
+    }
+    const Bytes long_reading = phonetic_block(9000);
+    const std::u16string long_text(9000, u'語');
+    for (int i = 0; i < 40; ++i) {
+        const std::u16string text = u"t" + std::u16string(static_cast<size_t>(i), u'x');
+        expected.push_back(text);
+        sst.add(text, i % 2 ? runs_of({{0, 5}}) : Bytes{}, i % 3 ? Bytes{} : phonetic_block(12));
+    }
+    sst.add(long_text, many_runs, long_reading);
+    expected.push_back(long_text);
+    sst.add(u"last");
+    expected.push_back(u"last");
+    sst.finish();
+    const ParsedSst parsed = parse(sst.records());
+    EXPECT_EQ(parsed.strings, expected);
+    EXPECT_EQ(parsed.runs[40], many_runs);
+    EXPECT_EQ(parsed.phonetic[40], long_reading);
+    EXPECT_EQ(parsed.continue_option_bytes, (std::vector<uint8_t>{0x01, 0x01}));
+    expect_extsst_points_at_strings(sst.extsst(500), parsed, 500, 8);
+}
+
+TEST(SharedStrings, CutFormattedTextKeepsTheRunsInsideIt) {
+    SharedStringTable sst;
+    const Bytes runs = runs_of({{0, 5}, {32766, 6}, {32767, 7}, {39000, 8}});
+    EXPECT_EQ(sst.add(std::u16string(40000, u'q'), runs, phonetic_block(20)), 0u);
+    sst.finish();
+    const ParsedSst parsed = parse(sst.records());
+    ASSERT_EQ(parsed.strings.size(), 1u);
+    EXPECT_EQ(parsed.strings[0], std::u16string(32767, u'q'));
+    EXPECT_EQ(parsed.runs[0], runs_of({{0, 5}, {32766, 6}}));
+    EXPECT_EQ(parsed.phonetic[0], Bytes{});
 }
 
 TEST(SharedStrings, MillionAddsOfAThousandTexts) {

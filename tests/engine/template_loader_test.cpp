@@ -362,6 +362,7 @@ TEST(TemplateLoader, ChartsStayWholeAndSettingsComeBackAsTheyWere) {
         {rec::kDefColWidth, u16s({10})},
         {rec::kColInfo, u16s({1, 3, 4000, 15, 1, 0})},
         {rec::kMergedCells, u16s({1, 0, 1, 0, 2})},
+        {rec::kPhonetic, u16s({1, 0x31, 1, 0, 9, 0, 2})},
         {rec::kDv, Bytes{1, 2, 3, 4}},
     };
     for (const auto &[number, data] : settings) stream.record(number, data);
@@ -416,6 +417,26 @@ TEST(TemplateLoader, ChartsStayWholeAndSettingsComeBackAsTheyWere) {
               (std::vector<uint16_t>{rec::kBof, 0x1002, rec::kWindow2, rec::kEof}));
     EXPECT_EQ(chart[0].data, stream.bof(0x0020));
     EXPECT_EQ(chart[1].data, Bytes(16, 2));
+}
+
+// Phonetic settings cut short, or claiming more ranges than they hold, give way to the
+// writer's own.
+TEST(TemplateLoader, BrokenPhoneticSettingsAreWrittenAnew) {
+    for (const Bytes &phonetic : {u16s({1, 0x31, 2, 0, 9, 0, 2}), Bytes{1, 0, 0x31}}) {
+        test::TempFolder folder;
+        TemplateStream stream(true);
+        stream.font(220);
+        stream.sheet("S");
+        stream.record(rec::kPhonetic, phonetic);
+        const std::string path = folder.file("phonetic.xls");
+        Loaded loaded = load(stream, path);
+        ASSERT_EQ(loaded.result, 0);
+        const auto sections = written(loaded, path, true);
+        ASSERT_EQ(sections.size(), 2u);
+        const auto found = test::all_of(sections[1], rec::kPhonetic);
+        ASSERT_EQ(found.size(), 1u);
+        EXPECT_EQ(found[0]->data, (Bytes{5, 0, 0x35, 0, 0, 0}));
+    }
 }
 
 // BOUNDSHEETs that lead into records another sheet loaded (the same BOF, an embedded chart's

@@ -310,50 +310,60 @@ void fill_first_record(const std::function<void(const std::string &)> &add) {
 }
 
 TEST_P(OutOfMemoryTest, SharedStringTableTakesBackAFailedText) {
-    const std::string crossing(300, 'c');
-    const uint64_t failed = sweep([&](uint64_t n) {
-        SharedStringTable strings;
-        fill_first_record([&](const std::string &text) { strings.add(text); });
-        const uint32_t unique = strings.unique_count();
-        const uint32_t total = strings.total_count();
-        const size_t bytes = strings.byte_total();
-        EXPECT_LT(bytes, 8224u) << "still within the first record";
-        bool thrown = false;
-        uint32_t index = 0;
-        armed(n, [&] {
-            try {
-                index = strings.add(crossing);
-            } catch (const std::bad_alloc &) {
-                thrown = true;
+    // The text plain, then with a formatting run (two header bytes, four after the text).
+    for (const bool formatted : {false, true}) {
+        SCOPED_TRACE(formatted ? "formatted" : "plain");
+        const std::u16string crossing(300, u'c');
+        const uint8_t run[] = {1, 0, 5, 0};
+        const auto add_crossing = [&](SharedStringTable &strings) {
+            return formatted ? strings.add(crossing, run, {}) : strings.add(crossing);
+        };
+        const uint64_t failed = sweep([&](uint64_t n) {
+            SharedStringTable strings;
+            fill_first_record([&](const std::string &text) { strings.add(text); });
+            const uint32_t unique = strings.unique_count();
+            const uint32_t total = strings.total_count();
+            const size_t bytes = strings.byte_total();
+            EXPECT_LT(bytes, 8224u) << "still within the first record";
+            bool thrown = false;
+            uint32_t index = 0;
+            armed(n, [&] {
+                try {
+                    index = add_crossing(strings);
+                } catch (const std::bad_alloc &) {
+                    thrown = true;
+                }
+                return 0;
+            });
+            if (!allocator::failure_happened()) {
+                EXPECT_FALSE(thrown);
+                EXPECT_EQ(index, unique);
+                EXPECT_GT(strings.byte_total(), 8224u);
+                return false;
             }
-            return 0;
+            EXPECT_TRUE(thrown);
+            EXPECT_EQ(strings.unique_count(), unique);
+            EXPECT_EQ(strings.total_count(), total);
+            EXPECT_EQ(strings.byte_total(), bytes);
+            // The same text then goes in as the next string, and the records come out whole:
+            // the SST record full, one CONTINUE holding the rest of the text.
+            EXPECT_EQ(add_crossing(strings), unique);
+            EXPECT_EQ(strings.add(std::string(200, 'f') + "0"), 0u) << "earlier texts are found";
+            strings.finish();
+            const std::vector<Record> &records = strings.records();
+            EXPECT_EQ(records.size(), 2u);
+            if (records.size() == 2) {
+                const size_t head = formatted ? 5 : 3;
+                EXPECT_EQ(records[0].data.size(), 8224u);
+                EXPECT_EQ(load_u32(records[0].data.data()), total + 2);
+                EXPECT_EQ(load_u32(records[0].data.data() + 4), unique + 1);
+                EXPECT_EQ(records[1].data.size(),
+                          1u + 300 - (8224 - (bytes - 4) - head) + (formatted ? 4 : 0));
+            }
+            return true;
         });
-        if (!allocator::failure_happened()) {
-            EXPECT_FALSE(thrown);
-            EXPECT_EQ(index, unique);
-            EXPECT_GT(strings.byte_total(), 8224u);
-            return false;
-        }
-        EXPECT_TRUE(thrown);
-        EXPECT_EQ(strings.unique_count(), unique);
-        EXPECT_EQ(strings.total_count(), total);
-        EXPECT_EQ(strings.byte_total(), bytes);
-        // The same text then goes in as the next string, and the records come out whole:
-        // the SST record full, one CONTINUE holding the rest of the text.
-        EXPECT_EQ(strings.add(crossing), unique);
-        EXPECT_EQ(strings.add(std::string(200, 'f') + "0"), 0u) << "the earlier texts are found";
-        strings.finish();
-        const std::vector<Record> &records = strings.records();
-        EXPECT_EQ(records.size(), 2u);
-        if (records.size() == 2) {
-            EXPECT_EQ(records[0].data.size(), 8224u);
-            EXPECT_EQ(load_u32(records[0].data.data()), total + 2);
-            EXPECT_EQ(load_u32(records[0].data.data() + 4), unique + 1);
-            EXPECT_EQ(records[1].data.size(), 1u + 300 - (8224 - (bytes - 4) - 3));
-        }
-        return true;
-    });
-    EXPECT_GT(failed, 0u);
+        EXPECT_GT(failed, 0u);
+    }
 }
 
 TEST_P(OutOfMemoryTest, TextWriteGives40) {

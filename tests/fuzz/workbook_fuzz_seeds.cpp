@@ -45,8 +45,8 @@ void formula(int32_t h, int32_t x, int32_t y, const char *text, int16_t kind, do
 }
 
 // Sheet 0: every kind of cell, formulas, attributes and merged cells, keyword cells, sizes,
-// page settings and rows in several blocks; sheet 1: a number, an object, more cells and long
-// texts.
+// page settings, rows in several blocks and (Excel 97) a rich text with a phonetic block and
+// phonetic settings; sheet 1: a number, an object, more cells and long texts.
 bool write_sample(const std::string &path, bool biff8) {
     const int32_t h = biff8 ? XM_Create97(path.c_str(), 2) : XM_Create(path.c_str(), 2);
     if (h < 0) return false;
@@ -106,6 +106,19 @@ bool write_sample(const std::string &path, bool biff8) {
     set_page_break(book, 0, 3, 40, true);
     set_print_headings(book, 0, true);
     set_fit_to_page(book, 0, true);
+    if (biff8) {
+        // A text with formatting runs (fonts 5 and 1) and a phonetic block (block size,
+        // settings, the reading U+30C8 and its run over the three characters), and phonetic
+        // settings over A1:C10.
+        const uint8_t runs[] = {0, 0, 5, 0, 1, 0, 1, 0};
+        const uint8_t phonetic[] = {1, 0, 18, 0,    0,    0, 1, 0, 1, 0, 1,
+                                    0, 1, 0,  0xC8, 0x30, 0, 0, 0, 0, 3, 0};
+        std::vector<uint8_t> index;
+        put_u32(index, book.strings.add(u"\u6771\u4eac\u90fd", runs, phonetic));
+        raw_cell(h, 4, 1, image(rec::kLabelSst, index));
+        book.sheets[0]->carried.phonetic =
+            Record{rec::kPhonetic, {1, 0, 0x31, 0, 1, 0, 0, 0, 9, 0, 0, 0, 2, 0}};
+    }
 
     XM_SheetName(h, 1, "Sheet2");
     XM_WriteDouble(h, 1, 0, 0, 9.5);

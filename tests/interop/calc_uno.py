@@ -66,6 +66,17 @@ class CalcSession:
         finally:
             document.close(True)
 
+    def new_xls(self, target, fill):
+        """Makes a new workbook, lets fill(document) write it and saves it as Excel 97."""
+        document = self._desktop.loadComponentFromURL(
+            'private:factory/scalc', '_blank', 0, _props(Hidden=True))
+        try:
+            fill(document)
+            document.storeToURL(uno.systemPathToFileUrl(target),
+                                _props(FilterName='MS Excel 97'))
+        finally:
+            document.close(True)
+
     def close(self):
         try:
             self._desktop.terminate()

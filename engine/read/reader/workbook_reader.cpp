@@ -159,6 +159,7 @@ XLFILECHECK WorkbookReader::read_globals() {
         SstContents contents;
         read_sst_strings(sst, contents);
         shared_strings_ = std::move(contents.strings);
+        shared_string_formatting_ = std::move(contents.formatting);
     }
     return sheets_.empty() ? fcNoSheets : fcWorkbook;
 }

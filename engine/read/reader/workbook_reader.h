@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/biff/biff_string.h"
 #include "engine/biff/record_reader.h"
 #include "platform/compound_file.h"
 #include "tabrix/types.h"
@@ -57,6 +58,8 @@ class WorkbookReader {
     // The texts of the file's SST (Excel 97), by their LABELSST index; the strings read before
     // a damaged table ended.
     const std::vector<std::u16string> &shared_strings() const { return shared_strings_; }
+    // The formatting runs and phonetic blocks of those strings that have any.
+    const SstFormatting &shared_string_formatting() const { return shared_string_formatting_; }
     // A narrow text of an Excel 95 file in UTF-16, by the file's code page.
     std::u16string decode_narrow(std::span<const uint8_t> bytes) const;
     // A records reader at the sheet's BOF; one that gives nothing for a sheet number out of
@@ -80,6 +83,7 @@ class WorkbookReader {
     uint16_t code_page_ = 0;
     std::vector<SheetEntry> sheets_;
     std::vector<std::u16string> shared_strings_;
+    SstFormatting shared_string_formatting_;
 };
 
 // The text of a string record of either format as UTF-16: an Excel 97 string with its

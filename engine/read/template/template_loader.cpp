@@ -15,12 +15,23 @@
 namespace tabrix::engine {
 namespace {
 
-// Excel 97: every string of the file's table, in order, so that its cells find their texts.
+// Excel 97: every string of the file's table, in order and with its formatting runs and
+// phonetic block, so that its cells find their texts as they were. The runs name fonts by
+// their index, which stays: the fonts are taken in file order and none is put before them.
 void load_shared_strings(TemplateLoad &load) {
     const std::vector<std::u16string> &strings = load.reader.shared_strings();
+    const SstFormatting &formatting = load.reader.shared_string_formatting();
+    auto formatted = formatting.entries.begin();
     load.string_index.reserve(strings.size());
-    for (const std::u16string &text : strings)
-        load.string_index.push_back(load.book.strings.add(text));
+    for (uint32_t i = 0; i < strings.size(); ++i) {
+        if (formatted != formatting.entries.end() && formatted->string == i) {
+            load.string_index.push_back(load.book.strings.add(
+                strings[i], formatting.runs(*formatted), formatting.phonetic(*formatted)));
+            ++formatted;
+        } else {
+            load.string_index.push_back(load.book.strings.add(strings[i]));
+        }
+    }
 }
 
 // The sheets under the template's names. The sheets the create made hold nothing but their

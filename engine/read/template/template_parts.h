@@ -107,7 +107,7 @@ void store_held_formula(SheetLoad &load);
 bool load_row_column_record(const Workbook &book, Sheet &sheet, const RawRecord &record);
 // SETUP, margins, HEADER, FOOTER, print flags, centring, page breaks, WSBOOL, PLS.
 bool load_page_record(bool biff8, Sheet &sheet, const RawRecord &record);
-// WINDOW2, PANE, SELECTION, SCL, MERGEDCELLS.
+// WINDOW2, PANE, SELECTION, SCL, MERGEDCELLS, PHONETIC.
 bool load_window_record(const Workbook &book, Sheet &sheet, const RawRecord &record);
 
 // The globals: header, external references, fonts, formats, XFs and attributes, styles,

@@ -1,5 +1,5 @@
 // A template sheet's settings taken into the sheet's model, for the sheet writer to write
-// again: rows and columns, page setup, window and merged ranges.
+// again: rows and columns, page setup, window, merged ranges and phonetic settings.
 #include <algorithm>
 #include <bit>
 
@@ -30,6 +30,9 @@ constexpr size_t kSelectionRangeSize = 6;
 constexpr size_t kActivePaneOffset = 8;
 constexpr uint8_t kSinglePane = 3;
 constexpr size_t kMergedRangeSize = 8;
+// PHONETIC: font, settings, range count, then eight bytes per range.
+constexpr size_t kPhoneticHeadSize = 6;
+constexpr size_t kPhoneticRangeSize = 8;
 
 uint16_t u16_at(std::span<const uint8_t> data, size_t at) {
     return load_u16(data.data() + at);
@@ -147,6 +150,16 @@ void take_merged_ranges(const Workbook &book, std::vector<MergedRange> &merged,
     }
 }
 
+// PHONETIC (Excel 97): font, settings and the ranges they cover (a count of 8-byte ranges);
+// kept up to its last range.
+void take_phonetic(bool biff8, std::optional<Record> &phonetic, std::span<const uint8_t> data) {
+    if (!biff8 || data.size() < kPhoneticHeadSize) return;
+    const size_t ranges = u16_at(data, kPhoneticHeadSize - 2);
+    if (ranges > (data.size() - kPhoneticHeadSize) / kPhoneticRangeSize) return;
+    const size_t size = kPhoneticHeadSize + ranges * kPhoneticRangeSize;
+    phonetic = Record{rec::kPhonetic, {data.begin(), data.begin() + size}};
+}
+
 }  // namespace
 
 bool load_row_column_record(const Workbook &book, Sheet &sheet, const RawRecord &record) {
@@ -259,6 +272,9 @@ bool load_window_record(const Workbook &book, Sheet &sheet, const RawRecord &rec
                 window.zoom_numerator = u16_at(data, 0);
                 window.zoom_denominator = u16_at(data, 2);
             }
+            return true;
+        case rec::kPhonetic:
+            take_phonetic(book.biff8(), sheet.carried.phonetic, data);
             return true;
         case rec::kMergedCells:
             // Excel 95 has no merged cells of its own: a writer's record there is carried.
