@@ -89,7 +89,8 @@ std::optional<std::vector<uint8_t>> joined_text(const ContinuedRecord &record, s
         return record.data;
     }
     // An empty text may lack its option byte.
-    if (count == 0 || in.size() - text_at < kTextHeadSize) return record.data;
+    if (count == 0) return record.data;
+    if (in.size() - text_at < kTextHeadSize) return std::nullopt;
     const uint8_t flags = in[text_at + 2];
     size_t pos = text_at + kTextHeadSize;
     std::u16string text;
