@@ -129,6 +129,57 @@ inline constexpr uint16_t kShrFmla = 0x04BC;
 inline constexpr uint16_t kBof = 0x0809;
 inline constexpr uint16_t kChartPalette = 0x105C;
 
+// Pivot tables: the cache definitions in the globals (a stream id, its source, the source's
+// ranges or names, consolidation tables, queries), and each view in its sheet.
+inline constexpr uint16_t kDcon = 0x0050;
+inline constexpr uint16_t kDconRef = 0x0051;
+inline constexpr uint16_t kDconName = 0x0052;
+inline constexpr uint16_t kSxView = 0x00B0;
+inline constexpr uint16_t kSxVd = 0x00B1;
+inline constexpr uint16_t kSxVi = 0x00B2;
+inline constexpr uint16_t kSxIvd = 0x00B4;
+inline constexpr uint16_t kSxLi = 0x00B5;
+inline constexpr uint16_t kSxPi = 0x00B6;
+inline constexpr uint16_t kSxDi = 0x00C5;
+inline constexpr uint16_t kSxString = 0x00CD;
+inline constexpr uint16_t kSxTbl = 0x00D0;
+inline constexpr uint16_t kSxTbrgiitm = 0x00D1;
+inline constexpr uint16_t kSxTbpg = 0x00D2;
+inline constexpr uint16_t kSxIdStm = 0x00D5;
+inline constexpr uint16_t kDbQuery = 0x00DC;
+inline constexpr uint16_t kSxVs = 0x00E3;
+inline constexpr uint16_t kSxRule = 0x00F0;
+inline constexpr uint16_t kSxEx = 0x00F1;
+inline constexpr uint16_t kSxFilt = 0x00F2;
+inline constexpr uint16_t kSxDxf = 0x00F4;
+inline constexpr uint16_t kSxItm = 0x00F5;
+inline constexpr uint16_t kSxName = 0x00F6;
+inline constexpr uint16_t kSxSelect = 0x00F7;
+inline constexpr uint16_t kSxPair = 0x00F8;
+inline constexpr uint16_t kSxFmla = 0x00F9;
+inline constexpr uint16_t kSxFormat = 0x00FB;
+inline constexpr uint16_t kSxVdEx = 0x0100;
+inline constexpr uint16_t kSxFormula = 0x0103;
+inline constexpr uint16_t kDconBin = 0x01B5;
+inline constexpr uint16_t kQsiSxTag = 0x0802;
+inline constexpr uint16_t kDbQueryExt = 0x0803;
+inline constexpr uint16_t kExtString = 0x0804;
+inline constexpr uint16_t kTxtQry = 0x0805;
+inline constexpr uint16_t kOleDbConn = 0x080A;
+inline constexpr uint16_t kSxViewEx = 0x080C;
+inline constexpr uint16_t kSxTh = 0x080D;
+inline constexpr uint16_t kSxPiEx = 0x080E;
+inline constexpr uint16_t kSxVdtEx = 0x080F;
+inline constexpr uint16_t kSxViewEx9 = 0x0810;
+inline constexpr uint16_t kContinueFrt = 0x0812;
+inline constexpr uint16_t kSxAddl = 0x0864;
+
+// A hyperlink's tooltip, behind its HLINK; scenarios; a sheet's tab colour.
+inline constexpr uint16_t kHlinkTooltip = 0x0800;
+inline constexpr uint16_t kScenMan = 0x00AE;
+inline constexpr uint16_t kScenario = 0x00AF;
+inline constexpr uint16_t kSheetExt = 0x0862;
+
 // Records a template sheet carries: a data table's TABLE behind its formula, filters and
 // conditional formats.
 inline constexpr uint16_t kTable = 0x0236;

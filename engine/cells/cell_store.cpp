@@ -27,21 +27,30 @@ constexpr size_t kPages = 65536 / kRowsPerPage;
 
 // Bytes of the record at p, together with the records a FORMULA carries behind it: the
 // ARRAY or TABLE record of the formula range it anchors, then the STRING record of a text
-// result. They are all one cell. `available` bytes are readable from p.
+// result; and the CONTINUE records that hold the rest of a long text (a LABEL's, a STRING's).
+// They are all one cell. `available` bytes are readable from p.
 size_t record_size(const uint8_t *p, size_t available) {
     size_t size = kHeaderBytes + load_u16(p + 2);
-    if (load_u16(p) != rec::kFormula) return size;
     const auto follows = [&](uint16_t number) {
         return size + kHeaderBytes <= available && load_u16(p + size) == number;
     };
+    const auto take_continues = [&] {
+        while (follows(rec::kContinue)) size += kHeaderBytes + load_u16(p + size + 2);
+    };
+    take_continues();
+    if (load_u16(p) != rec::kFormula) return size;
     if (follows(rec::kArray) || follows(rec::kTable)) size += kHeaderBytes + load_u16(p + size + 2);
-    if (follows(rec::kString)) size += kHeaderBytes + load_u16(p + size + 2);
+    if (follows(rec::kString)) {
+        size += kHeaderBytes + load_u16(p + size + 2);
+        take_continues();
+    }
     return size;
 }
 
-// Records stored only behind their FORMULA.
-bool is_carried_by_formula(uint16_t number) {
-    return number == rec::kString || number == rec::kArray || number == rec::kTable;
+// Records stored only behind their FORMULA or text record.
+bool is_carried(uint16_t number) {
+    return number == rec::kString || number == rec::kArray || number == rec::kTable ||
+           number == rec::kContinue;
 }
 
 bool is_run(uint16_t number) {
@@ -79,7 +88,7 @@ Slot slot_at(const std::vector<uint8_t> &bytes, size_t offset) {
 int check_image(std::span<const uint8_t> image, Slot *out) {
     if (image.size() < kHeaderBytes + kMinimumDataBytes) return err::kLength;
     const uint8_t *p = image.data();
-    if (is_carried_by_formula(load_u16(p)) || record_size(p, image.size()) != image.size())
+    if (is_carried(load_u16(p)) || record_size(p, image.size()) != image.size())
         return err::kLength;
     Slot slot;
     slot.number = load_u16(p);

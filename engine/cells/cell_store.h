@@ -65,11 +65,12 @@ class CellStore {
     // one stays MULRK or MULBLANK). A MULRK/MULBLANK image replaces every record it covers
     // and cuts runs it overlaps in part down to their cells outside it; a one-cell run image
     // is stored as RK or BLANK. A FORMULA image may carry right behind it the ARRAY or
-    // TABLE record of the range it anchors, then the STRING record of its text result; they
-    // are kept as one cell. Returns 0, or (the store is then unchanged):
+    // TABLE record of the range it anchors, then the STRING record of its text result; a
+    // LABEL, RSTRING or STRING may have behind it the CONTINUE records that hold the rest of
+    // its text. They are kept as one cell. Returns 0, or (the store is then unchanged):
     //   -31 the image is shorter than a row, column and XF, its data-length field does not
-    //       match its size, a STRING, ARRAY or TABLE record stands alone, or a run's length
-    //       does not match its first and last columns;
+    //       match its size, a STRING, ARRAY, TABLE or CONTINUE record stands alone, or a
+    //       run's length does not match its first and last columns;
     //   -32 a column beyond 255, or a run whose last column is before its first;
     //   -40 memory ran out.
     int insert(std::span<const uint8_t> image);

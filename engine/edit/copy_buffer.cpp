@@ -34,10 +34,14 @@ int32_t for_each_buffered(const std::vector<uint8_t> &cells, Visit &&visit) {
         BufferedCell cell;
         cell.offset = offset;
         cell.size = kHeaderBytes + load_u16(p + 2);
-        // What a FORMULA carries follows it directly.
-        while (load_u16(p) == rec::kFormula && offset + cell.size + kHeaderBytes <= cells.size()) {
+        // What a FORMULA carries follows it directly, as do the CONTINUE records of a text.
+        while (offset + cell.size + kHeaderBytes <= cells.size()) {
             const uint16_t next = load_u16(cells.data() + offset + cell.size);
-            if (next != rec::kArray && next != rec::kTable && next != rec::kString) break;
+            const bool carried =
+                next == rec::kContinue ||
+                (load_u16(p) == rec::kFormula &&
+                 (next == rec::kArray || next == rec::kTable || next == rec::kString));
+            if (!carried) break;
             cell.size += kHeaderBytes + load_u16(cells.data() + offset + cell.size + 2);
         }
         cell.row = load_u16(p + 4);

@@ -101,9 +101,9 @@ struct PageSettings {
     std::array<bool, 4> margins_from_file{};
     std::optional<std::vector<uint8_t>> header;  // HEADER body when set
     std::optional<std::vector<uint8_t>> footer;
-    std::vector<uint16_t> row_breaks;        // sorted
-    std::vector<uint16_t> column_breaks;     // sorted
-    std::optional<Record> printer_settings;  // PLS
+    std::vector<uint16_t> row_breaks;     // sorted
+    std::vector<uint16_t> column_breaks;  // sorted
+    RecordList printer_settings;          // PLS and its CONTINUE records
 };
 
 // How the sheet shows in its window.
@@ -123,8 +123,9 @@ struct WindowSettings {
 // Records of other origins, in their places in the sheet.
 struct CarriedRecords {
     RecordList references;      // BIFF5 EXTERNCOUNT/EXTERNSHEET, carried-over references
+    RecordList calculation;     // CALCMODE to SAVERECALC, in place of the writer's own
     RecordList settings;        // before DIMENSIONS
-    RecordList objects;         // OBJ, TXO and their CONTINUE records
+    RecordList objects;         // OBJ, TXO, notes, pivot views, with their CONTINUE records
     RecordList caller_records;  // XM_WriteBin, first in the trailer
     RecordList trailer;         // after the phonetic settings
     std::optional<Record> code_name;

@@ -53,6 +53,22 @@ Record f64_record(uint16_t number, double value) {
     return record;
 }
 
+Record u16_record(uint16_t number, uint16_t value) {
+    Record record{number, {}};
+    put_u16(record.data, value);
+    return record;
+}
+
+// A calculation setting as a template had it (of the size the record has), else the default.
+Record calculation_record(const RecordList &carried, const Record &fallback) {
+    for (const Record &record : carried.records()) {
+        if (record.number == fallback.number && record.data.size() == fallback.data.size()) {
+            return record;
+        }
+    }
+    return fallback;
+}
+
 Record page_breaks_record(bool biff8, uint16_t number, const std::vector<uint16_t> &breaks,
                           size_t limit, uint16_t span_end) {
     size_t count = std::min(breaks.size(), limit);
@@ -158,12 +174,12 @@ RecordList sheet_header_records(bool biff8, const Sheet &sheet, const CellArea &
     RecordList list;
     list.records().push_back(bof_record(biff8, kBofWorksheet));
     list.records().push_back(index_record(biff8, area));
-    list.append_u16(rec::kCalcMode, 1);
-    list.append_u16(rec::kCalcCount, 100);
-    list.append_u16(rec::kRefMode, 1);
-    list.append_u16(rec::kIteration, 0);
-    list.records().push_back(f64_record(rec::kDelta, 0.001));
-    list.append_u16(rec::kSaveRecalc, 1);
+    for (const Record &setting :
+         {u16_record(rec::kCalcMode, 1), u16_record(rec::kCalcCount, 100),
+          u16_record(rec::kRefMode, 1), u16_record(rec::kIteration, 0),
+          f64_record(rec::kDelta, 0.001), u16_record(rec::kSaveRecalc, 1)}) {
+        list.records().push_back(calculation_record(sheet.carried.calculation, setting));
+    }
     list.append_u16(rec::kPrintHeaders, sheet.page.print_headers);
     list.append_u16(rec::kPrintGridlines, sheet.page.print_gridlines);
     list.append_u16(rec::kGridSet, 1);
@@ -191,7 +207,7 @@ RecordList sheet_header_records(bool biff8, const Sheet &sheet, const CellArea &
     append_margin(list, sheet.page, 1, 20.0);
     append_margin(list, sheet.page, 2, 25.0);
     append_margin(list, sheet.page, 3, 25.0);
-    if (sheet.page.printer_settings) list.records().push_back(*sheet.page.printer_settings);
+    append_all(list, sheet.page.printer_settings);
     list.records().push_back(setup_record(sheet));
     list.append_u16(rec::kDefColWidth, sheet.rows_columns.default_column_width);
     for (const ColumnInfo &column : sheet.rows_columns.columns) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
@@ -44,9 +45,72 @@ void formula(int32_t h, int32_t x, int32_t y, const char *text, int16_t kind, do
     XM_WriteFunc3(h, 0, x, y, text, 15, &result);
 }
 
+void append_record(std::vector<uint8_t> &out, uint16_t number, const std::vector<uint8_t> &data) {
+    put_u16(out, number);
+    put_u16(out, static_cast<uint16_t>(data.size()));
+    out.insert(out.end(), data.begin(), data.end());
+}
+
+// A text (count, Excel 97 option byte, characters) cut after `first` characters, the rest in
+// a CONTINUE record (which repeats the option byte in Excel 97).
+std::pair<std::vector<uint8_t>, std::vector<uint8_t>> cut_text(bool biff8, const std::string &text,
+                                                               size_t first) {
+    std::vector<uint8_t> head;
+    put_u16(head, static_cast<uint16_t>(text.size()));
+    std::vector<uint8_t> rest;
+    if (biff8) {
+        head.push_back(0);
+        rest.push_back(0);
+    }
+    head.insert(head.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(first));
+    rest.insert(rest.end(), text.begin() + static_cast<std::ptrdiff_t>(first), text.end());
+    return {head, rest};
+}
+
+// Long texts in CONTINUE records (a LABEL's, a formula's STRING), a pivot table view, printer
+// settings with a CONTINUE, calculation settings and a hyperlink with its tooltip.
+void write_continued_records(int32_t h, bool biff8) {
+    const std::string text(300, 'w');
+    auto [label, label_rest] = cut_text(biff8, text, 200);
+    std::vector<uint8_t> cell = image(rec::kLabel, label);
+    append_record(cell, rec::kContinue, label_rest);
+    raw_cell(h, 2, 0, cell);
+
+    // =1 with a text result: FORMULA, then STRING and its CONTINUE.
+    std::vector<uint8_t> formula = {0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0,
+                                    0, 0, 0, 0, 3, 0, 0x1E, 1,    0};
+    cell = image(rec::kFormula, formula);
+    auto [string, string_rest] = cut_text(biff8, text, 100);
+    append_record(cell, rec::kString, string);
+    append_record(cell, rec::kContinue, string_rest);
+    raw_cell(h, 3, 0, cell);
+
+    const std::vector<std::pair<uint16_t, std::vector<uint8_t>>> records = {
+        {rec::kSxView, std::vector<uint8_t>(44, 1)},
+        {rec::kSxVd, {1, 0, 1, 0, 0, 0, 1, 0, 0xFF, 0xFF}},
+        {rec::kSxVi, {0, 0, 0, 0, 0, 0, 0xFF, 0xFF}},
+        {rec::kSxIvd, {0, 0}},
+        {rec::kSxDi, std::vector<uint8_t>(12, 0)},
+        {rec::kSxLi, std::vector<uint8_t>(8, 0)},
+        {rec::kSxEx, std::vector<uint8_t>(24, 0)},
+        {rec::kContinue, {1, 2, 3}},
+        {rec::kQsiSxTag, std::vector<uint8_t>(32, 0)},
+        {rec::kPls, std::vector<uint8_t>(40, 7)},
+        {rec::kContinue, std::vector<uint8_t>(20, 8)},
+        {rec::kIteration, {1, 0}},
+        {rec::kCalcCount, {50, 0}},
+        {rec::kHlink, std::vector<uint8_t>(32, 0)},
+        {rec::kHlinkTooltip, {0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 'a', 0, 0, 0}},
+    };
+    for (const auto &[number, data] : records) {
+        XM_WriteBin(h, 1, number, static_cast<uint16_t>(data.size()), data.data());
+    }
+}
+
 // Sheet 0: every kind of cell, formulas, attributes and merged cells, keyword cells, sizes,
-// page settings, rows in several blocks and (Excel 97) a rich text with a phonetic block and
-// phonetic settings; sheet 1: a number, an object, more cells and long texts.
+// page settings, rows in several blocks, long texts in CONTINUE records and (Excel 97) a rich
+// text with a phonetic block and phonetic settings; sheet 1: a number, pivot table, printer,
+// calculation and hyperlink records, an object, more cells and long texts.
 bool write_sample(const std::string &path, bool biff8) {
     const int32_t h = biff8 ? XM_Create97(path.c_str(), 2) : XM_Create(path.c_str(), 2);
     if (h < 0) return false;
@@ -120,6 +184,7 @@ bool write_sample(const std::string &path, bool biff8) {
             Record{rec::kPhonetic, {1, 0, 0x31, 0, 1, 0, 0, 0, 9, 0, 0, 0, 2, 0}};
     }
 
+    write_continued_records(h, biff8);
     XM_SheetName(h, 1, "Sheet2");
     XM_WriteDouble(h, 1, 0, 0, 9.5);
     const uint8_t obj[4] = {};

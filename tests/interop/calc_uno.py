@@ -1,6 +1,7 @@
 """LibreOffice Calc driven through UNO: a headless soffice with a profile of its own inside the
 caller's folder, listening on a pipe named after the process, so that a test can open a
-workbook, edit it with Calc's own operations, recalculate and save it as .xlsx."""
+workbook, edit it with Calc's own operations, recalculate and save it as .xlsx or .xls."""
+import contextlib
 import os
 import subprocess
 import time
@@ -57,6 +58,16 @@ class CalcSession:
         finally:
             document.close(True)
 
+    @contextlib.contextmanager
+    def document(self, path=None):
+        """The workbook at path (a new one without a path), open while the block runs."""
+        url = uno.systemPathToFileUrl(path) if path else 'private:factory/scalc'
+        document = self._desktop.loadComponentFromURL(url, '_blank', 0, _props(Hidden=True))
+        try:
+            yield document
+        finally:
+            document.close(True)
+
     def save_as_xls(self, source, target):
         document = self._desktop.loadComponentFromURL(
             uno.systemPathToFileUrl(source), '_blank', 0, _props(Hidden=True))
@@ -68,14 +79,13 @@ class CalcSession:
 
     def new_xls(self, target, fill):
         """Makes a new workbook, lets fill(document) write it and saves it as Excel 97."""
-        document = self._desktop.loadComponentFromURL(
-            'private:factory/scalc', '_blank', 0, _props(Hidden=True))
-        try:
+        with self.document() as document:
             fill(document)
-            document.storeToURL(uno.systemPathToFileUrl(target),
-                                _props(FilterName='MS Excel 97'))
-        finally:
-            document.close(True)
+            self.store_xls(document, target)
+
+    @staticmethod
+    def store_xls(document, target):
+        document.storeToURL(uno.systemPathToFileUrl(target), _props(FilterName='MS Excel 97'))
 
     def close(self):
         try:

@@ -243,17 +243,14 @@ int32_t model_cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int
     if (!book.sheets[sheet]->cells.find(static_cast<uint16_t>(y), column, &view)) return kNoCell;
     if (xf) *xf = view.xf_at(column);
     if (view.number == rec::kBlank) return 0;
-    const size_t length = load_u16(view.image.data() + 2);
-    const std::span<const uint8_t> data = view.image.subspan(4, length);
-    const CellRecord kind = cell_record_of(view.number);
-    // A FORMULA with a text result carries its STRING record right behind it.
-    RecordReader after(view.image, 4 + length);
-    RawRecord string;
-    const bool has_string = kind == CellRecord::formula && formula_has_string(data) &&
-                            after.next(string) && string.number == rec::kString;
+    // A FORMULA with a text result carries its STRING record behind it.
+    RecordReader records(view.image, 0);
+    RawRecord record;
+    if (!records.next(record)) return kNoCell;
+    const WholeCellRecord whole(records, record, book.biff8());
     CellValue cell;
-    if (!decode_cell(ModelTexts(book), kind, data, column, has_string ? &string.data : nullptr,
-                     cell)) {
+    if (!decode_cell(ModelTexts(book), cell_record_of(view.number), whole.data(), column,
+                     whole.string(), cell)) {
         return kNoCell;
     }
     return cell_data_answer(cell, false, integer, value, text);
@@ -315,13 +312,10 @@ int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue
     RecordReader records(reader.stream(), place->offset);
     RawRecord record;
     if (!records.next(record)) return kMissing;
-    const CellRecord kind = cell_record_of(record.number);
-    RawRecord string;
-    const bool has_string = kind == CellRecord::formula && formula_has_string(record.data) &&
-                            next_string_record(records, string);
+    const WholeCellRecord whole(records, record, reader.biff8());
     const FileTexts texts(reader);
-    return decode_cell(texts, kind, record.data, static_cast<uint8_t>(x),
-                       has_string ? &string.data : nullptr, out)
+    return decode_cell(texts, cell_record_of(record.number), whole.data(), static_cast<uint8_t>(x),
+                       whole.string(), out)
                ? 0
                : kMissing;
 }

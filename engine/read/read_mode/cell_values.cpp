@@ -7,7 +7,9 @@
 #include <optional>
 
 #include "engine/biff/biff_string.h"
+#include "engine/biff/continued_text.h"
 #include "engine/biff/le_bytes.h"
+#include "engine/read/reader/sheet_scan.h"
 #include "engine/read/reader/workbook_reader.h"
 #include "platform/codepage.h"
 
@@ -168,6 +170,18 @@ bool cell_place_of(CellRecord kind, std::span<const uint8_t> data, CellRecordPla
 bool formula_has_string(std::span<const uint8_t> data) {
     return data.size() >= 14 && load_u16(data.data() + 12) == kSpecialResult &&
            data[6] == kResultText;
+}
+
+WholeCellRecord::WholeCellRecord(RecordReader &records, const RawRecord &record, bool biff8)
+    : data_(record.data) {
+    const CellRecord kind = cell_record_of(record.number);
+    if (kind == CellRecord::label || kind == CellRecord::rstring) {
+        data_ = text_record_data(records, record, kCellHeader, biff8, joined_);
+    } else if (kind == CellRecord::formula && formula_has_string(record.data)) {
+        RawRecord string;
+        has_string_ = next_string_record(records, string);
+        if (has_string_) string_ = text_record_data(records, string, 0, biff8, joined_string_);
+    }
 }
 
 bool decode_cell(const CellTexts &texts, CellRecord kind, std::span<const uint8_t> data,

@@ -7,7 +7,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "engine/biff/record_reader.h"
 #include "engine/model/read_state.h"
 
 namespace tabrix::engine {
@@ -73,6 +75,27 @@ bool cell_place_of(CellRecord kind, std::span<const uint8_t> data, CellRecordPla
 
 // Whether a FORMULA's result is a text, held by the STRING record that follows it.
 bool formula_has_string(std::span<const uint8_t> data);
+
+// A cell record just read from `records`, whole: the rest of a long LABEL or RSTRING text
+// joined in from its CONTINUE records, and a FORMULA's STRING (its text joined alike) found
+// behind it. `records` moves past what was read.
+class WholeCellRecord {
+  public:
+    WholeCellRecord(RecordReader &records, const RawRecord &record, bool biff8);
+    WholeCellRecord(const WholeCellRecord &) = delete;
+    WholeCellRecord &operator=(const WholeCellRecord &) = delete;
+
+    std::span<const uint8_t> data() const { return data_; }
+    // The STRING's data, or null when none was found.
+    const std::span<const uint8_t> *string() const { return has_string_ ? &string_ : nullptr; }
+
+  private:
+    std::vector<uint8_t> joined_;
+    std::vector<uint8_t> joined_string_;
+    std::span<const uint8_t> data_;
+    std::span<const uint8_t> string_;
+    bool has_string_ = false;
+};
 
 // The value at `column` of a cell record; `string` is the data of the STRING record that
 // follows a FORMULA with a text result (null when none was found). False when the record

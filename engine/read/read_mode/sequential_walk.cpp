@@ -7,7 +7,6 @@
 #include "engine/biff/record_numbers.h"
 #include "engine/read/read_mode/cell_fetch.h"
 #include "engine/read/read_mode/cell_walk_records.h"
-#include "engine/read/reader/sheet_scan.h"
 #include "engine/read/reader/workbook_reader.h"
 
 namespace tabrix::engine {
@@ -113,11 +112,8 @@ int32_t walk_step(Workbook &book, int32_t sheet, int32_t position, Deliver &&del
             }
             return position_of(records.offset());
         }
-        RawRecord string;
-        const bool has_string = kind == CellRecord::formula && formula_has_string(record.data) &&
-                                next_string_record(records, string);
-        if (!decode_cell(texts, kind, record.data, place.first_column,
-                         has_string ? &string.data : nullptr, value)) {
+        const WholeCellRecord whole(records, record, reader.biff8());
+        if (!decode_cell(texts, kind, whole.data(), place.first_column, whole.string(), value)) {
             continue;
         }
         deliver(value, kind == CellRecord::boolerr, place.row, place.first_column);

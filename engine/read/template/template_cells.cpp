@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "engine/biff/continued_text.h"
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
 #include "engine/formula/formula_record.h"
@@ -85,15 +86,19 @@ void store_cell(SheetLoad &state, std::span<const uint8_t> image) {
     sheet.highest_key = std::max<int64_t>(sheet.highest_key, row * 256 + last);
 }
 
-std::vector<uint8_t> cell_image(uint16_t number, const CellPlace &place,
-                                std::span<const uint8_t> rest) {
+std::vector<uint8_t> cell_data(const CellPlace &place, std::span<const uint8_t> rest) {
     std::vector<uint8_t> data;
     data.reserve(kCellHeadSize + rest.size());
     put_u16(data, place.row);
     put_u16(data, place.column);
     put_u16(data, place.xf);
     data.insert(data.end(), rest.begin(), rest.end());
-    return record_image(number, data);
+    return data;
+}
+
+std::vector<uint8_t> cell_image(uint16_t number, const CellPlace &place,
+                                std::span<const uint8_t> rest) {
+    return record_image(number, cell_data(place, rest));
 }
 
 // A text cell's keyword: when the text starts with the keyword prefix, the sheet gets its
@@ -170,9 +175,13 @@ void store_cached_value(SheetLoad &state, HeldFormula &held) {
         return;
     }
     if (result[0] == kResultText && held.string_data) {
-        // A STRING holds its text as LABEL does.
-        store_text_cell(state, cell_image(rec::kLabel, place, *held.string_data),
-                        std::move(held.text), place);
+        // A STRING holds its text as LABEL does; a long one goes on in CONTINUE records.
+        const bool biff8 = state.load.book.biff8();
+        store_text_cell(
+            state,
+            continued_text_images(rec::kLabel, cell_data(place, *held.string_data), kCellHeadSize,
+                                  biff8, biff8 ? kMaxRecordData : kMaxBiff5RecordData),
+            std::move(held.text), place);
         return;
     }
     store_cell(state, cell_image(rec::kBlank, place, {}));
@@ -225,7 +234,7 @@ void load_value_cell(SheetLoad &state, const RawRecord &record) {
     store_cell(state, image);
 }
 
-void load_string_cell(SheetLoad &state, const RawRecord &record) {
+void load_string_cell(SheetLoad &state, const RawRecord &record, const ContinuedRecord *continued) {
     const TemplateLoad &load = state.load;
     std::span<const uint8_t> data = record.data;
     CellPlace place;
@@ -241,16 +250,30 @@ void load_string_cell(SheetLoad &state, const RawRecord &record) {
         put_u32(sst_index, load.string_index[index]);
         image = cell_image(rec::kLabelSst, place, sst_index);
     } else {
+        // A long text goes on in CONTINUE records: read whole, they stay behind the record.
+        std::optional<std::vector<uint8_t>> joined;
+        if (continued) {
+            joined = joined_text(*continued, kCellHeadSize, load.book.biff8());
+            if (!joined) return;
+        }
+        const std::span<const uint8_t> whole = joined ? std::span<const uint8_t>(*joined) : data;
         size_t end = kCellHeadSize;
-        auto read = read_cell_text(load.reader, data, end, false);
+        auto read = read_cell_text(load.reader, whole, end, false);
         if (!read) return;
         if (record.number == rec::kRString) {
-            auto runs = runs_size(load.book.biff8(), data.subspan(end));
+            auto runs = runs_size(load.book.biff8(), whole.subspan(end));
             if (!runs) return;
             end += *runs;
         }
         text = std::move(*read);
-        image = cell_image(record.number, place, data.subspan(kCellHeadSize, end - kCellHeadSize));
+        if (continued) {
+            image = cell_image(record.number, place, data.subspan(kCellHeadSize));
+            const std::vector<uint8_t> rest = continue_images(*continued);
+            image.insert(image.end(), rest.begin(), rest.end());
+        } else {
+            image =
+                cell_image(record.number, place, data.subspan(kCellHeadSize, end - kCellHeadSize));
+        }
     }
     store_text_cell(state, std::move(image), std::move(text), place);
 }
@@ -289,15 +312,30 @@ void load_formula(SheetLoad &state, const RawRecord &record) {
     state.held = std::move(held);
 }
 
-void attach_to_formula(SheetLoad &state, const RawRecord &record) {
+void attach_to_formula(SheetLoad &state, const RawRecord &record,
+                       const ContinuedRecord *continued) {
     if (!state.held) return;
     HeldFormula &held = *state.held;
     if (record.number == rec::kString) {
         if (!held.awaits_string) return;
+        // A long text goes on in CONTINUE records: read whole, they stay behind the STRING.
+        std::optional<std::vector<uint8_t>> joined;
+        if (continued) joined = joined_text(*continued, 0, state.load.book.biff8());
+        const std::span<const uint8_t> whole =
+            joined ? std::span<const uint8_t>(*joined)
+                   : (continued ? std::span<const uint8_t>() : record.data);
         size_t end = 0;
-        if (auto text = read_cell_text(state.load.reader, record.data, end, false)) {
+        if (auto text = read_cell_text(state.load.reader, whole, end, false)) {
             held.text = std::move(*text);
-            held.string_data.emplace(record.data.begin(), record.data.begin() + end);
+            if (continued) {
+                held.string_data = std::move(joined);
+                held.string_images = record_image(rec::kString, record.data);
+                const std::vector<uint8_t> rest = continue_images(*continued);
+                held.string_images.insert(held.string_images.end(), rest.begin(), rest.end());
+            } else {
+                held.string_data.emplace(record.data.begin(), record.data.begin() + end);
+                held.string_images = record_image(rec::kString, *held.string_data);
+            }
         }
         // Nothing else belongs behind a formula after its STRING.
         store_held_formula(state);
@@ -335,8 +373,7 @@ void store_held_formula(SheetLoad &state) {
         }
     }
     if (held.string_data) {
-        const std::vector<uint8_t> string = record_image(rec::kString, *held.string_data);
-        held.image.insert(held.image.end(), string.begin(), string.end());
+        held.image.insert(held.image.end(), held.string_images.begin(), held.string_images.end());
     }
     store_cell(state, held.image);
 }

@@ -55,6 +55,32 @@ bool is_header_record(uint16_t number) {
     }
 }
 
+// The pivot caches' definitions: each stream id with its source and the ranges, names,
+// consolidation tables or queries it reads from.
+bool is_pivot_cache_record(uint16_t number) {
+    switch (number) {
+        case rec::kSxIdStm:
+        case rec::kSxVs:
+        case rec::kDconRef:
+        case rec::kDconName:
+        case rec::kDconBin:
+        case rec::kSxTbl:
+        case rec::kSxTbrgiitm:
+        case rec::kSxTbpg:
+        case rec::kSxString:
+        case rec::kDbQuery:
+        case rec::kDbQueryExt:
+        case rec::kExtString:
+        case rec::kTxtQry:
+        case rec::kOleDbConn:
+        case rec::kSxAddl:
+        case rec::kContinueFrt:
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool is_reference_record(uint16_t number) {
     switch (number) {
         case rec::kExternCount:
@@ -156,6 +182,12 @@ bool load_globals(TemplateLoad &load) {
                 active_sheet = load_u16(data.data() + kActiveTabOffset);
             }
             if (record.number == rec::kDsf && book.biff8()) header.append_empty(rec::kExcel9File);
+            continue;
+        }
+        if (is_pivot_cache_record(record.number)) {
+            // Written where the palette is, after the styles, as they stand in the file.
+            book.carried_globals.append(record.number, data);
+            continued = &book.carried_globals;
             continue;
         }
         if (is_reference_record(record.number)) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/biff/record_cursor.h"
 #include "engine/biff/record_reader.h"
 #include "engine/formula/shared_formulas.h"
 #include "engine/model/workbook.h"
@@ -40,6 +41,9 @@ class SubstreamReader {
 
     // The next record; false at the substream's EOF or where the walk ends early.
     bool next(RawRecord &out, size_t &depth);
+    // `record`, the one next() gave last, with the CONTINUE records after it, which the walk
+    // moves past. False (and `out` left alone) when none follows.
+    bool take_continues(const RawRecord &record, ContinuedRecord &out);
     // Whether the walk reached the substream's EOF.
     bool complete() const { return complete_; }
     // Where the walk stands: after the last record it gave.
@@ -65,8 +69,9 @@ struct HeldFormula {
     bool needs_range = false;
     bool anchors_range = false;  // its ARRAY or TABLE came
     bool as_value = false;       // a shared formula that cannot be expanded: its cached value
-    std::optional<std::vector<uint8_t>> string_data;  // the STRING record's data
-    std::u16string text;                              // and its text
+    std::optional<std::vector<uint8_t>> string_data;  // the STRING record's data, text whole
+    std::vector<uint8_t> string_images;  // the STRING record and its CONTINUE records as read
+    std::u16string text;                 // and its text
 };
 
 // The range of an array formula or table whose first cell carries its ARRAY or TABLE.
@@ -93,19 +98,22 @@ struct SheetLoad {
 // left out; the load goes on.
 // NUMBER, BOOLERR, BLANK, RK, MULRK, MULBLANK: stored as they are.
 void load_value_cell(SheetLoad &load, const RawRecord &record);
-// LABEL, RSTRING, LABELSST: stored, or a blank when the text is a keyword.
-void load_string_cell(SheetLoad &load, const RawRecord &record);
+// LABEL, RSTRING, LABELSST: stored, or a blank when the text is a keyword. `continued` is the
+// record with the CONTINUE records of a long text, when it has any.
+void load_string_cell(SheetLoad &load, const RawRecord &record, const ContinuedRecord *continued);
 // FORMULA: held (a shared one expanded first) until the records behind it are met.
 void load_formula(SheetLoad &load, const RawRecord &record);
-// ARRAY, TABLE, STRING: taken into the held formula when they belong to it.
-void attach_to_formula(SheetLoad &load, const RawRecord &record);
+// ARRAY, TABLE, STRING: taken into the held formula when they belong to it; `continued` as
+// for load_string_cell.
+void attach_to_formula(SheetLoad &load, const RawRecord &record, const ContinuedRecord *continued);
 // Stores the held formula, if any.
 void store_held_formula(SheetLoad &load);
 
 // Sheet settings, each true when the record was of its family (and taken if it was sound).
 // ROW, COLINFO, DEFCOLWIDTH, STANDARDWIDTH, GCW, DEFAULTROWHEIGHT.
 bool load_row_column_record(const Workbook &book, Sheet &sheet, const RawRecord &record);
-// SETUP, margins, HEADER, FOOTER, print flags, centring, page breaks, WSBOOL, PLS.
+// SETUP, margins, HEADER, FOOTER, print flags, centring, page breaks, WSBOOL, PLS (the last
+// one met; its CONTINUE records go to the same list).
 bool load_page_record(bool biff8, Sheet &sheet, const RawRecord &record);
 // WINDOW2, PANE, SELECTION, SCL, MERGEDCELLS, PHONETIC.
 bool load_window_record(const Workbook &book, Sheet &sheet, const RawRecord &record);

@@ -246,7 +246,8 @@ bool load_page_record(bool biff8, Sheet &sheet, const RawRecord &record) {
             }
             return true;
         case rec::kPls:
-            page.printer_settings = Record{record.number, {data.begin(), data.end()}};
+            page.printer_settings.clear();
+            page.printer_settings.append(record.number, data);
             return true;
         default:
             return false;

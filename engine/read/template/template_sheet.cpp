@@ -3,6 +3,7 @@
 #include <iterator>
 #include <utility>
 
+#include "engine/biff/continued_text.h"
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
 #include "engine/read/template/template_parts.h"
@@ -77,10 +78,19 @@ void take_extern_sheet_name(const TemplateLoad &load, Sheet &sheet, const RawRec
 // Where a record kept as it is goes, or null when it is not one of those.
 RecordList *carried_list(const TemplateLoad &load, Sheet &sheet, uint16_t number) {
     switch (number) {
+        case rec::kCalcMode:
+        case rec::kCalcCount:
+        case rec::kRefMode:
+        case rec::kIteration:
+        case rec::kDelta:
+        case rec::kSaveRecalc:
+            return &sheet.carried.calculation;
         case rec::kProtect:
         case rec::kPassword:
         case rec::kObjProtect:
         case rec::kScenProtect:
+        case rec::kScenMan:
+        case rec::kScenario:
         case rec::kSort:
         case rec::kFilterMode:
         case rec::kAutoFilterInfo:
@@ -99,14 +109,48 @@ RecordList *carried_list(const TemplateLoad &load, Sheet &sheet, uint16_t number
         case rec::kMsoDrawing:
         case rec::kMsoDrawingSelection:
         case rec::kTxo:
+        // Pivot table views and data consolidation follow the objects and notes.
+        case rec::kSxView:
+        case rec::kSxVd:
+        case rec::kSxVi:
+        case rec::kSxVdEx:
+        case rec::kSxIvd:
+        case rec::kSxPi:
+        case rec::kSxDi:
+        case rec::kSxLi:
+        case rec::kSxEx:
+        case rec::kSxRule:
+        case rec::kSxFilt:
+        case rec::kSxDxf:
+        case rec::kSxItm:
+        case rec::kSxName:
+        case rec::kSxSelect:
+        case rec::kSxPair:
+        case rec::kSxFmla:
+        case rec::kSxFormat:
+        case rec::kSxFormula:
+        case rec::kQsiSxTag:
+        case rec::kSxViewEx:
+        case rec::kSxTh:
+        case rec::kSxPiEx:
+        case rec::kSxVdtEx:
+        case rec::kSxViewEx9:
+        case rec::kSxAddl:
+        case rec::kContinueFrt:
+        case rec::kDcon:
+        case rec::kDconRef:
+        case rec::kDconName:
+        case rec::kDconBin:
             return &sheet.carried.objects;
         case rec::kLabelRanges:
         case rec::kHlink:
+        case rec::kHlinkTooltip:
         case rec::kLhRecord:
         case rec::kCondFmt:
         case rec::kCf:
         case rec::kDval:
         case rec::kDv:
+        case rec::kSheetExt:
             return &sheet.carried.trailer;
         default:
             return nullptr;
@@ -115,8 +159,9 @@ RecordList *carried_list(const TemplateLoad &load, Sheet &sheet, uint16_t number
 
 class WorksheetPass {
   public:
-    WorksheetPass(TemplateLoad &load, Sheet &sheet, std::vector<SharedFormula> shared)
-        : state_{load, sheet, std::move(shared), {}, {}, {}} {
+    WorksheetPass(TemplateLoad &load, Sheet &sheet, std::vector<SharedFormula> shared,
+                  SubstreamReader &walk)
+        : state_{load, sheet, std::move(shared), {}, {}, {}}, walk_(walk) {
         for (size_t i = 0; i < state_.shared.size(); ++i) {
             const SharedFormula &formula = state_.shared[i];
             state_.shared_by_first_cell.emplace(
@@ -141,11 +186,8 @@ class WorksheetPass {
         }
         if (record.number == rec::kContinue) {
             if (continued_) continued_->append(record.number, record.data);
-            // The printer settings are kept only whole, in one record.
-            if (previous_ == rec::kPls) state_.sheet.page.printer_settings.reset();
             return;
         }
-        previous_ = record.number;
         continued_ = take_record(record);
     }
 
@@ -158,9 +200,14 @@ class WorksheetPass {
         switch (record.number) {
             case rec::kArray:
             case rec::kTable:
-            case rec::kString:
-                attach_to_formula(state_, record);
+                attach_to_formula(state_, record, nullptr);
                 return nullptr;
+            case rec::kString: {
+                ContinuedRecord continued;
+                const bool long_text = walk_.take_continues(record, continued);
+                attach_to_formula(state_, record, long_text ? &continued : nullptr);
+                return nullptr;
+            }
             case rec::kShrFmla:
                 return nullptr;  // read in the first pass
             default:
@@ -177,9 +224,14 @@ class WorksheetPass {
                 load_value_cell(state_, record);
                 return nullptr;
             case rec::kLabel:
-            case rec::kRString:
+            case rec::kRString: {
+                ContinuedRecord continued;
+                const bool long_text = walk_.take_continues(record, continued);
+                load_string_cell(state_, record, long_text ? &continued : nullptr);
+                return nullptr;
+            }
             case rec::kLabelSst:
-                load_string_cell(state_, record);
+                load_string_cell(state_, record, nullptr);
                 return nullptr;
             case rec::kFormula:
                 load_formula(state_, record);
@@ -203,13 +255,14 @@ class WorksheetPass {
             !load_window_record(book, sheet, record)) {
             load_page_record(book.biff8(), sheet, record);
         }
-        return nullptr;
+        // Long printer settings go on in CONTINUE records.
+        return record.number == rec::kPls ? &sheet.page.printer_settings : nullptr;
     }
 
     SheetLoad state_;
+    SubstreamReader &walk_;
     RecordList nested_;  // the records of an embedded substream not yet ended
     RecordList *continued_ = nullptr;
-    uint16_t previous_ = 0;
 };
 
 }  // namespace
@@ -241,6 +294,10 @@ bool SubstreamReader::next(RawRecord &out, size_t &depth) {
     return true;
 }
 
+bool SubstreamReader::take_continues(const RawRecord &record, ContinuedRecord &out) {
+    return !done_ && engine::take_continues(records_, record, out);
+}
+
 std::vector<uint8_t> record_image(uint16_t number, std::span<const uint8_t> data) {
     std::vector<uint8_t> image;
     image.reserve(4 + data.size());
@@ -263,8 +320,8 @@ void load_sheet(TemplateLoad &load, size_t index) {
             sheet.options = entry.options;
         }
     } else {
-        WorksheetPass pass(load, sheet, shared_formulas(stream, bof));
         SubstreamReader walk(stream, bof);
+        WorksheetPass pass(load, sheet, shared_formulas(stream, bof), walk);
         RawRecord record;
         size_t depth = 0;
         while (walk.next(record, depth)) pass.take(record, depth);

@@ -1,0 +1,153 @@
+#include "engine/biff/continued_text.h"
+
+#include <algorithm>
+#include <string>
+
+#include "engine/biff/le_bytes.h"
+#include "engine/biff/record_numbers.h"
+
+namespace tabrix::engine {
+
+namespace {
+
+constexpr uint8_t kWideFlag = 0x01;
+// The 16-bit count and the option byte before an Excel 97 text's characters.
+constexpr size_t kTextHeadSize = 3;
+
+void put_image(std::vector<uint8_t> &out, uint16_t number, std::span<const uint8_t> data) {
+    put_u16(out, number);
+    put_u16(out, static_cast<uint16_t>(data.size()));
+    out.insert(out.end(), data.begin(), data.end());
+}
+
+// The characters of an Excel 97 text from `pos` on, `count` of them, each CONTINUE they go on
+// in starting with its option byte. `pos` ends after them; false when they run past the data.
+bool read_pieces(const ContinuedRecord &record, size_t &pos, size_t count, uint8_t flags,
+                 std::u16string &text, bool &wide_seen) {
+    const std::span<const uint8_t> in(record.data);
+    auto boundary = record.continue_starts.begin();
+    const auto boundaries_end = record.continue_starts.end();
+    text.reserve(std::min(count, in.size() - std::min(pos, in.size())));
+    while (text.size() < count) {
+        while (boundary != boundaries_end && *boundary < pos) ++boundary;
+        if (boundary != boundaries_end && *boundary == pos) {
+            if (pos >= in.size()) return false;
+            flags = in[pos++];
+            // Empty CONTINUE records before this one start where it does.
+            while (boundary != boundaries_end && *boundary < pos) ++boundary;
+        }
+        const bool wide = (flags & kWideFlag) != 0;
+        const size_t unit = wide ? 2 : 1;
+        const size_t end = boundary != boundaries_end ? std::min(*boundary, in.size()) : in.size();
+        const size_t piece = std::min(count - text.size(), (end - std::min(pos, end)) / unit);
+        if (piece == 0) return false;
+        wide_seen = wide_seen || wide;
+        for (size_t k = 0; k < piece; ++k, pos += unit) {
+            text.push_back(wide ? static_cast<char16_t>(load_u16(in.data() + pos))
+                                : static_cast<char16_t>(in[pos]));
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool take_continues(RecordReader &records, const RawRecord &record, ContinuedRecord &out) {
+    RawRecord next;
+    if (!records.peek(next) || next.number != rec::kContinue) return false;
+    out.number = record.number;
+    out.data.assign(record.data.begin(), record.data.end());
+    out.continue_starts.clear();
+    while (records.peek(next) && next.number == rec::kContinue) {
+        records.next(next);
+        out.continue_starts.push_back(out.data.size());
+        out.data.insert(out.data.end(), next.data.begin(), next.data.end());
+    }
+    return true;
+}
+
+std::vector<uint8_t> continue_images(const ContinuedRecord &record) {
+    const std::span<const uint8_t> data(record.data);
+    std::vector<uint8_t> out;
+    out.reserve(data.size() + 4 * record.continue_starts.size());
+    for (size_t i = 0; i < record.continue_starts.size(); ++i) {
+        const size_t start = record.continue_starts[i];
+        const size_t end =
+            i + 1 < record.continue_starts.size() ? record.continue_starts[i + 1] : data.size();
+        put_image(out, rec::kContinue, data.subspan(start, end - start));
+    }
+    return out;
+}
+
+std::optional<std::vector<uint8_t>> joined_text(const ContinuedRecord &record, size_t text_at,
+                                                bool biff8) {
+    const std::span<const uint8_t> in(record.data);
+    if (text_at > in.size() || in.size() - text_at < 2) return std::nullopt;
+    const size_t count = load_u16(in.data() + text_at);
+    if (!biff8) {
+        if (in.size() - text_at - 2 < count) return std::nullopt;
+        return record.data;
+    }
+    // An empty text may lack its option byte.
+    if (count == 0) return record.data;
+    if (in.size() - text_at < kTextHeadSize) return std::nullopt;
+    const uint8_t flags = in[text_at + 2];
+    size_t pos = text_at + kTextHeadSize;
+    std::u16string text;
+    bool wide = false;
+    if (!read_pieces(record, pos, count, flags, text, wide)) return std::nullopt;
+    std::vector<uint8_t> out(in.begin(), in.begin() + static_cast<ptrdiff_t>(text_at + 2));
+    out.reserve(in.size() + (wide ? count : 0));
+    put_u8(out, static_cast<uint8_t>(wide ? flags | kWideFlag : flags & ~kWideFlag));
+    for (char16_t unit : text) {
+        if (wide) {
+            put_u16(out, unit);
+        } else {
+            put_u8(out, static_cast<uint8_t>(unit));
+        }
+    }
+    out.insert(out.end(), in.begin() + static_cast<ptrdiff_t>(pos), in.end());
+    return out;
+}
+
+std::span<const uint8_t> text_record_data(RecordReader &records, const RawRecord &record,
+                                          size_t text_at, bool biff8,
+                                          std::vector<uint8_t> &joined) {
+    ContinuedRecord continued;
+    if (!take_continues(records, record, continued)) return record.data;
+    auto text = joined_text(continued, text_at, biff8);
+    if (!text) return record.data;
+    joined = std::move(*text);
+    return joined;
+}
+
+std::vector<uint8_t> continued_text_images(uint16_t number, std::span<const uint8_t> data,
+                                           size_t text_at, bool biff8, size_t limit) {
+    std::vector<uint8_t> out;
+    out.reserve(data.size() + 8 * (data.size() / limit + 1));
+    if (!biff8 || data.size() <= limit || text_at + kTextHeadSize >= limit) {
+        // Excel 95 bytes go on as they are.
+        put_image(out, number, data.first(std::min(limit, data.size())));
+        for (size_t at = limit; at < data.size(); at += limit) {
+            put_image(out, rec::kContinue, data.subspan(at, std::min(limit, data.size() - at)));
+        }
+        return out;
+    }
+    const uint8_t flags = data[text_at + 2];
+    const size_t unit = (flags & kWideFlag) != 0 ? 2 : 1;
+    size_t at = text_at + kTextHeadSize;
+    const size_t first = at + (limit - at) / unit * unit;
+    put_image(out, number, data.first(std::min(first, data.size())));
+    std::vector<uint8_t> piece;
+    for (at = first; at < data.size();) {
+        const size_t size = std::min((limit - 1) / unit * unit, data.size() - at);
+        piece.assign(1, static_cast<uint8_t>(flags & kWideFlag));
+        piece.insert(piece.end(), data.begin() + static_cast<ptrdiff_t>(at),
+                     data.begin() + static_cast<ptrdiff_t>(at + size));
+        put_image(out, rec::kContinue, piece);
+        at += size;
+    }
+    return out;
+}
+
+}  // namespace tabrix::engine
