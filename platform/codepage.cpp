@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstddef>
@@ -165,17 +166,70 @@ std::pair<char16_t, std::size_t> stand_in_for_bad_byte(std::string_view) {
     return {u'\uFFFD', 1};
 }
 
+// One descriptor per code page, direction and thread, opened on first use.
+iconv_t code_page_descriptor(uint16_t code_page, const char *name, bool to_wide) {
+    thread_local std::map<std::pair<uint16_t, bool>, std::unique_ptr<IconvDescriptor>> descriptors;
+    auto &descriptor = descriptors[{code_page, to_wide}];
+    if (!descriptor) {
+        descriptor = to_wide ? std::make_unique<IconvDescriptor>(kUtf16Encoding, name)
+                             : std::make_unique<IconvDescriptor>(name, kUtf16Encoding);
+    }
+    return descriptor->get();
+}
+
+// Converts the whole of `wide` or nothing: iconv stops at the first unit the code page lacks.
+std::optional<std::string> converted_strictly(iconv_t descriptor, std::u16string_view wide) {
+    iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
+    // Every code page here takes at most four bytes per UTF-16 unit (UTF-8: three, or four
+    // per pair).
+    std::string narrow(wide.size() * 4, '\0');
+    char *in = const_cast<char *>(reinterpret_cast<const char *>(wide.data()));
+    std::size_t in_left = wide.size() * sizeof(char16_t);
+    char *out = narrow.data();
+    std::size_t out_left = narrow.size();
+    if (iconv(descriptor, &in, &in_left, &out, &out_left) == static_cast<std::size_t>(-1) ||
+        iconv(descriptor, nullptr, nullptr, &out, &out_left) == static_cast<std::size_t>(-1)) {
+        return std::nullopt;
+    }
+    narrow.resize(narrow.size() - out_left);
+    return narrow;
+}
+
+bool has_unpaired_surrogate(std::u16string_view wide) {
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        if (!is_surrogate(wide[i])) continue;
+        if (!is_high_surrogate(wide[i]) || i + 1 == wide.size() || !is_low_surrogate(wide[i + 1])) {
+            return true;
+        }
+        ++i;
+    }
+    return false;
+}
+
 }  // namespace
+
+bool is_known_code_page(uint16_t code_page) {
+    return code_page == 932 || iconv_name_of(code_page) != nullptr;
+}
 
 std::u16string code_page_to_utf16(std::string_view narrow, uint16_t code_page) {
     const char *name = iconv_name_of(code_page);
     if (!name) return cp932_to_utf16(narrow);
-    thread_local std::map<uint16_t, std::unique_ptr<IconvDescriptor>> descriptors;
-    auto &descriptor = descriptors[code_page];
-    if (!descriptor) descriptor = std::make_unique<IconvDescriptor>(kUtf16Encoding, name);
     std::u16string wide;
-    append_converted(descriptor->get(), narrow, wide, stand_in_for_bad_byte);
+    append_converted(code_page_descriptor(code_page, name, true), narrow, wide,
+                     stand_in_for_bad_byte);
     return wide;
+}
+
+std::optional<std::string> utf16_to_code_page(std::u16string_view wide, uint16_t code_page) {
+    // Plain ASCII reads the same in every code page known here.
+    if (std::all_of(wide.begin(), wide.end(), [](char16_t unit) { return unit < 0x80; })) {
+        return std::string(wide.begin(), wide.end());
+    }
+    if (has_unpaired_surrogate(wide)) return std::nullopt;
+    const char *name = iconv_name_of(code_page);
+    return converted_strictly(
+        name ? code_page_descriptor(code_page, name, false) : wide_to_narrow_descriptor(), wide);
 }
 
 std::u16string cp932_to_utf16(std::string_view narrow) {

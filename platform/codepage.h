@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,12 @@ std::u16string cp932_to_utf16(std::string_view narrow);
 // 932 and numbers not known here read as code page 932, and 1200 (which no narrow text can
 // be) as 1252. A byte the code page does not hold becomes U+FFFD.
 std::u16string code_page_to_utf16(std::string_view narrow, uint16_t code_page);
+// Whether code_page_to_utf16 reads the code page as itself (932 included).
+bool is_known_code_page(uint16_t code_page);
+// UTF-16 to the code page as code_page_to_utf16 reads it, whole or not at all: nothing when a
+// character is outside the code page or a surrogate is unpaired. Code page 932 writes the
+// codes utf16_to_cp932 writes, look-alikes included.
+std::optional<std::string> utf16_to_code_page(std::u16string_view wide, uint16_t code_page);
 // UTF-16 to narrow. A unit code page 932 cannot hold, an unpaired surrogate, and a
 // surrogate pair (always outside code page 932) each become one kUnmappableNarrowChar.
 // Where code page 932 has several codes for one character (NEC row 13 and the IBM

@@ -43,6 +43,8 @@ inline constexpr int32_t kFormulaStringTooLong = kFormulaSyntax - 11;  // a lite
 inline constexpr int32_t kFormulaTokensTooLong = kFormulaSyntax - 12;  // 1400 token bytes or more
 inline constexpr int32_t kFormulaTooComplex = kFormulaSyntax - 13;     // token list or stack full
 inline constexpr int32_t kFormulaExternSheetFull = kFormulaSyntax - 14;
+// A string the workbook's code page (Excel 95) lacks a character of.
+inline constexpr int32_t kFormulaUnwritableString = kFormulaSyntax - 16;
 // Not from the compiler: a stored formula whose tokens cannot be stepped through, so an
 // operation that must renumber its references refuses.
 inline constexpr int32_t kFormulaNotWalkable = kFormulaSyntax - 15;

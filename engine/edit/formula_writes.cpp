@@ -40,8 +40,9 @@ int32_t write_formula(BookRef ref, int32_t sheet_number, int32_t x, int32_t y,
 
     // The XF is settled by the cell insert; the record only needs room for it.
     FormulaCellRecords records;
-    if (int rc = build_formula_records(static_cast<uint16_t>(y), static_cast<uint16_t>(x), 0,
-                                       compiled, result, context.version, &records);
+    if (int rc =
+            build_formula_records(static_cast<uint16_t>(y), static_cast<uint16_t>(x), 0, compiled,
+                                  result, context.version, &records, context.code_page);
         rc != 0) {
         return rc;
     }

@@ -91,7 +91,7 @@ int32_t delete_sheets_with_formulas(BookRef ref, int32_t first, int32_t count) {
 }
 
 int32_t copy_sheet_with_formulas(BookRef ref, int32_t source, int32_t position,
-                                 std::string_view name) {
+                                 std::u16string_view name) {
     if (!ref.book) return ref.missing;
     if (int32_t rc = check_copy_sheet(*ref.book, source, position, name); rc != 0) return rc;
     // A copy appended moves no sheet, so no formula needs to change.

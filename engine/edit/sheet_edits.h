@@ -18,7 +18,7 @@ int32_t delete_sheets_with_formulas(BookRef ref, int32_t first, int32_t count);
 // copy_sheet with the formulas kept in step: the same codes, and -115 when the copy goes
 // before other sheets and a formula of the workbook cannot be walked; nothing changes then.
 int32_t copy_sheet_with_formulas(BookRef ref, int32_t source, int32_t position,
-                                 std::string_view name);
+                                 std::u16string_view name);
 
 // Excel 95: 0 when every FORMULA on the sheets outside [skip_first, skip_first + skip_count)
 // can be walked, else -115.

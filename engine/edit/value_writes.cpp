@@ -134,20 +134,9 @@ bool starts_with_keyword_prefix(const CellText &text) {
     return platform::cp932_to_utf16(std::get<std::string_view>(text)).starts_with(prefix);
 }
 
-// Keeps at most `limit` bytes without splitting a double-byte character.
-std::string_view cut_narrow(std::string_view text, size_t limit) {
-    if (text.size() <= limit) return text;
-    size_t end = 0;
-    while (end < limit) {
-        size_t step = platform::is_cp932_lead_byte(static_cast<unsigned char>(text[end])) ? 2 : 1;
-        if (end + step > limit) break;
-        end += step;
-    }
-    return text.substr(0, end);
-}
-
+// A text longer than a LABEL holds is cut, at a character of the workbook's code page.
 int32_t store_label(const Target &at, std::string_view narrow, uint16_t xf, bool merge) {
-    std::string_view kept = cut_narrow(narrow, kMaxLabelBytes);
+    std::string_view kept = narrow_prefix(narrow, at.book->code_page, kMaxLabelBytes);
     CellImage image(rec::kLabel, at.x, at.y, xf, 2 + kept.size());
     store_u16(image.value(), static_cast<uint16_t>(kept.size()));
     std::memcpy(image.value() + 2, kept.data(), kept.size());
@@ -211,11 +200,13 @@ int32_t write_text(BookRef ref, int32_t sheet, int32_t x, int32_t y, const CellT
     if (int32_t rc = locate(ref, sheet, x, y, &at); rc != 0) return rc;
     CellText value = without_leading_apostrophe(text);
     if (at.book->biff8()) return store_shared_string(at, value, xf, merge);
-    if (auto *wide = std::get_if<std::u16string_view>(&value)) {
-        return store_label(at, platform::utf16_to_cp932(*wide), xf, merge);
-    }
-    // A byte that is not code page 932 would make readers refuse the whole workbook.
-    return store_label(at, platform::cp932_repaired(std::get<std::string_view>(value)), xf, merge);
+    // A character the workbook's code page lacks is refused, not written as another.
+    const std::optional<std::string> narrow =
+        std::holds_alternative<std::u16string_view>(value)
+            ? encode_narrow(std::get<std::u16string_view>(value), at.book->code_page)
+            : encode_narrow(std::get<std::string_view>(value), at.book->code_page);
+    if (!narrow) return err::kParam;
+    return store_label(at, *narrow, xf, merge);
 }
 
 int32_t write_int(BookRef ref, int32_t sheet, int32_t x, int32_t y, int32_t value,

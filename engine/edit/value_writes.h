@@ -16,7 +16,8 @@ namespace tabrix::engine {
 using CellText = std::variant<std::monostate, std::string_view, std::u16string_view>;
 
 // The XF argument of every write: 15 is the default; -n means XF n replacing the cell's
-// attribute; any other n means XF n merged over the cell's attribute.
+// attribute; any other n means XF n merged over the cell's attribute. An Excel 95 text is
+// written in the workbook's code page: one holding a character it lacks is refused with -34.
 int32_t write_text(BookRef ref, int32_t sheet, int32_t x, int32_t y, const CellText &text,
                    int32_t xf);
 int32_t write_int(BookRef ref, int32_t sheet, int32_t x, int32_t y, int32_t value, int32_t xf);

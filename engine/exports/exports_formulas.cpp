@@ -16,24 +16,15 @@ using namespace tabrix::engine;
 
 namespace {
 
-// The wide result block in the narrow form the records are built from. A length outside
-// 0-256 is kept so that the record builder refuses it.
-FormulaResult narrow_result(const FormulaResultW &wide) {
-    FormulaResult result{};
-    result.value = wide.value;
-    result.kind = wide.kind;
-    result.length = wide.length;
-    if (wide.kind == 3 && wide.length >= 0 && wide.length <= 256) {
-        std::string narrow = tabrix::platform::utf16_to_cp932(
-            std::u16string_view(wide.text, static_cast<size_t>(wide.length)));
-        if (narrow.size() > sizeof result.text) {
-            result.length = static_cast<int16_t>(sizeof result.text + 1);
-        } else {
-            result.length = static_cast<int16_t>(narrow.size());
-            std::copy(narrow.begin(), narrow.end(), result.text);
-        }
+// The wide result block in the engine's form; its text is taken only when its length is in
+// range, so that the record builder refuses the rest.
+std::optional<CachedResult> cached_of_wide(const FormulaResultW *result) {
+    if (!result) return std::nullopt;
+    CachedResult cached{result->kind, result->value, result->length, {}};
+    if (result->length >= 0 && static_cast<size_t>(result->length) <= std::size(result->text)) {
+        cached.text.assign(result->text, static_cast<size_t>(result->length));
     }
-    return result;
+    return cached;
 }
 
 const CachedResult *or_null(const std::optional<CachedResult> &cached) {
@@ -48,7 +39,8 @@ std::optional<CachedResult> cached_of(const FormulaResult *result) {
     if (!result) return std::nullopt;
     CachedResult cached{result->kind, result->value, result->length, {}};
     if (result->length >= 0 && static_cast<size_t>(result->length) <= sizeof result->text) {
-        cached.text = std::string_view(result->text, static_cast<size_t>(result->length));
+        cached.text = tabrix::platform::cp932_to_utf16(
+            std::string_view(result->text, static_cast<size_t>(result->length)));
     }
     return cached;
 }
@@ -60,10 +52,8 @@ extern "C" {
 TABRIX_API int32_t XM_WriteFunc3W(int32_t h, int32_t s, int32_t x, int32_t y, const char16_t *text,
                                   int32_t xf, const FormulaResultW *result) {
     return guarded([&] {
-        if (!result) return write_formula(book_ref(h), s, x, y, wide_view(text), xf, nullptr);
-        const FormulaResult narrow = narrow_result(*result);
         return write_formula(book_ref(h), s, x, y, wide_view(text), xf,
-                             or_null(cached_of(&narrow)));
+                             or_null(cached_of_wide(result)));
     });
 }
 

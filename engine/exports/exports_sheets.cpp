@@ -43,32 +43,31 @@ TABRIX_API int32_t XM_GetSheetCount(int32_t h) {
 }
 
 TABRIX_API int32_t XM_SheetName(int32_t h, int32_t s, const char *name) {
-    return guarded([&] { return rename_sheet(book_ref(h), s, narrow_view(name)); });
+    return guarded([&] { return rename_sheet(book_ref(h), s, wide_of(name)); });
 }
 
 TABRIX_API int32_t XM_SheetNameW(int32_t h, int32_t s, const char16_t *name) {
-    return guarded([&] { return rename_sheet(book_ref(h), s, narrow_of(name)); });
+    return guarded([&] { return rename_sheet(book_ref(h), s, wide_view(name)); });
 }
 
 TABRIX_API int32_t XM_GetSheetName(int32_t h, int32_t s, char *buffer) {
     return guarded([&] {
-        std::string name;
+        std::u16string name;
         if (int32_t rc = sheet_name(book_ref(h), s, &name); rc != 0) return rc;
         if (!buffer) return err::kParam;
-        return put_narrow_name(name, buffer);
+        return put_narrow_name(tabrix::platform::utf16_to_cp932(name), buffer);
     });
 }
 
 TABRIX_API int32_t XM_GetSheetNameW(int32_t h, int32_t s, char16_t *buffer) {
     return guarded([&] {
-        std::string name;
+        std::u16string name;
         if (int32_t rc = sheet_name(book_ref(h), s, &name); rc != 0) return rc;
         if (!buffer) return err::kParam;
-        const std::u16string wide = tabrix::platform::cp932_to_utf16(name);
-        const size_t fits = std::min(wide.size(), kNameBufferUnits - 1);
-        std::copy_n(wide.begin(), fits, buffer);
+        const size_t fits = std::min(name.size(), kNameBufferUnits - 1);
+        std::copy_n(name.begin(), fits, buffer);
         buffer[fits] = u'\0';
-        return fits == wide.size() ? 0 : err::kLength;
+        return fits == name.size() ? 0 : err::kLength;
     });
 }
 
@@ -82,13 +81,13 @@ TABRIX_API int32_t XM_SetDelSheet(int32_t h, int32_t first, int32_t count) {
 
 TABRIX_API int32_t XM_CopySheet(int32_t h, int32_t source, int32_t position, const char *name) {
     return guarded(
-        [&] { return copy_sheet_with_formulas(book_ref(h), source, position, narrow_view(name)); });
+        [&] { return copy_sheet_with_formulas(book_ref(h), source, position, wide_of(name)); });
 }
 
 TABRIX_API int32_t XM_CopySheetW(int32_t h, int32_t source, int32_t position,
                                  const char16_t *name) {
     return guarded(
-        [&] { return copy_sheet_with_formulas(book_ref(h), source, position, narrow_of(name)); });
+        [&] { return copy_sheet_with_formulas(book_ref(h), source, position, wide_view(name)); });
 }
 
 TABRIX_API int32_t XM_GetActiveSheet(int32_t h) {

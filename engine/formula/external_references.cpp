@@ -1,6 +1,7 @@
 #include "engine/formula/external_references.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,8 @@ std::vector<uint8_t> self_supbook_body(int32_t sheet_count) {
 }
 
 // Excel 95: EXTERNCOUNT grows by the names, one EXTERNSHEET record per name follows.
-void add_sheet_extern_records(Sheet &sheet, const std::vector<std::u16string> &names) {
+void add_sheet_extern_records(Sheet &sheet, const std::vector<std::u16string> &names,
+                              const std::vector<std::string> &narrow_names) {
     Record *count = sheet.carried.references.find(rec::kExternCount);
     if (count == nullptr) {
         sheet.carried.references.records().insert(sheet.carried.references.records().begin(),
@@ -34,14 +36,14 @@ void add_sheet_extern_records(Sheet &sheet, const std::vector<std::u16string> &n
     }
     store_u16(count->data.data(),
               static_cast<uint16_t>(load_u16(count->data.data()) + names.size()));
-    for (const std::u16string &name : names) {
-        std::string narrow = platform::utf16_to_cp932(name);
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string &narrow = narrow_names[i];
         std::vector<uint8_t> body;
         put_u8(body, static_cast<uint8_t>(1 + narrow.size()));
         put_u8(body, kOwnSheetMark);
         put_bytes(body, narrow.data(), narrow.size());
         sheet.carried.references.append(rec::kExternSheet, std::move(body));
-        sheet.extern_sheet_names.push_back(name);
+        sheet.extern_sheet_names.push_back(names[i]);
     }
 }
 
@@ -54,6 +56,15 @@ int32_t set_ref_sheets(Workbook &book, Sheet &sheet, std::string_view list) {
         return name.empty() || name.size() > kMaxSheetNameChars;
     });
     if (bad) return err::kParam;
+    // Excel 95 names the sheets in the workbook's code page.
+    std::vector<std::string> narrow_names;
+    if (!book.biff8()) {
+        for (const std::u16string &name : names) {
+            std::optional<std::string> narrow = encode_narrow(name, book.code_page);
+            if (!narrow) return err::kParam;
+            narrow_names.push_back(std::move(*narrow));
+        }
+    }
 
     if (book.biff8()) {
         // One SUPBOOK for the workbook itself, however often the list is set.
@@ -63,7 +74,7 @@ int32_t set_ref_sheets(Workbook &book, Sheet &sheet, std::string_view list) {
                 Record{rec::kSupBook, self_supbook_body(book.sheet_count())});
         }
     } else {
-        add_sheet_extern_records(sheet, names);
+        add_sheet_extern_records(sheet, names, narrow_names);
     }
     sheet.ref_sheets = std::move(names);
     return 0;
@@ -73,10 +84,11 @@ FormulaContext formula_context(const Workbook &book, const Sheet &sheet) {
     FormulaContext context;
     context.version = book.biff8() ? BiffVersion::kBiff8 : BiffVersion::kBiff5;
     context.row_count = book.max_rows;
+    context.code_page = book.code_page;
     // Sheet names matter only to a sheet whose formulas may name other sheets.
     if (!sheet.ref_sheets.empty()) {
         for (const auto &other : book.sheets) {
-            context.sheet_names.push_back(platform::cp932_to_utf16(other->name));
+            context.sheet_names.push_back(other->name);
         }
     }
     context.ref_sheets = sheet.ref_sheets;

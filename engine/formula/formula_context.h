@@ -21,6 +21,8 @@ struct FormulaContext {
     BiffVersion version = BiffVersion::kBiff8;
     // Rows of the sheet grid: 16384 (BIFF5) or 65536 (BIFF8); never more than the format holds.
     uint32_t row_count = 65536;
+    // BIFF5: the code page of string literals.
+    uint16_t code_page = 932;
     // Every sheet of the workbook, in sheet order; a sheet's number is its index here.
     std::vector<std::u16string> sheet_names;
     // The current sheet's ref-sheet list: the only sheets its formulas may name.

@@ -1,12 +1,14 @@
 #include "engine/formula/formula_emitter.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "engine/biff/biff_string.h"
 #include "engine/biff/le_bytes.h"
+#include "engine/biff/narrow_string.h"
+#include "engine/formula/formula_scanner.h"
 #include "engine/formula/function_table.h"
-#include "platform/codepage.h"
 
 namespace tabrix::engine {
 namespace {
@@ -37,18 +39,21 @@ class Emitter {
         bytes.insert(bytes.end(), count, 0);
     }
 
-    // BIFF5: length and narrow bytes; BIFF8: count, option byte and characters.
-    // `wide_count` selects the 16-bit count of array strings.
-    void put_string(std::vector<uint8_t> &bytes, std::u16string_view text, bool wide_count) {
+    // BIFF5: length and bytes in the workbook's code page; BIFF8: count, option byte and
+    // characters. `wide_count` selects the 16-bit count of array strings.
+    int put_string(std::vector<uint8_t> &bytes, std::u16string_view text, bool wide_count) {
         if (!biff8_) {
-            std::string narrow = platform::utf16_to_cp932(text);
-            put_u8(bytes, static_cast<uint8_t>(narrow.size()));
-            put_bytes(bytes, narrow.data(), narrow.size());
+            const std::optional<std::string> narrow = encode_narrow(text, context_.code_page);
+            if (!narrow) return err::kFormulaUnwritableString;
+            if (narrow->size() > kMaxStringLiteralBytes) return err::kFormulaStringTooLong;
+            put_u8(bytes, static_cast<uint8_t>(narrow->size()));
+            put_bytes(bytes, narrow->data(), narrow->size());
         } else if (wide_count) {
             put_biff8_string(bytes, biff8_chars(text));
         } else {
             put_biff8_short_string(bytes, biff8_chars(text));
         }
+        return 0;
     }
 
     // Relative unless "$" was written: BIFF8 keeps the flags in the column field, BIFF5 in
@@ -124,7 +129,7 @@ class Emitter {
         return 0;
     }
 
-    void put_array(const ArrayConstant &array) {
+    int put_array(const ArrayConstant &array) {
         std::vector<uint8_t> &b = out_->tokens;
         unsigned columns = static_cast<unsigned>(array.columns) - (biff8_ ? 1 : 0);
         unsigned rows = static_cast<unsigned>(array.rows) - (biff8_ ? 1 : 0);
@@ -142,7 +147,7 @@ class Emitter {
                     put_f64(data, element.number);
                     break;
                 case ArrayElementType::kString:
-                    put_string(data, element.text, true);
+                    if (int rc = put_string(data, element.text, true); rc != 0) return rc;
                     break;
                 case ArrayElementType::kBoolean:
                     put_u8(data, element.number != 0 ? 1 : 0);
@@ -153,6 +158,7 @@ class Emitter {
                     break;
             }
         }
+        return 0;
     }
 
     int token_bytes(const FormulaToken &token, const ParsedFormula &parsed) {
@@ -177,8 +183,7 @@ class Emitter {
             }
             case ptg::kStr:
                 put_u8(b, ptg::kStr);
-                put_string(b, token.text, false);
-                return 0;
+                return put_string(b, token.text, false);
             case ptg::kErr:
                 if (token.value == ptg::kRefErrV) {
                     put_u8(b, ptg::kRefErrV);
@@ -227,8 +232,7 @@ class Emitter {
             }
             case ptg::kArrayA:
                 put_u8(b, ptg::kArrayA);
-                put_array(parsed.arrays[static_cast<size_t>(token.firstCol)]);
-                return 0;
+                return put_array(parsed.arrays[static_cast<size_t>(token.firstCol)]);
             default:  // operators, ptgParen, ptgUplus, ptgUminus, ptgPercent, ptgMissArg
                 put_u8(b, token.code);
                 return 0;

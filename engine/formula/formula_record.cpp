@@ -1,10 +1,12 @@
 #include "engine/formula/formula_record.h"
 
 #include <cmath>
-#include <string_view>
+#include <optional>
+#include <string>
 
 #include "engine/biff/biff_string.h"
 #include "engine/biff/le_bytes.h"
+#include "engine/biff/narrow_string.h"
 #include "engine/biff/record_numbers.h"
 
 namespace tabrix::engine {
@@ -29,24 +31,27 @@ bool result_byte(double value, uint8_t *byte) {
     return true;
 }
 
-// BIFF5: length and the narrow bytes. BIFF8: the counted string.
-std::vector<uint8_t> string_record_data(std::string_view narrow, BiffVersion version) {
-    std::vector<uint8_t> data;
+// BIFF5: length and the bytes in the code page. BIFF8: the counted string.
+int string_record_data(std::u16string_view text, BiffVersion version, uint16_t code_page,
+                       std::vector<uint8_t> &data) {
     if (version == BiffVersion::kBiff8) {
-        put_biff8_string(data, biff8_chars(narrow));
-    } else {
-        data.reserve(2 + narrow.size());  // one allocation; also keeps GCC 12 -O3 quiet
-        put_u16(data, static_cast<uint16_t>(narrow.size()));
-        put_bytes(data, narrow.data(), narrow.size());
+        put_biff8_string(data, biff8_chars(text));
+        return 0;
     }
-    return data;
+    const std::optional<std::string> narrow = encode_narrow(text, code_page);
+    if (!narrow) return err::kParam;
+    if (narrow->size() > kMaxResultStringBytes) return err::kLength;
+    data.reserve(2 + narrow->size());  // one allocation; also keeps GCC 12 -O3 quiet
+    put_u16(data, static_cast<uint16_t>(narrow->size()));
+    put_bytes(data, narrow->data(), narrow->size());
+    return 0;
 }
 
 }  // namespace
 
 int build_formula_records(uint16_t row, uint16_t column, uint16_t xf,
                           const CompiledFormula &formula, const CachedResult *result,
-                          BiffVersion version, FormulaCellRecords *records) {
+                          BiffVersion version, FormulaCellRecords *records, uint16_t code_page) {
     std::vector<uint8_t> data;
     data.reserve(kFormulaHeadSize + formula.tokens.size() + formula.array_data.size());
     put_u16(data, row);
@@ -76,7 +81,11 @@ int build_formula_records(uint16_t row, uint16_t column, uint16_t xf,
                     return err::kLength;
                 }
                 put_special_result(data, 0, 0);
-                string = Record{rec::kString, string_record_data(result->text, version)};
+                string = Record{rec::kString, {}};
+                if (int rc = string_record_data(result->text, version, code_page, string->data);
+                    rc != 0) {
+                    return rc;
+                }
                 break;
             default:
                 return err::kParam;

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string_view>
+#include <string>
 
 #include "engine/biff/record_list.h"
 #include "engine/formula/formula_context.h"
@@ -25,9 +25,9 @@ inline constexpr size_t kMaxResultStringBytes = 256;
 // can hold.
 struct CachedResult {
     int16_t kind = kResultNumber;
-    double value = 0;       // a number, or the boolean or error code
-    int16_t length = 0;     // a text's length in bytes as given
-    std::string_view text;  // the text (code page 932) when its length is in range
+    double value = 0;     // a number, or the boolean or error code
+    int16_t length = 0;   // a text's length as given: bytes, or UTF-16 units
+    std::u16string text;  // the text when its length is in range
 };
 
 struct FormulaCellRecords {
@@ -37,11 +37,13 @@ struct FormulaCellRecords {
 
 // Builds the FORMULA record (and, for a string result, the STRING record) of a compiled
 // formula at (row, column) with XF index `xf`. Without a result the formula is marked to be
-// calculated on load. Returns 0, -34 for a result kind outside 0-3 or a boolean or error
-// value that is not a number, -31 for a string length outside 0-256 or records that would
-// not fit the 10,240-byte record buffer.
+// calculated on load. BIFF5 writes a text result in `code_page`. Returns 0, -34 for a result
+// kind outside 0-3, a boolean or error value that is not a number, or a text the code page
+// lacks a character of; -31 for a string length outside 0-256 (as given, and in BIFF5 as
+// written) or records that would not fit the 10,240-byte record buffer.
 int build_formula_records(uint16_t row, uint16_t column, uint16_t xf,
                           const CompiledFormula &formula, const CachedResult *result,
-                          BiffVersion version, FormulaCellRecords *records);
+                          BiffVersion version, FormulaCellRecords *records,
+                          uint16_t code_page = 932);
 
 }  // namespace tabrix::engine

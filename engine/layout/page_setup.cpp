@@ -7,7 +7,7 @@
 
 #include "engine/biff/biff_string.h"
 #include "engine/biff/le_bytes.h"
-#include "platform/codepage.h"
+#include "engine/biff/narrow_string.h"
 
 namespace tabrix::engine {
 
@@ -65,20 +65,21 @@ void replace_section(std::u16string &section, std::u16string_view code, std::u16
     section.append(text);
 }
 
-// The record body of a composed text in the workbook's format, or nothing when it is too long.
-std::optional<std::vector<uint8_t>> page_text_body(bool biff8, std::u16string_view text) {
+// The record body of a composed text in the workbook's format, or nothing when it is too long
+// or its code page lacks a character.
+std::optional<std::vector<uint8_t>> page_text_body(const Workbook &book, std::u16string_view text) {
     std::vector<uint8_t> body;
-    if (biff8) {
+    if (book.biff8()) {
         const Biff8Chars chars = biff8_chars(text);
         const size_t limit = chars.wide ? kMaxBiff8TextBytes16 : kMaxBiff8TextBytes8;
         if (chars.bytes.size() > limit) return std::nullopt;
         put_biff8_string(body, chars);
         return body;
     }
-    const std::string narrow = platform::utf16_to_cp932(text);
-    if (narrow.size() > kMaxNarrowTextBytes) return std::nullopt;
-    put_u8(body, static_cast<uint8_t>(narrow.size()));
-    put_bytes(body, narrow.data(), narrow.size());
+    const std::optional<std::string> narrow = encode_narrow(text, book.code_page);
+    if (!narrow || narrow->size() > kMaxNarrowTextBytes) return std::nullopt;
+    put_u8(body, static_cast<uint8_t>(narrow->size()));
+    put_bytes(body, narrow->data(), narrow->size());
     return body;
 }
 
@@ -143,14 +144,13 @@ int32_t set_margins(Workbook &book, int32_t sheet, int32_t left, int32_t right, 
     return 0;
 }
 
-std::u16string page_text_of(bool biff8, const std::vector<uint8_t> &body) {
-    if (biff8) {
+std::u16string page_text_of(const Workbook &book, const std::vector<uint8_t> &body) {
+    if (book.biff8()) {
         size_t pos = 0;
         return read_biff8_string(body, pos).value_or(std::u16string());
     }
     if (body.empty() || body.size() < 1u + body[0]) return {};
-    return platform::cp932_to_utf16(
-        std::string_view(reinterpret_cast<const char *>(body.data() + 1), body[0]));
+    return decode_narrow(std::span(body).subspan(1, body[0]), book.code_page);
 }
 
 int32_t set_page_text(Workbook &book, int32_t sheet, PageText which, std::u16string_view left,
@@ -159,14 +159,14 @@ int32_t set_page_text(Workbook &book, int32_t sheet, PageText which, std::u16str
     if (!target) return err::kSheetNo;
     std::optional<std::vector<uint8_t>> &stored =
         which == PageText::kHeader ? target->page.header : target->page.footer;
-    Sections sections = sections_of(stored ? page_text_of(book.biff8(), *stored) : u"");
+    Sections sections = sections_of(stored ? page_text_of(book, *stored) : u"");
     replace_section(sections.left, u"&L", left);
     replace_section(sections.centre, u"&C", centre);
     replace_section(sections.right, u"&R", right);
     const std::u16string text = sections.left + sections.centre + sections.right;
     if (text.size() >= kMaxComposedChars) return err::kParam;
     if (text.empty()) return 0;
-    std::optional<std::vector<uint8_t>> body = page_text_body(book.biff8(), text);
+    std::optional<std::vector<uint8_t>> body = page_text_body(book, text);
     if (!body) return err::kParam;
     stored = std::move(body);
     return 0;

@@ -30,11 +30,12 @@ int32_t set_margins(Workbook &book, int32_t sheet, int32_t left, int32_t right, 
 
 enum class PageText { kHeader, kFooter };
 // Replaces the given sections ("&L", "&C", "&R") of the sheet's header or footer; an empty
-// section text keeps that section. -34 when the result is too long for the record.
+// section text keeps that section. -34 when the result is too long for the record, or holds a
+// character the workbook's code page (Excel 95) lacks.
 int32_t set_page_text(Workbook &book, int32_t sheet, PageText which, std::u16string_view left,
                       std::u16string_view centre, std::u16string_view right);
 // The text a HEADER or FOOTER body holds in the workbook's format; empty when it is cut short.
-std::u16string page_text_of(bool biff8, const std::vector<uint8_t> &body);
+std::u16string page_text_of(const Workbook &book, const std::vector<uint8_t> &body);
 
 // Sets or removes a manual break before the cell's row and before its column. Setting gives
 // -34 when either list is already full (1026 rows, 256 columns); -32 for a cell off the grid.

@@ -4,20 +4,19 @@
 #include <memory>
 #include <string>
 
-#include "platform/codepage.h"
-
 namespace tabrix::engine {
 namespace {
 
-// Bytes of the first `chars` characters of a code page 932 text.
-size_t prefix_bytes(std::string_view name, size_t chars) {
-    size_t at = 0;
-    for (size_t n = 0; n < chars && at < name.size(); ++n) {
-        const bool pair = platform::is_cp932_lead_byte(static_cast<unsigned char>(name[at])) &&
-                          at + 1 < name.size();
-        at += pair ? 2 : 1;
-    }
-    return at;
+// The first `units` UTF-16 units of a name, one less where they would end inside a pair.
+std::u16string_view name_prefix(std::u16string_view name, size_t units) {
+    if (name.size() <= units) return name;
+    const bool splits_pair = units > 0 && name[units - 1] >= 0xD800 && name[units - 1] <= 0xDBFF;
+    return name.substr(0, splits_pair ? units - 1 : units);
+}
+
+std::u16string ascii_number(uint32_t number) {
+    const std::string digits = std::to_string(number);
+    return std::u16string(digits.begin(), digits.end());
 }
 
 }  // namespace
@@ -25,33 +24,25 @@ size_t prefix_bytes(std::string_view name, size_t chars) {
 void add_sheet(Workbook &book) {
     auto sheet = std::make_unique<Sheet>();
     uint32_t number = ++book.sheet_name_counter;
-    std::string name = "Sheet" + std::to_string(number);
-    while (book.sheets.contains(name)) name = "Sheet" + std::to_string(++number);
+    std::u16string name = u"Sheet" + ascii_number(number);
+    while (book.sheets.contains(name)) name = u"Sheet" + ascii_number(++number);
     sheet->name = std::move(name);
     book.sheets.add(std::move(sheet));
 }
 
-size_t sheet_name_chars(std::string_view name) {
-    size_t chars = 0;
-    for (size_t at = 0; at < name.size(); at = prefix_bytes(name.substr(at), 1) + at) ++chars;
-    return chars;
-}
-
-bool sheet_name_acceptable(std::string_view name) {
-    // Checked on the UTF-16 form: a trail byte of a double-byte character may equal '\\'.
-    const std::u16string wide = platform::cp932_to_utf16(name);
-    if (wide.size() > kMaxSheetNameChars) return false;
-    return std::none_of(wide.begin(), wide.end(), [](char16_t c) {
+bool sheet_name_acceptable(const Workbook &book, std::u16string_view name) {
+    if (name.size() > kMaxSheetNameChars) return false;
+    const bool refused = std::any_of(name.begin(), name.end(), [](char16_t c) {
         return c == u':' || c == u'\\' || c == u'/' || c == u'?' || c == u'*' || c == u'[' ||
                c == u']';
     });
+    return !refused && (book.biff8() || encode_narrow(name, book.code_page).has_value());
 }
 
-std::string copy_name(const SheetList &sheets, std::string_view source, uint32_t *next) {
+std::u16string copy_name(const SheetList &sheets, std::u16string_view source, uint32_t *next) {
     for (uint32_t number = next ? std::max<uint32_t>(*next, 2) : 2;; ++number) {
-        const std::string suffix = " (" + std::to_string(number) + ")";
-        const size_t room = kMaxSheetNameChars - suffix.size();
-        std::string name(source.substr(0, prefix_bytes(source, room)));
+        const std::u16string suffix = u" (" + ascii_number(number) + u")";
+        std::u16string name(name_prefix(source, kMaxSheetNameChars - suffix.size()));
         name += suffix;
         if (!sheets.contains(name)) {
             if (next) *next = number + 1;

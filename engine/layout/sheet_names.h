@@ -10,24 +10,23 @@
 
 namespace tabrix::engine {
 
-// The longest sheet name readers accept, in characters.
+// The longest sheet name readers accept, in UTF-16 units.
 inline constexpr size_t kMaxSheetNameChars = 31;
 
 // Appends a sheet named "Sheet%d" with the next free counter value.
 void add_sheet(Workbook &book);
 
-// Characters of a code page 932 text, a double-byte character counted once.
-size_t sheet_name_chars(std::string_view name);
-
-// Whether a name may stand in a workbook as it is given: no character a reader refuses in a
-// sheet name (: \ / ? * [ ]) and fewer than 32 UTF-16 units.
-bool sheet_name_acceptable(std::string_view name);
+// Whether a name may stand in the workbook as it is given: no character a reader refuses in a
+// sheet name (: \ / ? * [ ]), fewer than 32 UTF-16 units, and in Excel 95 nothing the
+// workbook's code page lacks.
+bool sheet_name_acceptable(const Workbook &book, std::u16string_view name);
 
 // The name of a copy of the sheet `source`: the source name with " (2)", " (3)", ... , the
 // first that no sheet has. The source name is cut, at a character boundary, so that the
 // whole stays within kMaxSheetNameChars. `next`, when given, is the first number tried and
 // is left at the one after the number taken: a caller naming many copies of one name keeps it
 // for that name, so that each search starts where the last one ended.
-std::string copy_name(const SheetList &sheets, std::string_view source, uint32_t *next = nullptr);
+std::u16string copy_name(const SheetList &sheets, std::u16string_view source,
+                         uint32_t *next = nullptr);
 
 }  // namespace tabrix::engine

@@ -23,7 +23,7 @@ uint16_t after_removal(uint16_t sheet, int32_t first, int32_t count) {
 
 // A full copy of a sheet: cells, keyword cells, merged ranges, rows and columns, page and
 // window settings, referenced sheets and carried-over records.
-std::unique_ptr<Sheet> duplicate(const Sheet &source, std::string name) {
+std::unique_ptr<Sheet> duplicate(const Sheet &source, std::u16string name) {
     auto copy = std::make_unique<Sheet>();
     copy->name = std::move(name);
     copy->options = source.options;
@@ -50,26 +50,26 @@ int32_t sheet_count(BookRef ref) {
     return ref.book->sheet_count();
 }
 
-int32_t sheet_name(BookRef ref, int32_t sheet, std::string *name) {
+int32_t sheet_name(BookRef ref, int32_t sheet, std::u16string *name) {
     if (!ref.book) return ref.missing;
     if (sheet < 0 || sheet >= ref.book->sheet_count()) return err::kSheetNo;
     *name = ref.book->sheets[static_cast<size_t>(sheet)]->name;
     return 0;
 }
 
-int32_t rename_sheet(BookRef ref, int32_t sheet, std::string_view name) {
+int32_t rename_sheet(BookRef ref, int32_t sheet, std::u16string_view name) {
     Workbook *book = ref.book;
     if (!book) return ref.missing;
     if (book->read_only) return err::of(errMode);
-    if (name.empty() || sheet_name_chars(name) > kMaxSheetNameChars) return err::kLength;
+    if (name.empty() || name.size() > kMaxSheetNameChars) return err::kLength;
     if (sheet < 0 || sheet >= book->sheet_count()) return err::kSheetNo;
-    if (!sheet_name_acceptable(name)) return err::kParam;
+    if (!sheet_name_acceptable(*book, name)) return err::kParam;
     const auto position = static_cast<size_t>(sheet);
     if (auto holder = book->sheets.find(name); holder && *holder != position) {
         return err::kParam;
     }
-    std::string new_name(name);
-    const std::string old_name = book->sheets[position]->name;
+    std::u16string new_name(name);
+    const std::u16string old_name = book->sheets[position]->name;
     rename_sheet_references(*book, old_name, new_name);
     book->sheets.rename(position, std::move(new_name));
     return 0;
@@ -123,24 +123,24 @@ int32_t delete_sheets(BookRef ref, int32_t first, int32_t count) {
 }
 
 int32_t check_copy_sheet(const Workbook &book, int32_t source, int32_t position,
-                         std::string_view name) {
+                         std::u16string_view name) {
     const int32_t sheets = book.sheet_count();
     if (source < 0 || source >= sheets || position < 0 || position > sheets) return err::kParam;
     if (sheets >= kMaxSheets) return err::kParam;
     if (!name.empty()) {
-        if (!sheet_name_acceptable(name)) return err::kParam;
+        if (!sheet_name_acceptable(book, name)) return err::kParam;
         if (book.sheets.contains(name)) return err::kOpen;
     }
     return 0;
 }
 
-int32_t copy_sheet(BookRef ref, int32_t source, int32_t position, std::string_view name) {
+int32_t copy_sheet(BookRef ref, int32_t source, int32_t position, std::u16string_view name) {
     Workbook *book = ref.book;
     if (!book) return ref.missing;
     if (int32_t rc = check_copy_sheet(*book, source, position, name); rc != 0) return rc;
     const Sheet &original = *book->sheets[static_cast<size_t>(source)];
-    std::string copy_title =
-        name.empty() ? copy_name(book->sheets, original.name) : std::string(name);
+    std::u16string copy_title =
+        name.empty() ? copy_name(book->sheets, original.name) : std::u16string(name);
     std::unique_ptr<Sheet> copy = duplicate(original, std::move(copy_title));
     book->sheets.insert(static_cast<size_t>(position), std::move(copy));
     // The active sheet keeps its number; the older layer's current sheet follows its sheet.

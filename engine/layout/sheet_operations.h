@@ -14,13 +14,13 @@ namespace tabrix::engine {
 // The number of sheets, or -2/-3.
 int32_t sheet_count(BookRef ref);
 
-// The sheet's name (code page 932): 0, -2, -3 or -4.
-int32_t sheet_name(BookRef ref, int32_t sheet, std::string *name);
+// The sheet's name: 0, -2, -3 or -4.
+int32_t sheet_name(BookRef ref, int32_t sheet, std::u16string *name);
 
-// Renames a sheet: 0, -2, -3; -6 read-only workbook; -31 empty or over 31 characters; -4 no
-// such sheet; -34 a character a reader refuses, 32 UTF-16 units or more, or another sheet's
-// name.
-int32_t rename_sheet(BookRef ref, int32_t sheet, std::string_view name);
+// Renames a sheet: 0, -2, -3; -6 read-only workbook; -31 empty or over 31 UTF-16 units; -4 no
+// such sheet; -34 a character a reader refuses (or, in Excel 95, that the workbook's code page
+// lacks), or another sheet's name.
+int32_t rename_sheet(BookRef ref, int32_t sheet, std::u16string_view name);
 
 // Appends `count` sheets named "Sheet%d": 0, -2, -3; -34 for a count below 1 or more sheets
 // than a workbook holds.
@@ -38,10 +38,10 @@ int32_t check_delete_sheets(const Workbook &book, int32_t first, int32_t *count)
 // or "<source> (n)" when it is empty: 0, -2, -3; -34 for a sheet or position outside the
 // workbook, a name a reader refuses or a full workbook; -1 for a name another sheet has.
 // Renumbers the workbook's tables; formulas are edit/sheet_edits.h's part.
-int32_t copy_sheet(BookRef ref, int32_t source, int32_t position, std::string_view name);
+int32_t copy_sheet(BookRef ref, int32_t source, int32_t position, std::u16string_view name);
 // The checks of copy_sheet, in its order.
 int32_t check_copy_sheet(const Workbook &book, int32_t source, int32_t position,
-                         std::string_view name);
+                         std::u16string_view name);
 
 // The active sheet, or -2/-3.
 int32_t active_sheet(BookRef ref);

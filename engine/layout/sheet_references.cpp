@@ -7,7 +7,6 @@
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
-#include "platform/codepage.h"
 
 namespace tabrix::engine {
 namespace {
@@ -47,17 +46,13 @@ void shift_extern_sheet_record(Record &record, uint16_t self, SheetShift shift) 
     }
 }
 
-bool same_sheet_name(std::string_view a, std::string_view b) {
-    return platform::cp932_compare_ignore_case(a, b) == 0;
-}
-
-bool names_sheet(const Record &record, std::string_view name) {
+bool names_sheet(const Record &record, std::u16string_view name, uint16_t code_page) {
     if (record.number != rec::kExternSheet || record.data.size() < 2) return false;
     if (record.data[1] != kOwnSheetMark) return false;
     const size_t length = std::min<size_t>(record.data[0], record.data.size() - 1);
     if (length < 1) return false;
-    const std::string_view text(reinterpret_cast<const char *>(record.data.data() + 2), length - 1);
-    return same_sheet_name(text, name);
+    return same_sheet_name(decode_narrow(std::span(record.data).subspan(2, length - 1), code_page),
+                           name);
 }
 
 }  // namespace
@@ -120,25 +115,28 @@ void shift_sheet_references(Workbook &book, SheetShift shift) {
     }
 }
 
-void rename_sheet_references(Workbook &book, std::string_view old_name, std::string_view new_name) {
+void rename_sheet_references(Workbook &book, std::u16string_view old_name,
+                             std::u16string_view new_name) {
     if (book.biff8()) return;
-    std::vector<uint8_t> body(2 + new_name.size());
-    body[0] = static_cast<uint8_t>(1 + new_name.size());
+    const std::string narrow = encode_narrow(new_name, book.code_page).value();
+    std::vector<uint8_t> body(2 + narrow.size());
+    body[0] = static_cast<uint8_t>(1 + narrow.size());
     body[1] = kOwnSheetMark;
-    std::copy(new_name.begin(), new_name.end(), body.begin() + 2);
-    const std::u16string wide_new = platform::cp932_to_utf16(new_name);
+    std::copy(narrow.begin(), narrow.end(), body.begin() + 2);
+    const std::u16string wide_new(new_name);
 
     // Built first, swapped in afterwards.
     std::vector<std::pair<std::vector<uint8_t> *, std::vector<uint8_t>>> records;
     std::vector<std::pair<std::u16string *, std::u16string>> names;
     auto collect_records = [&](RecordList &list) {
         for (Record &record : list.records()) {
-            if (names_sheet(record, old_name)) records.emplace_back(&record.data, body);
+            if (names_sheet(record, old_name, book.code_page))
+                records.emplace_back(&record.data, body);
         }
     };
     auto collect_names = [&](std::vector<std::u16string> &list) {
         for (std::u16string &name : list) {
-            if (same_sheet_name(platform::utf16_to_cp932(name), old_name)) {
+            if (same_sheet_name(name, old_name)) {
                 names.emplace_back(&name, wide_new);
             }
         }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "engine/model/workbook.h"
@@ -35,9 +36,10 @@ bool shift_sheet_span(uint16_t &first, uint16_t &last, SheetShift shift);
 void shift_sheet_references(Workbook &book, SheetShift shift);
 
 // Excel 95: points every EXTERNSHEET record naming `old_name` (as sheet names compare) at
-// `new_name`, in the workbook globals and in every sheet, together with the names the
-// formula compiler keeps for them. Everything is built before anything changes, so a memory
-// failure leaves the workbook as it was.
-void rename_sheet_references(Workbook &book, std::string_view old_name, std::string_view new_name);
+// `new_name`, which the workbook's code page must hold, in the workbook globals and in every
+// sheet, together with the names the formula compiler keeps for them. Everything is built
+// before anything changes, so a failure leaves the workbook as it was.
+void rename_sheet_references(Workbook &book, std::u16string_view old_name,
+                             std::u16string_view new_name);
 
 }  // namespace tabrix::engine

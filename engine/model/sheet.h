@@ -138,7 +138,7 @@ struct CarriedRecords {
 };
 
 struct Sheet {
-    std::string name;      // code page 932
+    std::u16string name;
     uint16_t options = 0;  // BOUNDSHEET options: low byte visibility, high byte type
 
     CellStore cells;

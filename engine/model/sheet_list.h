@@ -30,19 +30,23 @@ class SheetList {
     // Puts the sheet at `position` (at most size()); the sheets from there on move up one.
     void insert(size_t position, std::unique_ptr<Sheet> sheet);
     std::unique_ptr<Sheet> remove(size_t position);
-    void rename(size_t position, std::string name);
+    void rename(size_t position, std::u16string name);
 
-    // The position of the first sheet whose name equals `name` as sheet names compare (ASCII
-    // letters in either case alike, double-byte characters as they are), if any.
-    std::optional<size_t> find(std::string_view name) const;
-    bool contains(std::string_view name) const { return find(name).has_value(); }
+    // The position of the first sheet whose name equals `name` as sheet names compare, if any.
+    std::optional<size_t> find(std::u16string_view name) const;
+    bool contains(std::u16string_view name) const { return find(name).has_value(); }
 
   private:
-    void forget(const std::string &key, size_t position);
+    void forget(const std::u16string &key, size_t position);
 
     Entries sheets_;
     // Compared form of each name in use to the first position holding it.
-    std::unordered_map<std::string, size_t> first_by_name_;
+    std::unordered_map<std::u16string, size_t> first_by_name_;
 };
+
+// How sheet names compare: ASCII letters in either case alike, every other character as it is.
+// Two names are the same exactly when their compared forms are equal.
+std::u16string sheet_name_key(std::u16string_view name);
+bool same_sheet_name(std::u16string_view a, std::u16string_view b);
 
 }  // namespace tabrix::engine

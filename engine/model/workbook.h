@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/biff/errors.h"
+#include "engine/biff/narrow_string.h"
 #include "engine/biff/record_list.h"
 #include "engine/cells/shared_strings.h"
 #include "engine/model/attribute_list.h"
@@ -42,6 +43,8 @@ struct Workbook {
     platform::Stream *stream = nullptr;
     FileFormat format;
     uint32_t max_rows = 16384;
+    // Of the Excel 95 texts: the template's CODEPAGE, else the interface's.
+    uint16_t code_page = kInterfaceCodePage;
     SharedStringTable strings;
     std::optional<std::array<uint8_t, 8>> template_recalc_id;
 

@@ -1,13 +1,13 @@
 #include "engine/styles/font_records.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "engine/biff/record_numbers.h"
 #include "engine/model/workbook.h"
 #include "engine/styles/attribute_registry.h"
 #include "engine/styles/default_records.h"
-#include "platform/codepage.h"
 
 namespace tabrix::engine {
 
@@ -61,7 +61,8 @@ void catch_up_font_index(bool biff8, const RecordList &fonts, AttributeRegistry 
 
 }  // namespace
 
-int32_t build_font_body(bool biff8, const FontRequest &request, std::vector<uint8_t> *out) {
+int32_t build_font_body(bool biff8, const FontRequest &request, std::vector<uint8_t> *out,
+                        uint16_t code_page) {
     std::string_view name = request.name.empty() ? kFallbackFontName : request.name;
     if (name.size() > kMaxFontNameBytes) return err::kLength;
     const FontFields fields = font_fields(request);
@@ -69,11 +70,9 @@ int32_t build_font_body(bool biff8, const FontRequest &request, std::vector<uint
         *out = font_body_biff8(fields, biff8_chars(name));
         return 0;
     }
-    // The Excel 95 name is stored as bytes: any that are not code page 932 would make
-    // readers refuse the workbook.
-    const std::string repaired = platform::cp932_repaired(name);
-    if (repaired.size() > kMaxFontNameBytes) return err::kLength;
-    *out = font_body_biff5(fields, repaired);
+    const std::optional<std::string> narrow = encode_narrow(name, code_page);
+    if (!narrow || narrow->size() > kMaxFontNameBytes) return err::kLength;
+    *out = font_body_biff5(fields, *narrow);
     return 0;
 }
 
@@ -81,7 +80,9 @@ int32_t register_font(Workbook &book, FontRequest request) {
     if (request.name.empty()) request.name = book.default_font_name;
     if (request.size == -1.0) request.size = book.default_font_size;
     std::vector<uint8_t> body;
-    if (int32_t rc = build_font_body(book.biff8(), request, &body); rc != 0) return rc;
+    if (int32_t rc = build_font_body(book.biff8(), request, &body, book.code_page); rc != 0) {
+        return rc;
+    }
 
     const std::string key = comparison_key(book.biff8(), body);
     const std::vector<Record> &records = book.fonts.records();

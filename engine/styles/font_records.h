@@ -21,9 +21,11 @@ struct FontRequest {
 };
 
 // The FONT body of either format: an empty name becomes the Excel 95 default name, the size
-// is clamped to 1-409 points (0 or less means 11). Returns -31 for a name longer than 32
-// bytes, otherwise 0 with the body in `out`.
-int32_t build_font_body(bool biff8, const FontRequest &request, std::vector<uint8_t> *out);
+// is clamped to 1-409 points (0 or less means 11). Excel 95 writes the name in `code_page`.
+// Returns -31 for a name longer than 32 bytes (as given, or as written) or one the code page
+// lacks a character of, otherwise 0 with the body in `out`.
+int32_t build_font_body(bool biff8, const FontRequest &request, std::vector<uint8_t> *out,
+                        uint16_t code_page = 932);
 
 // The font number of a request in the workbook (XM_FontNo): an empty name and the size -1.0
 // take the workbook defaults; a new font is appended. Font number 4 never exists: list

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
@@ -77,11 +78,13 @@ int32_t register_number_format(Workbook &book, std::string_view format) {
     const size_t limit = book.biff8() ? 256 : 255;
     if (format.empty() || format.size() > limit) return err::kLength;
     std::string normalised;
-    // Excel 95 keeps the format as bytes: any that are not code page 932 would make readers
-    // refuse the workbook.
-    const std::string repaired =
-        book.biff8() ? std::string(format) : platform::cp932_repaired(format);
-    if (!normalise_number_format(repaired, limit, &normalised)) return err::kLength;
+    if (!normalise_number_format(format, limit, &normalised)) return err::kLength;
+    // Excel 95 keeps the format as bytes in the workbook's code page.
+    if (!book.biff8()) {
+        std::optional<std::string> narrow = encode_narrow(normalised, book.code_page);
+        if (!narrow || narrow->size() > limit) return err::kLength;
+        normalised = std::move(*narrow);
+    }
 
     AttributeRegistry &registry = book.attributes;
     const std::vector<uint8_t> body =

@@ -1,6 +1,7 @@
 #include "engine/styles/workbook_font.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,11 +47,13 @@ int32_t set_workbook_font(const BookRef &ref, std::string_view narrow_name, doub
     if (!book) return ref.missing;
     const std::string name(narrow_name.empty() ? book->default_font_name : narrow_name);
     const double points = clamped_size(size == -1.0 ? book->default_font_size : size);
-    // Excel 95 stores the name's bytes, which must be code page 932 for readers to accept it.
-    const std::string stored = book->biff8() ? name : platform::cp932_repaired(name);
-    if (name.size() > kMaxFontNameBytes || stored.size() > kMaxFontNameBytes) {
+    // Excel 95 stores the name's bytes in the workbook's code page.
+    const std::optional<std::string> narrow =
+        book->biff8() ? std::optional(name) : encode_narrow(name, book->code_page);
+    if (!narrow || name.size() > kMaxFontNameBytes || narrow->size() > kMaxFontNameBytes) {
         return err::kLength;
     }
+    const std::string &stored = *narrow;
     std::vector<Record> &fonts = book->fonts.records();
     if (!book->biff8()) {
         if (!fonts.empty()) {

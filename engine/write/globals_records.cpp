@@ -5,6 +5,7 @@
 #include "engine/biff/biff_string.h"
 #include "engine/biff/common_records.h"
 #include "engine/biff/le_bytes.h"
+#include "engine/biff/narrow_string.h"
 #include "engine/biff/record_numbers.h"
 #include "engine/layout/sheet_references.h"
 
@@ -105,15 +106,18 @@ void set_window1_tabs(std::vector<uint8_t> &window1, uint16_t active_sheet) {
     store_u16(&window1[12], active_sheet);
 }
 
-Record bound_sheet_record(bool biff8, const Sheet &sheet) {
+Record bound_sheet_record(const Workbook &book, const Sheet &sheet) {
     Record record{rec::kBoundSheet, {}};
     put_u32(record.data, 0);
     put_u16(record.data, sheet.options);
-    if (biff8) {
+    if (book.biff8()) {
         put_biff8_short_string(record.data, biff8_chars(sheet.name));
     } else {
-        put_u8(record.data, static_cast<uint8_t>(sheet.name.size()));
-        put_bytes(record.data, sheet.name.data(), sheet.name.size());
+        // Every name of an Excel 95 workbook is one its code page holds.
+        const std::string narrow = encode_narrow(sheet.name, book.code_page).value();
+        const std::string_view kept = narrow_prefix(narrow, book.code_page, UINT8_MAX);
+        put_u8(record.data, static_cast<uint8_t>(kept.size()));
+        put_bytes(record.data, kept.data(), kept.size());
     }
     return record;
 }

@@ -18,7 +18,7 @@ std::vector<uint8_t> tab_id_body(bool biff8, int32_t sheet_count);
 void set_window1_tabs(std::vector<uint8_t> &window1, uint16_t active_sheet);
 
 // BOUNDSHEET with a zero stream offset (fixed once the sheet's position is known).
-Record bound_sheet_record(bool biff8, const Sheet &sheet);
+Record bound_sheet_record(const Workbook &book, const Sheet &sheet);
 void set_bound_sheet_offset(Record &bound_sheet, uint32_t offset);
 
 // Excel 97: USESELFS; COUNTRY and, unless the stamp is 97 and no template gave one, RECALCID.

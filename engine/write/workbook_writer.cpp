@@ -134,7 +134,7 @@ int32_t write_workbook(Workbook &book) {
     for (size_t i = 0; i < book.sheets.size(); ++i) {
         Sheet &sheet = *book.sheets[i];
         sections.push_back(build_sheet_section(book, sheet, i == book.active_sheet));
-        book.bound_sheets.records().push_back(bound_sheet_record(biff8, sheet));
+        book.bound_sheets.records().push_back(bound_sheet_record(book, sheet));
     }
     // Sheets may have been added or removed since the header was made.
     if (Record *tab_id = book.header.find(rec::kTabId)) {

@@ -63,7 +63,8 @@ TEST_F(LifecycleTest, SheetCountDefaultsAndVersions) {
         EXPECT_EQ(book->sheet_count(), cases[i].sheets) << i;
         EXPECT_EQ(book->format.version_stamp, cases[i].stamp) << i;
         EXPECT_EQ(book->max_rows, cases[i].biff8 ? 65536u : 16384u);
-        EXPECT_EQ(book->sheets.back()->name, "Sheet" + std::to_string(cases[i].sheets));
+        const std::string count = std::to_string(cases[i].sheets);
+        EXPECT_EQ(book->sheets.back()->name, u"Sheet" + std::u16string(count.begin(), count.end()));
     }
     EXPECT_EQ(cases.back().handle, -9);
     for (size_t i = 0; i + 1 < cases.size(); ++i) EXPECT_EQ(XM_Cancel(cases[i].handle), 0);

@@ -29,7 +29,7 @@ class PageSettingsTest : public ::testing::Test {
     Sheet &sheet(int32_t h, int32_t s) { return *workbook_at(h)->sheets[s]; }
     std::u16string header(int32_t h, int32_t s) {
         const auto &body = sheet(h, s).page.header;
-        return body ? page_text_of(book(h).biff8(), *body) : u"(none)";
+        return body ? page_text_of(book(h), *body) : u"(none)";
     }
     TempFolder folder_;
 };
@@ -166,7 +166,7 @@ TEST_F(PageSettingsTest, HeaderSectionsAreComposedInLeftCentreRightOrder) {
         EXPECT_EQ(set_page_text(book(h), 0, PageText::kFooter, u"", u"", u""), 0);
         EXPECT_FALSE(sheet(h, 0).page.footer) << "nothing to write leaves the footer unset";
         EXPECT_EQ(set_page_text(book(h), 1, PageText::kFooter, u"a", u"b", u"c"), 0);
-        EXPECT_EQ(page_text_of(biff8, *sheet(h, 1).page.footer), u"&La&Cb&Rc");
+        EXPECT_EQ(page_text_of(book(h), *sheet(h, 1).page.footer), u"&La&Cb&Rc");
         EXPECT_EQ(set_page_text(book(h), 2, PageText::kFooter, u"a", u"", u""), -4);
         reset_process_state();
     }

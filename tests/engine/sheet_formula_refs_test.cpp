@@ -145,7 +145,7 @@ TEST(SheetFormulaReferences, AFormulaThatCannotBeWalkedRefusesTheCallAndChangesN
     EXPECT_EQ(XM_CopySheet(h, 0, 0, nullptr), -115);
     EXPECT_EQ(XM_GetSheetCount(h), 3);
     EXPECT_EQ(tokens_at(h, 0, 0, 0), before);
-    EXPECT_EQ(workbook_at(h)->sheets[0]->name, "Sheet1");
+    EXPECT_EQ(workbook_at(h)->sheets[0]->name, u"Sheet1");
 
     // A copy appended moves nothing, so it goes ahead.
     EXPECT_EQ(XM_CopySheet(h, 1, 3, nullptr), 0);

@@ -145,7 +145,7 @@ TEST(TemplateLoader, GlobalsGoWhereTheWriterPutsThem) {
     EXPECT_EQ(book.extern_sheets.size(), 2u);
     ASSERT_EQ(book.attributes.attributes.size(), 1u);
     EXPECT_EQ(book.attributes.attributes[0].back_color, 10);  // the solid fill's colour
-    EXPECT_EQ(book.sheets[0]->name, "First");
+    EXPECT_EQ(book.sheets[0]->name, u"First");
     EXPECT_TRUE(book.sheets[0]->hidden());
     // The next attribute is numbered after the template's, and the template's is found.
     EXPECT_EQ(attribute_number(book, solid), 21);
@@ -494,10 +494,12 @@ TEST(TemplateLoader, SheetsNamedAlikeAreNumberedInTurn) {
     ASSERT_EQ(loaded.result, 0);
     const SheetList &sheets = loaded.book->sheets;
     ASSERT_EQ(sheets.size(), 6u + kAlike);
-    const std::vector<std::string> first{"A", "a (2)", "A (3)", "A (4)", "Sheet (2)", "Sheet (3)"};
+    const std::vector<std::u16string> first{u"A",     u"a (2)",     u"A (3)",
+                                            u"A (4)", u"Sheet (2)", u"Sheet (3)"};
     for (size_t i = 0; i < first.size(); ++i) EXPECT_EQ(sheets[i]->name, first[i]);
-    EXPECT_EQ(sheets[6]->name, "A (5)");
-    EXPECT_EQ(sheets.back()->name, "A (" + std::to_string(kAlike + 4) + ")");
+    EXPECT_EQ(sheets[6]->name, u"A (5)");
+    const std::string last = "A (" + std::to_string(kAlike + 4) + ")";
+    EXPECT_EQ(sheets.back()->name, std::u16string(last.begin(), last.end()));
     cancel_workbook(loaded.handle);
 }
 

@@ -262,7 +262,7 @@ TEST_F(ValueWritesTest, MergedRangesAreSplitAt1024PerRecord) {
 
 TEST_F(ValueWritesTest, SheetNamesBeyondAsciiAre16BitInBiff8) {
     int32_t h = create(true, 2);
-    workbook_at(h)->sheets.rename(1, "\x95\x5c");  // 表
+    workbook_at(h)->sheets.rename(1, u"\u8868");  // 表
     auto globals = close(h)[0];
     auto sheets = all_of(globals, 0x0085);
     ASSERT_EQ(sheets.size(), 2u);

@@ -34,7 +34,7 @@ TEST(WorkbookReader, RefusesEncryptedProtectedAndSheetlessGlobals) {
     EXPECT_EQ(WorkbookReader::from_stream(biff5_globals({}), false, &reader), 0);
     ASSERT_TRUE(reader);
     ASSERT_EQ(reader->sheets().size(), 1u);
-    EXPECT_EQ(reader->sheets()[0].name, "S1");
+    EXPECT_EQ(reader->sheets()[0].name, u"S1");
 
     EXPECT_EQ(WorkbookReader::from_stream(biff5_globals({{rec::kFilePass, {0, 0, 0, 0}}}), false,
                                           &reader),
@@ -58,7 +58,7 @@ TEST(WorkbookReader, DecodesExcel95NamesByTheFilesCodePage) {
     put_record(stream, rec::kBoundSheet, {0, 0, 0, 0, 0, 0, 4, 'C', 'a', 'f', 0xE9});
     put_record(stream, rec::kEof, {});
     ASSERT_EQ(WorkbookReader::from_stream(stream, false, &reader), 0);
-    EXPECT_EQ(reader->sheets()[0].name, "Caf?");  // é has no code page 932 form
+    EXPECT_EQ(reader->sheets()[0].name, u"Caf\u00E9");
     const uint8_t e_acute[] = {0xE9};
     EXPECT_EQ(reader->decode_narrow(e_acute), u"\u00E9");
 }
@@ -109,7 +109,7 @@ TEST(WorkbookReader, ReadsTheSharedStringsOfAWrittenWorkbook) {
     std::unique_ptr<WorkbookReader> reader;
     ASSERT_EQ(WorkbookReader::open(path, &reader), 0);
     ASSERT_EQ(reader->sheets().size(), 2u);
-    EXPECT_EQ(reader->sheets()[1].name, "\x93\xfa\x96\x7b");
+    EXPECT_EQ(reader->sheets()[1].name, u"\u65E5\u672C");
     EXPECT_EQ(reader->shared_strings(), (std::vector<std::u16string>{u"\u6771\u4eac", u"plain"}));
     RecordReader records = reader->sheet_records(1);
     RawRecord bof;

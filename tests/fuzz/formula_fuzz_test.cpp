@@ -369,7 +369,7 @@ TEST(FormulaFuzz, WritesLeaveRefusedCellsAlone) {
         int32_t h = biff8 ? XM_Create97(path.c_str(), 4) : XM_Create(path.c_str(), 4);
         ASSERT_GE(h, 0);
         Workbook &book = *workbook_at(h);
-        book.sheets.rename(3, "My Sheet");  // a name to be quoted
+        book.sheets.rename(3, u"My Sheet");  // a name to be quoted
         ASSERT_EQ(XM_SetRefSheet(h, 0, "Sheet2/Sheet3/My Sheet"), 0);
         CellStore &cells = book.sheets[0]->cells;
         for (int x = 0; x < 8; ++x) ASSERT_EQ(XM_WriteInt(h, 0, x, 0, x), 0);

@@ -284,5 +284,34 @@ TEST(Cp932Bytes, CompareIgnoringCase) {
               0);
 }
 
+// A text goes into a code page whole or not at all: no character is silently replaced.
+TEST(CodePageEncoding, WritesWhatTheCodePageHoldsAndRefusesTheRest) {
+    EXPECT_EQ(utf16_to_code_page(u"Gr\u00F6\u00DFe \u20AC", 1252),
+              "Gr\xF6\xDF"
+              "e \x80");
+    EXPECT_EQ(utf16_to_code_page(u"\u0394\u03BF", 1253), "\xC4\xEF");
+    EXPECT_EQ(utf16_to_code_page(u"\u6771\u4EAC", 932), "\x93\x8C\x8B\x9E");
+    // Code page 932's look-alike for the yen sign stays what utf16_to_cp932 writes.
+    EXPECT_EQ(utf16_to_code_page(u"\u00A5", 932), utf16_to_cp932(u"\u00A5"));
+    // Unknown numbers are code page 932, as code_page_to_utf16 reads them.
+    EXPECT_EQ(utf16_to_code_page(u"\u6771", 0), "\x93\x8C");
+    EXPECT_FALSE(is_known_code_page(0));
+    EXPECT_TRUE(is_known_code_page(1252));
+
+    EXPECT_EQ(utf16_to_code_page(u"\u6771\u4EAC", 1252), std::nullopt);
+    EXPECT_EQ(utf16_to_code_page(u"caf\u00E9", 932), std::nullopt);
+    EXPECT_EQ(utf16_to_code_page(u"\uD55C\uAD6D\uC5B4", 932), std::nullopt);
+    const std::u16string pair{u'a', 0xD83D, 0xDE00};
+    EXPECT_EQ(utf16_to_code_page(pair, 932), std::nullopt);
+    EXPECT_EQ(utf16_to_code_page(pair.substr(0, 2), 65001), std::nullopt);
+    EXPECT_EQ(utf16_to_code_page(pair, 65001), "a\xF0\x9F\x98\x80");
+
+    // Whatever a code page reads comes back as the same bytes.
+    const std::string latin =
+        "caf\xE9 \xB1"
+        "5\xB0";
+    EXPECT_EQ(utf16_to_code_page(code_page_to_utf16(latin, 1252), 1252), latin);
+}
+
 }  // namespace
 }  // namespace tabrix::platform

@@ -112,12 +112,10 @@ int32_t present_font(int32_t h, int32_t sheet, int32_t x, int32_t y, PresentFont
     const std::optional<size_t> position = font_position(load_u16(xfs[xf].data.data()));
     const std::vector<Record> &fonts = book.fonts.records();
     if (!position || *position >= fonts.size()) return kAttributeError;
-    // Names in memory are code page 932 already (Excel 95) or UTF-16 (Excel 97).
-    const std::optional<DecodedFont> decoded =
-        decode_font(fonts[*position].data, book.biff8(), [](std::span<const uint8_t> bytes) {
-            return platform::cp932_to_utf16(
-                std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
-        });
+    // Names in memory are in the workbook's code page (Excel 95) or UTF-16 (Excel 97).
+    const std::optional<DecodedFont> decoded = decode_font(
+        fonts[*position].data, book.biff8(),
+        [&](std::span<const uint8_t> bytes) { return decode_narrow(bytes, book.code_page); });
     if (!decoded) return kAttributeError;
     font.name = platform::utf16_to_cp932(decoded->name);
     font.size = decoded->size;

@@ -122,8 +122,7 @@ bool defined_name_area(int32_t h, int32_t sheet, std::string_view name, CellArea
             at += length * (wide ? 2 : 1);
         } else {
             if (record.data.size() < at + length) continue;
-            text = platform::cp932_to_utf16(
-                std::string_view(reinterpret_cast<const char *>(data + at), length));
+            text = decode_narrow({data + at, length}, book->code_page);
             at += length;
         }
         if (!same_name(text, wanted) || record.data.size() < at + formula_size) continue;

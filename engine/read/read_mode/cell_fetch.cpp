@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/biff/le_bytes.h"
+#include "engine/biff/narrow_string.h"
 #include "engine/biff/record_numbers.h"
 #include "engine/read/reader/sheet_scan.h"
 #include "engine/read/reader/workbook_reader.h"
@@ -20,15 +21,14 @@ constexpr int32_t kNoCell = -1;  // a workbook in memory has no cell there
 constexpr int64_t kWholeSheet = -2;
 constexpr uint32_t kLastRow = 0xFFFF;
 
-// The texts of a workbook in memory: narrow texts are code page 932, as the workbook writes
-// them, and LABELSST cells index its own table.
+// The texts of a workbook in memory: narrow texts are in the workbook's code page, as it
+// writes them, and LABELSST cells index its own table.
 class ModelTexts final : public CellTexts {
   public:
     explicit ModelTexts(const Workbook &book) : book_(book) {}
     bool biff8() const override { return book_.biff8(); }
     std::u16string narrow(std::span<const uint8_t> bytes) const override {
-        return platform::cp932_to_utf16(
-            std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
+        return decode_narrow(bytes, book_.code_page);
     }
     const std::u16string *shared(uint32_t index) const override {
         return book_.strings.text(index);

@@ -141,11 +141,11 @@ XLFILECHECK WorkbookReader::read_globals() {
                 if (biff8_) {
                     auto name = read_biff8_short_string(data, pos);
                     if (!name) continue;
-                    entry.name = platform::utf16_to_cp932(*name);
+                    entry.name = std::move(*name);
                 } else {
                     const size_t length = data[6];
                     if (data.size() - 7 < length) continue;
-                    entry.name = platform::utf16_to_cp932(decode_narrow(data.subspan(7, length)));
+                    entry.name = decode_narrow(data.subspan(7, length));
                 }
                 sheets_.push_back(std::move(entry));
                 continue;

@@ -23,7 +23,7 @@ namespace tabrix::engine {
 struct SheetEntry {
     uint32_t bof_offset = 0;  // stream position of the sheet's BOF
     uint16_t options = 0;     // low byte visibility, high byte sheet type
-    std::string name;         // code page 932
+    std::u16string name;
     bool is_chart() const { return (options >> 8) == 0x02; }
 };
 

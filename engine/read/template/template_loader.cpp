@@ -34,6 +34,33 @@ void load_shared_strings(TemplateLoad &load) {
     }
 }
 
+// An Excel 95 name may hold a byte its code page does not define, read as a character the code
+// page cannot write back: each such character becomes '_'.
+std::u16string writable_name(const Workbook &book, std::u16string name) {
+    if (book.biff8() || encode_narrow(name, book.code_page)) return name;
+    for (char16_t &unit : name) {
+        if (!encode_narrow(std::u16string_view(&unit, 1), book.code_page)) unit = u'_';
+    }
+    return name;
+}
+
+// An empty font name stands for the workbook's default font name; where the template's code
+// page lacks that name, the template's first font's name stands in for it.
+void adopt_default_font_name(Workbook &book) {
+    constexpr size_t kBiff5FontName = 14;  // FONT: length byte, then the name
+    if (book.biff8() || encode_narrow(book.default_font_name, book.code_page)) return;
+    const std::vector<uint8_t> &first = book.fonts.records().front().data;
+    if (first.size() <= kBiff5FontName ||
+        first.size() - kBiff5FontName - 1 < first[kBiff5FontName]) {
+        return;
+    }
+    const std::u16string name = decode_narrow(
+        std::span(first).subspan(kBiff5FontName + 1, first[kBiff5FontName]), book.code_page);
+    if (auto narrow = platform::utf16_to_code_page(name, kInterfaceCodePage)) {
+        book.default_font_name = std::move(*narrow);
+    }
+}
+
 // The sheets under the template's names. The sheets the create made hold nothing but their
 // default names, so they are made anew, which keeps the name index in one pass. A name that is
 // empty or already taken (as sheet names compare) gets a number, as a copy's would; the
@@ -41,15 +68,15 @@ void load_shared_strings(TemplateLoad &load) {
 // alike is named in one pass too.
 void name_sheets(Workbook &book, const WorkbookReader &reader) {
     SheetList named;
-    std::unordered_map<std::string, uint32_t> next_number;  // by the name as names compare
+    std::unordered_map<std::u16string, uint32_t> next_number;  // by the name as names compare
     for (const SheetEntry &entry : reader.sheets()) {
         auto sheet = std::make_unique<Sheet>();
-        if (entry.name.empty() || named.contains(entry.name)) {
-            const std::string_view base =
-                entry.name.empty() ? std::string_view("Sheet") : std::string_view(entry.name);
-            sheet->name = copy_name(named, base, &next_number[platform::cp932_to_upper(base)]);
+        const std::u16string name = writable_name(book, entry.name);
+        if (name.empty() || named.contains(name)) {
+            const std::u16string_view base = name.empty() ? std::u16string_view(u"Sheet") : name;
+            sheet->name = copy_name(named, base, &next_number[sheet_name_key(base)]);
         } else {
-            sheet->name = entry.name;
+            sheet->name = name;
         }
         named.add(std::move(sheet));
     }
@@ -72,10 +99,12 @@ int32_t load_template(Workbook &book, const WorkbookReader &reader, bool keep_ke
         if (reader.biff8() != book.biff8() || reader.sheets().size() != book.sheets.size()) {
             return err::kOpen;
         }
+        if (!book.biff8()) book.code_page = narrow_code_page(reader.code_page());
         TemplateLoad load{book, reader, keep_keywords, {}, {}};
         if (book.biff8()) load_shared_strings(load);
         if (!load_globals(load) || book.fonts.empty()) return err::kOpen;
         complete_xf_list(book);
+        adopt_default_font_name(book);
         name_sheets(book, reader);
         for (size_t sheet = 0; sheet < reader.sheets().size(); ++sheet) load_sheet(load, sheet);
         book.template_recalc_id = reader.recalc_id();
