@@ -6,7 +6,7 @@ reads and LibreOffice converts (recalculating formulas) for openpyxl. Then the p
 behaviour: failures, the error event, the OpenBook lock between processes, and the invoice
 example.
 """
-import ctypes
+import fcntl
 import gc
 import os
 import shutil
@@ -321,76 +321,65 @@ class Failures(unittest.TestCase):
 
 
 class OpenBookLock(unittest.TestCase):
-    """Template opens of two processes are serialised by the named semaphore /tabrix3."""
+    """Template opens of two processes are serialised by a flock on tabrix3.lock in the runtime
+    folder (here a folder of the test's own), which the kernel frees when its holder dies."""
 
     CHILD = ('import sys, tabrix\nc = tabrix.Control()\nprint("ready", flush=True)\n'
              'c.OpenBook(sys.argv[1], sys.argv[2])\nc.CloseBook()\n')
+    HOLDER = ('import fcntl, sys, time\nf = open(sys.argv[1], "a")\nfcntl.flock(f, fcntl.LOCK_EX)\n'
+              'print("ready", flush=True)\ntime.sleep(600)\n')
 
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix='tabrix-automation-')
         self.addCleanup(shutil.rmtree, self.folder, True)
+        self.env = dict(CHILD_ENV, XDG_RUNTIME_DIR=self.folder)
+        self.lock_file = os.path.join(self.folder, 'tabrix3.lock')
         self.template = os.path.join(self.folder, 'template.xls')
         c = tabrix.Control()
         c.CreateBook(self.template)
         c.Pos(0, 0).Str = '**NAME'
         c.CloseBook()
-        libc = ctypes.CDLL(None, use_errno=True)
-        libc.sem_open.restype = ctypes.c_void_p
-        libc.sem_open.argtypes = [ctypes.c_char_p, ctypes.c_int, ctypes.c_uint, ctypes.c_uint]
-        for name in ('sem_wait', 'sem_trywait', 'sem_post', 'sem_close'):
-            getattr(libc, name).argtypes = [ctypes.c_void_p]
-        libc.sem_getvalue.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int)]
-        self.libc = libc
-        self.semaphore = libc.sem_open(b'/tabrix3', os.O_CREAT, 0o666, 1)
-        self.assertNotIn(self.semaphore, (None, ctypes.c_void_p(-1).value))
-        self.addCleanup(libc.sem_close, self.semaphore)  # cleanups run last first
-        # A count above 1 is what a faulty open left behind; this run must find it again.
-        while self.value() > 1:
-            libc.sem_trywait(self.semaphore)
-        self.assertEqual(self.value(), 1, 'another process holds /tabrix3')
 
-    def value(self):
-        value = ctypes.c_int()
-        self.libc.sem_getvalue(self.semaphore, ctypes.byref(value))
-        return value.value
-
-    def child(self, name):
-        process = subprocess.Popen([sys.executable, '-c', self.CHILD,
-                                    os.path.join(self.folder, name), self.template],
-                                   stdout=subprocess.PIPE, env=CHILD_ENV, text=True)
+    def start(self, *args):
+        process = subprocess.Popen([sys.executable, '-c'] + list(args), stdout=subprocess.PIPE,
+                                   env=self.env, text=True)
         self.assertEqual(process.stdout.readline(), 'ready\n')
         process.stdout.close()
         return process
 
-    def hold(self):
-        self.assertEqual(self.libc.sem_wait(self.semaphore), 0)
-        self.held = True
-        self.addCleanup(lambda: self.held and self.release())
+    def child(self, name):
+        return self.start(self.CHILD, os.path.join(self.folder, name), self.template)
 
-    def release(self):
-        self.held = False
-        self.libc.sem_post(self.semaphore)
+    def hold(self):
+        held = open(self.lock_file, 'a')
+        self.addCleanup(held.close)
+        fcntl.flock(held, fcntl.LOCK_EX)
+        return held
 
     def test_open_waits_for_the_holder(self):
-        self.hold()
+        held = self.hold()
         children = [self.child('one.xls'), self.child('two.xls')]
         for child in children:
             # Well below the 5000 ms an open waits before it goes ahead regardless.
             with self.assertRaises(subprocess.TimeoutExpired):
                 child.wait(timeout=1)
-        self.release()
+        fcntl.flock(held, fcntl.LOCK_UN)
         self.assertEqual([child.wait(timeout=60) for child in children], [0, 0])
-        self.assertEqual(self.value(), 1)
         for name in ('one.xls', 'two.xls'):
             book = xlrd.open_workbook(os.path.join(self.folder, name), formatting_info=True)
             self.assertEqual(book.sheet_by_index(0).cell_value(0, 0), '')  # the keyword blanked
 
-    def test_open_that_gave_up_waiting_does_not_post(self):
+    def test_open_that_gave_up_waiting_leaves_the_lock_with_its_holder(self):
         self.hold()
         self.assertEqual(self.child('late.xls').wait(timeout=60), 0)
-        self.assertEqual(self.value(), 0)
-        self.release()
-        self.assertEqual(self.value(), 1)
+        with open(self.lock_file) as probe, self.assertRaises(BlockingIOError):
+            fcntl.flock(probe, fcntl.LOCK_EX | fcntl.LOCK_NB)
+
+    def test_a_holder_that_dies_frees_the_lock(self):
+        holder = self.start(self.HOLDER, self.lock_file)
+        holder.kill()
+        holder.wait()
+        self.assertEqual(self.child('after.xls').wait(timeout=4), 0)  # no 5 s wait
 
 
 class InvoiceExample(unittest.TestCase):
