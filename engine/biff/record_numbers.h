@@ -174,11 +174,16 @@ inline constexpr uint16_t kSxViewEx9 = 0x0810;
 inline constexpr uint16_t kContinueFrt = 0x0812;
 inline constexpr uint16_t kSxAddl = 0x0864;
 
-// A hyperlink's tooltip, behind its HLINK; scenarios; a sheet's tab colour.
+// A hyperlink's tooltip, behind its HLINK; scenarios; a sheet's tab colour; shared features
+// (what a protected sheet still allows, protected ranges, tables).
 inline constexpr uint16_t kHlinkTooltip = 0x0800;
 inline constexpr uint16_t kScenMan = 0x00AE;
 inline constexpr uint16_t kScenario = 0x00AF;
 inline constexpr uint16_t kSheetExt = 0x0862;
+inline constexpr uint16_t kFeatHdr = 0x0867;
+inline constexpr uint16_t kFeat = 0x0868;
+inline constexpr uint16_t kFeatHdr11 = 0x0871;
+inline constexpr uint16_t kFeat11 = 0x0872;
 
 // Records a template sheet carries: a data table's TABLE behind its formula, filters and
 // conditional formats.

@@ -1,5 +1,6 @@
 """What templates and in-place opens keep of a file beyond its cells, and what they refuse:
-margins a file states at 20 and 25 mm, sheet visibility bytes no program writes, files saved
+margins a file states at 20 and 25 mm, what a protected sheet still allows, sheet visibility
+bytes no program writes, files saved
 for Excel 97 and 95 at once, and streams whose records cannot all be walked. Sources are
 written by xlwt and patched by hand where no program writes what is tested; results are read
 by xlrd and LibreOffice."""
@@ -92,6 +93,22 @@ class TemplateWhole(unittest.TestCase):
             for side in ('left', 'right', 'top', 'bottom'):
                 self.assertAlmostEqual(getattr(margins, side), getattr(expected, side), places=3,
                                        msg=(result, side))
+
+    def test_what_a_protected_sheet_still_allows_is_kept(self):
+        source = self.path('protected.xlsx')
+        book = openpyxl.Workbook()
+        book.active['A1'] = 1
+        protection = book.active.protection
+        protection.sheet = protection.selectLockedCells = True  # locked cells not selectable
+        protection.formatColumns = False  # column formats allowed
+        book.save(source)
+        xls = libreoffice.convert([source], self.path('protected'), 'xls')[source]
+        created = self.path('protected-created.xls')
+        self.assertEqual(run_script(['createt %s %s' % (created, xls), 'close 0']), [0, 0])
+        xlsx = libreoffice.convert([xls, created], self.path('protected-back'), 'xlsx')
+        allowed = [(p.sheet, p.selectLockedCells, p.formatColumns) for p in
+                   (openpyxl.load_workbook(xlsx[path]).active.protection for path in (xls, created))]
+        self.assertEqual(allowed, [(True, True, False)] * 2)
 
     def test_unknown_sheet_visibility_is_kept_and_the_book_closes(self):
         def visibility_3(stream, records):

@@ -151,6 +151,10 @@ RecordList *carried_list(const TemplateLoad &load, Sheet &sheet, uint16_t number
         case rec::kDval:
         case rec::kDv:
         case rec::kSheetExt:
+        case rec::kFeatHdr:
+        case rec::kFeat:
+        case rec::kFeatHdr11:
+        case rec::kFeat11:
             return &sheet.carried.trailer;
         default:
             return nullptr;
