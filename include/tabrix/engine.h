@@ -52,7 +52,8 @@ TABRIX_API int32_t XM_SheetName(int32_t h, int32_t s, const char *name);
 TABRIX_API int32_t XM_SheetNameW(int32_t h, int32_t s, const char16_t *name);
 /* Writes sheet s's name into a buffer of 32 units: 0, -2, -3, -4; -31 when the name (31
  * double-byte characters are 62 bytes) did not fit whole: the buffer then holds as much as
- * fits, ended by NUL. The W form always fits. */
+ * fits, ended by NUL. The W form always fits and gives the name exactly, whatever its
+ * characters (the narrow form gives code page 932, a character it lacks as "?"). */
 TABRIX_API int32_t XM_GetSheetName(int32_t h, int32_t s, char *buffer);
 TABRIX_API int32_t XM_GetSheetNameW(int32_t h, int32_t s, char16_t *buffer);
 /* Appends count sheets named "Sheet%d": 0, -2, -3; -34 for a count below 1 or beyond 32767
@@ -80,7 +81,12 @@ TABRIX_API int32_t XM_SetActiveSheet(int32_t h, int32_t s);
  * h workbook handle, s sheet, x column 0-255, y row (below 16384 in Excel 95, 65536 in
  * Excel 97). The 2 forms take an attribute number: 15 is the default, -n sets attribute n
  * replacing the cell's, any other n is merged over the cell's attribute. A null text writes
- * a blank cell; a leading apostrophe is dropped. Results: 0, -3, -4, -32, -40. */
+ * a blank cell; a leading apostrophe is dropped. Results: 0, -3, -4, -32, -40.
+ * Excel 95 texts are written in the workbook's code page: 932 for a workbook made here, the
+ * file's own (its CODEPAGE record) for one made from a template or opened for update. A text
+ * holding a character that code page lacks is refused with -34 and nothing is written (also
+ * sheet names, headers and footers; -31 for font and format names; formula error -116 for a
+ * string literal of a formula). */
 TABRIX_API int32_t XM_WriteStr(int32_t h, int32_t s, int32_t x, int32_t y, const char *text);
 TABRIX_API int32_t XM_WriteStrW(int32_t h, int32_t s, int32_t x, int32_t y, const char16_t *text);
 TABRIX_API int32_t XM_WriteStr2(int32_t h, int32_t s, int32_t x, int32_t y, const char *text,
