@@ -15,6 +15,7 @@
 #include "engine/read/read_mode/cell_fetch.h"
 #include "engine/read/read_mode/sequential_walk.h"
 #include "engine/read/read_mode/sheet_readback.h"
+#include "engine/read/reader/stream_check.h"
 #include "engine/read/reader/workbook_reader.h"
 #include "engine/read/template/template_loader.h"
 #include "platform/compound_file.h"
@@ -233,6 +234,8 @@ bool write_and_reread(std::unique_ptr<Workbook> book) {
     require(WorkbookReader::from_stream(std::move(stream.bytes), biff8, &again) == 0,
             "our reader refused the workbook our writer wrote");
     require(again->sheets().size() == sheets, "the written workbook lost sheets");
+    // What we write must load whole again, or a template of it would be refused.
+    require(stream_walks_whole(*again), "our writer wrote records that cannot all be walked");
     // Our own output only needs to walk: its cells were read from the file already.
     std::unique_ptr<Workbook> reread;
     if (make_read_workbook(std::move(again), &reread) == 0) {
