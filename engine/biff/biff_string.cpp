@@ -94,20 +94,46 @@ std::optional<SstContents> read_sst(const ContinuedRecord &sst) {
     return contents;
 }
 
+bool read_continued_characters(const ContinuedRecord &record, size_t &pos, size_t count,
+                               uint8_t flags, std::u16string &text, bool *wide_seen) {
+    const std::span<const uint8_t> in(record.data);
+    const auto boundaries_end = record.continue_starts.end();
+    auto boundary = std::lower_bound(record.continue_starts.begin(), boundaries_end, pos);
+    text.reserve(std::min(count, in.size() - std::min(pos, in.size())));
+    while (text.size() < count) {
+        while (boundary != boundaries_end && *boundary < pos) ++boundary;
+        if (boundary != boundaries_end && *boundary == pos) {
+            if (pos >= in.size()) return false;
+            flags = in[pos++];
+            // Empty CONTINUE records before this one start where it does.
+            while (boundary != boundaries_end && *boundary < pos) ++boundary;
+        }
+        const bool wide = (flags & kWideFlag) != 0;
+        const size_t unit = wide ? 2 : 1;
+        const size_t end = boundary != boundaries_end ? std::min(*boundary, in.size()) : in.size();
+        const size_t piece = std::min(count - text.size(), (end - std::min(pos, end)) / unit);
+        if (piece == 0) return false;
+        if (wide && wide_seen) *wide_seen = true;
+        for (size_t k = 0; k < piece; ++k, pos += unit) {
+            text.push_back(wide ? static_cast<char16_t>(load_u16(in.data() + pos))
+                                : static_cast<char16_t>(in[pos]));
+        }
+    }
+    return true;
+}
+
 bool read_sst_strings(const ContinuedRecord &sst, SstContents &contents) {
     const std::span<const uint8_t> in(sst.data);
     if (in.size() < 8) return false;
     contents.total = load_u32(in.data());
     const uint32_t unique = load_u32(in.data() + 4);
     size_t pos = 8;
-    auto boundary = sst.continue_starts.begin();
-    const auto boundaries_end = sst.continue_starts.end();
     // Every string takes at least 3 bytes: do not trust the count for the reservation.
     contents.strings.reserve(std::min<size_t>(unique, in.size() / 3));
     for (uint32_t i = 0; i < unique; ++i) {
         if (in.size() - pos < 3) return false;
         const size_t count = load_u16(in.data() + pos);
-        uint8_t flags = in[pos + 2];
+        const uint8_t flags = in[pos + 2];
         pos += 3;
         // Formatting runs and phonetic data follow the characters.
         size_t run_bytes = 0;
@@ -123,27 +149,7 @@ bool read_sst_strings(const ContinuedRecord &sst, SstContents &contents) {
             pos += 4;
         }
         std::u16string text;
-        text.reserve(std::min(count, in.size() - pos));
-        while (text.size() < count) {
-            while (boundary != boundaries_end && *boundary < pos) ++boundary;
-            if (boundary != boundaries_end && *boundary == pos) {
-                // The characters go on in a CONTINUE record, which repeats the option byte.
-                if (pos >= in.size()) return false;
-                flags = in[pos++];
-                // Empty CONTINUE records before this one start where it does.
-                while (boundary != boundaries_end && *boundary < pos) ++boundary;
-            }
-            const bool wide = (flags & kWideFlag) != 0;
-            const size_t unit = wide ? 2 : 1;
-            const size_t end =
-                boundary != boundaries_end ? std::min(*boundary, in.size()) : in.size();
-            const size_t piece = std::min(count - text.size(), (end - pos) / unit);
-            if (piece == 0) return false;
-            for (size_t k = 0; k < piece; ++k, pos += unit) {
-                text.push_back(wide ? static_cast<char16_t>(load_u16(in.data() + pos))
-                                    : static_cast<char16_t>(in[pos]));
-            }
-        }
+        if (!read_continued_characters(sst, pos, count, flags, text)) return false;
         if (in.size() - pos < run_bytes || in.size() - pos - run_bytes < phonetic_bytes) {
             return false;
         }

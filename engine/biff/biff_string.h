@@ -43,6 +43,13 @@ void put_biff8_string(std::vector<uint8_t> &out, const Biff8Chars &chars);
 std::optional<std::u16string> read_biff8_short_string(std::span<const uint8_t> in, size_t &pos);
 std::optional<std::u16string> read_biff8_string(std::span<const uint8_t> in, size_t &pos);
 
+// The characters of an Excel 97 text in a record joined with its CONTINUE records, from
+// `pos` on, `count` of them, in the width `flags` gives; each CONTINUE record they go on in
+// starts with the option byte of its own characters. `pos` ends after them, `*wide_seen`
+// (if given) is set when any piece was 16-bit. False when they run past the data.
+bool read_continued_characters(const ContinuedRecord &record, size_t &pos, size_t count,
+                               uint8_t flags, std::u16string &text, bool *wide_seen = nullptr);
+
 // The formatting runs and phonetic blocks (ExtRst) of the strings of an SST that have any,
 // kept apart from the texts so that a table of plain strings costs nothing more.
 struct SstFormatting {

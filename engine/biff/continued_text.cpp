@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "engine/biff/biff_string.h"
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
 
@@ -18,36 +19,6 @@ void put_image(std::vector<uint8_t> &out, uint16_t number, std::span<const uint8
     put_u16(out, number);
     put_u16(out, static_cast<uint16_t>(data.size()));
     out.insert(out.end(), data.begin(), data.end());
-}
-
-// The characters of an Excel 97 text from `pos` on, `count` of them, each CONTINUE they go on
-// in starting with its option byte. `pos` ends after them; false when they run past the data.
-bool read_pieces(const ContinuedRecord &record, size_t &pos, size_t count, uint8_t flags,
-                 std::u16string &text, bool &wide_seen) {
-    const std::span<const uint8_t> in(record.data);
-    auto boundary = record.continue_starts.begin();
-    const auto boundaries_end = record.continue_starts.end();
-    text.reserve(std::min(count, in.size() - std::min(pos, in.size())));
-    while (text.size() < count) {
-        while (boundary != boundaries_end && *boundary < pos) ++boundary;
-        if (boundary != boundaries_end && *boundary == pos) {
-            if (pos >= in.size()) return false;
-            flags = in[pos++];
-            // Empty CONTINUE records before this one start where it does.
-            while (boundary != boundaries_end && *boundary < pos) ++boundary;
-        }
-        const bool wide = (flags & kWideFlag) != 0;
-        const size_t unit = wide ? 2 : 1;
-        const size_t end = boundary != boundaries_end ? std::min(*boundary, in.size()) : in.size();
-        const size_t piece = std::min(count - text.size(), (end - std::min(pos, end)) / unit);
-        if (piece == 0) return false;
-        wide_seen = wide_seen || wide;
-        for (size_t k = 0; k < piece; ++k, pos += unit) {
-            text.push_back(wide ? static_cast<char16_t>(load_u16(in.data() + pos))
-                                : static_cast<char16_t>(in[pos]));
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -95,7 +66,7 @@ std::optional<std::vector<uint8_t>> joined_text(const ContinuedRecord &record, s
     size_t pos = text_at + kTextHeadSize;
     std::u16string text;
     bool wide = false;
-    if (!read_pieces(record, pos, count, flags, text, wide)) return std::nullopt;
+    if (!read_continued_characters(record, pos, count, flags, text, &wide)) return std::nullopt;
     std::vector<uint8_t> out(in.begin(), in.begin() + static_cast<ptrdiff_t>(text_at + 2));
     out.reserve(in.size() + (wide ? count : 0));
     put_u8(out, static_cast<uint8_t>(wide ? flags | kWideFlag : flags & ~kWideFlag));

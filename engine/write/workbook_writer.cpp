@@ -1,6 +1,5 @@
 #include "engine/write/workbook_writer.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "engine/biff/record_numbers.h"
@@ -60,18 +59,17 @@ SheetSection build_sheet_section(const Workbook &book, Sheet &sheet, bool active
 }
 
 bool write_header_list(StreamWriter &out, const Workbook &book) {
-    // Excel 95: the references follow FNGROUPCOUNT, or the header when a template's has none.
-    const std::vector<Record> &header = book.header.records();
-    const bool after_group_count =
-        std::any_of(header.begin(), header.end(),
-                    [](const Record &record) { return record.number == rec::kFnGroupCount; });
-    for (const Record &record : header) {
+    // Excel 95: the references follow the first FNGROUPCOUNT, or the header when a template's
+    // has none; they are written once, as the sheet offsets count them.
+    bool references_written = book.biff8();
+    for (const Record &record : book.header.records()) {
         if (!out.write_record(record.number, record.data)) return false;
-        if (!book.biff8() && record.number == rec::kFnGroupCount) {
+        if (!references_written && record.number == rec::kFnGroupCount) {
             if (!out.write_list(book.external_references)) return false;
+            references_written = true;
         }
     }
-    return book.biff8() || after_group_count || out.write_list(book.external_references);
+    return references_written || out.write_list(book.external_references);
 }
 
 bool write_globals(StreamWriter &out, const Workbook &book) {

@@ -3,6 +3,7 @@
 // The long pass runs the same entry under libFuzzer (see README.md beside this file).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "../engine/workbook_test_util.h"
@@ -120,6 +121,26 @@ TEST(WorkbookFuzzSmoke, SeedsAndMutationsGoThroughEveryCall) {
     EXPECT_GT(accepted, inputs * 4 / 5);
     EXPECT_GT(loaded, inputs * 3 / 4);
     EXPECT_GT(written, inputs * 3 / 4);
+}
+
+// A finding of the long pass: an Excel 95 header holding FNGROUPCOUNT twice had its references
+// written after each, so the sheet offsets missed the sheets. The entry aborts on that.
+TEST(WorkbookFuzzSmoke, AHeaderWithTwoFunctionGroupCountsIsWrittenWhole) {
+    constexpr uint16_t kFnGroupCount = 0x009C;
+    // FNGROUPCOUNT, then EXTERNCOUNT (one reference), then FNGROUPCOUNT again.
+    const Input header = {0x9C, 0, 2, 0, 14, 0, 0x16, 0, 2, 0, 1, 0, 0x9C, 0, 2, 0, 14, 0};
+    test::TempFolder folder;
+    for (Input input : writer_seeds(folder.file(""))) {
+        if (input[0] & 1) continue;  // Excel 97 keeps its references elsewhere
+        const std::vector<size_t> starts = record_starts(input);
+        const auto group_count = std::find_if(starts.begin(), starts.end(), [&](size_t at) {
+            return load_u16(&input[at]) == kFnGroupCount;
+        });
+        ASSERT_NE(group_count, starts.end());
+        const auto at = input.begin() + static_cast<std::ptrdiff_t>(*group_count);
+        input.insert(input.erase(at, at + 6), header.begin(), header.end());
+        EXPECT_TRUE(fuzz_workbook_stream(input.data(), input.size()).written);
+    }
 }
 
 }  // namespace
