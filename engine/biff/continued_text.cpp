@@ -24,12 +24,17 @@ void put_image(std::vector<uint8_t> &out, uint16_t number, std::span<const uint8
 }  // namespace
 
 bool take_continues(RecordReader &records, const RawRecord &record, ContinuedRecord &out) {
+    // A CONTINUE longer than the format allows is none: it stays for the walk to stop at.
+    const auto continues = [&records](RawRecord &next) {
+        return records.peek(next) && next.number == rec::kContinue &&
+               next.data.size() <= kMaxRecordData;
+    };
     RawRecord next;
-    if (!records.peek(next) || next.number != rec::kContinue) return false;
+    if (!continues(next)) return false;
     out.number = record.number;
     out.data.assign(record.data.begin(), record.data.end());
     out.continue_starts.clear();
-    while (records.peek(next) && next.number == rec::kContinue) {
+    while (continues(next)) {
         records.next(next);
         out.continue_starts.push_back(out.data.size());
         out.data.insert(out.data.end(), next.data.begin(), next.data.end());
@@ -107,12 +112,18 @@ std::vector<uint8_t> continued_text_images(uint16_t number, std::span<const uint
     const uint8_t flags = data[text_at + 2];
     const size_t unit = (flags & kWideFlag) != 0 ? 2 : 1;
     size_t at = text_at + kTextHeadSize;
+    // Only a CONTINUE the characters go on in starts with their option byte; what follows
+    // them goes on as it is.
+    const size_t text_end = std::min(data.size(), at + load_u16(data.data() + text_at) * unit);
     const size_t first = at + (limit - at) / unit * unit;
     put_image(out, number, data.first(std::min(first, data.size())));
     std::vector<uint8_t> piece;
     for (at = first; at < data.size();) {
-        const size_t size = std::min((limit - 1) / unit * unit, data.size() - at);
-        piece.assign(1, static_cast<uint8_t>(flags & kWideFlag));
+        const bool characters = at < text_end;
+        const size_t room = characters ? (limit - 1) / unit * unit : limit;
+        const size_t size = std::min(room, data.size() - at);
+        piece.clear();
+        if (characters) piece.push_back(static_cast<uint8_t>(flags & kWideFlag));
         piece.insert(piece.end(), data.begin() + static_cast<ptrdiff_t>(at),
                      data.begin() + static_cast<ptrdiff_t>(at + size));
         put_image(out, rec::kContinue, piece);

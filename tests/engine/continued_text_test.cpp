@@ -91,5 +91,28 @@ TEST(ContinuedTextTest, SplitTextsJoinBack) {
     }
 }
 
+// Findings of the long fuzzing pass: bytes behind the characters went on behind an option
+// byte, which the join then took for data; a CONTINUE beyond the format's limit was taken
+// into a text and written again whole.
+TEST(ContinuedTextTest, BytesBehindTheTextAndOverlongContinuesStayAsTheyAre) {
+    std::vector<uint8_t> data = {0, 0, 2, 0, 15, 0, 1, 0, 0, 'x'};
+    data.resize(kMaxRecordData + 300, 0x77);
+    const auto joined = joined_text(
+        read_images(continued_text_images(rec::kLabel, data, 6, true, kMaxRecordData)), 6, true);
+    ASSERT_TRUE(joined);
+    EXPECT_EQ(*joined, data);
+
+    std::vector<uint8_t> stream = {0x04, 0x02, 10, 0, 0, 0, 2, 0, 15, 0, 1, 0, 0, 'x'};
+    put_u16(stream, rec::kContinue);
+    put_u16(stream, static_cast<uint16_t>(kMaxRecordData + 1));
+    stream.resize(stream.size() + kMaxRecordData + 1);
+    RecordReader records(stream, 0);
+    RawRecord label;
+    ContinuedRecord continued;
+    ASSERT_TRUE(records.next(label));
+    EXPECT_FALSE(take_continues(records, label, continued));
+    EXPECT_EQ(records.offset(), 14u);
+}
+
 }  // namespace
 }  // namespace tabrix::engine::test
