@@ -258,7 +258,9 @@ TABRIX_API int32_t XM_SetPageMode(int32_t h, int32_t s, int32_t paper_size, int3
 /* A file opened for reading only: its sheets keep their names, nothing is ever written to
  * it, and XM_Close/XM_Cancel on the handle keep the file. Returns the handle, or -9 for an
  * empty name, -1 when the file is no Excel 95/97 workbook or is encrypted or protected
- * (workbook or any worksheet), -35 when its first sheet cannot be found. */
+ * (workbook or any worksheet; XM_CheckFile says which), -35 when its first sheet cannot be
+ * found. A file saved for Excel 97 and 95 at once is read through its Excel 97 stream; a
+ * damaged stream is read as far as its records go. */
 TABRIX_API int32_t XM_ReadOpen(const char *file_name);
 TABRIX_API int32_t XM_ReadOpenW(const char16_t *file_name);
 /* Cell (x, y) of sheet s of a read-mode workbook: kind 0 with the number in *value (also
@@ -323,11 +325,14 @@ TABRIX_API int32_t XM_WalkCellsW(int32_t h, int32_t s, int32_t position, XLWALKC
 /* XM_CreateT: a new workbook file from a template: a copy of it whose workbook is the
  * template's (keyword cells blank, keeping their format) and is written at close, every other
  * part of the file kept. The handle; -9 for an empty name, -5001 when the template cannot be
- * read (also encrypted or protected workbooks), -1 when the new file cannot be created (as
+ * read (also encrypted or protected workbooks, and damaged ones whose records cannot all be
+ * walked, which a copy would cut short), -1 when the new file cannot be created (as
  * for XM_Create), is the template itself, or the template cannot be loaded.
  * XM_Open: opens a file for modification, into output_name as a template (keyword texts that
  * are written later become blanks), or with a null output_name in place (keyword texts kept;
- * the file is held as a create holds its file). The handle or -1. XM_OpenClose: closes such a
+ * the file is held as a create holds its file). The handle or -1 (also for a damaged file, as
+ * XM_CreateT). A file saved for Excel 97 and 95 at once is taken as Excel 97, and its Excel 95
+ * copy is not kept. XM_CheckFile says why a file is refused. XM_OpenClose: closes such a
  * workbook, writing it (save non-zero; in place: the file is then replaced whole) or
  * discarding it (the file stays as it was); 0, -5 when the file could not be written (it
  * stays as it was), or -2. */
