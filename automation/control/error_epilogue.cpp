@@ -42,7 +42,7 @@ std::u16string last_error_description() {
 int32_t error_epilogue(const Control &control) {
     int32_t number = 0;
     XlsGetErrorNo(&number);
-    if (number == 0 || number == errValue) return 0;
+    if (number == 0 || number == errErrorValue) return 0;
 
     control.fire_error(number);
     if (number == 0) return 0;

@@ -9,7 +9,7 @@
 
 namespace tabrix::automation {
 
-// 0 when the last error number is 0 or errValue, or a sink turned it into 0; else the
+// 0 when the last error number is 0 or errErrorValue, or a sink turned it into 0; else the
 // failed status 0x80000000 | number, after every open book was closed.
 int32_t error_epilogue(const Control &control);
 

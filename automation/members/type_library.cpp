@@ -111,6 +111,7 @@ constexpr XLENUMVALUE kEnumerations[] = {
     PUBLISHED(XLERROR, errWrite),
     PUBLISHED(XLERROR, errMode),
     PUBLISHED(XLERROR, errDataKind),
+    PUBLISHED(XLERROR, errErrorValue),
     PUBLISHED(XLERROR, errValue),
     PUBLISHED(XLERROR, errFileName),
     PUBLISHED(XLERROR, errClear),

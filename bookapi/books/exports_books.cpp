@@ -119,9 +119,12 @@ TABRIX_API int32_t XlsSheetNo(int32_t sheet) {
 }
 
 TABRIX_API int32_t XlsGetVersion(void) {
-    return value_of_current_book(
-        [](BookRecord &book) { return services::workbook_biff8(book.engine_handle) == 1 ? 1 : 0; },
-        0);
+    int32_t biff8 = 0;
+    const int32_t found = on_current_book([&](BookRecord &book) {
+        biff8 = services::workbook_biff8(book.engine_handle) == 1 ? 1 : 0;
+        return 0;
+    });
+    return found ? biff8 : 0;
 }
 
 TABRIX_API int32_t XlsGetErrorNo(int32_t *number) {

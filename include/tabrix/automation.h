@@ -126,7 +126,8 @@ TABRIX_API int32_t XlsControlInvoke(int32_t control, int32_t dispid, int32_t inv
                                     int32_t arg_count, const VARIANT *args, VARIANT *result);
 
 /* Connects a sink of the Error event; *cookie names the connection for XlsControlUnadvise.
- * Sinks are called in the order they were connected, each with the same number. */
+ * Sinks are called in the order they were connected, every one of them, each seeing the
+ * number the previous one left (0 included): what the last one leaves decides the call. */
 TABRIX_API int32_t XlsControlAdvise(int32_t control, XLERRORSINK sink, void *context,
                                     int32_t *cookie);
 TABRIX_API int32_t XlsControlUnadvise(int32_t control, int32_t cookie);

@@ -43,7 +43,7 @@ TABRIX_API int32_t XlsAllClose(void);
 /* Makes a sheet current; the number is kept even when refused (errSheetNo), so that later
  * calls fail alike until a valid sheet is chosen. */
 TABRIX_API int32_t XlsSheetNo(int32_t sheet);
-/* 1 for an Excel 97 book, 0 for an Excel 95 book or without a current book. */
+/* 1 for an Excel 97 book, 0 for an Excel 95 book; 0 and errNotOpen without a current book. */
 TABRIX_API int32_t XlsGetVersion(void);
 
 /* ---- Errors --------------------------------------------------------------------------- */

@@ -28,7 +28,9 @@ typedef enum XLERROR {
     errWrite = 5,    /* write error */
     errMode = 6,     /* operation not allowed in this mode */
     errDataKind = 7, /* wrong kind of data */
-    errValue = 8,    /* the cell holds an error value */
+    /* the cell holds an error value; errValue is its former name */
+    errErrorValue = 8,
+    errValue = errErrorValue,
     errFileName = 9, /* empty file name (no message) */
     errClear = 20,
     errCopy = 21,

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -139,6 +140,30 @@ TEST(ControlMembers, EveryDeclaredKindHasCodeAndNamesAreUnique) {
     XlsControlRelease(control);
 }
 
+TEST(ControlEnumerations, ErrorEightIsPublishedUnderBothNames) {
+    std::map<std::string, int32_t> errors;
+    for (int32_t i = 0; i < XlsControlEnumCount(); ++i) {
+        const XLENUMVALUE &entry = *XlsControlEnum(i);
+        if (std::string(entry.type) == "XLERROR") errors[entry.name] = entry.value;
+    }
+    ASSERT_EQ(errors.count("errErrorValue"), 1u);
+    EXPECT_EQ(errors["errErrorValue"], 8);
+    EXPECT_EQ(errors["errValue"], 8);
+}
+
+// As every call on the current book: errNotOpen without one, 0 after it answered.
+TEST_F(ControlTest, VersionRecordsItsResultLikeEveryBookCall) {
+    XlsSetErrorNo(0);
+    EXPECT_EQ(XlsGetVersion(), 0);
+    EXPECT_EQ(error_no(), errNotOpen);
+    create("version.xls", {number(95)});
+    XlsSetErrorNo(errWrite);
+    EXPECT_EQ(XlsGetVersion(), 0);
+    EXPECT_EQ(error_no(), 0);
+    create("version97.xls");
+    EXPECT_EQ(XlsGetVersion(), 1);
+}
+
 TEST_F(ControlTest, ValuesGoToTheChainedPositionAndReadBack) {
     create("values.xls");
     at(1, 2);
@@ -254,6 +279,25 @@ TEST_F(ControlTest, ASinkDecidesWhatAFailureBecomes) {
     EXPECT_EQ(put("SheetNo", number(9)), failed(errMemory1));
     EXPECT_EQ(forgiving.seen.size(), 1u);
     EXPECT_EQ(error_no(), errMemory1);  // closing cleared it; the sink's number is put back
+    EXPECT_EQ(XlsSelectBook(book), 0);
+}
+
+TEST_F(ControlTest, EachSinkSeesTheNumberThePreviousOneLeft) {
+    const int32_t book = create("sinks.xls");
+    SinkLog first{{}, errMemory1};
+    SinkLog last;  // forgives
+    int32_t cookie = 0;
+    ASSERT_EQ(XlsControlAdvise(control_, record_and_replace, &first, &cookie), 0);
+    ASSERT_EQ(XlsControlAdvise(control_, record_and_replace, &last, &cookie), 0);
+    EXPECT_EQ(put("SheetNo", number(9)), 0);
+    EXPECT_EQ(last.seen, std::vector<int32_t>{errMemory1});
+    EXPECT_EQ(XlsSelectBook(book), 1);
+
+    // A 0 left early still reaches the later sinks, and their number decides.
+    first.replacement = 0;
+    last.replacement = errWrite;
+    EXPECT_EQ(put("SheetNo", number(9)), failed(errWrite));
+    EXPECT_EQ(last.seen, (std::vector<int32_t>{errMemory1, 0}));
     EXPECT_EQ(XlsSelectBook(book), 0);
 }
 
