@@ -123,12 +123,30 @@ Epilogue put_keyword(Call &call) {
     return with_narrow(call.value().text, [](const char *prefix) { XlsSetKeyWord(prefix); });
 }
 
+// The last column and row of a read book's current sheet, from the used area its file
+// records (cells of a read book stay in the file); an empty area has no data, as an empty
+// sheet in memory has none.
+void file_last_position(int32_t &x, int32_t &y) {
+    int32_t columns = 0;
+    int32_t rows = 0;
+    XlsGetMaxData(&columns, &rows);
+    int32_t number = 0;
+    XlsGetErrorNo(&number);
+    if (number == 0 && (columns == 0 || rows == 0)) XlsSetErrorNo(errNoData);
+    x = columns - 1;
+    y = rows - 1;
+}
+
 // The end of the used area into the two out arguments; values only for MaxData.
 template <int32_t ValuesOnly>
 Epilogue last_position(Call &call) {
     int32_t x = 0;
     int32_t y = 0;
-    XlsGetLastPos(&x, &y, ValuesOnly, 0);
+    const bookapi::BookRecord *book = bookapi::current_book();
+    if (book && book->mode == bookapi::BookMode::read)
+        file_last_position(x, y);
+    else
+        XlsGetLastPos(&x, &y, ValuesOnly, 0);
     *call.argument(0).out = x;
     *call.argument(1).out = y;
     return Epilogue::run;

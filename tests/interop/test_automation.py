@@ -320,6 +320,26 @@ class Failures(unittest.TestCase):
         self.assertEqual(library.XlsControlAddRef(handle), 0)  # no such control any more
 
 
+class ReadBookArea(unittest.TestCase):
+    def test_max_data_of_a_file_another_writer_made(self):
+        import xlwt
+        folder = tempfile.mkdtemp(prefix='tabrix-automation-')
+        self.addCleanup(shutil.rmtree, folder, True)
+        path = os.path.join(folder, 'foreign.xls')
+        book = xlwt.Workbook()
+        sheet = book.add_sheet('Data')
+        sheet.write(0, 0, 'name')
+        sheet.write(6, 3, 2.5)
+        book.save(path)
+
+        control = tabrix.Control()
+        control.ReadBook(path)
+        self.assertEqual((control.MaxData(), control.MaxArea()), ((3, 6), (3, 6)))
+        self.assertEqual(control.Pos(3, 6).Double, 2.5)  # the book is still open
+        self.assertEqual(control.Pos(0, 0).Str, 'name')
+        control.CloseBook()
+
+
 class OpenBookLock(unittest.TestCase):
     """Template opens of two processes are serialised by a flock on tabrix3.lock in the runtime
     folder (here a folder of the test's own), which the kernel frees when its holder dies."""
