@@ -72,10 +72,12 @@ int32_t put_value(const JsonValue &value, const std::u16string &position, std::u
             variant.vt = VT_R8;
             variant.dblVal = value.number;
             break;
-        case JsonValue::Kind::boolean:
-            variant.vt = VT_BOOL;
-            variant.boolVal = value.boolean ? -1 : 0;
-            break;
+        case JsonValue::Kind::boolean: {
+            // A variant boolean would be written as the number -1 or 0.
+            std::string utf8;
+            append_utf16_as_utf8(utf8, position);
+            return XlsPutBool(value.boolean ? 1 : 0, utf8_to_cp932(utf8).c_str());
+        }
         case JsonValue::Kind::text:
             utf8_to_utf16(value.text, text);
             variant.vt = VT_BSTR;

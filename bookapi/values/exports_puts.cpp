@@ -52,6 +52,16 @@ int32_t put_number(BookRecord &book, double value, const char *position, int32_t
         });
 }
 
+int32_t put_boolean(BookRecord &book, int32_t value, const char *position, int32_t attr) {
+    const int32_t h = book.engine_handle, s = book.current_sheet;
+    return write_at_position(
+        book, position,
+        [&](int32_t x, int32_t y) { return XM_WriteBool2(h, s, x, y, value, attr); },
+        [&](const char *kw, int32_t dx, int32_t dy) {
+            return XM_WriteBool2h(h, s, kw, dx, dy, value, attr);
+        });
+}
+
 // A formula at every part, with the default attribute and no cached result, so that it is
 // calculated when the file is opened.
 int32_t put_formula(BookRecord &book, const char16_t *formula, const char *position) {
@@ -122,6 +132,15 @@ TABRIX_API int32_t XlsPutDouble(double value, const char *position) {
 TABRIX_API int32_t XlsPutDouble2(double value, const char *position, int32_t attr) {
     return on_current_book(
         [&](BookRecord &book) { return put_number(book, value, position, attr); });
+}
+
+TABRIX_API int32_t XlsPutBool(int32_t value, const char *position) {
+    return XlsPutBool2(value, position, kDefaultAttribute);
+}
+
+TABRIX_API int32_t XlsPutBool2(int32_t value, const char *position, int32_t attr) {
+    return on_current_book(
+        [&](BookRecord &book) { return put_boolean(book, value, position, attr); });
 }
 
 TABRIX_API int32_t XlsPutValueV(VARIANT value, const char *position) {

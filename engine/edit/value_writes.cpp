@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 
 #include "engine/biff/le_bytes.h"
@@ -232,8 +233,23 @@ int32_t write_double(BookRef ref, int32_t sheet, int32_t x, int32_t y, double va
     if (int32_t rc = check_book_and_row(ref, y); rc != 0) return rc;
     Target at;
     if (int32_t rc = locate(ref, sheet, x, y, &at); rc != 0) return rc;
+    // A cell holds no NaN or infinity: readers would show them as numbers of their own.
+    if (!std::isfinite(value)) return err::kParam;
     CellImage image(rec::kNumber, at.x, at.y, xf, 8);
     store_f64(image.value(), value);
+    return insert_cell(at, image, merge);
+}
+
+int32_t write_bool(BookRef ref, int32_t sheet, int32_t x, int32_t y, bool value,
+                   int32_t xf_argument) {
+    bool merge = true;
+    uint16_t xf = resolve_xf_argument(xf_argument, &merge);
+    if (int32_t rc = check_book_and_row(ref, y); rc != 0) return rc;
+    Target at;
+    if (int32_t rc = locate(ref, sheet, x, y, &at); rc != 0) return rc;
+    CellImage image(rec::kBoolErr, at.x, at.y, xf, 2);
+    image.value()[0] = value ? 1 : 0;
+    image.value()[1] = 0;  // a boolean, not an error code
     return insert_cell(at, image, merge);
 }
 

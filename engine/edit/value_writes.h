@@ -1,4 +1,4 @@
-// Value writes: BLANK, RK, NUMBER, LABEL and LABELSST cells, caller records, writes at
+// Value writes: BLANK, RK, NUMBER, BOOLERR, LABEL and LABELSST cells, caller records, writes at
 // keyword cells, and the write cursor of the older single-workbook layer.
 #pragma once
 
@@ -21,7 +21,9 @@ using CellText = std::variant<std::monostate, std::string_view, std::u16string_v
 int32_t write_text(BookRef ref, int32_t sheet, int32_t x, int32_t y, const CellText &text,
                    int32_t xf);
 int32_t write_int(BookRef ref, int32_t sheet, int32_t x, int32_t y, int32_t value, int32_t xf);
+// A NaN or an infinity is refused with -34.
 int32_t write_double(BookRef ref, int32_t sheet, int32_t x, int32_t y, double value, int32_t xf);
+int32_t write_bool(BookRef ref, int32_t sheet, int32_t x, int32_t y, bool value, int32_t xf);
 // Stores a complete cell record image (header, then row, column and XF; any record that
 // belongs to the cell may follow) at (x, y), with the checks and the XF rule above. The
 // store may refuse the image (-31).

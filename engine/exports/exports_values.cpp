@@ -70,6 +70,15 @@ TABRIX_API int32_t XM_WriteDouble(int32_t h, int32_t s, int32_t x, int32_t y, do
     return XM_WriteDouble2(h, s, x, y, value, kDefaultXf);
 }
 
+TABRIX_API int32_t XM_WriteBool2(int32_t h, int32_t s, int32_t x, int32_t y, int32_t value,
+                                 int32_t xf) {
+    return guarded([&] { return write_bool(book_ref(h), s, x, y, value != 0, xf); });
+}
+
+TABRIX_API int32_t XM_WriteBool(int32_t h, int32_t s, int32_t x, int32_t y, int32_t value) {
+    return XM_WriteBool2(h, s, x, y, value, kDefaultXf);
+}
+
 TABRIX_API int32_t XM_WriteBin(int32_t h, int32_t s, uint16_t number, uint16_t length,
                                const void *data) {
     return guarded([&] { return write_bin(book_ref(h), s, number, length, data); });
@@ -159,6 +168,32 @@ TABRIX_API int32_t XM_WriteDoubleh(int32_t h, int32_t s, const char *keyword, in
     return XM_WriteDouble2h(h, s, keyword, dx, dy, value, kDefaultXf);
 }
 
+TABRIX_API int32_t XM_WriteBool2hW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx,
+                                   int32_t dy, int32_t value, int32_t xf) {
+    return guarded([&] {
+        const BookRef book = book_ref(h);
+        return write_at_keyword(book, s, wide_view(keyword), dx, dy, [&](int32_t x, int32_t y) {
+            return write_bool(book, s, x, y, value != 0, xf);
+        });
+    });
+}
+
+TABRIX_API int32_t XM_WriteBoolhW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx,
+                                  int32_t dy, int32_t value) {
+    return XM_WriteBool2hW(h, s, keyword, dx, dy, value, kDefaultXf);
+}
+
+TABRIX_API int32_t XM_WriteBool2h(int32_t h, int32_t s, const char *keyword, int32_t dx, int32_t dy,
+                                  int32_t value, int32_t xf) {
+    return guarded(
+        [&] { return XM_WriteBool2hW(h, s, wide_of(keyword).c_str(), dx, dy, value, xf); });
+}
+
+TABRIX_API int32_t XM_WriteBoolh(int32_t h, int32_t s, const char *keyword, int32_t dx, int32_t dy,
+                                 int32_t value) {
+    return XM_WriteBool2h(h, s, keyword, dx, dy, value, kDefaultXf);
+}
+
 // The older layer: workbook 0 and its current sheet.
 
 TABRIX_API int32_t XL_WriteStr2(int32_t x, int32_t y, const char *text, int32_t xf) {
@@ -188,6 +223,16 @@ TABRIX_API int32_t XL_WriteDouble2(int32_t x, int32_t y, double value, int32_t x
 
 TABRIX_API int32_t XL_WriteDouble(int32_t x, int32_t y, double value) {
     return XL_WriteDouble2(x, y, value, kDefaultXf);
+}
+
+TABRIX_API int32_t XL_WriteBool2(int32_t x, int32_t y, int32_t value, int32_t xf) {
+    return guarded([&] {
+        return on_xl_sheet([&](int32_t s) { return XM_WriteBool2(0, s, x, y, value, xf); });
+    });
+}
+
+TABRIX_API int32_t XL_WriteBool(int32_t x, int32_t y, int32_t value) {
+    return XL_WriteBool2(x, y, value, kDefaultXf);
 }
 
 TABRIX_API int32_t XL_WriteStr2h(const char *keyword, int32_t dx, int32_t dy, const char *text,
@@ -224,6 +269,18 @@ TABRIX_API int32_t XL_WriteDouble2h(const char *keyword, int32_t dx, int32_t dy,
 
 TABRIX_API int32_t XL_WriteDoubleh(const char *keyword, int32_t dx, int32_t dy, double value) {
     return XL_WriteDouble2h(keyword, dx, dy, value, kDefaultXf);
+}
+
+TABRIX_API int32_t XL_WriteBool2h(const char *keyword, int32_t dx, int32_t dy, int32_t value,
+                                  int32_t xf) {
+    return guarded([&] {
+        return on_xl_sheet(
+            [&](int32_t s) { return XM_WriteBool2h(0, s, keyword, dx, dy, value, xf); });
+    });
+}
+
+TABRIX_API int32_t XL_WriteBoolh(const char *keyword, int32_t dx, int32_t dy, int32_t value) {
+    return XL_WriteBool2h(keyword, dx, dy, value, kDefaultXf);
 }
 
 TABRIX_API int32_t XL_MovePos(int32_t x, int32_t y) {
@@ -270,6 +327,17 @@ TABRIX_API int32_t XL_WrtDouble2(double value, int32_t xf) {
 
 TABRIX_API int32_t XL_WrtDouble(double value) {
     return XL_WrtDouble2(value, kDefaultXf);
+}
+
+TABRIX_API int32_t XL_WrtBool2(int32_t value, int32_t xf) {
+    return guarded([&] {
+        return at_cursor(
+            [&](int32_t s, int32_t x, int32_t y) { return XM_WriteBool2(0, s, x, y, value, xf); });
+    });
+}
+
+TABRIX_API int32_t XL_WrtBool(int32_t value) {
+    return XL_WrtBool2(value, kDefaultXf);
 }
 
 }  // extern "C"

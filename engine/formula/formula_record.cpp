@@ -65,6 +65,7 @@ int build_formula_records(uint16_t row, uint16_t column, uint16_t xf,
         uint8_t byte = 0;
         switch (result->kind) {
             case kResultNumber:
+                if (!std::isfinite(result->value)) return err::kParam;
                 put_f64(data, result->value);
                 break;
             case kResultBoolean:

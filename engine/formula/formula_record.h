@@ -38,9 +38,9 @@ struct FormulaCellRecords {
 // Builds the FORMULA record (and, for a string result, the STRING record) of a compiled
 // formula at (row, column) with XF index `xf`. Without a result the formula is marked to be
 // calculated on load. BIFF5 writes a text result in `code_page`. Returns 0, -34 for a result
-// kind outside 0-3, a boolean or error value that is not a number, or a text the code page
-// lacks a character of; -31 for a string length outside 0-256 (as given, and in BIFF5 as
-// written) or records that would not fit the 10,240-byte record buffer.
+// kind outside 0-3, a number that is NaN or infinite, a boolean or error value that is not a
+// number, or a text the code page lacks a character of; -31 for a string length outside 0-256 (as
+// given, and in BIFF5 as written) or records that would not fit the 10,240-byte record buffer.
 int build_formula_records(uint16_t row, uint16_t column, uint16_t xf,
                           const CompiledFormula &formula, const CachedResult *result,
                           BiffVersion version, FormulaCellRecords *records,

@@ -69,7 +69,8 @@ TABRIX_API int32_t XlsStrToValue(const char *text, double *value, int32_t *integ
 /* ---- Values ----------------------------------------------------------------------------
  * A put writes each part of the position: a cell or range at its first cell, a keyword at
  * every cell carrying it. The 2 forms take an attribute number: 15 the default, n merged
- * over the cell's attribute, -n replacing it. */
+ * over the cell's attribute, -n replacing it. A number that is NaN or infinite is refused
+ * with error 34 (also in a variant). */
 TABRIX_API int32_t XlsPutStr(const char *text, const char *position);
 TABRIX_API int32_t XlsPutLong(int32_t value, const char *position);
 TABRIX_API int32_t XlsPutDouble(double value, const char *position);
@@ -77,8 +78,11 @@ TABRIX_API int32_t XlsPutValue(const char *text, const char *position);
 TABRIX_API int32_t XlsPutStr2(const char *text, const char *position, int32_t attr);
 TABRIX_API int32_t XlsPutLong2(int32_t value, const char *position, int32_t attr);
 TABRIX_API int32_t XlsPutDouble2(double value, const char *position, int32_t attr);
-/* Numbers, booleans (-1 true) and texts by the variant's type; a text starting with "="
- * is a formula; any other type writes an empty text. */
+/* A boolean cell: TRUE for a non-zero value, else FALSE. */
+TABRIX_API int32_t XlsPutBool(int32_t value, const char *position);
+TABRIX_API int32_t XlsPutBool2(int32_t value, const char *position, int32_t attr);
+/* Numbers, booleans (as the numbers -1 true and 0) and texts by the variant's type; a text starting
+ * with "=" is a formula; any other type writes an empty text. */
 TABRIX_API int32_t XlsPutValueV(VARIANT value, const char *position);
 TABRIX_API int32_t XlsPutValue2(VARIANT value, const char *position, int32_t attr);
 /* A formula, calculated when the file is opened; the value is not stored. */

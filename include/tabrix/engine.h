@@ -96,9 +96,15 @@ TABRIX_API int32_t XM_WriteStr2W(int32_t h, int32_t s, int32_t x, int32_t y, con
 TABRIX_API int32_t XM_WriteInt(int32_t h, int32_t s, int32_t x, int32_t y, int32_t value);
 TABRIX_API int32_t XM_WriteInt2(int32_t h, int32_t s, int32_t x, int32_t y, int32_t value,
                                 int32_t xf);
+/* A NaN or an infinity is refused with -34 and nothing is written (every number write,
+ * and the cached number result of XM_WriteFunc3). */
 TABRIX_API int32_t XM_WriteDouble(int32_t h, int32_t s, int32_t x, int32_t y, double value);
 TABRIX_API int32_t XM_WriteDouble2(int32_t h, int32_t s, int32_t x, int32_t y, double value,
                                    int32_t xf);
+/* A boolean cell: TRUE for a non-zero value, else FALSE. */
+TABRIX_API int32_t XM_WriteBool(int32_t h, int32_t s, int32_t x, int32_t y, int32_t value);
+TABRIX_API int32_t XM_WriteBool2(int32_t h, int32_t s, int32_t x, int32_t y, int32_t value,
+                                 int32_t xf);
 /* Appends a record (number, data) unchanged to the end of the sheet, before its window
  * settings: 0, -3, -4, or -34 for null data with a non-zero length. */
 TABRIX_API int32_t XM_WriteBin(int32_t h, int32_t s, uint16_t number, uint16_t length,
@@ -130,6 +136,14 @@ TABRIX_API int32_t XM_WriteDouble2h(int32_t h, int32_t s, const char *keyword, i
                                     int32_t dy, double value, int32_t xf);
 TABRIX_API int32_t XM_WriteDouble2hW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx,
                                      int32_t dy, double value, int32_t xf);
+TABRIX_API int32_t XM_WriteBoolh(int32_t h, int32_t s, const char *keyword, int32_t dx, int32_t dy,
+                                 int32_t value);
+TABRIX_API int32_t XM_WriteBoolhW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx,
+                                  int32_t dy, int32_t value);
+TABRIX_API int32_t XM_WriteBool2h(int32_t h, int32_t s, const char *keyword, int32_t dx, int32_t dy,
+                                  int32_t value, int32_t xf);
+TABRIX_API int32_t XM_WriteBool2hW(int32_t h, int32_t s, const char16_t *keyword, int32_t dx,
+                                   int32_t dy, int32_t value, int32_t xf);
 
 /* ---- Engine: cell attributes ------------------------------------------------------------
  * Fonts, number formats and cell attributes (XF records) of a workbook, and applying them
@@ -220,7 +234,8 @@ TABRIX_API int32_t XM_SetRowHeight(int32_t h, int32_t s, int32_t y, double heigh
  * into the FORMULA record of the cell. Without a result the cell is calculated when the file
  * is opened; with one, the result is stored as the cell's value. A malformed formula returns
  * a code from -100 to -199 and leaves the cell as it was. Other results as for the value
- * writes, and -34 for a result kind outside 0-3, -31 for a text result over 256 bytes. */
+ * writes, and -34 for a result kind outside 0-3 or a number result that is NaN or infinite,
+ * -31 for a text result over 256 bytes. */
 
 TABRIX_API int32_t XM_WriteFunc(int32_t h, int32_t s, int32_t x, int32_t y, const char *text);
 TABRIX_API int32_t XM_WriteFuncW(int32_t h, int32_t s, int32_t x, int32_t y, const char16_t *text);

@@ -31,6 +31,9 @@ TABRIX_API int32_t XL_WriteInt(int32_t x, int32_t y, int32_t value);
 TABRIX_API int32_t XL_WriteInt2(int32_t x, int32_t y, int32_t value, int32_t xf);
 TABRIX_API int32_t XL_WriteDouble(int32_t x, int32_t y, double value);
 TABRIX_API int32_t XL_WriteDouble2(int32_t x, int32_t y, double value, int32_t xf);
+/* A boolean cell, as XM_WriteBool. */
+TABRIX_API int32_t XL_WriteBool(int32_t x, int32_t y, int32_t value);
+TABRIX_API int32_t XL_WriteBool2(int32_t x, int32_t y, int32_t value, int32_t xf);
 TABRIX_API int32_t XL_WriteStrh(const char *keyword, int32_t dx, int32_t dy, const char *text);
 TABRIX_API int32_t XL_WriteStr2h(const char *keyword, int32_t dx, int32_t dy, const char *text,
                                  int32_t xf);
@@ -40,6 +43,9 @@ TABRIX_API int32_t XL_WriteInt2h(const char *keyword, int32_t dx, int32_t dy, in
 TABRIX_API int32_t XL_WriteDoubleh(const char *keyword, int32_t dx, int32_t dy, double value);
 TABRIX_API int32_t XL_WriteDouble2h(const char *keyword, int32_t dx, int32_t dy, double value,
                                     int32_t xf);
+TABRIX_API int32_t XL_WriteBoolh(const char *keyword, int32_t dx, int32_t dy, int32_t value);
+TABRIX_API int32_t XL_WriteBool2h(const char *keyword, int32_t dx, int32_t dy, int32_t value,
+                                  int32_t xf);
 /* The write cursor of the current sheet: each write moves it one column on (to column 0 of
  * the next row after column 255). XL_MovePos: -32 outside the sheet; XL_MovePosh: to the
  * first cell of a keyword, shifted; XL_WrtCR: to column 0 of the next row. */
@@ -52,6 +58,8 @@ TABRIX_API int32_t XL_WrtInt(int32_t value);
 TABRIX_API int32_t XL_WrtInt2(int32_t value, int32_t xf);
 TABRIX_API int32_t XL_WrtDouble(double value);
 TABRIX_API int32_t XL_WrtDouble2(double value, int32_t xf);
+TABRIX_API int32_t XL_WrtBool(int32_t value);
+TABRIX_API int32_t XL_WrtBool2(int32_t value, int32_t xf);
 /* Grid lines, zoom and page mode of the current sheet, as XM_SetGridMode, XM_SetZoom and
  * XM_SetPageMode; XL_SetZoom returns -1 for a zoom outside 10-400 before anything else. */
 TABRIX_API int32_t XL_SetGridMode(int32_t flag);

@@ -1,6 +1,8 @@
 // Values: every VARIANT type, keyword parts, the get calls' conversions and the UTF-16 twins.
+#include <cmath>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "book_test_util.h"
 #include "bookapi/books/book_registry.h"
@@ -134,6 +136,37 @@ TEST_F(ValuesTest, KeywordPartsWriteAtEveryCarrierWithTheirOffset) {
     XlsSetKeyWord("##");
     EXPECT_EQ(XlsPutLong(1, "**kw"), 0);
     EXPECT_EQ(error_no(), errPosition);
+}
+
+TEST_F(ValuesTest, BooleansAreWrittenAndNonFiniteNumbersRefused) {
+    engine::Workbook *book = engine::workbook_at(current_book()->engine_handle);
+    ASSERT_NE(book, nullptr);
+    engine::add_keyword(*book->sheets[0], {2, 1, 15, u"**kw"});
+    ASSERT_EQ(XlsPutBool(3, "**kw_[1:0],A1"), 1);
+    ASSERT_EQ(XlsPutBool2(0, "B1", 15), 1);
+    EXPECT_EQ(XlsPutDouble(std::nan(""), "D1"), 0);
+    EXPECT_EQ(error_no(), errParam);
+    VARIANT infinite = variant(VT_R8);
+    infinite.dblVal = -INFINITY;
+    EXPECT_EQ(XlsPutValueV(infinite, "E1"), 0);
+    EXPECT_EQ(error_no(), errParam);
+    ASSERT_EQ(XlsCloseBook(1), 1);
+
+    const int32_t h = XM_ReadOpen(file("v.xls").c_str());
+    ASSERT_GE(h, 0);
+    // (column, row, expected kind-2 value); D1 and E1 hold no cell.
+    for (auto [x, y, expected] : {std::tuple{2, 2, -1.0}, {0, 0, -1.0}, {1, 0, 0.0}}) {
+        int32_t kind = -1;
+        double value = 5;
+        EXPECT_EQ(XM_Read(h, 0, x, y, &kind, &value, nullptr, 0), 0);
+        EXPECT_EQ(kind, 2);
+        EXPECT_EQ(value, expected);
+    }
+    int32_t kind = -1;
+    double value = 0;
+    EXPECT_EQ(XM_Read(h, 0, 3, 0, &kind, &value, nullptr, 0), -7);
+    EXPECT_EQ(XM_Read(h, 0, 4, 0, &kind, &value, nullptr, 0), -7);
+    XM_ReadClose(h);
 }
 
 TEST_F(ValuesTest, WideTwinsKeepTextsOutsideTheNarrowCodePage) {

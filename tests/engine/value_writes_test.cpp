@@ -1,6 +1,7 @@
 // Value records and the rules that choose a record and its attribute number.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "engine/biff/le_bytes.h"
@@ -37,7 +38,7 @@ class ValueWritesTest : public ::testing::Test {
 const StreamRecord *cell_at(const std::vector<StreamRecord> &sheet, uint16_t row, uint16_t column) {
     for (const StreamRecord &record : sheet) {
         bool cell = record.number == 0x0201 || record.number == 0x0203 || record.number == 0x027E ||
-                    record.number == 0x00FD || record.number == 0x0204;
+                    record.number == 0x00FD || record.number == 0x0204 || record.number == 0x0205;
         if (cell && record.u16(0) == row && record.u16(2) == column) return &record;
     }
     return nullptr;
@@ -83,6 +84,47 @@ TEST_F(ValueWritesTest, DoublesAreNumbersAndNegativeZeroIsStoredAsZero) {
     auto sheet = close(h)[1];
     EXPECT_EQ(cell_at(sheet, 0, 0)->data, (Bytes{0, 0, 0, 0, 15, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(cell_at(sheet, 0, 1)->number, 0x0203) << "doubles never become RK";
+}
+
+TEST_F(ValueWritesTest, NanAndInfinitiesAreRefusedAsValuesAndCachedResults) {
+    int32_t h = create(true);
+    const double refused[] = {std::nan(""), INFINITY, -INFINITY};
+    for (int32_t x = 0; x < 3; ++x) {
+        EXPECT_EQ(XM_WriteDouble(h, 0, x, 0, refused[x]), -34);
+        FormulaResult result{refused[x], 0, 0, {}};
+        EXPECT_EQ(XM_WriteFunc3(h, 0, x, 1, "=1/0", 15, &result), -34);
+    }
+    auto sheet = close(h)[1];
+    for (uint16_t x = 0; x < 3; ++x) {
+        EXPECT_EQ(cell_at(sheet, 0, x), nullptr);
+        EXPECT_EQ(cell_at(sheet, 1, x), nullptr);
+    }
+}
+
+TEST_F(ValueWritesTest, BooleansAreBoolErrRecordsReadBackAsBooleans) {
+    for (bool biff8 : {false, true}) {
+        int32_t h = create(biff8);
+        ASSERT_EQ(XM_WriteBool(h, 0, 0, 0, 7), 0);
+        ASSERT_EQ(XM_WriteBool2(h, 0, 1, 0, 0, -20), 0);
+        auto sheet = close(h)[1];
+        const StreamRecord *yes = cell_at(sheet, 0, 0);
+        ASSERT_NE(yes, nullptr);
+        EXPECT_EQ(yes->number, 0x0205);
+        EXPECT_EQ(yes->data, (Bytes{0, 0, 0, 0, 15, 0, 1, 0}));
+        EXPECT_EQ(cell_at(sheet, 0, 1)->data, (Bytes{0, 0, 1, 0, 20, 0, 0, 0}));
+
+        const int32_t r = XM_ReadOpen(path_.c_str());
+        ASSERT_GE(r, 0);
+        for (int32_t x = 0; x < 2; ++x) {
+            int32_t kind = -1;
+            double value = 5;
+            char text[8] = {};
+            ASSERT_EQ(XM_Read(r, 0, x, 0, &kind, &value, text, sizeof text), 0);
+            EXPECT_EQ(kind, 2);
+            EXPECT_EQ(value, x == 0 ? -1.0 : 0.0);
+        }
+        XM_ReadClose(r);
+    }
 }
 
 TEST_F(ValueWritesTest, SharedStringsDropTheApostropheAndStoreEachTextOnce) {
