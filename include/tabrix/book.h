@@ -5,11 +5,11 @@
  * leaves its number (XLERROR) for XlsGetErrorNo and XlsGetErrorMessage. Book handles are
  * opaque numbers checked against the books that are open; a closed or made-up handle is
  * refused with errNotOpen. Positions: "B2", "B2:D4", lists "A1,C3", a defined name of a
- * template, a keyword ("**name") of a template; each may end with an offset "_[dx:dy]" (blanks
- * may precede its numbers). A part written as none of these ("A1;C3", " B2") is refused
- * with errParam and nothing is written. A null position means the book's current position
- * (XlsMove). Every call that fills a
- * caller's buffer takes its size and writes at most that many units, NUL included. */
+ * template, a keyword ("**name") of a template; each may end with an offset "_[dx:dy]"
+ * (blanks may precede its numbers). A part written as none of these ("A1;C3", " B2") is
+ * refused with errParam and nothing is written. A null position means the book's current
+ * position (XlsMove). Every call that fills a caller's buffer takes its size and writes at
+ * most that many units, NUL included. */
 #ifndef TABRIX_BOOK_H
 #define TABRIX_BOOK_H
 
