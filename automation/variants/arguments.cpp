@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <new>
 #include <optional>
 
 #include "bookapi/books/caller_texts.h"
+#include "bookapi/values/held_integers.h"
 
 namespace tabrix::automation {
 
@@ -83,16 +83,12 @@ std::optional<double> number_of(const VARIANT &given) {
     }
 }
 
-// Rounded to the nearest integer, halves to even, as automation rounds.
+// Rounded to the nearest integer, halves to even, as automation rounds; held at the 32-bit
+// limits beyond them.
 std::optional<int32_t> long_of(const VARIANT &given) {
     const std::optional<double> number = number_of(given);
     if (!number) return std::nullopt;
-    const double rounded = std::nearbyint(*number);
-    if (!(rounded >= std::numeric_limits<int32_t>::min() &&
-          rounded <= std::numeric_limits<int32_t>::max())) {
-        return std::nullopt;
-    }
-    return static_cast<int32_t>(rounded);
+    return bookapi::held_int32(std::nearbyint(*number));
 }
 
 std::u16string ascii_text(std::string_view ascii) {

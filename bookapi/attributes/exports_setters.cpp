@@ -50,7 +50,7 @@ int32_t apply_pending(BookRecord &book, bool merge) {
 // The setter sequence: move to the position, keep the value, apply everything pending.
 template <class Store>
 int32_t put_attribute(const char *position, Store &&store, bool merge = false) {
-    return on_current_book([&](BookRecord &book) {
+    return on_writable_book([&](BookRecord &book) {
         if (int32_t rc = move_to(book, position); rc != 0) return rc;
         store(book.pending);
         return apply_pending(book, merge);
@@ -73,7 +73,7 @@ int32_t put_flag(int32_t PendingAttributes::*field, int32_t flag, const char *po
 int32_t put_text(std::string PendingAttributes::*field, const char *text, const char *position) {
     const std::string_view value = narrow_view(text);
     if (value.size() > kMaxPendingText) {
-        return on_current_book([](BookRecord &) { return -errLength; });
+        return on_writable_book([](BookRecord &) { return -errLength; });
     }
     return put_attribute(position, [&](PendingAttributes &p) { p.*field = value; });
 }
@@ -188,7 +188,7 @@ TABRIX_API int32_t XlsPutJoint(int32_t flag, const char *position) {
 }
 
 TABRIX_API int32_t XlsPutBox(int32_t line, int32_t box_type, const char *position) {
-    return on_current_book([&](BookRecord &book) {
+    return on_writable_book([&](BookRecord &book) {
         std::vector<CellRect> rects;
         if (int32_t rc = target_rectangles(book, position_or_current(book, position),
                                            TargetRule::boxes, rects);

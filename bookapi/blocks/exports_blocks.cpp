@@ -43,10 +43,11 @@ int32_t height_of(const PositionItem &item) {
     return extent(item.range, item.y1, item.y2);
 }
 
-// Runs an engine call on the current book and sheet, its -1 read as `own`.
+// Runs an engine call on the current book (one that may be changed) and sheet, its -1 read
+// as `own`.
 template <class Call>
 int32_t on_current_sheet(XLERROR own, Call &&call) {
-    return on_current_book([&](BookRecord &book) {
+    return on_writable_book([&](BookRecord &book) {
         return as_operation_error(call(book.engine_handle, book.current_sheet), own);
     });
 }
@@ -106,7 +107,7 @@ TABRIX_API int32_t XlsColumnPaste(int32_t column) {
 
 // Every part of the position is cleared.
 TABRIX_API int32_t XlsClear(const char *range) {
-    return on_current_book([&](BookRecord &book) {
+    return on_writable_book([&](BookRecord &book) {
         std::vector<PositionItem> items;
         if (int32_t rc = position_areas(book, range, items); rc != 0) return rc;
         for (const PositionItem &item : items) {
@@ -122,7 +123,7 @@ TABRIX_API int32_t XlsClear(const char *range) {
 // target (null or empty) the block is only copied, for a later XlsPaste; pasting it onto
 // itself would be no use.
 TABRIX_API int32_t XlsCopy(const char *source, const char *target) {
-    return on_current_book([&](BookRecord &book) {
+    return on_writable_book([&](BookRecord &book) {
         std::vector<PositionItem> from;
         if (int32_t rc = position_areas(book, source, from); rc != 0) return rc;
         const PositionItem &block = from.front();
@@ -142,7 +143,7 @@ TABRIX_API int32_t XlsCopy(const char *source, const char *target) {
 }
 
 TABRIX_API int32_t XlsPaste(const char *target) {
-    return on_current_book([&](BookRecord &book) {
+    return on_writable_book([&](BookRecord &book) {
         std::vector<PositionItem> to;
         if (int32_t rc = position_areas(book, target, to); rc != 0) return rc;
         return as_operation_error(

@@ -25,6 +25,19 @@ int32_t on_current_book(Call &&call) noexcept {
         0);
 }
 
+// A book opened for reading takes no change: the calls that would make one refuse it.
+inline bool read_only(const BookRecord &book) {
+    return book.mode == BookMode::read;
+}
+
+// Runs `call` as on_current_book does, on a book that may be changed: one opened for reading
+// is refused with errMode before anything is asked of the engine.
+template <class Call>
+int32_t on_writable_book(Call &&call) noexcept {
+    return on_current_book(
+        [&](BookRecord &book) -> int32_t { return read_only(book) ? -errMode : call(book); });
+}
+
 // For calls that return a value of their own: `call` on the current book, or `without`
 // when there is none (nothing recorded unless `call` records it).
 template <class Call, class Result>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
+#include <optional>
 
 #include "engine/exports/book_services/book_services.h"
 #include "platform/codepage.h"
@@ -38,8 +39,22 @@ size_t part_end(std::string_view text, size_t from) {
     return std::min(i, text.size());
 }
 
+bool blank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool letter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// A number as "%d" reads one (blanks, a sign, digits), filling the whole text.
 bool parse_int(std::string_view text, int32_t &value) {
-    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    if (text.size() > 1 && text[0] == '+' && digit(text[1])) text.remove_prefix(1);
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size() && !text.empty();
 }
@@ -80,7 +95,7 @@ struct Corners {
 
 // Scans a part as a cell or range; false when it is to be taken as a name.
 bool scan_cell(std::string_view part, Corners &corners) {
-    if (part.size() == 2 && !(part[1] >= '0' && part[1] <= '9')) return false;
+    if (part.size() == 2 && !digit(part[1])) return false;
     int corner = 0;
     bool read_any = false;
     for (size_t i = 0; i < part.size(); ++i) {
@@ -105,6 +120,30 @@ bool scan_cell(std::string_view part, Corners &corners) {
     return read_any;
 }
 
+// One corner as a cell is written: "$"? letters, then "$"? digits; either half may be
+// missing (a column or a row alone), not both.
+bool well_formed_corner(std::string_view corner) {
+    size_t at = 0;
+    const auto run = [&](bool (*kind)(char)) {
+        const size_t start = at;
+        if (at + 1 < corner.size() && corner[at] == '$' && kind(corner[at + 1])) ++at;
+        while (at < corner.size() && kind(corner[at])) ++at;
+        return at > start;
+    };
+    const bool column = run(letter);
+    const bool row = run(digit);
+    return (column || row) && at == corner.size();
+}
+
+// Whether a part the scan took as a cell or range is written as one. Any other character
+// (a blank, a ";"), or letters after digits, would be skipped by the scan and land the value
+// on another cell.
+bool well_formed_cell(std::string_view part) {
+    const size_t colon = part.find(':');
+    if (colon == std::string_view::npos) return well_formed_corner(part);
+    return well_formed_corner(part.substr(0, colon)) && well_formed_corner(part.substr(colon + 1));
+}
+
 PositionItem cell_item(const Corners &corners, int32_t dx, int32_t dy) {
     PositionItem item;
     item.x1 = moved(corners.column[0] - 1, dx);
@@ -117,11 +156,13 @@ PositionItem cell_item(const Corners &corners, int32_t dx, int32_t dy) {
     return item;
 }
 
-PositionItem name_item(const BookRecord &book, std::string_view name, int32_t dx, int32_t dy) {
+// A defined name's cell or area moved by the offset; none when the book has no such name.
+std::optional<PositionItem> defined_name_item(const BookRecord &book, std::string_view name,
+                                              int32_t dx, int32_t dy) {
     services::CellArea area;
-    PositionItem item;
     if (!services::defined_name_area(book.engine_handle, book.current_sheet, name, area))
-        return item;  // (-1, -1): refused by every write
+        return std::nullopt;
+    PositionItem item;
     item.x1 = moved(area.x1, dx);
     item.y1 = moved(area.y1, dy);
     if (area.x2 >= 0) {
@@ -130,6 +171,26 @@ PositionItem name_item(const BookRecord &book, std::string_view name, int32_t dx
         item.y2 = moved(area.y2, dy);
     }
     return item;
+}
+
+// One part that is no keyword: a cell or range, else a defined name. A name not found names
+// the cell (-1, -1), which every write refuses; a part written as neither cell nor name is
+// refused here (-34).
+int32_t cell_or_name_item(const BookRecord &book, std::string_view part, int32_t dx, int32_t dy,
+                          PositionItem &item) {
+    Corners corners;
+    const bool cell = scan_cell(part, corners);
+    if (cell && well_formed_cell(part)) {
+        item = cell_item(corners, dx, dy);
+        return 0;
+    }
+    // A part with characters no cell has may still be a name of the book.
+    if (std::optional<PositionItem> named = defined_name_item(book, part, dx, dy)) {
+        item = *named;
+        return 0;
+    }
+    item = PositionItem{};
+    return cell ? -errParam : 0;
 }
 
 }  // namespace
@@ -158,16 +219,14 @@ int32_t parse_position(const BookRecord &book, std::string_view text, bool keywo
             return -errParam;
         }
         PositionItem item;
-        Corners corners;
         if (keywords && !prefix.empty() && part.starts_with(prefix)) {
             item.keyword = true;
             item.keyword_text = std::string(part);
             item.dx = dx;
             item.dy = dy;
-        } else if (scan_cell(part, corners)) {
-            item = cell_item(corners, dx, dy);
-        } else {
-            item = name_item(book, part, dx, dy);
+        } else if (cell_or_name_item(book, part, dx, dy, item) != 0) {
+            items.clear();
+            return -errParam;
         }
         if (item.range) {
             if (item.x1 > item.x2) std::swap(item.x1, item.x2);

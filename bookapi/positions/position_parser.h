@@ -29,8 +29,10 @@ struct PositionItem {
 
 // Splits a position into its parts, looking names up among the book's defined names for its
 // current sheet. Keyword parts are recognised only when `keywords` is set. -34 (nothing
-// parsed) for an offset that is not "_[dx:dy]" with two 32-bit numbers, or an offset not at
-// the end of its part.
+// parsed) for an offset that is not "_[dx:dy]" with two 32-bit numbers (blanks may precede
+// each), an offset not at the end of its part, or a part read as a cell that holds other
+// characters than "$", letters, digits and ":" in cell order ("A1;C3", " B2") and is no
+// defined name either.
 int32_t parse_position(const BookRecord &book, std::string_view text, bool keywords,
                        std::vector<PositionItem> &items);
 

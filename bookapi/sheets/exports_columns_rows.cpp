@@ -7,6 +7,7 @@
 
 #include "bookapi/books/book_call.h"
 #include "bookapi/positions/position_parser.h"
+#include "bookapi/values/held_integers.h"
 #include "engine/exports/book_services/book_services.h"
 #include "tabrix.h"
 
@@ -36,13 +37,10 @@ int32_t for_each_part(BookRecord &book, const char *position, Apply &&apply) {
 }
 
 // The size in hundredths of a point the book keeps. Sizes far outside what a font may have
-// are held where the engine's clamp gives the same font, so that the product stays an
-// integer; something not a number reads as 0 (the engine's 11 points).
+// are held at the 32-bit limits, where the engine's clamp gives the same font; something not
+// a number reads as 0 (the engine's 11 points).
 int32_t hundredths_of(double size) {
-    if (std::isnan(size)) return 0;
-    constexpr double kBound = 100000.0;
-    const double held = size < -kBound ? -kBound : (size > kBound ? kBound : size);
-    return static_cast<int32_t>(std::floor(held * 100.0));
+    return held_int32(std::floor(size * 100.0));
 }
 
 }  // namespace
@@ -51,7 +49,7 @@ extern "C" {
 
 TABRIX_API int32_t XlsPutColWidth(int32_t width, const char *position) {
     if (width == -1) width = kDefaultWidth;
-    return on_current_book([&](BookRecord &book) {
+    return on_writable_book([&](BookRecord &book) {
         return for_each_part(book, position, [&](const PositionItem &item) {
             const int32_t last = item.range ? item.x2 : item.x1;
             return XM_SetColWidth(book.engine_handle, book.current_sheet, item.x1, last, width);
@@ -61,7 +59,7 @@ TABRIX_API int32_t XlsPutColWidth(int32_t width, const char *position) {
 
 TABRIX_API int32_t XlsPutRowHeight(double height, const char *position) {
     if (height == -1.0) height = kDefaultHeight;
-    return on_current_book([&](BookRecord &book) {
+    return on_writable_book([&](BookRecord &book) {
         return for_each_part(book, position, [&](const PositionItem &item) {
             // The first row outside the sheet ends the walk, so even a huge range stops soon.
             const int64_t last = item.range ? item.y2 : item.y1;
@@ -78,7 +76,7 @@ TABRIX_API int32_t XlsPutRowHeight(double height, const char *position) {
 // The book keeps the name and size only once the engine took them, so that a refused name
 // does not make every later size change fail too.
 TABRIX_API int32_t XlsPutDefFontName(const char *name) {
-    return on_current_book([&](BookRecord &book) {
+    return on_writable_book([&](BookRecord &book) {
         const std::string given(narrow_view(name));
         const int32_t rc =
             services::set_default_font(book.engine_handle, given, book.default_font_size / 100.0);
@@ -88,7 +86,7 @@ TABRIX_API int32_t XlsPutDefFontName(const char *name) {
 }
 
 TABRIX_API int32_t XlsPutDefFontPoint(double size) {
-    return on_current_book([&](BookRecord &book) {
+    return on_writable_book([&](BookRecord &book) {
         const int32_t hundredths = hundredths_of(size);
         const int32_t rc = services::set_default_font(book.engine_handle, book.default_font_name,
                                                       hundredths / 100.0);

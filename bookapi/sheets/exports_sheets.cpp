@@ -89,7 +89,7 @@ TABRIX_API int32_t XlsGetSheetCount(void) {
 }
 
 TABRIX_API int32_t XlsPutSheetName(const char *name) {
-    return on_current_book([&](BookRecord &book) {
+    return on_writable_book([&](BookRecord &book) {
         return XM_SheetName(book.engine_handle, book.current_sheet, name);
     });
 }
@@ -140,23 +140,23 @@ TABRIX_API int32_t XlsGetSheetNo2W(const char16_t *name) {
 }
 
 TABRIX_API int32_t XlsAddSheet(int32_t count) {
-    return on_current_book(
+    return on_writable_book(
         [&](BookRecord &book) { return XM_SetAddSheet(book.engine_handle, count); });
 }
 
 TABRIX_API int32_t XlsDelSheet(int32_t first, int32_t count) {
-    return on_current_book(
+    return on_writable_book(
         [&](BookRecord &book) { return XM_SetDelSheet(book.engine_handle, first, count); });
 }
 
 TABRIX_API int32_t XlsCopySheet(int32_t source, int32_t position, const char *name) {
-    return on_current_book([&](BookRecord &book) {
+    return on_writable_book([&](BookRecord &book) {
         return copy_result(XM_CopySheet(book.engine_handle, source, position, name));
     });
 }
 
 TABRIX_API int32_t XlsCopySheetW(int32_t source, int32_t position, const char16_t *name) {
-    return on_current_book([&](BookRecord &book) {
+    return on_writable_book([&](BookRecord &book) {
         return copy_result(XM_CopySheetW(book.engine_handle, source, position, name));
     });
 }
@@ -174,12 +174,12 @@ TABRIX_API int32_t XlsGetActiveSheet(void) {
 }
 
 TABRIX_API int32_t XlsSetActiveSheet(int32_t sheet) {
-    return on_current_book(
+    return on_writable_book(
         [&](BookRecord &book) { return XM_SetActiveSheet(book.engine_handle, sheet); });
 }
 
 TABRIX_API int32_t XlsPutRefSheet(const char *names) {
-    return on_current_book([&](BookRecord &book) {
+    return on_writable_book([&](BookRecord &book) {
         return XM_SetRefSheet(book.engine_handle, book.current_sheet, names);
     });
 }

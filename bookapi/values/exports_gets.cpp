@@ -6,6 +6,7 @@
 
 #include "bookapi/books/book_call.h"
 #include "bookapi/positions/position_parser.h"
+#include "bookapi/values/held_integers.h"
 #include "bookapi/values/text_numbers.h"
 #include "tabrix.h"
 
@@ -118,7 +119,7 @@ TABRIX_API int32_t XlsGetLong(int32_t *value, const char *position) {
     return get_cell(position, [&](const CellRead &read) {
         if (!value) return;
         if (read.kind == kReadInteger) *value = read.integer;
-        if (read.kind == kReadNumber) *value = static_cast<int32_t>(read.number);
+        if (read.kind == kReadNumber) *value = held_int32(read.number);
         if (read.kind == kReadText)
             *value = leading_integer(tabrix::platform::utf16_to_cp932(read.text));
     });

@@ -13,10 +13,11 @@ namespace tabrix::bookapi {
 
 // Parses the position (null: the book's current one) and calls `cell(x, y)` for each cell
 // part and `keyword(text, dx, dy)` for each keyword part, stopping at the first failure.
-// Returns the last engine result.
+// Returns the last engine result; a book opened for reading is refused (-6).
 template <class CellWrite, class KeywordWrite>
 int32_t write_at_position(BookRecord &book, const char *position, CellWrite &&cell,
                           KeywordWrite &&keyword) {
+    if (read_only(book)) return -errMode;
     // Kept between calls so that a put per cell allocates nothing; the Book API runs on one
     // thread at a time and the writes below do not come back here.
     static std::vector<PositionItem> items;

@@ -1,6 +1,7 @@
 #include "bookapi/values/variant_values.h"
 
 #include <cmath>
+#include <limits>
 
 namespace tabrix::bookapi {
 
@@ -46,6 +47,9 @@ VariantValue variant_value(const VARIANT &given) {
                 return integer_of(value->lVal);
             case VT_UI4:
             case VT_UINT:
+                // Beyond the 32-bit integers the value is written as the number it is.
+                if (value->ulVal > uint32_t{std::numeric_limits<int32_t>::max()})
+                    return number_of(value->ulVal);
                 return integer_of(static_cast<int32_t>(value->ulVal));
             case VT_R4:
                 return number_of(value->fltVal);

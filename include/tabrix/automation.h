@@ -49,7 +49,8 @@ enum { XLINVOKE_METHOD = 1, XLINVOKE_PROPERTYGET = 2, XLINVOKE_PROPERTYPUT = 4 }
 /* What an argument, a property value or a result is, and the variant that carries it. */
 typedef enum XLARGKIND {
     akNone = 0,    /* nothing (a method without a result) */
-    akLong = 1,    /* 32-bit integer: VT_I4, or any number or numeric text, rounded */
+    akLong = 1,    /* 32-bit integer: VT_I4, or any number or numeric text, rounded (held
+                    * at the 32-bit limits, NaN as 0) */
     akDouble = 2,  /* VT_R8, or any number or numeric text */
     akText = 3,    /* VT_BSTR (numbers are formatted) */
     akBool = 4,    /* VT_BOOL, or a number (non-zero is true) */

@@ -5,9 +5,11 @@
  * leaves its number (XLERROR) for XlsGetErrorNo and XlsGetErrorMessage. Book handles are
  * opaque numbers checked against the books that are open; a closed or made-up handle is
  * refused with errNotOpen. Positions: "B2", "B2:D4", lists "A1,C3", a defined name of a
- * template, a keyword ("**name") of a template; each may end with an offset "_[dx:dy]". A
- * null position means the book's current position (XlsMove). Every call that fills a
- * caller's buffer takes its size and writes at most that many units, NUL included. */
+ * template, a keyword ("**name") of a template; each may end with an offset "_[dx:dy]"
+ * (blanks may precede its numbers). A part written as none of these ("A1;C3", " B2") is
+ * refused with errParam and nothing is written. A null position means the book's current
+ * position (XlsMove). Every call that fills a caller's buffer takes its size and writes at
+ * most that many units, NUL included. */
 #ifndef TABRIX_BOOK_H
 #define TABRIX_BOOK_H
 
@@ -23,7 +25,8 @@ extern "C" {
  * handle. At most 256 books are open at once: a further open is refused with errParam. */
 TABRIX_API int32_t XlsCreateBook(const char *file_name, int32_t version, int32_t sheet_count,
                                  int32_t *book);
-/* Opens a file for reading only. */
+/* Opens a file for reading only: every call that would change the book is refused with
+ * errMode and changes nothing. */
 TABRIX_API int32_t XlsReadBook(const char *file_name, int32_t *book);
 /* With a template name: makes file_name anew from the template. Without (null or empty):
  * opens file_name itself, rewritten on close. */
@@ -81,8 +84,9 @@ TABRIX_API int32_t XlsPutDouble2(double value, const char *position, int32_t att
 /* A boolean cell: TRUE for a non-zero value, else FALSE. */
 TABRIX_API int32_t XlsPutBool(int32_t value, const char *position);
 TABRIX_API int32_t XlsPutBool2(int32_t value, const char *position, int32_t attr);
-/* Numbers, booleans (as the numbers -1 true and 0) and texts by the variant's type; a text starting
- * with "=" is a formula; any other type writes an empty text. */
+/* Numbers, booleans (as the numbers -1 true and 0) and texts by the variant's type (an
+ * unsigned integer beyond the 32-bit integers as a number); a text starting with "=" is a
+ * formula; any other type writes an empty text. */
 TABRIX_API int32_t XlsPutValueV(VARIANT value, const char *position);
 TABRIX_API int32_t XlsPutValue2(VARIANT value, const char *position, int32_t attr);
 /* A formula, calculated when the file is opened; the value is not stored. */
@@ -96,7 +100,8 @@ TABRIX_API int32_t XlsPutFuncVW(const char16_t *formula, VARIANT value, const ch
 TABRIX_API int32_t XlsPutValueVW(VARIANT value, const char16_t *position);
 TABRIX_API int32_t XlsPutValue2W(VARIANT value, const char16_t *position, int32_t attr);
 /* Reads the position's first cell (keywords are not looked up). errValue when it holds no
- * integer, number or text. */
+ * integer, number or text. XlsGetLong drops a number's fraction and holds a number beyond
+ * the 32-bit integers at the nearest limit. */
 TABRIX_API int32_t XlsGetStr(char *buffer, int32_t size, const char *position);
 TABRIX_API int32_t XlsGetLong(int32_t *value, const char *position);
 TABRIX_API int32_t XlsGetDouble(double *value, const char *position);
@@ -111,6 +116,8 @@ TABRIX_API int32_t XlsClearValueV(VARIANT *value);
 /* ---- Attributes ------------------------------------------------------------------------
  * Each setter adds its property to those gathered for the same position and applies them
  * all to every cell of the position; font properties merge with each cell's own font.
+ * All or nothing: a part that fails (off the sheet, an offset, a keyword no cell carries, an
+ * unknown name) refuses the call before any cell changes, also the cells of earlier parts.
  * Lines and patterns: style in bits 24-31 (XLLINESTYLE, XLPATTERN), colour in the low bits. */
 TABRIX_API int32_t XlsPutFormat(const char *format, const char *position);
 TABRIX_API int32_t XlsPutFontName(const char *name, const char *position);
@@ -132,7 +139,8 @@ TABRIX_API int32_t XlsPutPosTurn(int32_t value, const char *position);
 TABRIX_API int32_t XlsPutOverReturn(int32_t flag, const char *position);
 TABRIX_API int32_t XlsPutFit(int32_t flag, const char *position);
 TABRIX_API int32_t XlsPutJoint(int32_t flag, const char *position);
-/* Borders over each range of the position (XLBOXTYPE); a single cell is refused. */
+/* Borders over each range of the position (XLBOXTYPE); a single cell is refused. All or
+ * nothing, as the setters: a failing part leaves every range without its borders. */
 TABRIX_API int32_t XlsPutBox(int32_t line, int32_t box_type, const char *position);
 /* Read back from the file the book was read or opened from: XF number (-1 means 15), font,
  * number format, and the numbers of XF, FORMAT and FONT records. 1 while a book is current. */

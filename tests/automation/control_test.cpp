@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -187,6 +188,26 @@ TEST_F(ControlTest, ValuesGoToTheChainedPositionAndReadBack) {
     int32_t read = 0;
     ASSERT_EQ(XlsGetLong(&read, "D4"), 1);
     EXPECT_EQ(read, 7);
+}
+
+TEST_F(ControlTest, LongHoldsNumbersAtThe32BitLimitsAndStrayCellsAreRefused) {
+    create("limits.xls");
+    ASSERT_EQ(put("Double", real(3e9)), 0);
+    EXPECT_EQ(get("Long").lVal, INT32_MAX);
+    ASSERT_EQ(put("Long", real(-1e12)), 0);
+    EXPECT_EQ(get("Long").lVal, INT32_MIN);
+    ASSERT_EQ(put("Long", real(std::nan(""))), 0);
+    EXPECT_EQ(get("Double").dblVal, 0.0);
+
+    VARIANT self{};
+    const std::u16string stray = u"A1;C3";
+    ASSERT_EQ(call("Cell", XLINVOKE_PROPERTYGET, {text(stray)}, &self), 0);
+    XlsControlRelease(self.lVal);
+    EXPECT_EQ(put("Long", number(7)), failed(errParam));
+    ASSERT_EQ(XlsReadBook(file("limits.xls").c_str(), nullptr), 1);
+    int32_t value = 0;
+    EXPECT_EQ(XlsGetLong(&value, "AC13"), 0);
+    EXPECT_EQ(error_no(), errValue);
 }
 
 TEST_F(ControlTest, CloseBookWithoutArgumentSavesAndResetsThePosition) {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "book_test_util.h"
@@ -135,6 +136,23 @@ TEST_F(AttributesTest, FailuresAreReportedAndRefusedPositionsChangeNothing) {
     EXPECT_EQ(XlsPutFontName(std::string(40, 'N').c_str(), "D4"), 1);
     EXPECT_EQ(XlsGetAttrNo("**kw"), -1);
     EXPECT_EQ(error_no(), errPosition);
+}
+
+// A failing part refuses the whole call, also when cells were named before it.
+TEST_F(AttributesTest, ASetterOrBoxWithAFailingPartChangesNoCell) {
+    create(97);
+    // The position, the setter's error and the box's (boxes look no keyword up).
+    const std::tuple<const char *, int32_t, int32_t> failures[] = {
+        {"B2:C3,E5:F6,**nowhere", errNoVariable, errPosition},
+        {"B2:C3,E5:F6,A1_[0:-1]", errPosition, errPosition},
+        {"B2:C3,E5:F6,A1;C3", errParam, errParam}};
+    for (const auto &[position, setter_error, box_error] : failures) {
+        EXPECT_EQ(XlsPutBackColor(xcRed, position), 0) << position;
+        EXPECT_EQ(error_no(), setter_error) << position;
+        EXPECT_EQ(XlsPutBox(kThin, btBox, position), 0) << position;
+        EXPECT_EQ(error_no(), box_error) << position;
+    }
+    for (const char *cell : {"B2", "C3", "E5", "F6"}) EXPECT_EQ(XlsGetAttrNo(cell), -1) << cell;
 }
 
 TEST_F(AttributesTest, KeywordCellsAreStyledAtTheirOffset) {

@@ -1,5 +1,8 @@
 // Books: opening, choosing and closing, checked handles, the registry's limit, the error
 // number rule and the messages.
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -86,6 +89,70 @@ TEST_F(BooksTest, FailedOpensLeaveTheRegistryAlone) {
     EXPECT_EQ(XlsReadBook(file("missing.xls").c_str(), nullptr), 0);
     EXPECT_EQ(error_no(), errOpen);
     EXPECT_EQ(XlsPutLong(1, "A1"), 1);  // the first book is still current
+}
+
+std::string file_bytes(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(BooksTest, ABookOpenedForReadingRefusesEveryChange) {
+    ASSERT_EQ(XlsCreateBook(file("r.xls").c_str(), 97, 2, nullptr), 1);
+    ASSERT_EQ(XlsPutStr("kept", "A1"), 1);
+    ASSERT_EQ(XlsCloseBook(1), 1);
+    const std::string before = file_bytes(file("r.xls"));
+    ASSERT_EQ(XlsReadBook(file("r.xls").c_str(), nullptr), 1);
+    VARIANT number{};
+    number.vt = VT_R8;
+    number.dblVal = 2.5;
+    const std::vector<std::pair<const char *, std::function<int32_t()>>> changes = {
+        {"PutStr", [] { return XlsPutStr("x", "B2"); }},
+        {"PutStrW", [] { return XlsPutStrW(u"x", u"B2"); }},
+        {"PutLong2", [] { return XlsPutLong2(1, "B2", 15); }},
+        {"PutDouble", [] { return XlsPutDouble(1.5, "B2"); }},
+        {"PutValueV", [&] { return XlsPutValueV(number, "B2"); }},
+        {"PutFunc", [] { return XlsPutFunc("=1+1", "", "B2"); }},
+        {"PutFontColor", [] { return XlsPutFontColor(xcRed, "A1"); }},
+        {"PutFormat", [] { return XlsPutFormat("0.00", "A1"); }},
+        {"PutJoint", [] { return XlsPutJoint(1, "A1:B2"); }},
+        {"PutBox", [] { return XlsPutBox(lsNormal, btBox, "A1:B2"); }},
+        {"PutColWidth", [] { return XlsPutColWidth(20, "A1"); }},
+        {"PutRowHeight", [] { return XlsPutRowHeight(30, "A1"); }},
+        {"PutDefFontName", [] { return XlsPutDefFontName("Arial"); }},
+        {"PutDefFontPoint", [] { return XlsPutDefFontPoint(14); }},
+        {"PutSheetName", [] { return XlsPutSheetName("Renamed"); }},
+        {"AddSheet", [] { return XlsAddSheet(1); }},
+        {"DelSheet", [] { return XlsDelSheet(1, 1); }},
+        {"CopySheet", [] { return XlsCopySheet(0, 2, "Copy"); }},
+        {"SetActiveSheet", [] { return XlsSetActiveSheet(1); }},
+        {"PutRefSheet", [] { return XlsPutRefSheet("Sheet2"); }},
+        {"ModeGrid", [] { return XlsModeGrid(0); }},
+        {"SetZoom", [] { return XlsSetZoom(50); }},
+        {"PageMode", [] { return XlsPageMode(9, 80, 1, 10, 10); }},
+        {"SetMargin", [] { return XlsSetMargin(10, 10, 10, 10); }},
+        {"SetHeader", [] { return XlsSetHeader("a", "b", "c"); }},
+        {"SetFooterW", [] { return XlsSetFooterW(u"a", u"b", u"c"); }},
+        {"PutBreak", [] { return XlsPutBreak(1, "C3"); }},
+        {"RowInsert", [] { return XlsRowInsert(0, 1); }},
+        {"RowDelete", [] { return XlsRowDelete(0, 1); }},
+        {"ColumnClear", [] { return XlsColumnClear(0, 1); }},
+        {"Clear", [] { return XlsClear("A1"); }},
+        {"Copy", [] { return XlsCopy("A1", "C3"); }},
+        {"Paste", [] { return XlsPaste("C3"); }},
+    };
+    for (const auto &[name, change] : changes) {
+        XlsSetErrorNo(0);
+        EXPECT_EQ(change(), 0) << name;
+        EXPECT_EQ(error_no(), errMode) << name;
+    }
+    // Reading goes on, and the file is as it was.
+    char text[8] = "";
+    ASSERT_EQ(XlsGetStr(text, sizeof text, "A1"), 1);
+    EXPECT_STREQ(text, "kept");
+    EXPECT_EQ(XlsGetStr(text, sizeof text, "B2"), 0);
+    EXPECT_EQ(XlsGetSheetCount(), 2);
+    EXPECT_EQ(XlsCloseBook(1), 1);
+    EXPECT_EQ(file_bytes(file("r.xls")), before);
 }
 
 std::string message() {

@@ -44,8 +44,8 @@ TEST_F(PositionsTest, PartsAreCellsRangesKeywordsOrNames) {
     EXPECT_EQ((std::vector{items[2].dx, items[2].dy}), (std::vector{-1, 3}));
     // An unknown name names no cell.
     EXPECT_EQ((std::vector{items[3].x1, items[3].y1}), (std::vector{-1, -1}));
-    // Without keywords the prefix is just skipped text.
-    EXPECT_FALSE(parse("**B2", false)[0].keyword);
+    // Without keywords the prefix is text no cell holds.
+    parse("**B2", false, -errParam);
     // Two characters without a digit, a column past IV, a row past 65536: names.
     for (const char *name : {"AB", "IW1", "A65537"}) EXPECT_EQ(parse(name)[0].x1, -1) << name;
 }
@@ -63,6 +63,37 @@ TEST_F(PositionsTest, MalformedOffsetsAreRefusedAndNothingIsWritten) {
     EXPECT_EQ(error_no(), errPosition);
     EXPECT_EQ(XlsPutLong(7, "A1_[0:-1]"), 0);
     EXPECT_EQ(error_no(), errPosition);
+}
+
+TEST_F(PositionsTest, StrayCharactersAreRefusedWhereNamesAndKeywordsAreTaken) {
+    ASSERT_EQ(XlsCreateBook(file("a.xls").c_str(), 97, 1, nullptr), 1);
+    for (const char *bad : {"A1;C3", "B2,A1;C3", " A1", "A1 ", "A1, C3", "A1B2", "A.1", "$A$1$",
+                            "A1:", ":B2", "A1:B2;", "A$$1"})
+        EXPECT_TRUE(parse(bad, true, -errParam).empty()) << bad;
+    // Columns or rows alone (the width and height calls use them), names (a column past IV,
+    // an underscore, two characters without a digit) and keywords holding anything.
+    for (const char *good : {"$b$2", "A:C", "2:4", "Total;", "my_name", "A;", "**a;b c"})
+        parse(good);
+    // Blanks before an offset's numbers are read as "%d" reads them.
+    auto items = parse("A1_[ 1: 2],**kw_[\t-1:  +3]");
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ((std::vector{items[0].x1, items[0].y1}), (std::vector{1, 2}));
+    EXPECT_EQ((std::vector{items[1].dx, items[1].dy}), (std::vector{-1, 3}));
+    for (const char *bad : {"A1_[1 :2]", "A1_[1:2 ]", "A1_[+-1:2]"}) parse(bad, true, -errParam);
+
+    ASSERT_EQ(XlsPutStr("kept", "A1"), 1);
+    EXPECT_EQ(XlsPutStr("x", "B2,A1;C3"), 0);
+    EXPECT_EQ(error_no(), errParam);
+    char text[8] = "";
+    for (const char *untouched : {"B2", "C3", "AC13"}) {
+        EXPECT_EQ(XlsGetStr(text, sizeof text, untouched), 0) << untouched;
+        EXPECT_EQ(error_no(), errValue);
+    }
+    EXPECT_EQ(XlsGetStr(text, sizeof text, "A1;C3"), 0);
+    EXPECT_EQ(error_no(), errParam);
+    ASSERT_EQ(XlsPutStr("moved", "A1_[ 1: 1]"), 1);
+    ASSERT_EQ(XlsGetStr(text, sizeof text, "B2"), 1);
+    EXPECT_STREQ(text, "moved");
 }
 
 TEST_F(PositionsTest, MoveKeepsPositionsUpTo255Characters) {

@@ -60,7 +60,7 @@ TEST_F(ValuesTest, EachVariantTypeWritesItsValue) {
     error.scode = 7;
     const Case cases[] = {{b, "i:-1"},
                           {i2, "i:-5"},
-                          {ui4, "i:-2"},
+                          {ui4, "d:4294967294.000000"},
                           {r4, "d:1.500000"},
                           {date, "d:45000.250000"},
                           {cy, "d:12345.500000"},
@@ -118,6 +118,18 @@ TEST_F(ValuesTest, GetCallsConvertNumbersAndTexts) {
     EXPECT_EQ(XlsGetLong(&integer, "C9"), 0);
     EXPECT_EQ(error_no(), errValue);
     EXPECT_EQ(read("A4:B9"), "d:-2.750000");  // a range reads its first cell
+}
+
+TEST_F(ValuesTest, NumbersBeyond32BitsReadAsIntegersAreHeldAtTheLimits) {
+    const std::pair<double, int32_t> cases[] = {
+        {3e9, INT32_MAX},          {-3e9, INT32_MIN},          {1e300, INT32_MAX},
+        {2147483647.5, INT32_MAX}, {-2147483648.5, INT32_MIN}, {-2147483647.9, -2147483647}};
+    for (const auto &[stored, expected] : cases) {
+        ASSERT_EQ(XlsPutDouble(stored, "A1"), 1);
+        int32_t integer = 0;
+        ASSERT_EQ(XlsGetLong(&integer, "A1"), 1);
+        EXPECT_EQ(integer, expected) << stored;
+    }
 }
 
 TEST_F(ValuesTest, KeywordPartsWriteAtEveryCarrierWithTheirOffset) {
