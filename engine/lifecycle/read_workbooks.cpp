@@ -20,11 +20,7 @@ int32_t open_read_workbook(std::u16string_view file_name) {
 }
 
 int32_t make_read_workbook(std::shared_ptr<WorkbookReader> reader, std::unique_ptr<Workbook> *out) {
-    for (size_t sheet = 0; sheet < reader->sheets().size(); ++sheet) {
-        if (!reader->sheets()[sheet].is_chart() && sheet_protected(*reader, sheet)) {
-            return err::kOpen;
-        }
-    }
+    if (any_worksheet_protected(*reader)) return err::kOpen;
     if (!sheet_starts_with_bof(*reader, 0)) return err::of(errNoData);
 
     auto book = std::make_unique<Workbook>();

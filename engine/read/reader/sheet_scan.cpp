@@ -89,4 +89,11 @@ bool sheet_protected(const WorkbookReader &reader, size_t sheet) {
     return false;
 }
 
+bool any_worksheet_protected(const WorkbookReader &reader) {
+    for (size_t sheet = 0; sheet < reader.sheets().size(); ++sheet) {
+        if (!reader.sheets()[sheet].is_chart() && sheet_protected(reader, sheet)) return true;
+    }
+    return false;
+}
+
 }  // namespace tabrix::engine

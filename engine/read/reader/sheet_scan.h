@@ -38,5 +38,7 @@ bool next_string_record(RecordReader &records, RawRecord &out);
 // Whether a worksheet's records hold a PROTECT with a non-zero value (its row blocks are
 // stepped over where its INDEX shows where they end).
 bool sheet_protected(const WorkbookReader &reader, size_t sheet);
+// Whether any worksheet (chart sheets aside) of the file is protected so.
+bool any_worksheet_protected(const WorkbookReader &reader);
 
 }  // namespace tabrix::engine

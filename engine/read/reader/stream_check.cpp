@@ -48,11 +48,7 @@ XLFILECHECK check_workbook_file(const std::filesystem::path &path) {
     std::unique_ptr<WorkbookReader> reader;
     XLFILECHECK found = fcWorkbook;
     if (WorkbookReader::open(path, &reader, &found) != 0) return found;
-    for (size_t sheet = 0; sheet < reader->sheets().size(); ++sheet) {
-        if (!reader->sheets()[sheet].is_chart() && sheet_protected(*reader, sheet)) {
-            return fcProtected;
-        }
-    }
+    if (any_worksheet_protected(*reader)) return fcProtected;
     if (!sheet_starts_with_bof(*reader, 0)) return fcNoSheets;
     return stream_walks_whole(*reader) ? fcWorkbook : fcDamaged;
 }
