@@ -20,6 +20,7 @@ namespace tabrix::engine {
 namespace {
 
 constexpr size_t kMaxLabelBytes = 255;
+constexpr size_t kMaxCellCharacters = 32767;  // an Excel 97 cell text, in UTF-16 units
 constexpr int32_t kRkLimit = 1 << 29;
 
 // A cell record image under construction: header, then row, column, XF and the value.
@@ -144,6 +145,17 @@ int32_t store_label(const Target &at, std::string_view narrow, uint16_t xf, bool
     return insert_cell(at, image, merge);
 }
 
+// Whether a text fits an Excel 97 cell. A narrow text of no more bytes than the limit has no
+// more characters, so only longer ones are converted to count.
+bool fits_shared_string(const CellText &text) {
+    if (auto *wide = std::get_if<std::u16string_view>(&text)) {
+        return wide->size() <= kMaxCellCharacters;
+    }
+    std::string_view narrow = std::get<std::string_view>(text);
+    return narrow.size() <= kMaxCellCharacters ||
+           platform::cp932_to_utf16(narrow).size() <= kMaxCellCharacters;
+}
+
 int32_t store_shared_string(const Target &at, const CellText &text, uint16_t xf, bool merge) {
     uint32_t index = 0;
     if (auto *wide = std::get_if<std::u16string_view>(&text)) {
@@ -200,7 +212,11 @@ int32_t write_text(BookRef ref, int32_t sheet, int32_t x, int32_t y, const CellT
     Target at;
     if (int32_t rc = locate(ref, sheet, x, y, &at); rc != 0) return rc;
     CellText value = without_leading_apostrophe(text);
-    if (at.book->biff8()) return store_shared_string(at, value, xf, merge);
+    if (at.book->biff8()) {
+        // A longer text is refused: cut, it would lose its end without a word.
+        if (!fits_shared_string(value)) return err::kLength;
+        return store_shared_string(at, value, xf, merge);
+    }
     // A character the workbook's code page lacks is refused, not written as another.
     const std::optional<std::string> narrow =
         std::holds_alternative<std::u16string_view>(value)

@@ -81,6 +81,8 @@ int build_formula_records(uint16_t row, uint16_t column, uint16_t xf,
                     static_cast<size_t>(result->length) > kMaxResultStringBytes) {
                     return err::kLength;
                 }
+                // A NUL would end the text early in readers that take it as a C string.
+                if (result->text.find(u'\0') != std::u16string::npos) return err::kParam;
                 put_special_result(data, 0, 0);
                 string = Record{rec::kString, {}};
                 if (int rc = string_record_data(result->text, version, code_page, string->data);

@@ -73,7 +73,7 @@ TABRIX_API int32_t XlsStrToValue(const char *text, double *value, int32_t *integ
  * A put writes each part of the position: a cell or range at its first cell, a keyword at
  * every cell carrying it. The 2 forms take an attribute number: 15 the default, n merged
  * over the cell's attribute, -n replacing it. A number that is NaN or infinite is refused
- * with error 34 (also in a variant). */
+ * with error 34 (also in a variant); an Excel 97 text over 32767 UTF-16 units with error 31. */
 TABRIX_API int32_t XlsPutStr(const char *text, const char *position);
 TABRIX_API int32_t XlsPutLong(int32_t value, const char *position);
 TABRIX_API int32_t XlsPutDouble(double value, const char *position);

@@ -86,7 +86,8 @@ TABRIX_API int32_t XM_SetActiveSheet(int32_t h, int32_t s);
  * file's own (its CODEPAGE record) for one made from a template or opened for update. A text
  * holding a character that code page lacks is refused with -34 and nothing is written (also
  * sheet names, headers and footers; -31 for font and format names; formula error -116 for a
- * string literal of a formula). */
+ * string literal of a formula). An Excel 95 text is cut at 255 bytes, between characters; an
+ * Excel 97 text over 32767 UTF-16 units is refused with -31 and nothing is written. */
 TABRIX_API int32_t XM_WriteStr(int32_t h, int32_t s, int32_t x, int32_t y, const char *text);
 TABRIX_API int32_t XM_WriteStrW(int32_t h, int32_t s, int32_t x, int32_t y, const char16_t *text);
 TABRIX_API int32_t XM_WriteStr2(int32_t h, int32_t s, int32_t x, int32_t y, const char *text,
@@ -235,7 +236,7 @@ TABRIX_API int32_t XM_SetRowHeight(int32_t h, int32_t s, int32_t y, double heigh
  * is opened; with one, the result is stored as the cell's value. A malformed formula returns
  * a code from -100 to -199 and leaves the cell as it was. Other results as for the value
  * writes, and -34 for a result kind outside 0-3 or a number result that is NaN or infinite,
- * -31 for a text result over 256 bytes. */
+ * -31 for a text result over 256 bytes, -34 for a text result holding a NUL. */
 
 TABRIX_API int32_t XM_WriteFunc(int32_t h, int32_t s, int32_t x, int32_t y, const char *text);
 TABRIX_API int32_t XM_WriteFuncW(int32_t h, int32_t s, int32_t x, int32_t y, const char16_t *text);

@@ -99,6 +99,9 @@ def utf16_text(units):
 
 
 def utf16_buffer(text):
-    """A NUL-terminated UTF-16 copy of a str, for a BSTR argument."""
+    """A NUL-terminated UTF-16 copy of a str, for a BSTR argument. A str holding a NUL is
+    refused: the control would see only the text before it."""
+    if '\0' in text:
+        raise ValueError('text holds a NUL character')
     encoded = text.encode('utf-16-le')
     return (ctypes.c_uint16 * (len(encoded) // 2 + 1)).from_buffer_copy(encoded + b'\0\0')

@@ -101,6 +101,24 @@ TEST_F(ValueWritesTest, NanAndInfinitiesAreRefusedAsValuesAndCachedResults) {
     }
 }
 
+TEST_F(ValueWritesTest, Biff8TextsOverTheCellLimitAreRefusedAndNulsInResults) {
+    int32_t h = create(true);
+    const std::u16string longest(32767, u'w');
+    EXPECT_EQ(XM_WriteStrW(h, 0, 0, 0, longest.c_str()), 0);
+    EXPECT_EQ(XM_WriteStrW(h, 0, 1, 0, (longest + u"w").c_str()), -31);
+    EXPECT_EQ(XM_WriteStr(h, 0, 2, 0, std::string(32768, 'n').c_str()), -31);
+    std::string japanese;  // 32768 bytes, but only 16384 characters
+    for (int i = 0; i < 16384; ++i) japanese += "\x93\xfa";
+    EXPECT_EQ(XM_WriteStr(h, 0, 3, 0, japanese.c_str()), 0);
+    FormulaResultW result{0, 3, 3, {u'a', 0, u'b'}};
+    EXPECT_EQ(XM_WriteFunc3W(h, 0, 4, 0, u"=\"a\"", 15, &result), -34);
+    auto sections = close(h);
+    EXPECT_EQ(first_of(sections[0], 0x00FC)->u32(4), 2u) << "only the two that fit";
+    EXPECT_EQ(cell_at(sections[1], 0, 1), nullptr);
+    EXPECT_EQ(cell_at(sections[1], 0, 2), nullptr);
+    EXPECT_EQ(cell_at(sections[1], 0, 4), nullptr);
+}
+
 TEST_F(ValueWritesTest, BooleansAreBoolErrRecordsReadBackAsBooleans) {
     for (bool biff8 : {false, true}) {
         int32_t h = create(biff8);

@@ -271,6 +271,17 @@ class Failures(unittest.TestCase):
         self.assertEqual(xlrd.open_workbook(self.path('a.xls')).sheet_by_index(0).row_values(0),
                          ['kept', 2])
 
+    def test_texts_never_cut(self):
+        self.book('a.xls', 'kept')
+        with self.assertRaises(ValueError):  # refused before the control sees it
+            self.control.Pos(1, 0).Str = 'before\0after'
+        self.control.Pos(2, 0).Str = 'z' * 32767
+        with self.assertRaises(tabrix.TabrixError) as caught:
+            self.control.Pos(3, 0).Str = 'z' * 32768
+        self.assertEqual(caught.exception.number, 31)
+        self.assertEqual(xlrd.open_workbook(self.path('a.xls')).sheet_by_index(0).row_values(0),
+                         ['kept', '', 'z' * 32767])
+
     def test_error_event(self):
         seen = []
 
