@@ -4,7 +4,7 @@
 
 #include "engine/edit/copy_buffer.h"
 #include "engine/edit/position_lists.h"
-#include "engine/edit/reference_moves.h"
+#include "engine/edit/references/grid_moves.h"
 
 namespace tabrix::engine {
 namespace {
@@ -21,10 +21,9 @@ int32_t columns_on_sheet(int32_t column, int32_t *count) {
     return 0;
 }
 
-void move_columns(Sheet &sheet, const AxisMove &move) {
-    ReferenceMove references;
-    references.columns = move;
-    move_sheet_references(sheet, references);
+void move_columns(Workbook &book, int32_t sheet_number, const AxisMove &move) {
+    move_grid_references(book, GridMove{sheet_number, false, move});
+    Sheet &sheet = *book.sheets[static_cast<size_t>(sheet_number)];
     move_columns_in_lists(sheet, move);
     refresh_used_range(sheet);
 }
@@ -39,10 +38,14 @@ int32_t insert_columns(const BookRef &ref, int32_t sheet_number, int32_t column,
     sheet->cells.for_each_row(
         [&](const RowView &row) { last_column = std::max<int32_t>(last_column, row.last_column); });
     if (last_column >= column && last_column + count > kLastColumn) return kColumnOverflow;
-    if (const int32_t rc = check_sheet_formulas(*sheet); rc != 0) return rc;
+    const AxisMove move{column, 0, count, kLastColumn, true, true};
+    if (const int32_t rc = check_grid_move(*ref.book, GridMove{sheet_number, false, move});
+        rc != 0) {
+        return rc;
+    }
 
     sheet->cells.shift_columns(static_cast<uint8_t>(column), count);
-    move_columns(*sheet, AxisMove{column, 0, count, kLastColumn, true, true});
+    move_columns(*ref.book, sheet_number, move);
     return 0;
 }
 
@@ -51,14 +54,16 @@ int32_t delete_columns(const BookRef &ref, int32_t sheet_number, int32_t column,
     if (const int32_t rc = structure_sheet(ref, sheet_number, false, &sheet); rc != 0) return rc;
     if (const int32_t rc = columns_on_sheet(column, &count); rc != 0) return rc;
     const AxisMove move{column, count, 0, kLastColumn, true, false};
-    if (const int32_t rc = check_sheet_formulas(*sheet); rc != 0) return rc;
-    if (const int32_t rc = check_formula_ranges(*sheet, move, false); rc != 0) return rc;
+    if (const int32_t rc = check_grid_move(*ref.book, GridMove{sheet_number, false, move});
+        rc != 0) {
+        return rc;
+    }
 
     const int32_t after = column + count;
     sheet->cells.clear_block(0, kLastRow, static_cast<uint8_t>(column),
                              static_cast<uint8_t>(after - 1));
     if (after <= kLastColumn) sheet->cells.shift_columns(static_cast<uint8_t>(after), -count);
-    move_columns(*sheet, move);
+    move_columns(*ref.book, sheet_number, move);
     return 0;
 }
 

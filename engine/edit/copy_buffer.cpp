@@ -4,7 +4,7 @@
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
-#include "engine/edit/reference_moves.h"
+#include "engine/edit/references/reference_moves.h"
 
 namespace tabrix::engine {
 namespace {
@@ -170,6 +170,7 @@ int32_t paste_buffer(Sheet &sheet, const CopyBuffer &buffer, int32_t x, int32_t 
     ReferenceMove move;
     move.rows = AxisMove{0, 0, dy, kLastRow, false, false};
     move.columns = AxisMove{0, 0, dx, kLastColumn, false, false};
+    move.every_3d = true;  // a pasted 3-D reference's relative parts move as well
     std::vector<uint8_t> image;
     const int32_t stored = for_each_buffered(buffer.cells, [&](const BufferedCell &cell) {
         const auto from = buffer.cells.begin() + static_cast<ptrdiff_t>(cell.offset);

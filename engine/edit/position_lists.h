@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/edit/reference_moves.h"
+#include "engine/edit/references/reference_moves.h"
 #include "engine/model/sheet.h"
 
 namespace tabrix::engine {

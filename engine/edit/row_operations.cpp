@@ -1,7 +1,7 @@
 #include "engine/edit/row_operations.h"
 
 #include "engine/edit/copy_buffer.h"
-#include "engine/edit/reference_moves.h"
+#include "engine/edit/references/grid_moves.h"
 
 namespace tabrix::engine {
 namespace {
@@ -28,10 +28,9 @@ void paste_row_settings(Sheet &sheet, const CopyBuffer &buffer, int32_t row) {
     }
 }
 
-void move_rows(Sheet &sheet, const AxisMove &move) {
-    ReferenceMove references;
-    references.rows = move;
-    move_sheet_references(sheet, references);
+void move_rows(Workbook &book, int32_t sheet_number, const AxisMove &move) {
+    move_grid_references(book, GridMove{sheet_number, true, move});
+    Sheet &sheet = *book.sheets[static_cast<size_t>(sheet_number)];
     move_rows_in_lists(sheet, move);
     refresh_used_range(sheet);
 }
@@ -44,10 +43,14 @@ int32_t insert_rows(const BookRef &ref, int32_t sheet_number, int32_t row, int32
     if (!rows_on_sheet(row, count)) return err::kPosition;
     const int32_t last = sheet->cells.last_row();
     if (last >= row && last + count > kLastRow) return kRowOverflow;
-    if (const int32_t rc = check_sheet_formulas(*sheet); rc != 0) return rc;
+    const AxisMove move{row, 0, count, kLastRow, true, true};
+    if (const int32_t rc = check_grid_move(*ref.book, GridMove{sheet_number, true, move});
+        rc != 0) {
+        return rc;
+    }
 
     sheet->cells.shift_rows(static_cast<uint16_t>(row), count);
-    move_rows(*sheet, AxisMove{row, 0, count, kLastRow, true, true});
+    move_rows(*ref.book, sheet_number, move);
     return 0;
 }
 
@@ -56,14 +59,16 @@ int32_t delete_rows(const BookRef &ref, int32_t sheet_number, int32_t row, int32
     if (const int32_t rc = structure_sheet(ref, sheet_number, false, &sheet); rc != 0) return rc;
     if (!rows_on_sheet(row, count)) return err::kPosition;
     const AxisMove move{row, count, 0, kLastRow, true, false};
-    if (const int32_t rc = check_sheet_formulas(*sheet); rc != 0) return rc;
-    if (const int32_t rc = check_formula_ranges(*sheet, move, true); rc != 0) return rc;
+    if (const int32_t rc = check_grid_move(*ref.book, GridMove{sheet_number, true, move});
+        rc != 0) {
+        return rc;
+    }
 
     const int32_t after = row + count;
     sheet->cells.clear_block(static_cast<uint16_t>(row), static_cast<uint16_t>(after - 1), 0,
                              kLastColumn);
     if (after <= kLastRow) sheet->cells.shift_rows(static_cast<uint16_t>(after), -count);
-    move_rows(*sheet, move);
+    move_rows(*ref.book, sheet_number, move);
     return 0;
 }
 

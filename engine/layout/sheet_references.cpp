@@ -19,18 +19,6 @@ constexpr uint16_t kRemoved = 0xFFFF;
 // NAME: the 1-based number of the sheet a local name belongs to.
 constexpr size_t kNameSheetOffset = 8;
 
-// Which SUPBOOK, by its place among them, is the workbook itself (0 when there is none yet:
-// the one a ref-sheet list will add comes first).
-uint16_t self_supbook_index(const Workbook &book) {
-    uint16_t index = 0;
-    for (const Record &record : book.external_references.records()) {
-        if (record.number != rec::kSupBook) continue;
-        if (is_self_supbook(record)) return index;
-        ++index;
-    }
-    return 0;
-}
-
 // EXTERNSHEET in the Excel 97 form: a count and entries of supporting book, first, last.
 void shift_extern_sheet_record(Record &record, uint16_t self, SheetShift shift) {
     if (record.data.size() < 2) return;
@@ -56,6 +44,16 @@ bool names_sheet(const Record &record, std::u16string_view name, uint16_t code_p
 }
 
 }  // namespace
+
+uint16_t self_supbook_index(const Workbook &book) {
+    uint16_t index = 0;
+    for (const Record &record : book.external_references.records()) {
+        if (record.number != rec::kSupBook) continue;
+        if (is_self_supbook(record)) return index;
+        ++index;
+    }
+    return 0;
+}
 
 bool is_self_supbook(const Record &record) {
     return record.number == rec::kSupBook && record.data.size() == 4 && record.data[2] == 0x01 &&

@@ -22,6 +22,10 @@ struct SheetShift {
 // The SUPBOOK of the workbook itself: its sheet count, then 01 04.
 bool is_self_supbook(const Record &record);
 
+// Which SUPBOOK, by its place among them, is the workbook itself (0 when there is none yet:
+// the one a ref-sheet list will add comes first).
+uint16_t self_supbook_index(const Workbook &book);
+
 // A sheet number after the shift. A removed sheet's number becomes 0xFFFF, which readers
 // take as a reference to a deleted sheet; numbers of 0xFFFE and up mean no sheet and stay.
 uint16_t shifted_sheet(uint16_t sheet, SheetShift shift);

@@ -115,7 +115,7 @@ Bytes formula(uint16_t row, uint16_t column, const Bytes &tokens, const Bytes &a
     return image;
 }
 
-TEST_F(RowColumnOpsTest, RowInsertAndDeleteMoveRelativeReferencesOnly) {
+TEST_F(RowColumnOpsTest, RowInsertAndDeleteMoveRelativeAndAbsoluteReferences) {
     ASSERT_EQ(XM_WriteFunc(h_, 0, 1, 0, "A10"), 0);
     ASSERT_EQ(XM_WriteFunc(h_, 0, 2, 0, "$A$10"), 0);
     ASSERT_EQ(XM_WriteFunc(h_, 0, 3, 0, "SUM(A2:A5)"), 0);
@@ -127,7 +127,7 @@ TEST_F(RowColumnOpsTest, RowInsertAndDeleteMoveRelativeReferencesOnly) {
 
     ASSERT_EQ(XM_RowInsert(h_, 0, 5, 1), 0);
     EXPECT_EQ(ref_row(tokens_at(1, 0)), 10);  // =A11
-    EXPECT_EQ(ref_row(tokens_at(2, 0)), 9);   // $A$10 stays
+    EXPECT_EQ(ref_row(tokens_at(2, 0)), 10);  // =$A$11 too
     EXPECT_EQ(int_at(0, 10), 7);
     EXPECT_EQ(number_at(0, 9), 0);
     EXPECT_EQ(sheet().rows_columns.row_settings.count(10), 1u);
@@ -209,7 +209,7 @@ TEST_F(RowColumnOpsTest, ColumnsSplitRunsAndMoveRangesAndReferences) {
     EXPECT_EQ(sheet().merged[0].last_column, 4);  // B2:E2
     EXPECT_EQ(sheet().rows_columns.columns.at(0).first, 3);
     EXPECT_EQ(ref_column(tokens_at(0, 5)), 3);  // =D1
-    EXPECT_EQ(tokens_at(0, 5).at(8), 3);        // $D$1 stays
+    EXPECT_EQ(tokens_at(0, 5).at(8), 4);        // =$E$1
 
     ASSERT_EQ(XM_ColumnDelete(h_, 0, 2, 1), 0);  // back
     EXPECT_EQ(int_at(2, 0), 2);

@@ -1,11 +1,14 @@
 // Formula references kept in step with cells that move: rows or columns inserted or deleted,
-// and cells pasted elsewhere. Only relative coordinates follow; absolute ones, 3-D references,
-// names and the formulas of other sheets stay as they are. The anchor of an array or table
-// formula (its ptgExp or ptgTbl and its ARRAY or TABLE range) always moves with its cells.
+// and cells pasted elsewhere. Rows or columns that move take every coordinate along, relative
+// or absolute, in 2-D references of the moved sheet and in the 3-D references that name it
+// alone; a paste moves the relative coordinates of what it pastes. The anchor of an array or
+// table formula (its ptgExp or ptgTbl and its ARRAY or TABLE range) always moves with its
+// cells.
 #pragma once
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "engine/model/sheet.h"
 
@@ -41,6 +44,19 @@ bool move_span(const AxisMove &move, int32_t &first, bool first_follows, int32_t
 struct ReferenceMove {
     AxisMove rows;
     AxisMove columns{0, 0, 0, 255, false, false};
+    // Rows or columns inserted or deleted move absolute coordinates too; a paste moves only the
+    // relative ones.
+    bool absolute_too = false;
+    // Whether 2-D references follow: they do in formulas of the sheet whose cells move.
+    bool plain = true;
+    // The 3-D references (Excel 97) that follow: every one (a paste), or those whose
+    // EXTERNSHEET index is marked here (the entries naming the moved sheet alone).
+    bool every_3d = false;
+    std::vector<bool> extern_entries;
+
+    bool follows_3d(uint16_t index) const {
+        return every_3d || (index < extern_entries.size() && extern_entries[index]);
+    }
 };
 
 // 0 when the record is no FORMULA, or its tokens and those of the array formula it anchors
@@ -52,9 +68,17 @@ int32_t check_sheet_formulas(const Sheet &sheet);
 // table formula's range in part: its other cells would name an anchor that is gone.
 int32_t check_formula_ranges(const Sheet &sheet, const AxisMove &move, bool rows);
 
-// Moves the references of a FORMULA image (checked) and of the ARRAY or TABLE it carries.
-// A single reference that is gone becomes ptgRefErr of its class; an area keeps what remains
-// of it (see move_span) and becomes ptgAreaErr when nothing remains on an axis.
+// Moves the references of an Excel 97 expression (checked): a single reference that is gone
+// becomes the deleted form of its class (ptgRefErr, ptgRefErr3d); an area keeps what remains
+// of it (see move_span) and becomes the deleted form when nothing remains on an axis.
+void move_expression(std::span<uint8_t> expression, const ReferenceMove &move);
+
+// kUnwalkableFormula when deleting along the rows (else the columns) would remove the input
+// cell of a table formula (TABLE) of the sheet, which has no form that says it is gone.
+int32_t check_table_inputs(const Sheet &sheet, const AxisMove &move, bool rows);
+
+// Moves the references of a FORMULA image (checked) and of the ARRAY or TABLE it carries, the
+// input cells of a TABLE too when absolute coordinates follow.
 void move_formula_image(std::span<uint8_t> image, const ReferenceMove &move);
 // The same for every FORMULA of the sheet (checked).
 void move_sheet_references(Sheet &sheet, const ReferenceMove &move);

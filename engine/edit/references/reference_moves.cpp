@@ -1,4 +1,4 @@
-#include "engine/edit/reference_moves.h"
+#include "engine/edit/references/reference_moves.h"
 
 #include <algorithm>
 
@@ -19,6 +19,12 @@ constexpr size_t kFormulaTokensAt = 22;
 constexpr size_t kArrayLengthAt = 12;
 constexpr size_t kArrayTokensAt = 14;
 constexpr size_t kRangeBytes = 6;
+// TABLE: after its range, options and the input cells (row, column each): the first always,
+// the second only in a table of two inputs.
+constexpr size_t kTableOptionsAt = 6;
+constexpr size_t kTableInputsAt = 8;
+constexpr size_t kTableBytes = 16;
+constexpr uint16_t kTwoInputs = 0x0008;
 // The relative flags of an Excel 97 reference sit in its column field.
 constexpr uint16_t kRowRelative = 0x8000;
 constexpr uint16_t kColumnRelative = 0x4000;
@@ -81,42 +87,28 @@ class ReferenceMover : public TokenVisitor {
     explicit ReferenceMover(const ReferenceMove &move) : move_(move) {}
 
     int on_cell(WalkedToken &token) override {
-        if (token.base != ptg::kRef) return 0;  // deleted forms, and offsets that need no move
-        uint8_t *p = token.bytes.data() + 1;
-        const uint16_t column_field = load_u16(p + 2);
-        int32_t row = load_u16(p);
-        int32_t column = column_field & kColumnMask;
-        if (column_field & kRowRelative) row = move_position(move_.rows, row);
-        if (column_field & kColumnRelative) column = move_position(move_.columns, column);
-        if (row == kGone || column == kGone) {
-            token.bytes[0] = deleted_reference_code(token.bytes[0]);
-            return 0;
-        }
-        store_u16(p, static_cast<uint16_t>(row));
-        store_u16(p + 2, static_cast<uint16_t>((column_field & ~kColumnMask) | column));
+        // Deleted forms, and offsets that need no move, stay as they are.
+        if (token.base == ptg::kRef && move_.plain) move_cell(token, 1);
         return 0;
     }
 
     int on_area(WalkedToken &token) override {
-        if (token.base != ptg::kArea) return 0;
-        uint8_t *p = token.bytes.data() + 1;
-        const uint16_t first_field = load_u16(p + 4);
-        const uint16_t last_field = load_u16(p + 6);
-        int32_t first_row = load_u16(p);
-        int32_t last_row = load_u16(p + 2);
-        int32_t first_column = first_field & kColumnMask;
-        int32_t last_column = last_field & kColumnMask;
-        if (!move_span(move_.rows, first_row, first_field & kRowRelative, last_row,
-                       last_field & kRowRelative) ||
-            !move_span(move_.columns, first_column, first_field & kColumnRelative, last_column,
-                       last_field & kColumnRelative)) {
-            token.bytes[0] = deleted_reference_code(token.bytes[0]);
-            return 0;
+        if (token.base == ptg::kArea && move_.plain) move_area(token, 1);
+        return 0;
+    }
+
+    // Excel 97 3-D forms: the EXTERNSHEET index, then the fields of the 2-D form.
+    int on_cell_3d(WalkedToken &token) override {
+        if (token.base == ptg::kRef3d && move_.follows_3d(load_u16(token.bytes.data() + 1))) {
+            move_cell(token, 3);
         }
-        store_u16(p, static_cast<uint16_t>(first_row));
-        store_u16(p + 2, static_cast<uint16_t>(last_row));
-        store_u16(p + 4, static_cast<uint16_t>((first_field & ~kColumnMask) | first_column));
-        store_u16(p + 6, static_cast<uint16_t>((last_field & ~kColumnMask) | last_column));
+        return 0;
+    }
+
+    int on_area_3d(WalkedToken &token) override {
+        if (token.base == ptg::kArea3d && move_.follows_3d(load_u16(token.bytes.data() + 1))) {
+            move_area(token, 3);
+        }
         return 0;
     }
 
@@ -133,6 +125,48 @@ class ReferenceMover : public TokenVisitor {
     }
 
   private:
+    bool follows(uint16_t column_field, uint16_t relative_bit) const {
+        return move_.absolute_too || (column_field & relative_bit) != 0;
+    }
+
+    // Row and column field at `at` bytes into the token.
+    void move_cell(WalkedToken &token, size_t at) {
+        uint8_t *p = token.bytes.data() + at;
+        const uint16_t column_field = load_u16(p + 2);
+        int32_t row = load_u16(p);
+        int32_t column = column_field & kColumnMask;
+        if (follows(column_field, kRowRelative)) row = move_position(move_.rows, row);
+        if (follows(column_field, kColumnRelative)) column = move_position(move_.columns, column);
+        if (row == kGone || column == kGone) {
+            token.bytes[0] = deleted_reference_code(token.bytes[0]);
+            return;
+        }
+        store_u16(p, static_cast<uint16_t>(row));
+        store_u16(p + 2, static_cast<uint16_t>((column_field & ~kColumnMask) | column));
+    }
+
+    // First and last row, then first and last column field, at `at` bytes into the token.
+    void move_area(WalkedToken &token, size_t at) {
+        uint8_t *p = token.bytes.data() + at;
+        const uint16_t first_field = load_u16(p + 4);
+        const uint16_t last_field = load_u16(p + 6);
+        int32_t first_row = load_u16(p);
+        int32_t last_row = load_u16(p + 2);
+        int32_t first_column = first_field & kColumnMask;
+        int32_t last_column = last_field & kColumnMask;
+        if (!move_span(move_.rows, first_row, follows(first_field, kRowRelative), last_row,
+                       follows(last_field, kRowRelative)) ||
+            !move_span(move_.columns, first_column, follows(first_field, kColumnRelative),
+                       last_column, follows(last_field, kColumnRelative))) {
+            token.bytes[0] = deleted_reference_code(token.bytes[0]);
+            return;
+        }
+        store_u16(p, static_cast<uint16_t>(first_row));
+        store_u16(p + 2, static_cast<uint16_t>(last_row));
+        store_u16(p + 4, static_cast<uint16_t>((first_field & ~kColumnMask) | first_column));
+        store_u16(p + 6, static_cast<uint16_t>((last_field & ~kColumnMask) | last_column));
+    }
+
     const ReferenceMove &move_;
 };
 
@@ -191,7 +225,45 @@ void move_range(std::span<uint8_t> data, const ReferenceMove &move) {
     data[5] = static_cast<uint8_t>(last_column);
 }
 
+size_t table_input_count(std::span<const uint8_t> data) {
+    if (data.size() < kTableBytes) return 0;
+    return (load_u16(data.data() + kTableOptionsAt) & kTwoInputs) ? 2 : 1;
+}
+
+void move_table_inputs(std::span<uint8_t> data, const ReferenceMove &move) {
+    for (size_t i = 0; i < table_input_count(data); ++i) {
+        uint8_t *input = data.data() + kTableInputsAt + 4 * i;
+        const int32_t row = move_position(move.rows, load_u16(input));
+        const int32_t column = move_position(move.columns, load_u16(input + 2));
+        if (row == kGone || column == kGone) continue;  // refused before anything moved
+        store_u16(input, static_cast<uint16_t>(row));
+        store_u16(input + 2, static_cast<uint16_t>(column));
+    }
+}
+
 }  // namespace
+
+void move_expression(std::span<uint8_t> expression, const ReferenceMove &move) {
+    ReferenceMover mover(move);
+    walk_tokens(expression, BiffVersion::kBiff8, mover);
+}
+
+int32_t check_table_inputs(const Sheet &sheet, const AxisMove &move, bool rows) {
+    if (move.deleted <= 0) return 0;
+    int32_t rc = 0;
+    sheet.cells.for_each([&](const CellView &view) {
+        const auto carried = view.carried(rec::kTable);
+        if (carried.size() < kHeaderBytes) return true;
+        const auto data = carried.subspan(kHeaderBytes);
+        for (size_t i = 0; i < table_input_count(data); ++i) {
+            const uint8_t *input = data.data() + kTableInputsAt + 4 * i;
+            const int32_t position = rows ? load_u16(input) : load_u16(input + 2);
+            if (position >= move.at && position < move.at + move.deleted) rc = kUnwalkableFormula;
+        }
+        return rc == 0;
+    });
+    return rc;
+}
 
 int32_t check_formula_image(std::span<const uint8_t> image) {
     if (image.size() < 2 || load_u16(image.data()) != rec::kFormula) return 0;
@@ -240,6 +312,7 @@ void move_formula_image(std::span<uint8_t> image, const ReferenceMove &move) {
                         mover);
         } else if (number == rec::kTable && data.size() >= kRangeBytes) {
             move_range(data, move);
+            if (move.absolute_too) move_table_inputs(data, move);
         }
         return true;
     });

@@ -1,0 +1,65 @@
+#include "engine/edit/references/grid_moves.h"
+
+#include <algorithm>
+
+#include "engine/edit/references/name_references.h"
+#include "engine/layout/sheet_references.h"
+
+namespace tabrix::engine {
+namespace {
+
+// The move as the references see it; the EXTERNSHEET entries that name the moved sheet alone
+// are marked. A 3-D reference over several sheets stays: its other sheets did not change.
+ReferenceMove reference_move(const Workbook &book, const GridMove &move) {
+    ReferenceMove references;
+    (move.rows ? references.rows : references.columns) = move.axis;
+    references.absolute_too = true;
+    const uint16_t self = self_supbook_index(book);
+    const auto sheet = static_cast<uint16_t>(move.sheet);
+    references.extern_entries.reserve(book.extern_sheets.size());
+    for (const ExternSheetEntry &entry : book.extern_sheets) {
+        references.extern_entries.push_back(entry.supporting_book == self &&
+                                            entry.first_sheet == sheet &&
+                                            entry.last_sheet == sheet);
+    }
+    return references;
+}
+
+bool names_moved_sheet(const ReferenceMove &references) {
+    return std::find(references.extern_entries.begin(), references.extern_entries.end(), true) !=
+           references.extern_entries.end();
+}
+
+}  // namespace
+
+int32_t check_grid_move(const Workbook &book, const GridMove &move) {
+    const Sheet &moved = *book.sheets[static_cast<size_t>(move.sheet)];
+    if (const int32_t rc = check_formula_ranges(moved, move.axis, move.rows); rc != 0) return rc;
+    if (const int32_t rc = check_table_inputs(moved, move.axis, move.rows); rc != 0) return rc;
+    const bool elsewhere = names_moved_sheet(reference_move(book, move));
+    for (int32_t s = 0; s < book.sheet_count(); ++s) {
+        if (s != move.sheet && !elsewhere) continue;
+        if (const int32_t rc = check_sheet_formulas(*book.sheets[static_cast<size_t>(s)]);
+            rc != 0) {
+            return rc;
+        }
+    }
+    return elsewhere ? check_name_expressions(book) : 0;
+}
+
+void move_grid_references(Workbook &book, const GridMove &move) {
+    ReferenceMove references = reference_move(book, move);
+    const bool elsewhere = names_moved_sheet(references);
+    for (int32_t s = 0; s < book.sheet_count(); ++s) {
+        if (s != move.sheet && !elsewhere) continue;
+        // Plain references name the cells of the formula's own sheet.
+        references.plain = s == move.sheet;
+        move_sheet_references(*book.sheets[static_cast<size_t>(s)], references);
+    }
+    if (elsewhere) {
+        references.plain = false;
+        move_name_references(book, references);
+    }
+}
+
+}  // namespace tabrix::engine

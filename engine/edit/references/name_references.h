@@ -1,0 +1,30 @@
+// The references of defined names (NAME records of the workbook globals), kept in step with
+// cells and sheets that move. A name's expression refers to cells through 3-D references in
+// both formats.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "engine/edit/references/reference_moves.h"
+#include "engine/model/workbook.h"
+
+namespace tabrix::engine {
+
+// Where the expression of a NAME record's data lies: nothing when the record is cut short of
+// it.
+struct ExpressionBounds {
+    size_t at = 0;
+    size_t length = 0;
+};
+std::optional<ExpressionBounds> name_expression(std::span<const uint8_t> data, bool biff8);
+
+// 0 when the expression of every NAME record can be stepped through, else kUnwalkableFormula.
+int32_t check_name_expressions(const Workbook &book);
+
+// Moves the 3-D references of every name that `move` marks (Excel 97; checked first).
+void move_name_references(Workbook &book, const ReferenceMove &move);
+
+}  // namespace tabrix::engine
