@@ -141,8 +141,7 @@ def columns(document):
 # compares nothing) and what differs by design: aspect -> {key: what the engine has}.
 ASPECTS = ('formulas', 'values', 'names', 'print', 'comments', 'links', 'validations',
            'formats', 'merged', 'filter')
-TABLE = {'formulas', 'values', 'names', 'print', 'comments', 'links', 'validations', 'formats',
-         'merged', 'filter'}
+TABLE = set(ASPECTS)  # an edit of the item table changes them all
 
 # A copied sheet's formula that names its own sheet names the copy, so that the copy is a
 # sheet of its own; Calc leaves such a reference on the source sheet.
