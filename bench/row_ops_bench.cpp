@@ -1,11 +1,13 @@
 // Row insert and delete on the standard write workload: one Excel 97 sheet of 16 columns
-// (integers, doubles, texts) in all rows but the last, so that one more row fits. Times the
-// writing of the cells, one row inserted at the top, the same row deleted again, and the
-// close; prints the seconds of each and the ratios of insert and delete to writing the sheet
-// (cells and close). Exit status 1 when a call fails or the sheet does not come back as it
-// was.
+// (integers, doubles, texts) in all rows but the last, so that one more row fits. Without a
+// template the book has that sheet only; with one (row_ops_template.py makes it) the sheet is
+// its first, and the template's other sheet holds formulas and the book defined names that
+// refer to it, which the row calls must take along. Times the writing of the cells, one row
+// inserted at the top, the same row deleted again, and the close; prints the seconds of each
+// and the ratios of insert and delete to writing the sheet (cells and close). Exit status 1
+// when a call fails or the sheet does not come back as it was.
 //
-//   row_ops_bench OUTPUT.xls
+//   row_ops_bench OUTPUT.xls [TEMPLATE.xls]
 #include <chrono>
 #include <cstdio>
 
@@ -32,11 +34,11 @@ int32_t first_integer(int32_t h, int32_t row) {
 
 int main(int argc, char **argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.xls\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT.xls [TEMPLATE.xls]\n", argv[0]);
         return 2;
     }
     auto start = Clock::now();
-    const int32_t h = XM_Create97(argv[1], 1);
+    const int32_t h = argc > 2 ? XM_CreateT(argv[1], argv[2]) : XM_Create97(argv[1], 1);
     if (h < 0) return 1;
     for (int32_t r = 0; r < kRows; ++r) {
         if (bench::write_standard_row(h, r) != 0) return 1;
