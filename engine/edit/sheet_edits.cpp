@@ -5,6 +5,8 @@
 #include "engine/biff/errors.h"
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
+#include "engine/edit/references/copied_sheet_references.h"
+#include "engine/edit/references/name_references.h"
 #include "engine/formula/formula_record.h"
 #include "engine/formula/token_walker.h"
 #include "engine/layout/sheet_operations.h"
@@ -51,7 +53,7 @@ class SheetRenumbering : public TokenVisitor {
 
 int32_t check_formula_sheets(const Workbook &book, int32_t skip_first, int32_t skip_count) {
     if (book.biff8()) return 0;
-    int32_t rc = 0;
+    int32_t rc = names_walkable(book) ? 0 : err::kFormulaNotWalkable;
     for (int32_t s = 0; s < book.sheet_count() && rc == 0; ++s) {
         if (s >= skip_first && s < skip_first + skip_count) continue;
         book.sheets[static_cast<size_t>(s)]->cells.for_each([&](const CellView &cell) {
@@ -70,6 +72,13 @@ int32_t check_formula_sheets(const Workbook &book, int32_t skip_first, int32_t s
 void shift_formula_sheets(Workbook &book, SheetShift shift) {
     if (book.biff8()) return;
     SheetRenumbering renumbering(shift);
+    for (Record &record : book.external_references.records()) {
+        if (record.number != rec::kName) continue;
+        if (const auto bounds = name_expression(record.data, false)) {
+            walk_tokens(std::span(record.data).subspan(bounds->at, bounds->length),
+                        BiffVersion::kBiff5, renumbering);
+        }
+    }
     for (const auto &sheet : book.sheets) {
         sheet->cells.edit_each([&](uint16_t number, std::span<uint8_t> data) {
             std::span<uint8_t> expression;
@@ -99,9 +108,11 @@ int32_t copy_sheet_with_formulas(BookRef ref, int32_t source, int32_t position,
     if (moves) {
         if (int32_t rc = check_formula_sheets(*ref.book, 0, 0); rc != 0) return rc;
     }
+    if (int32_t rc = check_copied_sheet_references(*ref.book, source); rc != 0) return rc;
     if (int32_t rc = copy_sheet(ref, source, position, name); rc != 0) return rc;
     if (moves)
         shift_formula_sheets(*ref.book, SheetShift{static_cast<uint16_t>(position), 1, false});
+    take_over_sheet_references(*ref.book, source < position ? source : source + 1, position);
     return 0;
 }
 

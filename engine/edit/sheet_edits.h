@@ -17,18 +17,19 @@ int32_t delete_sheets_with_formulas(BookRef ref, int32_t first, int32_t count);
 
 // copy_sheet with the formulas kept in step: the same codes, and -115 when the copy goes
 // before other sheets and a formula of the workbook cannot be walked; nothing changes then.
+// The copy takes over its source's references (see copied_sheet_references.h).
 int32_t copy_sheet_with_formulas(BookRef ref, int32_t source, int32_t position,
                                  std::u16string_view name);
 
-// Excel 95: 0 when every FORMULA on the sheets outside [skip_first, skip_first + skip_count)
-// can be walked, else -115.
+// Excel 95: 0 when every NAME and every FORMULA on the sheets outside
+// [skip_first, skip_first + skip_count) can be walked, else -115.
 int32_t check_formula_sheets(const Workbook &book, int32_t skip_first, int32_t skip_count);
 
 // Excel 95: renumbers the sheet numbers of every 3-D reference (ptgRef3d, ptgArea3d, their
-// deleted forms, every class) in every FORMULA of the workbook after the shift. A reference
-// left with no sheet becomes the deleted form of its class with sheets 0xFFFF, which readers
-// show as #REF!. Formulas it cannot walk are left as they are (check first). Nothing to do in
-// Excel 97, whose tokens index the EXTERNSHEET table.
+// deleted forms, every class) in every NAME and FORMULA of the workbook after the shift. A
+// reference left with no sheet becomes the deleted form of its class with sheets 0xFFFF, which
+// readers show as #REF!. Formulas it cannot walk are left as they are (check first). Nothing to do
+// in Excel 97, whose tokens index the EXTERNSHEET table.
 void shift_formula_sheets(Workbook &book, SheetShift shift);
 
 }  // namespace tabrix::engine

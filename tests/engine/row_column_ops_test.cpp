@@ -360,6 +360,25 @@ TEST_F(RowColumnOpsTest, RefusedCallsLeaveTheSheetUnchanged) {
     EXPECT_EQ(snapshot(1), with_bad);
 }
 
+TEST_F(RowColumnOpsTest, ReferencesFromOtherSheetsAndNamesAreCheckedFirst) {
+    ASSERT_EQ(XM_SetRefSheet(h_, 1, "Sheet1"), 0);
+    ASSERT_EQ(XM_WriteFunc(h_, 1, 0, 0, "Sheet1!$A$5"), 0);
+    // A name whose expression runs past its record cannot be moved with the cells it names.
+    Bytes name(15, 0);  // the header and the option byte
+    name[3] = 1;        // one character
+    name[4] = 40;       // an expression of 40 bytes that is not there
+    name.push_back('X');
+    workbook_at(h_)->external_references.append(rec::kName, name);
+    const std::string before = snapshot(0) + snapshot(1);
+    EXPECT_EQ(XM_RowInsert(h_, 0, 0, 1), -4);
+    EXPECT_EQ(XM_ColumnDelete(h_, 0, 0, 1), -4);
+    EXPECT_EQ(snapshot(0) + snapshot(1), before);
+
+    workbook_at(h_)->external_references.records().pop_back();
+    ASSERT_EQ(XM_RowInsert(h_, 0, 0, 1), 0);
+    EXPECT_EQ(load_u16(&tokens_at(0, 0, 1).at(3)), 5);  // =Sheet1!$A$6
+}
+
 TEST_F(RowColumnOpsTest, Excel95RefusesAllButColumnClear) {
     const int32_t h = XM_Create(folder_.file("old.xls").c_str(), 1);
     ASSERT_GE(h, 0);

@@ -5,12 +5,14 @@ formulas that name other sheets and saves .xlsx for openpyxl.
 import ctypes
 import os
 import shutil
+import subprocess
 import tempfile
 import unittest
 
 
 import openpyxl
 import xlrd
+from openpyxl.workbook.defined_name import DefinedName
 
 import libreoffice
 
@@ -144,6 +146,37 @@ class SheetOperationsTest(unittest.TestCase):
     # Excel 95 formula tokens carry sheet numbers of their own, which must follow the sheets.
     def test_libreoffice_follows_a_moved_sheet_in_excel95(self):
         self.check_moved_sheet_reference(False)
+
+
+class Excel95NamesTest(unittest.TestCase):
+    """An Excel 95 defined name carries sheet numbers in its 3-D reference: deleting or copying
+    a sheet before the one it names must renumber it. ssconvert writes the workbook (LibreOffice
+    writes no Excel 95)."""
+
+    def test_a_name_follows_its_sheet(self):
+        folder = tempfile.mkdtemp(prefix='tabrix-names95-')
+        self.addCleanup(shutil.rmtree, folder, True)
+        source = openpyxl.Workbook()
+        source.active.title = 'A'
+        source.create_sheet('B')
+        source.create_sheet('C')['A1'] = 42
+        source.defined_names.append(DefinedName('N', attr_text='C!$A$1'))
+        source.save(os.path.join(folder, 'source.xlsx'))
+        template = os.path.join(folder, 'names95.xls')
+        subprocess.run(['ssconvert', '-T', 'Gnumeric_Excel:excel_biff7',
+                        os.path.join(folder, 'source.xlsx'), template],
+                       check=True, capture_output=True, timeout=600, env=dict(os.environ, HOME=folder))
+        for edit, sheet in (('delete', 1), ('copy', 3)):
+            path = os.path.join(folder, edit + '.xls')
+            h = LIB.XM_CreateT(path.encode(), template.encode())
+            self.assertGreaterEqual(h, 0)
+            rc = (LIB.XM_SetDelSheet(h, 1, 1) if edit == 'delete'
+                  else LIB.XM_CopySheet(h, 0, 0, b'A2'))
+            self.assertEqual((rc, LIB.XM_Close(h)), (0, 0))
+            book = xlrd.open_workbook(path)
+            name = book.name_map['n'][0]
+            self.assertEqual(name.result.value[0].coords[:2], (sheet, sheet + 1), edit)
+            self.assertEqual(book.sheet_by_index(sheet).cell_value(0, 0), 42, edit)
 
 
 if __name__ == '__main__':

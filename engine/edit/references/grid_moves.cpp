@@ -8,8 +8,8 @@
 namespace tabrix::engine {
 namespace {
 
-// The move as the references see it; the EXTERNSHEET entries that name the moved sheet alone
-// are marked. A 3-D reference over several sheets stays: its other sheets did not change.
+// The move as the references see it, with the reach of each EXTERNSHEET entry: the moved sheet
+// alone, a span of sheets with it among them, or other sheets.
 ReferenceMove reference_move(const Workbook &book, const GridMove &move) {
     ReferenceMove references;
     (move.rows ? references.rows : references.columns) = move.axis;
@@ -18,16 +18,21 @@ ReferenceMove reference_move(const Workbook &book, const GridMove &move) {
     const auto sheet = static_cast<uint16_t>(move.sheet);
     references.extern_entries.reserve(book.extern_sheets.size());
     for (const ExternSheetEntry &entry : book.extern_sheets) {
-        references.extern_entries.push_back(entry.supporting_book == self &&
-                                            entry.first_sheet == sheet &&
-                                            entry.last_sheet == sheet);
+        using Reach = ReferenceMove::Reach;
+        Reach reach = Reach::kOther;
+        if (entry.supporting_book == self && entry.first_sheet <= sheet &&
+            sheet <= entry.last_sheet) {
+            reach = entry.first_sheet == entry.last_sheet ? Reach::kAlone : Reach::kSpan;
+        }
+        references.extern_entries.push_back(reach);
     }
     return references;
 }
 
 bool names_moved_sheet(const ReferenceMove &references) {
-    return std::find(references.extern_entries.begin(), references.extern_entries.end(), true) !=
-           references.extern_entries.end();
+    return std::any_of(
+        references.extern_entries.begin(), references.extern_entries.end(),
+        [](ReferenceMove::Reach reach) { return reach != ReferenceMove::Reach::kOther; });
 }
 
 }  // namespace
@@ -44,7 +49,7 @@ int32_t check_grid_move(const Workbook &book, const GridMove &move) {
             return rc;
         }
     }
-    return elsewhere ? check_name_expressions(book) : 0;
+    return !elsewhere || names_walkable(book) ? 0 : kUnwalkableFormula;
 }
 
 void move_grid_references(Workbook &book, const GridMove &move) {

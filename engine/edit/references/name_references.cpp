@@ -36,16 +36,16 @@ std::optional<ExpressionBounds> name_expression(std::span<const uint8_t> data, b
     return ExpressionBounds{at + name_bytes, length};
 }
 
-int32_t check_name_expressions(const Workbook &book) {
+bool names_walkable(const Workbook &book) {
     for (const Record &record : book.external_references.records()) {
         if (record.number != rec::kName) continue;
         const auto bounds = name_expression(record.data, book.biff8());
         if (!bounds || check_tokens(std::span(record.data).subspan(bounds->at, bounds->length),
                                     version_of(book.biff8())) != 0) {
-            return kUnwalkableFormula;
+            return false;
         }
     }
-    return 0;
+    return true;
 }
 
 void move_name_references(Workbook &book, const ReferenceMove &move) {

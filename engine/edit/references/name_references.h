@@ -21,8 +21,8 @@ struct ExpressionBounds {
 };
 std::optional<ExpressionBounds> name_expression(std::span<const uint8_t> data, bool biff8);
 
-// 0 when the expression of every NAME record can be stepped through, else kUnwalkableFormula.
-int32_t check_name_expressions(const Workbook &book);
+// Whether the expression of every NAME record can be stepped through.
+bool names_walkable(const Workbook &book);
 
 // Moves the 3-D references of every name that `move` marks (Excel 97; checked first).
 void move_name_references(Workbook &book, const ReferenceMove &move);

@@ -99,16 +99,18 @@ class ReferenceMover : public TokenVisitor {
 
     // Excel 97 3-D forms: the EXTERNSHEET index, then the fields of the 2-D form.
     int on_cell_3d(WalkedToken &token) override {
-        if (token.base == ptg::kRef3d && move_.follows_3d(load_u16(token.bytes.data() + 1))) {
-            move_cell(token, 3);
-        }
+        if (token.base != ptg::kRef3d) return 0;
+        const auto reach = move_.reach(load_u16(token.bytes.data() + 1));
+        if (reach == ReferenceMove::Reach::kAlone) move_cell(token, 3);
+        if (reach == ReferenceMove::Reach::kSpan) mark_deleted_cell(token, 3);
         return 0;
     }
 
     int on_area_3d(WalkedToken &token) override {
-        if (token.base == ptg::kArea3d && move_.follows_3d(load_u16(token.bytes.data() + 1))) {
-            move_area(token, 3);
-        }
+        if (token.base != ptg::kArea3d) return 0;
+        const auto reach = move_.reach(load_u16(token.bytes.data() + 1));
+        if (reach == ReferenceMove::Reach::kAlone) move_area(token, 3);
+        if (reach == ReferenceMove::Reach::kSpan) mark_deleted_area(token, 3);
         return 0;
     }
 
@@ -143,6 +145,27 @@ class ReferenceMover : public TokenVisitor {
         }
         store_u16(p, static_cast<uint16_t>(row));
         store_u16(p + 2, static_cast<uint16_t>((column_field & ~kColumnMask) | column));
+    }
+
+    // A reference over several sheets keeps its cells, unless they are deleted on one of them.
+    void mark_deleted_cell(WalkedToken &token, size_t at) {
+        const uint8_t *p = token.bytes.data() + at;
+        if (in_deleted_span(move_.rows, load_u16(p)) ||
+            in_deleted_span(move_.columns, load_u16(p + 2) & kColumnMask)) {
+            token.bytes[0] = deleted_reference_code(token.bytes[0]);
+        }
+    }
+
+    void mark_deleted_area(WalkedToken &token, size_t at) {
+        const uint8_t *p = token.bytes.data() + at;
+        if (in_deleted_span(move_.rows, load_u16(p)) &&
+            in_deleted_span(move_.rows, load_u16(p + 2))) {
+            token.bytes[0] = deleted_reference_code(token.bytes[0]);
+        }
+        if (in_deleted_span(move_.columns, load_u16(p + 4) & kColumnMask) &&
+            in_deleted_span(move_.columns, load_u16(p + 6) & kColumnMask)) {
+            token.bytes[0] = deleted_reference_code(token.bytes[0]);
+        }
     }
 
     // First and last row, then first and last column field, at `at` bytes into the token.
@@ -313,6 +336,20 @@ void move_formula_image(std::span<uint8_t> image, const ReferenceMove &move) {
         } else if (number == rec::kTable && data.size() >= kRangeBytes) {
             move_range(data, move);
             if (move.absolute_too) move_table_inputs(data, move);
+        }
+        return true;
+    });
+}
+
+void visit_formula_expressions(std::span<uint8_t> image, TokenVisitor &visitor) {
+    if (image.size() < 2 || load_u16(image.data()) != rec::kFormula) return;
+    for_each_record(image, [&](uint16_t number, std::span<uint8_t> data) {
+        if (number == rec::kFormula) {
+            walk_tokens(tokens_of(data, kFormulaLengthAt, kFormulaTokensAt), BiffVersion::kBiff8,
+                        visitor);
+        } else if (number == rec::kArray) {
+            walk_tokens(tokens_of(data, kArrayLengthAt, kArrayTokensAt), BiffVersion::kBiff8,
+                        visitor);
         }
         return true;
     });

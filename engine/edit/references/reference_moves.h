@@ -10,6 +10,7 @@
 #include <span>
 #include <vector>
 
+#include "engine/formula/token_walker.h"
 #include "engine/model/sheet.h"
 
 namespace tabrix::engine {
@@ -50,12 +51,15 @@ struct ReferenceMove {
     // Whether 2-D references follow: they do in formulas of the sheet whose cells move.
     bool plain = true;
     // The 3-D references (Excel 97) that follow: every one (a paste), or those whose
-    // EXTERNSHEET index is marked here (the entries naming the moved sheet alone).
+    // EXTERNSHEET entry names the moved sheet alone. One over several sheets, the moved one
+    // among them, stays, but names nothing when its cells are deleted.
     bool every_3d = false;
-    std::vector<bool> extern_entries;
+    enum class Reach : uint8_t { kOther, kAlone, kSpan };
+    std::vector<Reach> extern_entries;
 
-    bool follows_3d(uint16_t index) const {
-        return every_3d || (index < extern_entries.size() && extern_entries[index]);
+    Reach reach(uint16_t index) const {
+        if (every_3d) return Reach::kAlone;
+        return index < extern_entries.size() ? extern_entries[index] : Reach::kOther;
     }
 };
 
@@ -80,7 +84,11 @@ int32_t check_table_inputs(const Sheet &sheet, const AxisMove &move, bool rows);
 // Moves the references of a FORMULA image (checked) and of the ARRAY or TABLE it carries, the
 // input cells of a TABLE too when absolute coordinates follow.
 void move_formula_image(std::span<uint8_t> image, const ReferenceMove &move);
-// The same for every FORMULA of the sheet (checked).
+// Walks the Excel 97 expressions of a FORMULA image (checked): its own and that of the array
+// formula it anchors.
+void visit_formula_expressions(std::span<uint8_t> image, TokenVisitor &visitor);
+
+// Moves the references of every FORMULA of the sheet (checked).
 void move_sheet_references(Sheet &sheet, const ReferenceMove &move);
 
 }  // namespace tabrix::engine
