@@ -49,6 +49,51 @@ class SheetRenumbering : public TokenVisitor {
     SheetShift shift_;
 };
 
+// Excel 95: references to one sheet alone that name another instead (a copied sheet's
+// references to its source).
+class SheetRetarget : public TokenVisitor {
+  public:
+    SheetRetarget(uint16_t from, uint16_t to) : from_(from), to_(to) {}
+
+    int on_cell_3d(WalkedToken &token) override { return retarget(token); }
+    int on_area_3d(WalkedToken &token) override { return retarget(token); }
+
+  private:
+    int retarget(WalkedToken &token) {
+        uint8_t *p = token.bytes.data();
+        if (static_cast<int16_t>(load_u16(p + kBiff5ExternIndexOffset)) >= 0) return 0;
+        if (load_u16(p + kBiff5FirstSheetOffset) != from_ ||
+            load_u16(p + kBiff5LastSheetOffset) != from_) {
+            return 0;
+        }
+        store_u16(p + kBiff5FirstSheetOffset, to_);
+        store_u16(p + kBiff5LastSheetOffset, to_);
+        return 0;
+    }
+
+    uint16_t from_;
+    uint16_t to_;
+};
+
+void walk_sheet_formulas(Sheet &sheet, TokenVisitor &visitor) {
+    sheet.cells.edit_each([&](uint16_t number, std::span<uint8_t> data) {
+        std::span<uint8_t> expression;
+        if (number != rec::kFormula || !formula_expression(data, &expression)) return;
+        if (check_tokens(expression, BiffVersion::kBiff5) != 0) return;
+        walk_tokens(expression, BiffVersion::kBiff5, visitor);
+    });
+}
+
+// Excel 95: the copy's references to its source name the copy, in its tokens and in the
+// EXTERNSHEET records of the copy that name the source.
+void retarget_copied_sheet(Workbook &book, int32_t source, int32_t copy) {
+    Sheet &copied = *book.sheets[static_cast<size_t>(copy)];
+    SheetRetarget retarget(static_cast<uint16_t>(source), static_cast<uint16_t>(copy));
+    walk_sheet_formulas(copied, retarget);
+    rename_sheet_references(book, book.sheets[static_cast<size_t>(source)]->name, copied.name,
+                            &copied);
+}
+
 }  // namespace
 
 int32_t check_formula_sheets(const Workbook &book, int32_t skip_first, int32_t skip_count) {
@@ -79,14 +124,7 @@ void shift_formula_sheets(Workbook &book, SheetShift shift) {
                         BiffVersion::kBiff5, renumbering);
         }
     }
-    for (const auto &sheet : book.sheets) {
-        sheet->cells.edit_each([&](uint16_t number, std::span<uint8_t> data) {
-            std::span<uint8_t> expression;
-            if (number != rec::kFormula || !formula_expression(data, &expression)) return;
-            if (check_tokens(expression, BiffVersion::kBiff5) != 0) return;
-            walk_tokens(expression, BiffVersion::kBiff5, renumbering);
-        });
-    }
+    for (const auto &sheet : book.sheets) walk_sheet_formulas(*sheet, renumbering);
 }
 
 int32_t delete_sheets_with_formulas(BookRef ref, int32_t first, int32_t count) {
@@ -112,7 +150,12 @@ int32_t copy_sheet_with_formulas(BookRef ref, int32_t source, int32_t position,
     if (int32_t rc = copy_sheet(ref, source, position, name); rc != 0) return rc;
     if (moves)
         shift_formula_sheets(*ref.book, SheetShift{static_cast<uint16_t>(position), 1, false});
-    take_over_sheet_references(*ref.book, source < position ? source : source + 1, position);
+    const int32_t moved_source = source < position ? source : source + 1;
+    if (ref.book->biff8()) {
+        take_over_sheet_references(*ref.book, moved_source, position);
+    } else {
+        retarget_copied_sheet(*ref.book, moved_source, position);
+    }
     return 0;
 }
 

@@ -114,7 +114,7 @@ void shift_sheet_references(Workbook &book, SheetShift shift) {
 }
 
 void rename_sheet_references(Workbook &book, std::u16string_view old_name,
-                             std::u16string_view new_name) {
+                             std::u16string_view new_name, Sheet *only) {
     if (book.biff8()) return;
     const std::string narrow = encode_narrow(new_name, book.code_page).value();
     std::vector<uint8_t> body(2 + narrow.size());
@@ -139,8 +139,9 @@ void rename_sheet_references(Workbook &book, std::u16string_view old_name,
             }
         }
     };
-    collect_records(book.external_references);
+    if (!only) collect_records(book.external_references);
     for (const auto &sheet : book.sheets) {
+        if (only && sheet.get() != only) continue;
         collect_records(sheet->carried.references);
         collect_records(sheet->carried.settings);
         collect_names(sheet->extern_sheet_names);

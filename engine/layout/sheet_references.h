@@ -41,9 +41,10 @@ void shift_sheet_references(Workbook &book, SheetShift shift);
 
 // Excel 95: points every EXTERNSHEET record naming `old_name` (as sheet names compare) at
 // `new_name`, which the workbook's code page must hold, in the workbook globals and in every
-// sheet, together with the names the formula compiler keeps for them. Everything is built
-// before anything changes, so a failure leaves the workbook as it was.
+// sheet (only in `only` when it is given), together with the names the formula compiler
+// keeps for them. Everything is built before anything changes, so a failure leaves the
+// workbook as it was.
 void rename_sheet_references(Workbook &book, std::u16string_view old_name,
-                             std::u16string_view new_name);
+                             std::u16string_view new_name, Sheet *only = nullptr);
 
 }  // namespace tabrix::engine

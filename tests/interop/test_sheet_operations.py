@@ -158,6 +158,8 @@ class Excel95NamesTest(unittest.TestCase):
         self.addCleanup(shutil.rmtree, folder, True)
         source = openpyxl.Workbook()
         source.active.title = 'A'
+        source.active['A1'] = '=A!B1*2'  # a reference to its own sheet
+        source.active['B1'] = 5
         source.create_sheet('B')
         source.create_sheet('C')['A1'] = 42
         source.defined_names.append(DefinedName('N', attr_text='C!$A$1'))
@@ -177,6 +179,14 @@ class Excel95NamesTest(unittest.TestCase):
             name = book.name_map['n'][0]
             self.assertEqual(name.result.value[0].coords[:2], (sheet, sheet + 1), edit)
             self.assertEqual(book.sheet_by_index(sheet).cell_value(0, 0), 42, edit)
+        # The copy's reference to its own sheet names the copy: a value written there counts.
+        path = os.path.join(folder, 'self.xls')
+        h = LIB.XM_CreateT(path.encode(), template.encode())
+        self.assertEqual(LIB.XM_CopySheet(h, 0, 0, b'A2'), 0)
+        self.assertEqual((LIB.XM_WriteInt(h, 0, 1, 0, 7), LIB.XM_Close(h)), (0, 0))
+        recalculated = openpyxl.load_workbook(libreoffice.convert([path], folder)[path],
+                                              data_only=True)
+        self.assertEqual([recalculated[name]['A1'].value for name in ('A2', 'A')], [14, 10])
 
 
 if __name__ == '__main__':
