@@ -15,8 +15,10 @@ namespace {
 constexpr uint16_t kBuiltIn = 0x0020;
 constexpr size_t kNameSheetAt = 8;
 constexpr uint8_t kFilterDatabase = 0x0D;
-// An Excel 97 ptgArea3d: code, EXTERNSHEET index, rows, then the column fields.
-constexpr uint8_t kArea3d = 0x3B;
+// An Excel 97 ptgArea3d (its code without the class bits): code, EXTERNSHEET index, rows,
+// then the column fields.
+constexpr uint8_t kArea3d = 0x1B;
+constexpr uint8_t kClassBits = 0x60;
 constexpr size_t kArea3dBytes = 11;
 constexpr size_t kArea3dColumnsAt = 7;
 constexpr uint16_t kColumnMask = 0x00FF;
@@ -32,7 +34,7 @@ std::optional<std::pair<int32_t, int32_t>> filter_columns(const Workbook &book, 
         }
         const auto bounds = name_expression(data, true);
         if (!bounds || bounds->at < 1 || data[bounds->at - 1] != kFilterDatabase ||
-            bounds->length != kArea3dBytes || (data[bounds->at] & 0x9F) != kArea3d) {
+            bounds->length != kArea3dBytes || (data[bounds->at] & ~kClassBits) != kArea3d) {
             continue;
         }
         const uint8_t *columns = data.data() + bounds->at + kArea3dColumnsAt;
