@@ -51,9 +51,18 @@ int32_t moved_or_in_place(const AxisMove &move, int32_t position) {
     return moved >= 0 ? moved : std::min(move.at, move.last);
 }
 
+// A boundary before a row (column) of the window: it follows the rows before it, so rows
+// inserted right at it come after it.
+int32_t moved_boundary(const AxisMove &move, int32_t boundary) {
+    int32_t first = 0;
+    int32_t last = boundary - 1;
+    if (boundary <= 0) return 0;
+    return move_span(move, first, false, last, true) ? last + 1 : 0;
+}
+
 // PANE: the split (columns, rows), the first row and column of the lower-right pane, the
-// active pane. Frozen panes split after a count of rows and columns, which follows the
-// rows and columns before the split; a split window's split is a distance, which stays.
+// active pane. Frozen panes split after a count of rows and columns; a split window's split
+// is a distance, which stays.
 constexpr size_t kPaneBytes = 10;
 constexpr uint16_t kFrozen = 0x0008;
 // SELECTION: pane, active cell (row, column), active range, range count, then each range
@@ -66,17 +75,10 @@ void move_pane(WindowSettings &window, const AxisMove &move, bool rows) {
     uint8_t *pane = window.pane->data();
     uint8_t *split = pane + (rows ? 2 : 0);
     uint8_t *first = pane + (rows ? 4 : 6);
-    int32_t count = load_u16(split);
-    if ((window.options & kFrozen) && count > 0) {
-        int32_t before = 0;
-        int32_t last = count - 1;
-        count = move_span(move, before, false, last, true) ? last + 1 : 0;
-        store_u16(split, static_cast<uint16_t>(count));
-    } else {
-        count = 0;
+    if (window.options & kFrozen) {
+        store_u16(split, static_cast<uint16_t>(moved_boundary(move, load_u16(split))));
     }
-    store_u16(first, static_cast<uint16_t>(std::max(moved_or_in_place(move, load_u16(first)),
-                                                    (window.options & kFrozen) ? count : 0)));
+    store_u16(first, static_cast<uint16_t>(moved_boundary(move, load_u16(first))));
 }
 
 void move_selection(WindowSettings &window, const AxisMove &move, bool rows) {
