@@ -94,8 +94,12 @@ def columns(document):
 CASES = {
     'row_insert': dict(engine=lambda h: call('XM_RowInsert', h, 0, 8, 2),
                        calc=lambda d: rows(d).insertByIndex(8, 2)),
+    # Calc turns the relative formulas of the rules left on C7 and A7:D7 into #REF!: their
+    # first cells went; the engine keeps what each remaining cell's rule meant.
     'row_delete': dict(engine=lambda h: call('XM_RowDelete', h, 0, 6, 2),
-                       calc=lambda d: rows(d).removeByIndex(6, 2)),
+                       calc=lambda d: rows(d).removeByIndex(6, 2),
+                       kept=dict(validations=[('B7', '$F$1'), ('C7', 'C7<=B7')],
+                                 formats=[('A7:D7', (('$C7>1',),)), ('B7', (('$F$2',),))])),
     'column_insert': dict(engine=lambda h: call('XM_ColumnInsert', h, 0, 1, 1),
                           calc=lambda d: columns(d).insertByIndex(1, 1)),
     'column_delete': dict(engine=lambda h: call('XM_ColumnDelete', h, 0, 2, 1),
@@ -167,6 +171,10 @@ class AttachedRangesTest(unittest.TestCase):
         ours, calc = self.results[name]
         self.assertNotEqual(calc, self.unedited, name)
         for key in calc:
+            if key in CASES[name].get('kept', {}):
+                self.assertEqual(ours[key], CASES[name]['kept'][key], (name, key))
+                self.assertNotEqual(calc[key], CASES[name]['kept'][key], (name, key))
+                continue
             if CASES[name].get('pasted_only') and key in ('validations', 'formats'):
                 self.assertEqual(ours[key], self.unedited[key], (name, key))
                 continue

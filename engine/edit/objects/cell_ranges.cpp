@@ -141,12 +141,17 @@ void move_range_list(std::vector<CellRange> &ranges, const GridMove &move) {
 }
 
 void move_anchored_expression(std::span<uint8_t> expression, const GridMove &move,
-                              const CellRange &old_anchor, const CellRange &new_anchor) {
+                              const CellRange &anchor) {
+    // Where the anchor's cell lay before the move: undo the shift, then the deletion.
+    CellRange old_anchor = anchor;
+    int32_t &position = move.rows ? old_anchor.first_row : old_anchor.first_column;
+    if (move.axis.shift != 0 && position >= move.axis.at) position -= move.axis.shift;
+    if (move.axis.deleted > 0 && position >= move.axis.at) position += move.axis.deleted;
     ReferenceMove references;
     (move.rows ? references.rows : references.columns) = move.axis;
     references.absolute_too = true;
     move_expression(expression, references);
-    AnchoredMover mover(move, old_anchor, new_anchor);
+    AnchoredMover mover(move, old_anchor, anchor);
     walk_tokens(expression, BiffVersion::kBiff8, mover);
 }
 

@@ -37,10 +37,13 @@ void put_range_list(std::vector<uint8_t> &out, const std::vector<CellRange> &ran
 void move_range_list(std::vector<CellRange> &ranges, const GridMove &move);
 
 // Moves the references of an Excel 97 expression (checked) of a record whose relative
-// references count from an anchor cell: the cells every reference names move, and relative
-// parts are counted again from the new anchor. A reference to deleted cells becomes the
-// deleted form.
+// references count from an anchor cell (the top-left cell of its ranges, `anchor` after the
+// move): the cells every reference names move, and relative parts are counted again from
+// the anchor. A relative part means the same for each cell of the ranges, so it is read from
+// where the new anchor's cell was, which is still there when the old anchor's row was
+// deleted: the cells left keep their rule. A reference to deleted cells becomes the deleted
+// form.
 void move_anchored_expression(std::span<uint8_t> expression, const GridMove &move,
-                              const CellRange &old_anchor, const CellRange &new_anchor);
+                              const CellRange &anchor);
 
 }  // namespace tabrix::engine

@@ -69,7 +69,6 @@ void move_conditional_formats(Sheet &sheet, const GridMove &move) {
         size_t end = 0;
         std::optional<std::vector<CellRange>> ranges = condfmt_ranges(condfmt.data, &end);
         if (!ranges) continue;  // refused before anything moved
-        const CellRange old_bounds = load_range(condfmt.data.data() + kBoundsAt);
         move_range_list(*ranges, move);
         if (ranges->empty()) {
             i = rules_end;  // its rules go with it
@@ -87,7 +86,7 @@ void move_conditional_formats(Sheet &sheet, const GridMove &move) {
         for (; i < rules_end; ++i) {
             if (const auto formulas = cf_formulas(std::span<uint8_t>(records[i].data))) {
                 for (const auto &formula : *formulas) {
-                    move_anchored_expression(formula, move, old_bounds, bounds);
+                    move_anchored_expression(formula, move, bounds);
                 }
             }
             out.push_back(std::move(records[i]));

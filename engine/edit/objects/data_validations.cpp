@@ -65,14 +65,13 @@ std::optional<DvLayout> dv_layout(std::span<const uint8_t> data) {
 bool move_dv(Record &record, const GridMove &move) {
     std::optional<DvLayout> layout = dv_layout(record.data);
     if (!layout) return true;  // refused before anything moved
-    const std::vector<CellRange> old_ranges = layout->ranges;
     move_range_list(layout->ranges, move);
     if (layout->ranges.empty()) return false;
     // Relative references count from the top-left cell of the first range.
     for (size_t i = 0; i < 2; ++i) {
         move_anchored_expression(
             std::span(record.data).subspan(layout->formulas[i], layout->lengths[i]), move,
-            old_ranges.front(), layout->ranges.front());
+            layout->ranges.front());
     }
     std::vector<uint8_t> data(record.data.begin(),
                               record.data.begin() + static_cast<ptrdiff_t>(layout->ranges_at));
