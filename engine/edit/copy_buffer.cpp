@@ -4,6 +4,7 @@
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
+#include "engine/edit/objects/hyperlinks.h"
 #include "engine/edit/references/reference_moves.h"
 
 namespace tabrix::engine {
@@ -108,6 +109,7 @@ int32_t clear_block(Sheet &sheet, CellRect rect) {
     if (rect.x > kLastColumn || rect.y > kLastRow || rect.last_x() < 0 || rect.last_y() < 0) {
         return 0;  // nothing of it on the sheet
     }
+    if (const int32_t rc = check_hyperlinks(sheet.carried.trailer); rc != 0) return rc;
     const int32_t first_column = std::max(rect.x, 0);
     const int32_t first_row = std::max(rect.y, 0);
     const int32_t last_column = std::min(rect.last_x(), kLastColumn);
@@ -115,6 +117,7 @@ int32_t clear_block(Sheet &sheet, CellRect rect) {
     sheet.cells.clear_block(static_cast<uint16_t>(first_row), static_cast<uint16_t>(last_row),
                             static_cast<uint8_t>(first_column), static_cast<uint8_t>(last_column));
     clear_block_in_lists(sheet, rect);
+    clear_hyperlinks(sheet, rect);
     refresh_used_range(sheet);
     return 0;
 }
@@ -128,6 +131,8 @@ int32_t copy_to_buffer(Sheet &sheet, CellRect rect, CopyBuffer::Kind kind) {
     }
     rect.width = std::min(rect.width, kLastColumn + 1 - rect.x);
     rect.height = std::min(rect.height, kLastRow + 1 - rect.y);
+    if (const int32_t rc = check_hyperlinks(sheet.carried.trailer); rc != 0) return rc;
+    copy_hyperlinks(sheet, rect, buffer.hyperlinks);
     sheet.cells.copy_block(static_cast<uint16_t>(rect.y), static_cast<uint16_t>(rect.last_y()),
                            static_cast<uint8_t>(rect.x), static_cast<uint8_t>(rect.last_x()),
                            buffer.cells);
@@ -163,6 +168,7 @@ int32_t paste_buffer(Sheet &sheet, const CopyBuffer &buffer, int32_t x, int32_t 
         return check_formula_image(std::span(buffer.cells).subspan(cell.offset, cell.size));
     });
     if (checked != 0) return checked;
+    if (const int32_t rc = check_hyperlinks(sheet.carried.trailer); rc != 0) return rc;
 
     const CellRect target{x, y, buffer.width, buffer.height};
     const std::vector<MergedRange> ranges = pasted_ranges(buffer, target, dx, dy);
@@ -188,6 +194,7 @@ int32_t paste_buffer(Sheet &sheet, const CopyBuffer &buffer, int32_t x, int32_t 
                            [&](const MergedRange &range) { return overlaps(old, range); });
     });
     sheet.merged.insert(sheet.merged.end(), ranges.begin(), ranges.end());
+    paste_hyperlinks(sheet, buffer.hyperlinks, dx, dy);
     refresh_used_range(sheet);
     return stored;
 }

@@ -1,5 +1,6 @@
 // The sheet's lists that hold positions besides its cells, kept in step when rows or columns
-// move or cells are cleared: row settings, column ranges, merged ranges and keyword entries.
+// move or cells are cleared: row settings, column ranges, merged ranges, keyword entries, page
+// breaks, and the window's frozen panes and selection.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +22,7 @@ struct CellRect {
 
 // Rows moved (inserted or deleted): row settings and keyword entries follow or go; a merged
 // range follows, grows over inserted rows inside it, shrinks by deleted ones, and goes when
-// nothing or a single cell of it is left.
+// nothing or a single cell of it is left; page breaks, the panes and the selection follow.
 void move_rows_in_lists(Sheet &sheet, const AxisMove &move);
 // The same for columns, with the column ranges instead of the row settings.
 void move_columns_in_lists(Sheet &sheet, const AxisMove &move);

@@ -57,6 +57,7 @@ struct CopyBuffer {
     std::vector<uint8_t> cells;  // record images back to back, runs cut to the rectangle
     std::vector<MergedRange> merged;
     std::map<int32_t, RowSetting> row_settings;  // rows copies: by row from `y`
+    RecordList hyperlinks;                       // cut to the rectangle, where copied
 };
 
 // The SETUP record fields.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/edit/objects/attached_ranges.h"
 #include "engine/edit/references/name_references.h"
 #include "engine/layout/sheet_references.h"
 
@@ -41,6 +42,7 @@ int32_t check_grid_move(const Workbook &book, const GridMove &move) {
     const Sheet &moved = *book.sheets[static_cast<size_t>(move.sheet)];
     if (const int32_t rc = check_formula_ranges(moved, move.axis, move.rows); rc != 0) return rc;
     if (const int32_t rc = check_table_inputs(moved, move.axis, move.rows); rc != 0) return rc;
+    if (const int32_t rc = check_attached_ranges(moved); rc != 0) return rc;
     const bool elsewhere = names_moved_sheet(reference_move(book, move));
     for (int32_t s = 0; s < book.sheet_count(); ++s) {
         if (s != move.sheet && !elsewhere) continue;
@@ -53,6 +55,7 @@ int32_t check_grid_move(const Workbook &book, const GridMove &move) {
 }
 
 void move_grid_references(Workbook &book, const GridMove &move) {
+    move_attached_ranges(book, move);
     ReferenceMove references = reference_move(book, move);
     const bool elsewhere = names_moved_sheet(references);
     for (int32_t s = 0; s < book.sheet_count(); ++s) {
