@@ -51,16 +51,19 @@ std::optional<size_t> comment_shape(const SheetDrawing &drawing, uint16_t object
     return std::nullopt;
 }
 
-void add_clamped(uint8_t *field, int32_t delta, int32_t last) {
-    store_u16(field, static_cast<uint16_t>(std::clamp(load_u16(field) + delta, 0, last)));
+// Moves both ends by `delta`, less where the box would leave the sheet: it keeps its size.
+void shift_ends(uint8_t *first, uint8_t *last, int32_t delta, int32_t edge) {
+    const int32_t from = load_u16(first);
+    const int32_t to = load_u16(last);
+    delta = std::clamp(delta, -std::min(from, to), edge - std::max(from, to));
+    store_u16(first, static_cast<uint16_t>(from + delta));
+    store_u16(last, static_cast<uint16_t>(to + delta));
 }
 
 // A comment's box keeps its place beside the comment's cell.
 void shift_anchor(uint8_t *anchor, int32_t columns, int32_t rows) {
-    add_clamped(anchor + kFirstColumn, columns, kLastColumn);
-    add_clamped(anchor + kLastColumnAt, columns, kLastColumn);
-    add_clamped(anchor + kFirstRow, rows, kLastRow);
-    add_clamped(anchor + kLastRowAt, rows, kLastRow);
+    shift_ends(anchor + kFirstColumn, anchor + kLastColumnAt, columns, kLastColumn);
+    shift_ends(anchor + kFirstRow, anchor + kLastRowAt, rows, kLastRow);
 }
 
 // An object's corner moves with the row (column) it lies in; a corner in deleted ones stops at
