@@ -17,7 +17,7 @@ import libreoffice
 
 LIB = ctypes.CDLL(os.environ['TABRIX_LIB'])
 
-# (column, row) 0-based: the texts of Sheet1's comments, and Sheet2's only one.
+#(column, row) 0 - based : the texts of Sheet1 's comments, and Sheet2' s only one.
 NOTES = {(0, 1): 'note A2', (2, 7): 'note C8', (0, 8): 'note A9', (3, 3): 'long note D4 ' * 4}
 OTHER_NOTE = {(1, 1): 'note B2'}
 
@@ -67,23 +67,21 @@ def moved(notes, **changes):
         if key is not None:
             out[key] = text
     return out
-
-
-# Each case: the engine's calls on handle h, then the comments expected on Sheet1 and Sheet2.
+#Each case : the engine's calls on handle h, then the comments expected on Sheet1 and Sheet2.
 CASES = {
     'row_insert': (lambda h: call('XM_RowInsert', h, 0, 8, 2),
                    moved(NOTES, **{'note A9': (0, 10)}), OTHER_NOTE),
-    # Sheet2's only comment goes: its drawing is left with no shape but its group.
+#Sheet2's only comment goes: its drawing is left with no shape but its group.
     'row_delete': (lambda h: (call('XM_RowDelete', h, 0, 1, 1), call('XM_RowDelete', h, 1, 1, 1)),
                    moved(NOTES, **{'note A2': None, 'note A9': (0, 7), 'note C8': (2, 6),
                                    NOTES[(3, 3)]: (3, 2)}), {}),
     'column_delete': (lambda h: call('XM_ColumnDelete', h, 0, 0, 1),
                       moved(NOTES, **{'note A2': None, 'note A9': None, 'note C8': (1, 7),
                                       NOTES[(3, 3)]: (2, 3)}), OTHER_NOTE),
-    # Calc's clear of values, texts and formulas keeps comments.
+#Calc's clear of values, texts and formulas keeps comments.
     'row_clear': (lambda h: call('XM_RowClear', h, 0, 0, 10), NOTES, OTHER_NOTE),
-    # A8:D11 pasted at A21 and at A1, where it replaces the comments of A2 and D4; then the
-    # rectangle's rows go (it goes with them) and A9's row is copied into Sheet2.
+#A8 : D11 pasted at A21 and at A1, where it replaces the comments of A2 and D4; then the
+#rectangle 's rows go (it goes with them) and A9' s row is copied into Sheet2.
     'copy_paste': (lambda h: (call('XM_BlockCopy', h, 0, 0, 7, 4, 4, 0, 20),
                               call('XM_BlockPaste', h, 0, 0, 0),
                               call('XM_RowDelete', h, 0, 11, 4),
@@ -118,8 +116,11 @@ class CommentMovesTest(unittest.TestCase):
 
     @staticmethod
     def notes_xlrd(book, index):
-        return {(column, row): note.text
-                for (row, column), note in book.sheet_by_index(index).cell_note_map.items()}
+        return {
+        (column, row)
+            : note.text for (row, column),
+        note in book.sheet_by_index(index).cell_note_map.items()
+    }
 
     def test_comments_where_calc_puts_them(self):
         for name, (_, first, second) in CASES.items():
