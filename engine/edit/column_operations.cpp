@@ -90,7 +90,7 @@ int32_t paste_column(const BookRef &ref, int32_t sheet_number, int32_t column) {
     Sheet *sheet = nullptr;
     if (const int32_t rc = structure_sheet(ref, sheet_number, false, &sheet); rc != 0) return rc;
     if (sheet->copy_buffer.kind != CopyBuffer::kColumn) return err::kOpen;
-    return paste_buffer(*sheet, sheet->copy_buffer, column, 0);
+    return paste_buffer(*sheet, sheet->copy_buffer, column, 0, ref.book->drawing_group);
 }
 
 }  // namespace tabrix::engine

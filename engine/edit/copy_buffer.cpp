@@ -5,6 +5,7 @@
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
 #include "engine/edit/objects/hyperlinks.h"
+#include "engine/edit/objects/notes.h"
 #include "engine/edit/references/reference_moves.h"
 
 namespace tabrix::engine {
@@ -148,6 +149,7 @@ int32_t copy_to_buffer(Sheet &sheet, CellRect rect, CopyBuffer::Kind kind) {
             buffer.row_settings.emplace(at->first - rect.y, at->second);
         }
     }
+    copy_notes(sheet, rect.x, rect.y, rect.width, rect.height, buffer);
     buffer.x = rect.x;
     buffer.y = rect.y;
     buffer.width = rect.width;
@@ -156,7 +158,8 @@ int32_t copy_to_buffer(Sheet &sheet, CellRect rect, CopyBuffer::Kind kind) {
     return 0;
 }
 
-int32_t paste_buffer(Sheet &sheet, const CopyBuffer &buffer, int32_t x, int32_t y) {
+int32_t paste_buffer(Sheet &sheet, const CopyBuffer &buffer, int32_t x, int32_t y,
+                     RecordList &drawing_group) {
     if (buffer.kind == CopyBuffer::kEmpty) return err::kOpen;
     if (x < 0 || x > kLastColumn) return kColumnOverflow;
     if (y < 0 || y > kLastRow) return kRowOverflow;
@@ -169,6 +172,10 @@ int32_t paste_buffer(Sheet &sheet, const CopyBuffer &buffer, int32_t x, int32_t 
     });
     if (checked != 0) return checked;
     if (const int32_t rc = check_hyperlinks(sheet.carried.trailer); rc != 0) return rc;
+    ObjectRecords objects;
+    if (const int32_t rc = paste_notes(sheet, drawing_group, buffer, x, y, objects); rc != 0) {
+        return rc;
+    }
 
     const CellRect target{x, y, buffer.width, buffer.height};
     const std::vector<MergedRange> ranges = pasted_ranges(buffer, target, dx, dy);
@@ -195,6 +202,7 @@ int32_t paste_buffer(Sheet &sheet, const CopyBuffer &buffer, int32_t x, int32_t 
     });
     sheet.merged.insert(sheet.merged.end(), ranges.begin(), ranges.end());
     paste_hyperlinks(sheet, buffer.hyperlinks, dx, dy);
+    store_objects(drawing_group, sheet, objects);
     refresh_used_range(sheet);
     return stored;
 }
@@ -211,13 +219,13 @@ int32_t copy_cells(const BookRef &ref, int32_t sheet_number, const CellRect &rec
     if (const int32_t rc = structure_sheet(ref, sheet_number, false, &sheet); rc != 0) return rc;
     if (const int32_t rc = copy_to_buffer(*sheet, rect, CopyBuffer::kBlock); rc != 0) return rc;
     if (target_x == -1 || target_y == -1) return 0;
-    return paste_buffer(*sheet, sheet->copy_buffer, target_x, target_y);
+    return paste_buffer(*sheet, sheet->copy_buffer, target_x, target_y, ref.book->drawing_group);
 }
 
 int32_t paste_cells(const BookRef &ref, int32_t sheet_number, int32_t x, int32_t y) {
     Sheet *sheet = nullptr;
     if (const int32_t rc = structure_sheet(ref, sheet_number, false, &sheet); rc != 0) return rc;
-    return paste_buffer(*sheet, sheet->copy_buffer, x, y);
+    return paste_buffer(*sheet, sheet->copy_buffer, x, y, ref.book->drawing_group);
 }
 
 }  // namespace tabrix::engine

@@ -33,8 +33,10 @@ int32_t copy_to_buffer(Sheet &sheet, CellRect rect, CopyBuffer::Kind kind);
 // Pastes `buffer` with its top-left cell at (x, y): -1 for an empty buffer; -2 when a cell
 // would leave the columns, -3 the rows, -4 for a formula that cannot be walked, all before
 // anything changes. The target rectangle is cleared first; merged ranges are clipped to it
-// and replace the sheet's ranges they overlap. Relative references move with the cells.
-int32_t paste_buffer(Sheet &sheet, const CopyBuffer &buffer, int32_t x, int32_t y);
+// and replace the sheet's ranges they overlap. Relative references move with the cells; the
+// buffer's comments replace those of the target (new ids from the workbook's drawing group).
+int32_t paste_buffer(Sheet &sheet, const CopyBuffer &buffer, int32_t x, int32_t y,
+                     RecordList &drawing_group);
 
 // The block calls on a workbook's sheet, with the checks of structure_sheet first.
 int32_t clear_cells(const BookRef &ref, int32_t sheet, const CellRect &rect);

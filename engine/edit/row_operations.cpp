@@ -97,7 +97,8 @@ int32_t paste_rows(const BookRef &ref, int32_t sheet_number, int32_t row) {
     if (const int32_t rc = structure_sheet(ref, sheet_number, false, &sheet); rc != 0) return rc;
     const CopyBuffer &buffer = sheet->copy_buffer;
     if (buffer.kind != CopyBuffer::kRows) return err::kOpen;
-    if (const int32_t rc = paste_buffer(*sheet, buffer, 0, row); rc != 0) return rc;
+    if (const int32_t rc = paste_buffer(*sheet, buffer, 0, row, ref.book->drawing_group); rc != 0)
+        return rc;
     paste_row_settings(*sheet, buffer, row);
     return 0;
 }
@@ -122,7 +123,9 @@ int32_t copy_rows_to_sheet(const BookRef &ref, int32_t sheet_number, int32_t fir
 
     Sheet &target = *ref.book->sheets[static_cast<size_t>(target_sheet)];
     const CopyBuffer &buffer = sheet->copy_buffer;
-    if (const int32_t rc = paste_buffer(target, buffer, 0, target_row); rc != 0) return rc;
+    if (const int32_t rc = paste_buffer(target, buffer, 0, target_row, ref.book->drawing_group);
+        rc != 0)
+        return rc;
     paste_row_settings(target, buffer, target_row);
     // A count beyond the buffered rows clears the rows after them too.
     if (count > buffer.height && target_row + buffer.height <= kLastRow) {

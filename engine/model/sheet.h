@@ -46,6 +46,18 @@ struct MergedRange {
     uint16_t last_column = 0;
 };
 
+// A comment taken by a copy: its NOTE body and the records of its shape (pieces of the
+// drawing cut to its bytes, its OBJ, TXO and CONTINUE records); where its id and cell anchor
+// lie in the shape's drawing bytes.
+struct CopiedNote {
+    int32_t row = 0;
+    int32_t column = 0;
+    std::vector<uint8_t> note;
+    std::vector<Record> shape;
+    size_t id_at = 0;
+    size_t anchor_at = 0;
+};
+
 // What the last row, column or block copy of the sheet took, for any number of pastes.
 struct CopyBuffer {
     enum Kind : uint8_t { kEmpty = 0, kRows = 1, kColumn = 2, kBlock = 3 };
@@ -58,6 +70,8 @@ struct CopyBuffer {
     std::vector<MergedRange> merged;
     std::map<int32_t, RowSetting> row_settings;  // rows copies: by row from `y`
     RecordList hyperlinks;                       // cut to the rectangle, where copied
+    std::vector<CopiedNote> notes;
+    bool notes_unreadable = false;  // the copied cells had comments whose drawing was not walked
 };
 
 // The SETUP record fields.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/edit/objects/attached_ranges.h"
+#include "engine/edit/objects/notes.h"
 #include "engine/edit/references/name_references.h"
 #include "engine/layout/sheet_references.h"
 
@@ -43,6 +44,10 @@ int32_t check_grid_move(const Workbook &book, const GridMove &move) {
     if (const int32_t rc = check_formula_ranges(moved, move.axis, move.rows); rc != 0) return rc;
     if (const int32_t rc = check_table_inputs(moved, move.axis, move.rows); rc != 0) return rc;
     if (const int32_t rc = check_attached_ranges(moved); rc != 0) return rc;
+    ObjectRecords objects;
+    if (const int32_t rc = move_objects(book, moved, move.axis, move.rows, objects); rc != 0) {
+        return rc;
+    }
     const bool elsewhere = names_moved_sheet(reference_move(book, move));
     for (int32_t s = 0; s < book.sheet_count(); ++s) {
         if (s != move.sheet && !elsewhere) continue;
@@ -67,6 +72,11 @@ void move_grid_references(Workbook &book, const GridMove &move) {
     if (elsewhere) {
         references.plain = false;
         move_name_references(book, references);
+    }
+    Sheet &moved = *book.sheets[static_cast<size_t>(move.sheet)];
+    ObjectRecords objects;
+    if (move_objects(book, moved, move.axis, move.rows, objects) == 0) {
+        store_objects(book.drawing_group, moved, objects);
     }
 }
 
