@@ -4,6 +4,8 @@
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
+#include "engine/edit/objects/conditional_formats.h"
+#include "engine/edit/objects/data_validations.h"
 #include "engine/edit/objects/hyperlinks.h"
 #include "engine/edit/objects/notes.h"
 #include "engine/edit/references/reference_moves.h"
@@ -53,6 +55,12 @@ int32_t for_each_buffered(const std::vector<uint8_t> &cells, Visit &&visit) {
         offset += cell.size;
     }
     return 0;
+}
+
+// Validations and conditional formats travel with copied cells: they must be readable.
+int32_t check_rules(const Sheet &sheet) {
+    if (const int32_t rc = check_data_validations(sheet.carried.trailer); rc != 0) return rc;
+    return check_conditional_formats(sheet.carried.trailer);
 }
 
 bool overlaps(const MergedRange &a, const MergedRange &b) {
@@ -133,7 +141,10 @@ int32_t copy_to_buffer(Sheet &sheet, CellRect rect, CopyBuffer::Kind kind) {
     rect.width = std::min(rect.width, kLastColumn + 1 - rect.x);
     rect.height = std::min(rect.height, kLastRow + 1 - rect.y);
     if (const int32_t rc = check_hyperlinks(sheet.carried.trailer); rc != 0) return rc;
+    if (const int32_t rc = check_rules(sheet); rc != 0) return rc;
     copy_hyperlinks(sheet, rect, buffer.hyperlinks);
+    copy_data_validations(sheet, range_of(rect), buffer.validations);
+    copy_conditional_formats(sheet, range_of(rect), buffer.conditional_formats);
     sheet.cells.copy_block(static_cast<uint16_t>(rect.y), static_cast<uint16_t>(rect.last_y()),
                            static_cast<uint8_t>(rect.x), static_cast<uint8_t>(rect.last_x()),
                            buffer.cells);
@@ -172,6 +183,7 @@ int32_t paste_buffer(Sheet &sheet, const CopyBuffer &buffer, int32_t x, int32_t 
     });
     if (checked != 0) return checked;
     if (const int32_t rc = check_hyperlinks(sheet.carried.trailer); rc != 0) return rc;
+    if (const int32_t rc = check_rules(sheet); rc != 0) return rc;
     ObjectRecords objects;
     if (const int32_t rc = paste_notes(sheet, drawing_group, buffer, x, y, objects); rc != 0) {
         return rc;
@@ -202,6 +214,8 @@ int32_t paste_buffer(Sheet &sheet, const CopyBuffer &buffer, int32_t x, int32_t 
     });
     sheet.merged.insert(sheet.merged.end(), ranges.begin(), ranges.end());
     paste_hyperlinks(sheet, buffer.hyperlinks, dx, dy);
+    paste_data_validations(sheet, buffer.validations, range_of(target), dx, dy);
+    paste_conditional_formats(sheet, buffer.conditional_formats, range_of(target), dx, dy);
     store_objects(drawing_group, sheet, objects);
     refresh_used_range(sheet);
     return stored;

@@ -58,6 +58,13 @@ struct CopiedNote {
     size_t anchor_at = 0;
 };
 
+// A validation or conditional format rule over copied cells: the rule without its cell ranges,
+// and its ranges inside the copied rectangle.
+struct CopiedRule {
+    std::vector<uint8_t> identity;
+    std::vector<MergedRange> ranges;
+};
+
 // What the last row, column or block copy of the sheet took, for any number of pastes.
 struct CopyBuffer {
     enum Kind : uint8_t { kEmpty = 0, kRows = 1, kColumn = 2, kBlock = 3 };
@@ -72,6 +79,8 @@ struct CopyBuffer {
     RecordList hyperlinks;                       // cut to the rectangle, where copied
     std::vector<CopiedNote> notes;
     bool notes_unreadable = false;  // the copied cells had comments whose drawing was not walked
+    std::vector<CopiedRule> validations;
+    std::vector<CopiedRule> conditional_formats;
 };
 
 // The SETUP record fields.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/biff/le_bytes.h"
+#include "engine/edit/copy_buffer.h"
 #include "engine/formula/token_walker.h"
 
 namespace tabrix::engine {
@@ -102,6 +103,40 @@ bool move_range(CellRange &range, const GridMove &move) {
     return first <= last && move_span(move.axis, first, true, last, true);
 }
 
+std::optional<CellRange> intersection(const CellRange &a, const CellRange &b) {
+    const CellRange out{std::max(a.first_row, b.first_row), std::min(a.last_row, b.last_row),
+                        std::max(a.first_column, b.first_column),
+                        std::min(a.last_column, b.last_column)};
+    if (out.first_row > out.last_row || out.first_column > out.last_column) return std::nullopt;
+    return out;
+}
+
+std::vector<CellRange> difference(const CellRange &a, const CellRange &b) {
+    const auto common = intersection(a, b);
+    if (!common) return {a};
+    std::vector<CellRange> out;
+    if (a.first_row < common->first_row) {
+        out.push_back({a.first_row, common->first_row - 1, a.first_column, a.last_column});
+    }
+    if (common->last_row < a.last_row) {
+        out.push_back({common->last_row + 1, a.last_row, a.first_column, a.last_column});
+    }
+    if (a.first_column < common->first_column) {
+        out.push_back(
+            {common->first_row, common->last_row, a.first_column, common->first_column - 1});
+    }
+    if (common->last_column < a.last_column) {
+        out.push_back(
+            {common->first_row, common->last_row, common->last_column + 1, a.last_column});
+    }
+    return out;
+}
+
+CellRange range_of(const CellRect &rect) {
+    return CellRange{std::max(rect.y, 0), std::min(rect.last_y(), kLastRow), std::max(rect.x, 0),
+                     std::min(rect.last_x(), kLastColumn)};
+}
+
 CellRange bounds_of(const std::vector<CellRange> &ranges) {
     CellRange out = ranges.front();
     for (const CellRange &range : ranges) {
@@ -111,6 +146,44 @@ CellRange bounds_of(const std::vector<CellRange> &ranges) {
         out.last_column = std::max(out.last_column, range.last_column);
     }
     return out;
+}
+
+std::vector<MergedRange> copied_rule_ranges(const std::vector<CellRange> &ranges,
+                                            const CellRange &copied) {
+    std::vector<MergedRange> out;
+    for (const CellRange &range : ranges) {
+        if (const auto common = intersection(range, copied)) {
+            out.push_back(MergedRange{static_cast<uint16_t>(common->first_row),
+                                      static_cast<uint16_t>(common->last_row),
+                                      static_cast<uint16_t>(common->first_column),
+                                      static_cast<uint16_t>(common->last_column)});
+        }
+    }
+    return out;
+}
+
+std::vector<CellRange> pasted_rule_ranges(const std::vector<CellRange> &ranges,
+                                          const CellRange &target, const CopiedRule *copied,
+                                          int32_t dx, int32_t dy) {
+    std::vector<CellRange> out;
+    for (const CellRange &range : ranges) {
+        for (const CellRange &part : difference(range, target)) out.push_back(part);
+    }
+    if (!copied) return out;
+    for (const MergedRange &part : copied->ranges) {
+        const CellRange moved{part.first_row + dy, part.last_row + dy, part.first_column + dx,
+                              part.last_column + dx};
+        if (const auto kept = intersection(moved, target)) out.push_back(*kept);
+    }
+    return out;
+}
+
+const CopiedRule *find_copied_rule(const std::vector<CopiedRule> &rules,
+                                   std::span<const uint8_t> identity) {
+    for (const CopiedRule &rule : rules) {
+        if (std::ranges::equal(rule.identity, identity)) return &rule;
+    }
+    return nullptr;
 }
 
 std::optional<std::vector<CellRange>> load_range_list(std::span<const uint8_t> data, size_t at,

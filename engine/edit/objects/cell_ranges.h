@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "engine/edit/position_lists.h"
 #include "engine/edit/references/grid_moves.h"
 
 namespace tabrix::engine {
@@ -25,8 +26,27 @@ CellRange load_range(const uint8_t *at);
 void store_range(uint8_t *at, const CellRange &range);
 // Moves a range along the axis that moves; false when none of its cells remains.
 bool move_range(CellRange &range, const GridMove &move);
+std::optional<CellRange> intersection(const CellRange &a, const CellRange &b);
+// What remains of `a` outside `b`: up to four rectangles, the rows above and below the
+// common part, then the columns beside it.
+std::vector<CellRange> difference(const CellRange &a, const CellRange &b);
+// The rectangle's cells on the sheet.
+CellRange range_of(const CellRect &rect);
 // The smallest range holding all of them (not empty).
 CellRange bounds_of(const std::vector<CellRange> &ranges);
+
+// The parts of a rule's ranges inside the copied range.
+std::vector<MergedRange> copied_rule_ranges(const std::vector<CellRange> &ranges,
+                                            const CellRange &copied);
+// A rule's ranges after a paste into `target`: the target's cells leave them (the pasted cells
+// take the copied cells' rules), and the copied parts of the same rule, moved by (dx, dy) and
+// cut to the target, join them. `copied` is null when the copy held no part of the rule.
+std::vector<CellRange> pasted_rule_ranges(const std::vector<CellRange> &ranges,
+                                          const CellRange &target, const CopiedRule *copied,
+                                          int32_t dx, int32_t dy);
+// The copied rule of that identity, or null.
+const CopiedRule *find_copied_rule(const std::vector<CopiedRule> &rules,
+                                   std::span<const uint8_t> identity);
 
 // A range list: a count, then the ranges. Its ranges, or nothing when it overruns the data;
 // `end` is where the list ends.

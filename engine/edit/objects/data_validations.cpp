@@ -61,6 +61,15 @@ std::optional<DvLayout> dv_layout(std::span<const uint8_t> data) {
     return layout;
 }
 
+void store_dv_ranges(Record &record, const DvLayout &layout, const std::vector<CellRange> &ranges) {
+    std::vector<uint8_t> data(record.data.begin(),
+                              record.data.begin() + static_cast<ptrdiff_t>(layout.ranges_at));
+    put_range_list(data, ranges);
+    data.insert(data.end(), record.data.begin() + static_cast<ptrdiff_t>(layout.ranges_end),
+                record.data.end());
+    record.data = std::move(data);
+}
+
 // Moves one DV: false when none of its cells remains.
 bool move_dv(Record &record, const GridMove &move) {
     std::optional<DvLayout> layout = dv_layout(record.data);
@@ -73,13 +82,24 @@ bool move_dv(Record &record, const GridMove &move) {
             std::span(record.data).subspan(layout->formulas[i], layout->lengths[i]), move,
             layout->ranges.front());
     }
-    std::vector<uint8_t> data(record.data.begin(),
-                              record.data.begin() + static_cast<ptrdiff_t>(layout->ranges_at));
-    put_range_list(data, layout->ranges);
-    data.insert(data.end(), record.data.begin() + static_cast<ptrdiff_t>(layout->ranges_end),
-                record.data.end());
-    record.data = std::move(data);
+    store_dv_ranges(record, *layout, layout->ranges);
     return true;
+}
+
+// DVAL counts the rules left; without rules and without a drop-down object it says nothing.
+void count_rules(std::vector<Record> &records) {
+    const auto dval = std::find_if(records.begin(), records.end(), [](const Record &record) {
+        return record.number == rec::kDval;
+    });
+    if (dval == records.end()) return;
+    const size_t left = std::count_if(records.begin(), records.end(), [](const Record &record) {
+        return record.number == rec::kDv;
+    });
+    if (left == 0 && load_u32(dval->data.data() + kDvalObjectAt) == kNoObject) {
+        records.erase(dval);
+        return;
+    }
+    store_u32(dval->data.data() + kDvalCountAt, static_cast<uint32_t>(left));
 }
 
 }  // namespace
@@ -96,26 +116,44 @@ int32_t check_data_validations(const RecordList &records) {
 
 void move_data_validations(Sheet &sheet, const GridMove &move) {
     std::vector<Record> &records = sheet.carried.trailer.records();
-    size_t gone = 0;
+    const size_t before = records.size();
     std::erase_if(records, [&](Record &record) {
-        if (record.number != rec::kDv || move_dv(record, move)) return false;
-        ++gone;
-        return true;
+        return record.number == rec::kDv && !move_dv(record, move);
     });
-    if (gone == 0) return;
-    const auto dval = std::find_if(records.begin(), records.end(), [](const Record &record) {
-        return record.number == rec::kDval;
-    });
-    if (dval == records.end()) return;
-    const size_t left = std::count_if(records.begin(), records.end(), [](const Record &record) {
-        return record.number == rec::kDv;
-    });
-    // Without rules and without a drop-down object DVAL says nothing.
-    if (left == 0 && load_u32(dval->data.data() + kDvalObjectAt) == kNoObject) {
-        records.erase(dval);
-        return;
+    if (records.size() != before) count_rules(records);
+}
+
+void copy_data_validations(const Sheet &sheet, const CellRange &copied,
+                           std::vector<CopiedRule> &out) {
+    for (const Record &record : sheet.carried.trailer.records()) {
+        if (record.number != rec::kDv) continue;
+        const std::optional<DvLayout> layout = dv_layout(record.data);
+        if (!layout) continue;  // refused before the copy
+        std::vector<MergedRange> parts = copied_rule_ranges(layout->ranges, copied);
+        if (parts.empty()) continue;
+        out.push_back(CopiedRule{
+            std::vector<uint8_t>(record.data.begin(),
+                                 record.data.begin() + static_cast<ptrdiff_t>(layout->ranges_at)),
+            std::move(parts)});
     }
-    store_u32(dval->data.data() + kDvalCountAt, static_cast<uint32_t>(left));
+}
+
+void paste_data_validations(Sheet &sheet, const std::vector<CopiedRule> &copied,
+                            const CellRange &target, int32_t dx, int32_t dy) {
+    std::vector<Record> &records = sheet.carried.trailer.records();
+    const size_t before = records.size();
+    std::erase_if(records, [&](Record &record) {
+        if (record.number != rec::kDv) return false;
+        const std::optional<DvLayout> layout = dv_layout(record.data);
+        if (!layout) return false;  // refused before the paste
+        const auto identity = std::span(record.data).first(layout->ranges_at);
+        const std::vector<CellRange> ranges =
+            pasted_rule_ranges(layout->ranges, target, find_copied_rule(copied, identity), dx, dy);
+        if (ranges.empty()) return true;
+        store_dv_ranges(record, *layout, ranges);
+        return false;
+    });
+    if (records.size() != before) count_rules(records);
 }
 
 }  // namespace tabrix::engine

@@ -14,4 +14,12 @@ namespace tabrix::engine {
 int32_t check_data_validations(const RecordList &records);
 void move_data_validations(Sheet &sheet, const GridMove &move);
 
+// The rules of the copied cells (checked), with their ranges inside `copied`.
+void copy_data_validations(const Sheet &sheet, const CellRange &copied,
+                           std::vector<CopiedRule> &out);
+// Pasted at `target`, moved by (dx, dy): the target's cells leave the sheet's rules, and the
+// copied rules that the sheet holds extend over the pasted cells (checked).
+void paste_data_validations(Sheet &sheet, const std::vector<CopiedRule> &copied,
+                            const CellRange &target, int32_t dx, int32_t dy);
+
 }  // namespace tabrix::engine

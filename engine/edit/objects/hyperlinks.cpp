@@ -68,42 +68,6 @@ void edit_links(RecordList &trailer, Edit &&edit) {
     trailer.records() = std::move(out);
 }
 
-std::optional<CellRange> intersection(const CellRange &a, const CellRange &b) {
-    const CellRange out{std::max(a.first_row, b.first_row), std::min(a.last_row, b.last_row),
-                        std::max(a.first_column, b.first_column),
-                        std::min(a.last_column, b.last_column)};
-    if (out.first_row > out.last_row || out.first_column > out.last_column) return std::nullopt;
-    return out;
-}
-
-// What remains of `a` outside `b`: up to four rectangles, the rows above and below the
-// common part, then the columns beside it.
-std::vector<CellRange> difference(const CellRange &a, const CellRange &b) {
-    const auto common = intersection(a, b);
-    if (!common) return {a};
-    std::vector<CellRange> out;
-    if (a.first_row < common->first_row) {
-        out.push_back({a.first_row, common->first_row - 1, a.first_column, a.last_column});
-    }
-    if (common->last_row < a.last_row) {
-        out.push_back({common->last_row + 1, a.last_row, a.first_column, a.last_column});
-    }
-    if (a.first_column < common->first_column) {
-        out.push_back(
-            {common->first_row, common->last_row, a.first_column, common->first_column - 1});
-    }
-    if (common->last_column < a.last_column) {
-        out.push_back(
-            {common->first_row, common->last_row, common->last_column + 1, a.last_column});
-    }
-    return out;
-}
-
-CellRange range_of(const CellRect &rect) {
-    return CellRange{std::max(rect.y, 0), std::min(rect.last_y(), kLastRow), std::max(rect.x, 0),
-                     std::min(rect.last_x(), kLastColumn)};
-}
-
 }  // namespace
 
 int32_t check_hyperlinks(const RecordList &records) {
