@@ -67,9 +67,11 @@ TABRIX_API int32_t XM_SetAddSheet(int32_t h, int32_t count);
 TABRIX_API int32_t XM_SetDelSheet(int32_t h, int32_t first, int32_t count);
 /* Inserts a full copy of sheet source at position (the sheet count appends), named name, or
  * "<source> (2)", " (3)", ... when name is null or empty: 0, -2, -3; -34 for a sheet or
- * position outside the workbook or a refused name; -1 for a name another sheet has; -115
- * when the copy goes before other sheets and an Excel 95 formula of the workbook cannot be
- * read token by token (nothing changes then). */
+ * position outside the workbook, a refused name or a full table of sheet references; -1 for a
+ * name another sheet has; -115 when a formula or name the copy must change cannot be read
+ * token by token (nothing changes then). The copy's references to its source name the copy;
+ * in Excel 97 it also gets twins of its source's local names and of the global names that
+ * name its source, local to the copy. */
 TABRIX_API int32_t XM_CopySheet(int32_t h, int32_t source, int32_t position, const char *name);
 TABRIX_API int32_t XM_CopySheetW(int32_t h, int32_t source, int32_t position, const char16_t *name);
 /* The sheet shown first when the file is opened, or -2/-3. */
@@ -377,21 +379,30 @@ TABRIX_API int32_t XM_SetKeyWord(const char *prefix);
 /* ---- Engine: row, column and block operations ----------------------------------- */
 
 /* Rows, columns and rectangles of a sheet of an Excel 97 workbook (-6 for Excel 95, but for
- * XM_ColumnClear, and for a workbook opened for reading). Cells, relative formula references
- * of the sheet, row heights, column widths, merged ranges and keyword cells move with them.
- * A refused call changes nothing. Common codes: -2/-3 no workbook, -4 sheet outside it.
+ * XM_ColumnClear, and for a workbook opened for reading). Cells move with everything that
+ * refers to them: the sheet's formula references (absolute parts too), the 3-D references of
+ * every sheet's formulas and of the defined names that name the sheet alone (print area,
+ * titles and filter range included), comments and drawing objects, hyperlinks, validations,
+ * conditional formats, the autofilter, row heights, column widths, merged ranges, page
+ * breaks, panes, the selection and keyword cells. A reference into deleted cells becomes
+ * #REF!; a comment, link or rule left without cells goes. A refused call changes nothing.
+ * Common codes: -2/-3 no workbook, -4 sheet outside it.
  * Row calls: n rows at r, -32 unless n >= 1 and r + n <= 65536; XM_RowInsert returns -3 when
  * a cell would be pushed past the last row; every call that moves cells returns -4 (after
- * the sheet checks) for a formula of the sheet it cannot walk, and a delete for an array
- * formula whose range it would cut in part. */
+ * the sheet checks) for a formula, name or carried record it cannot read through, and a
+ * delete for an array formula whose range it would cut in part or a table formula whose
+ * input cell it would delete. */
 TABRIX_API int32_t XM_RowDelete(int32_t h, int32_t s, int32_t row, int32_t count);
 TABRIX_API int32_t XM_RowClear(int32_t h, int32_t s, int32_t row, int32_t count);
 TABRIX_API int32_t XM_RowInsert(int32_t h, int32_t s, int32_t row, int32_t count);
 /* Each sheet has one copy buffer, filled by each copy (kind rows, column or block) and read
  * by any number of pastes into that sheet. XM_RowCopy copies the row and pastes it at target
  * unless that is -1 or the source; a row paste needs a rows buffer (else -1) and gives the
- * rows the copied heights. A paste returns -2 when a cell would leave the columns, -3 the
- * rows, before anything changes. */
+ * rows the copied heights. A paste moves the relative parts of the pasted formulas' references
+ * (3-D ones too) and carries the copied cells' comments, hyperlinks, validations and
+ * conditional formats; it returns -2 when a cell would leave the columns, -3 the rows, -4 when
+ * a record it must change cannot be read through or no shape id is free for a comment, before
+ * anything changes. Clears keep comments, validations and conditional formats. */
 TABRIX_API int32_t XM_RowCopy(int32_t h, int32_t s, int32_t source, int32_t target);
 TABRIX_API int32_t XM_RowCopyOnly(int32_t h, int32_t s, int32_t source);
 TABRIX_API int32_t XM_RowPaste(int32_t h, int32_t s, int32_t row);
