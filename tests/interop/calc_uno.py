@@ -97,3 +97,74 @@ class CalcSession:
         except subprocess.TimeoutExpired:
             self._process.kill()
             self._process.wait()
+
+
+# Calc's own edits of sheet 0 (or the sheet given), for tests that hold the engine's edits to
+# them.
+CONTENTS = 1 | 2 | 4 | 16  # values, dates, texts, formulas: what a clear of the engine removes
+
+
+def cell_address(sheet, column, row):
+    address = uno.createUnoStruct('com.sun.star.table.CellAddress')
+    address.Sheet, address.Column, address.Row = sheet, column, row
+    return address
+
+
+def range_address(sheet, column, row, end_column, end_row):
+    area = uno.createUnoStruct('com.sun.star.table.CellRangeAddress')
+    area.Sheet, area.StartColumn, area.StartRow = sheet, column, row
+    area.EndColumn, area.EndRow = end_column, end_row
+    return area
+
+
+def copy_range(document, x, y, width, height, tx, ty, sheet=0, target_sheet=0):
+    document.Sheets.getByIndex(sheet).copyRange(
+        cell_address(target_sheet, tx, ty),
+        range_address(sheet, x, y, x + width - 1, y + height - 1))
+
+
+def clear(document, x, y, width, height):
+    document.Sheets.getByIndex(0).getCellRangeByPosition(
+        x, y, x + width - 1, y + height - 1).clearContents(CONTENTS)
+
+
+def rows(document):
+    return document.Sheets.getByIndex(0).Rows
+
+
+def columns(document):
+    return document.Sheets.getByIndex(0).Columns
+
+
+def checked(library):
+    """A caller of the library's functions that fails on a negative result."""
+    def call(name, *args):
+        rc = getattr(library, name)(*args)
+        if rc < 0:
+            raise AssertionError('%s%r returned %d' % (name, args, rc))
+        return rc
+    return call
+
+
+def edit_both(calc, library, folder, template, cases, state_of, finish=None):
+    """Applies each case's edit to the template with the engine (case['engine'](handle), then
+    finish(handle) when given) and with Calc (case['calc'](document)); returns, by case name,
+    (ours, Calc's) as state_of reads them from LibreOffice's recalculated .xlsx of each, and
+    the unedited template's state."""
+    call = checked(library)
+    results = {}
+    for name, case in cases.items():
+        ours_xls = os.path.join(folder, name + '.xls')
+        h = call('XM_CreateT', ours_xls.encode(), template.encode())
+        case['engine'](h)
+        if finish:
+            finish(h)
+        call('XM_Close', h)
+        ours = os.path.join(folder, name + '-ours.xlsx')
+        reference = os.path.join(folder, name + '-calc.xlsx')
+        calc.convert(ours_xls, ours)
+        calc.convert(template, reference, case['calc'])
+        results[name] = (state_of(ours), state_of(reference))
+    unedited = os.path.join(folder, 'unedited.xlsx')
+    calc.convert(template, unedited)
+    return results, state_of(unedited)

@@ -58,34 +58,11 @@ def make_template(folder):
     return template
 
 
-def call(name, *args):
-    rc = getattr(LIB, name)(*args)
-    if rc < 0:
-        raise AssertionError('%s%r returned %d' % (name, args, rc))
-    return rc
-
-
-def copy_range(document, x, y, width, height, tx, ty):
-    import uno
-    target = uno.createUnoStruct('com.sun.star.table.CellAddress')
-    target.Sheet, target.Column, target.Row = 0, tx, ty
-    source = uno.createUnoStruct('com.sun.star.table.CellRangeAddress')
-    source.Sheet, source.StartColumn, source.StartRow = 0, x, y
-    source.EndColumn, source.EndRow = x + width - 1, y + height - 1
-    document.Sheets.getByIndex(0).copyRange(target, source)
-
-
-def clear(document, x, y, width, height):
-    document.Sheets.getByIndex(0).getCellRangeByPosition(
-        x, y, x + width - 1, y + height - 1).clearContents(1 | 2 | 4 | 16)
-
-
-def rows(document):
-    return document.Sheets.getByIndex(0).Rows
-
-
-def columns(document):
-    return document.Sheets.getByIndex(0).Columns
+call = calc_uno.checked(LIB)
+copy_range = calc_uno.copy_range
+clear = calc_uno.clear
+rows = calc_uno.rows
+columns = calc_uno.columns
 
 
 # Each case: the engine's calls (handle first) and the same edit in Calc. A paste carries the
@@ -137,20 +114,8 @@ class AttachedRangesTest(unittest.TestCase):
         cls.folder = tempfile.mkdtemp(prefix='tabrix-attached-')
         cls.template = make_template(cls.folder)
         cls.calc = calc_uno.CalcSession(cls.folder)
-        cls.results = {}
-        for name, case in CASES.items():
-            ours_xls = os.path.join(cls.folder, name + '.xls')
-            h = call('XM_CreateT', ours_xls.encode(), cls.template.encode())
-            case['engine'](h)
-            call('XM_Close', h)
-            ours = os.path.join(cls.folder, name + '-ours.xlsx')
-            reference = os.path.join(cls.folder, name + '-calc.xlsx')
-            cls.calc.convert(ours_xls, ours)
-            cls.calc.convert(cls.template, reference, case['calc'])
-            cls.results[name] = (attached(ours), attached(reference))
-        unedited = os.path.join(cls.folder, 'unedited.xlsx')
-        cls.calc.convert(cls.template, unedited)
-        cls.unedited = attached(unedited)
+        cls.results, cls.unedited = calc_uno.edit_both(cls.calc, LIB, cls.folder, cls.template,
+                                                       CASES, attached)
 
     @classmethod
     def tearDownClass(cls):

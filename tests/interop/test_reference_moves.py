@@ -91,50 +91,12 @@ def make_template(folder, calc):
     return template
 
 
-def call(name, *args):
-    rc = getattr(LIB, name)(*args)
-    if rc < 0:
-        raise AssertionError('%s%r returned %d' % (name, args, rc))
-    return rc
-
-
-def uno_struct(name):
-    import uno
-    return uno.createUnoStruct(name)
-
-
-def cell_address(sheet, column, row):
-    address = uno_struct('com.sun.star.table.CellAddress')
-    address.Sheet, address.Column, address.Row = sheet, column, row
-    return address
-
-
-def range_address(sheet, column, row, end_column, end_row):
-    area = uno_struct('com.sun.star.table.CellRangeAddress')
-    area.Sheet, area.StartColumn, area.StartRow = sheet, column, row
-    area.EndColumn, area.EndRow = end_column, end_row
-    return area
-
-
-CONTENTS = 1 | 2 | 4 | 16  # values, dates, texts, formulas: what a clear of the engine removes
-
-
-def calc_copy(document, x, y, width, height, tx, ty):
-    document.Sheets.getByIndex(0).copyRange(
-        cell_address(0, tx, ty), range_address(0, x, y, x + width - 1, y + height - 1))
-
-
-def calc_clear(document, x, y, width, height):
-    document.Sheets.getByIndex(0).getCellRangeByPosition(
-        x, y, x + width - 1, y + height - 1).clearContents(CONTENTS)
-
-
-def rows(document):
-    return document.Sheets.getByIndex(0).Rows
-
-
-def columns(document):
-    return document.Sheets.getByIndex(0).Columns
+call = calc_uno.checked(LIB)
+calc_copy = calc_uno.copy_range
+calc_clear = calc_uno.clear
+rows = calc_uno.rows
+columns = calc_uno.columns
+range_address = calc_uno.range_address
 
 
 # What each state holds; a case lists those LibreOffice's edit must change (else the harness
@@ -275,20 +237,8 @@ class ReferenceMovesTest(unittest.TestCase):
         cls.folder = tempfile.mkdtemp(prefix='tabrix-refs-')
         cls.calc = calc_uno.CalcSession(cls.folder)
         cls.template = make_template(cls.folder, cls.calc)
-        cls.results = {}
-        for name, case in CASES.items():
-            ours_xls = os.path.join(cls.folder, name + '.xls')
-            h = call('XM_CreateT', ours_xls.encode(), cls.template.encode())
-            case['engine'](h)
-            call('XM_Close', h)
-            ours = os.path.join(cls.folder, name + '-ours.xlsx')
-            reference = os.path.join(cls.folder, name + '-calc.xlsx')
-            cls.calc.convert(ours_xls, ours)
-            cls.calc.convert(cls.template, reference, case['calc'])
-            cls.results[name] = (book_state(ours), book_state(reference))
-        unedited = os.path.join(cls.folder, 'unedited.xlsx')
-        cls.calc.convert(cls.template, unedited)
-        cls.unedited = book_state(unedited)
+        cls.results, cls.unedited = calc_uno.edit_both(cls.calc, LIB, cls.folder, cls.template,
+                                                       CASES, book_state)
 
     @classmethod
     def tearDownClass(cls):

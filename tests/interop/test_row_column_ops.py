@@ -84,43 +84,14 @@ def record_numbers(path):
     return numbers
 
 
-def call(name, *args):
-    rc = getattr(LIB, name)(*args)
-    if rc < 0:
-        raise AssertionError('%s%r returned %d' % (name, args, rc))
-    return rc
-
-
-def cell_address(sheet, column, row):
-    address = uno_struct('com.sun.star.table.CellAddress')
-    address.Sheet, address.Column, address.Row = sheet, column, row
-    return address
-
-
-def range_address(sheet, column, row, end_column, end_row):
-    area = uno_struct('com.sun.star.table.CellRangeAddress')
-    area.Sheet, area.StartColumn, area.StartRow = sheet, column, row
-    area.EndColumn, area.EndRow = end_column, end_row
-    return area
-
-
-def uno_struct(name):
-    import uno
-    return uno.createUnoStruct(name)
-
-
-CONTENTS = 1 | 2 | 4 | 16  # values, dates, texts, formulas
+call = calc_uno.checked(LIB)
 
 
 def calc_block_copy(document, sheet, x, y, width, height, target_sheet, tx, ty):
-    document.Sheets.getByIndex(sheet).copyRange(
-        cell_address(target_sheet, tx, ty),
-        range_address(sheet, x, y, x + width - 1, y + height - 1))
+    calc_uno.copy_range(document, x, y, width, height, tx, ty, sheet, target_sheet)
 
 
-def calc_clear(document, x, y, width, height):
-    document.Sheets.getByIndex(0).getCellRangeByPosition(
-        x, y, x + width - 1, y + height - 1).clearContents(CONTENTS)
+calc_clear = calc_uno.clear
 
 
 # Each case: the engine's calls (handle first), the same edit in Calc, and what differs by
@@ -209,6 +180,11 @@ def sheet_state(path, formulas):
     return state
 
 
+def fill_keywords(h):
+    for keyword in KEYWORDS.values():
+        LIB.XM_WriteStrh(h, 0, keyword.encode(), 0, 0, ('filled ' + keyword).encode())
+
+
 def filled(value):
     """A keyword cell: the engine's write at the keyword fills it, Calc keeps the keyword."""
     return 'filled ' + value if isinstance(value, str) and value.startswith('**') else value
@@ -220,21 +196,9 @@ class RowColumnOpsTest(unittest.TestCase):
         cls.folder = tempfile.mkdtemp(prefix='tabrix-ops-')
         cls.calc = calc_uno.CalcSession(cls.folder)
         cls.template = make_template(cls.folder, cls.calc)
-        cls.results = {}
-        for name, case in CASES.items():
-            ours_xls = os.path.join(cls.folder, name + '.xls')
-            h = call('XM_CreateT', ours_xls.encode(), cls.template.encode())
-            case['engine'](h)
-            for keyword in KEYWORDS.values():
-                LIB.XM_WriteStrh(h, 0, keyword.encode(), 0, 0, ('filled ' + keyword).encode())
-            call('XM_Close', h)
-            ours = os.path.join(cls.folder, name + '-ours.xlsx')
-            reference = os.path.join(cls.folder, name + '-calc.xlsx')
-            cls.calc.convert(ours_xls, ours)
-            cls.calc.convert(cls.template, reference, case['calc'])
-            cls.results[name] = (ours, reference)
-        cls.unedited = os.path.join(cls.folder, 'unedited.xlsx')
-        cls.calc.convert(cls.template, cls.unedited)
+        # The paths of LibreOffice's .xlsx: each is read twice, with formulas and values.
+        cls.results, cls.unedited = calc_uno.edit_both(
+            cls.calc, LIB, cls.folder, cls.template, CASES, lambda path: path, fill_keywords)
 
     @classmethod
     def tearDownClass(cls):
