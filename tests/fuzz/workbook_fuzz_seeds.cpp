@@ -221,7 +221,7 @@ std::vector<Input> writer_seeds(const std::filesystem::path &folder) {
         if (!write_sample(path.string(), biff8)) return {};
         Input input = seed_of_file(path);
         if (input.empty()) return {};
-        for (uint8_t options : {uint8_t{0}, kKeepKeywordsBit, kBackwardsBit}) {
+        for (uint8_t options : {uint8_t{0}, kKeepKeywordsBit, kBackwardsBit, kEditBit}) {
             input[0] = static_cast<uint8_t>(options | (biff8 ? kBiff8Bit : 0));
             seeds.push_back(input);
         }

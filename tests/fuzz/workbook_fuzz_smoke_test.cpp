@@ -96,7 +96,7 @@ class Mutator {
 TEST(WorkbookFuzzSmoke, SeedsAndMutationsGoThroughEveryCall) {
     test::TempFolder folder;
     const std::vector<Input> seeds = writer_seeds(folder.file(""));
-    ASSERT_EQ(seeds.size(), 6u);
+    ASSERT_EQ(seeds.size(), 8u);
     for (const Input &seed : seeds) {
         const FuzzOutcome outcome = fuzz_workbook_stream(seed.data(), seed.size());
         EXPECT_TRUE(outcome.read && outcome.loaded && outcome.written) << int{seed[0]};

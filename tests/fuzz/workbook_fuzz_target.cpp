@@ -10,6 +10,10 @@
 #include <utility>
 #include <vector>
 
+#include "engine/edit/column_operations.h"
+#include "engine/edit/copy_buffer.h"
+#include "engine/edit/row_operations.h"
+#include "engine/edit/sheet_edits.h"
 #include "engine/lifecycle/read_workbooks.h"
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/read/read_mode/cell_fetch.h"
@@ -216,6 +220,19 @@ std::unique_ptr<Workbook> load(const std::shared_ptr<WorkbookReader> &reader, bo
     return book;
 }
 
+// Edits that move what the loaded records name: each refuses or leaves a workbook that still
+// writes and reads whole (checked by the write that follows).
+void edit(Workbook &book) {
+    const BookRef ref{&book};
+    insert_rows(ref, 0, 2, 3);
+    delete_rows(ref, 0, 0, 1);
+    insert_columns(ref, 0, 1, 2);
+    delete_columns(ref, 0, 0, 1);
+    copy_cells(ref, 0, CellRect{0, 0, 4, 8}, 3, 9);
+    clear_cells(ref, 0, CellRect{1, 1, 2, 2});
+    if (book.sheet_count() < kSheetsRead) copy_sheet_with_formulas(ref, 0, 0, u"");
+}
+
 // Writes the loaded workbook through the close every workbook takes and reads the stream
 // again: our reader must accept what our writer made, and the walk must go through it. False
 // when the close writes nothing because no sheet is visible.
@@ -269,6 +286,7 @@ FuzzOutcome fuzz_workbook_stream(const uint8_t *data, size_t size) {
         if (auto book = load(reader, (options & kKeepKeywordsBit) != 0)) {
             outcome.loaded = true;
             read_back(*book, backwards);
+            if (options & kEditBit) edit(*book);
             outcome.written = write_and_reread(std::move(book));
         }
     } catch (const std::bad_alloc &) {

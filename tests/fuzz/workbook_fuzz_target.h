@@ -1,5 +1,6 @@
 // One fuzz entry for hostile workbook streams: read mode over the stream, a template load of
-// it, the write of what was loaded and a re-read of what was written. Shared by the libFuzzer
+// it, row, column, block and sheet edits of what was loaded, its write and a re-read of what
+// was written. Shared by the libFuzzer
 // program and the smoke pass of the fuzz tests.
 #pragma once
 
@@ -12,6 +13,7 @@ namespace tabrix::engine::fuzz {
 inline constexpr uint8_t kBiff8Bit = 0x01;
 inline constexpr uint8_t kKeepKeywordsBit = 0x02;
 inline constexpr uint8_t kBackwardsBit = 0x04;  // fetch the walked cells last to first
+inline constexpr uint8_t kEditBit = 0x08;       // move rows, columns and blocks before the write
 
 // How far one input went.
 struct FuzzOutcome {
