@@ -8,7 +8,9 @@
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
+#include "engine/biff/record_reader.h"
 #include "engine/edit/objects/drawing.h"
+#include "engine/edit/objects/drawing_group.h"
 #include "engine/lifecycle/workbook_table.h"
 #include "tabrix.h"
 #include "workbook_test_util.h"
@@ -66,7 +68,7 @@ struct Drawing {
 class DrawingWalkerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        h_ = XM_Create97(folder_.file("notes.xls").c_str(), 1);
+        h_ = XM_Create97(folder_.file("notes.xls").c_str(), 2);
         ASSERT_GE(h_, 0);
         Workbook &book = *workbook_at(h_);
         book.drawing_group.append(
@@ -76,7 +78,10 @@ class DrawingWalkerTest : public ::testing::Test {
     }
     void TearDown() override { XM_Cancel(h_); }
 
-    RecordList &objects() { return workbook_at(h_)->sheets[0]->carried.objects; }
+    RecordList &objects(size_t sheet = 0) {
+        return workbook_at(h_)->sheets[sheet]->carried.objects;
+    }
+    RecordList &group() { return workbook_at(h_)->drawing_group; }
 
     void set_objects(const Bytes &head, const Bytes &textbox) {
         RecordList &list = objects();
@@ -160,6 +165,57 @@ TEST_F(DrawingWalkerTest, PasteWithoutFreeShapeIdIsRefused) {
     EXPECT_EQ(drawing->shapes[2].id, 1026u);
     EXPECT_EQ(drawing->shapes[2].object_id, 2);
     EXPECT_EQ(load_u16(drawing->stream.data() + *drawing->shapes[2].anchor_at + 6), 4);  // row
+}
+
+// A workbook made here has no drawing group: a paste into a sheet without a drawing makes both,
+// and a second paste adds to that drawing.
+TEST_F(DrawingWalkerTest, PasteIntoSheetWithoutDrawingMakesItAndTheGroup) {
+    group().clear();
+    ASSERT_EQ(XM_RowCopyEx(h_, 0, 2, 1, 1, 4), 0);
+    ASSERT_EQ(XM_RowCopyEx(h_, 0, 2, 1, 1, 9), 0);
+    const std::optional<SheetDrawing> drawing = read_drawing(objects(1));
+    ASSERT_TRUE(drawing && drawing->present);
+    EXPECT_EQ(drawing->drawing_id, 1);
+    ASSERT_EQ(drawing->shapes.size(), 3u);  // one group: the second paste found it
+    EXPECT_EQ(drawing->shapes[0].id, 1024u);
+    EXPECT_EQ(drawing->shapes[2].id, 1026u);
+    EXPECT_EQ(drawing->shapes[2].object_type, kCommentObject);
+    EXPECT_EQ(load_u16(drawing->stream.data() + *drawing->shapes[2].anchor_at + 6), 8);  // row
+    EXPECT_EQ(load_u32(drawing->stream.data() + drawing->fdg_at), 3u);
+    const std::optional<DrawingGroup> made = read_drawing_group(group());
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->clusters, 1u);
+    // Last id, clusters + 1, shapes and drawings saved, then the cluster: drawing, ids used.
+    const uint8_t *fdgg = made->stream.data() + made->fdgg_at;
+    EXPECT_EQ(u32s({1026, 2, 3, 1, 1, 3}), Bytes(fdgg, fdgg + 24));
+    std::vector<uint16_t> note_rows;
+    for (const Record &record : objects(1).records()) {
+        if (record.number == rec::kNote) note_rows.push_back(load_u16(record.data.data()));
+    }
+    EXPECT_EQ(note_rows, (std::vector<uint16_t>{4, 9}));
+}
+
+TEST_F(DrawingWalkerTest, GroupThatCannotBeWalkedRefusesTheDrawing) {
+    group().records()[0].data.resize(20);
+    const RecordList before = group();
+    EXPECT_EQ(XM_RowCopyEx(h_, 0, 2, 1, 1, 4), -4);
+    EXPECT_TRUE(objects(1).empty());
+    EXPECT_EQ(group().records()[0].data, before.records()[0].data);
+}
+
+// The new cluster does not fit the record that holds it: the rest goes on in a CONTINUE.
+TEST_F(DrawingWalkerTest, GrownGroupSpillsIntoContinue) {
+    const Bytes fdgg = atom(0x0000, 0xF006, u32s({1026, 2, 2, 1, 1, 2}));
+    const Bytes filler = atom(0x0000, 0xF11E, Bytes(kMaxRecordData - 8 - fdgg.size() - 8));
+    group().records()[0].data = atom(0x000F, 0xF000, join({fdgg, filler}));
+    ASSERT_EQ(XM_RowCopyEx(h_, 0, 2, 1, 1, 4), 0);
+    ASSERT_EQ(group().records().size(), 2u);
+    EXPECT_EQ(group().records()[0].data.size(), kMaxRecordData);
+    EXPECT_EQ(group().records()[1].number, rec::kContinue);
+    const std::optional<DrawingGroup> grown = read_drawing_group(group());
+    ASSERT_TRUE(grown);
+    EXPECT_EQ(grown->clusters, 2u);
+    EXPECT_EQ(load_u32(grown->stream.data() + 4), grown->stream.size() - 8);
 }
 
 }  // namespace

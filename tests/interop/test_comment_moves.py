@@ -29,6 +29,7 @@ def make_template(folder):
     def fill(document):
         sheets = document.Sheets
         sheets.insertNewByName('Sheet2', 1)
+        sheets.insertNewByName('Sheet3', 2)  # no comments: no drawing
         for index, notes in ((0, NOTES), (1, OTHER_NOTE)):
             sheet = sheets.getByIndex(index)
             for row in range(10):
@@ -89,7 +90,15 @@ CASES = {
                    {(0, 1): 'note A9', (2, 0): 'note C8', (2, 7): 'note C8', (0, 8): 'note A9',
                     (0, 17): 'note A9', (2, 16): 'note C8'},
                    {(1, 1): 'note B2', (0, 5): 'note A9'}),
+#Sheet3 has no drawing : the first copy makes one, the later pastes add to it.
+    'new_drawing': (lambda h: (call('XM_RowCopyEx', h, 0, 7, 2, 2, 0),
+                               call('XM_RowCopyEx', h, 0, 1, 1, 2, 5),
+                               call('XM_BlockCopy', h, 2, 0, 0, 4, 2, 1, 10)),
+                    NOTES, OTHER_NOTE),
 }
+#The comments expected on Sheet3.
+THIRD = {'new_drawing': {(2, 0): 'note C8', (0, 1): 'note A9', (0, 5): 'note A2',
+                         (3, 10): 'note C8', (1, 11): 'note A9'}}
 
 
 class CommentMovesTest(unittest.TestCase):
@@ -128,8 +137,10 @@ class CommentMovesTest(unittest.TestCase):
                 book = xlrd.open_workbook(self.paths[name], formatting_info=True)
                 self.assertEqual(self.notes_xlrd(book, 0), first)
                 self.assertEqual(self.notes_xlrd(book, 1), second)
+                third = THIRD.get(name, {})
+                self.assertEqual(self.notes_xlrd(book, 2), third)
                 converted = openpyxl.load_workbook(self.converted[self.paths[name]])
-                for index, expected in ((0, first), (1, second)):
+                for index, expected in ((0, first), (1, second), (2, third)):
                     seen = {(cell.column - 1, cell.row - 1): cell.comment.text
                             for row in converted.worksheets[index].iter_rows()
                             for cell in row if cell.comment}

@@ -12,7 +12,9 @@ constexpr uint16_t kDgContainer = 0xF002;
 constexpr uint16_t kSpgrContainer = 0xF003;
 constexpr uint16_t kSpContainer = 0xF004;
 constexpr uint16_t kFdg = 0xF008;
+constexpr uint16_t kFspgr = 0xF009;
 constexpr uint16_t kFsp = 0xF00A;
+constexpr uint32_t kGroupFlags = 0x5;  // a group, and the drawing's topmost one
 constexpr uint16_t kClientAnchor = 0xF010;
 constexpr size_t kHeader = 8;
 constexpr size_t kAnchorBytes = 18;
@@ -116,6 +118,33 @@ std::vector<uint8_t> stream_cut(const std::vector<uint8_t> &stream, size_t from,
 }
 
 }  // namespace
+
+void put_drawing_header(std::vector<uint8_t> &out, uint16_t ver_inst, uint16_t type,
+                        uint32_t length) {
+    put_u16(out, ver_inst);
+    put_u16(out, type);
+    put_u32(out, length);
+}
+
+Record new_drawing(uint16_t drawing_id, uint32_t group_id) {
+    constexpr uint32_t kGroupShape = 8 + 16 + 8 + 8;  // FSPGR and FSP with their headers
+    constexpr uint32_t kGroup = 8 + kGroupShape;
+    constexpr uint32_t kFdgBytes = 8 + 8;
+    std::vector<uint8_t> out;
+    put_drawing_header(out, 0x000F, kDgContainer, kFdgBytes + 8 + kGroup);
+    // The drawing's id is the FDG's instance; it counts one shape, the group's own.
+    put_drawing_header(out, static_cast<uint16_t>(drawing_id << 4), kFdg, 8);
+    put_u32(out, 1);
+    put_u32(out, group_id);
+    put_drawing_header(out, 0x000F, kSpgrContainer, kGroup);
+    put_drawing_header(out, 0x000F, kSpContainer, kGroupShape);
+    put_drawing_header(out, 0x0001, kFspgr, 16);
+    out.resize(out.size() + 16);  // the group's own rectangle: none
+    put_drawing_header(out, 0x0002, kFsp, 8);
+    put_u32(out, group_id);
+    put_u32(out, kGroupFlags);
+    return Record{rec::kMsoDrawing, std::move(out)};
+}
 
 bool drawing_piece(uint16_t number, bool after_piece) {
     return number == rec::kMsoDrawing || (number == rec::kContinue && after_piece);

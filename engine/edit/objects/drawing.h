@@ -71,6 +71,14 @@ bool can_add_shapes(const SheetDrawing &drawing);
 RecordList rebuild_drawing(const RecordList &objects, const SheetDrawing &drawing,
                            const DrawingEdit &edit);
 
+// Appends the header of a drawing record (a container when ver_inst's low four bits are 0xF).
+void put_drawing_header(std::vector<uint8_t> &out, uint16_t ver_inst, uint16_t type,
+                        uint32_t length);
+
+// The first MSODRAWING of a sheet that had no drawing: the drawing `drawing_id` with only its
+// group's own shape, `group_id`.
+Record new_drawing(uint16_t drawing_id, uint32_t group_id);
+
 // Whether a record of a list is a piece of the drawing stream: an MSODRAWING, or a CONTINUE
 // after one such piece.
 bool drawing_piece(uint16_t number, bool after_piece);

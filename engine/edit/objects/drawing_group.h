@@ -29,7 +29,15 @@ bool free_shape_ids(const DrawingGroup &group, uint16_t drawing_id,
 // changed by added.size() - removed.
 void count_shapes(DrawingGroup &group, const std::vector<uint32_t> &added, size_t removed);
 
-// Writes the group's bytes back into its records, whose sizes stay.
+// A cluster of ids for a new drawing, whose id is one above the highest a cluster names; the
+// drawing count grows by one. False when no drawing id or cluster is left.
+bool add_cluster(DrawingGroup &group, uint16_t &drawing_id, uint32_t &first_id);
+
+// A drawing group without clusters, for a workbook that has none: what readers expect of one.
+RecordList new_drawing_group();
+
+// Writes the group's bytes back into its records: each keeps its size but the last, which takes
+// the rest, spilling into CONTINUE records where it would be too long.
 void store_drawing_group(RecordList &records, const DrawingGroup &group);
 
 }  // namespace tabrix::engine

@@ -113,6 +113,26 @@ void finish(const RecordList &drawing_group, size_t removed, const std::vector<u
     }
 }
 
+// A drawing for a sheet that has none, with only its group's own shape, put before the sheet's
+// other object records (where drawings come), and a cluster of shape ids for it in the drawing
+// group, which is made first when the workbook has none. False when the drawing group cannot be
+// walked or has no drawing id left.
+bool make_drawing(const RecordList &objects, const RecordList &drawing_group,
+                  RecordList &objects_out, RecordList &group_out) {
+    group_out = drawing_group.empty() ? new_drawing_group() : drawing_group;
+    std::optional<DrawingGroup> group = read_drawing_group(group_out);
+    uint16_t drawing_id = 0;
+    uint32_t group_id = 0;
+    if (!group || !add_cluster(*group, drawing_id, group_id)) return false;
+    count_shapes(*group, {group_id}, 0);
+    store_drawing_group(group_out, *group);
+    objects_out.clear();
+    objects_out.records().push_back(new_drawing(drawing_id, group_id));
+    const std::vector<Record> &rest = objects.records();
+    objects_out.records().insert(objects_out.records().end(), rest.begin(), rest.end());
+    return true;
+}
+
 }  // namespace
 
 int32_t move_objects(const Workbook &book, const Sheet &sheet, const AxisMove &move, bool rows,
@@ -201,22 +221,39 @@ int32_t paste_notes(const Sheet &sheet, const RecordList &drawing_group, const C
                     int32_t x, int32_t y, ObjectRecords &out) {
     out = ObjectRecords{};
     if (buffer.notes_unreadable) return kUnwalkableFormula;
-    const RecordList &objects = sheet.carried.objects;
-    std::vector<NoteRef> notes;
-    if (!read_notes(objects, notes)) return kUnwalkableFormula;
-    std::erase_if(notes, [&](const NoteRef &note) {
-        return note.row < y || note.row >= y + buffer.height || note.column < x ||
-               note.column >= x + buffer.width;
-    });
     const int32_t dx = x - buffer.x;
     const int32_t dy = y - buffer.y;
     std::vector<const CopiedNote *> copies;
     for (const CopiedNote &note : buffer.notes) {
         if (note.row + dy <= kLastRow && note.column + dx <= kLastColumn) copies.push_back(&note);
     }
+    const RecordList *objects = &sheet.carried.objects;
+    const RecordList *group_records = &drawing_group;
+    std::vector<NoteRef> notes;
+    auto read_target_notes = [&] {
+        notes.clear();
+        if (!read_notes(*objects, notes)) return false;
+        std::erase_if(notes, [&](const NoteRef &note) {
+            return note.row < y || note.row >= y + buffer.height || note.column < x ||
+                   note.column >= x + buffer.width;
+        });
+        return true;
+    };
+    if (!read_target_notes()) return kUnwalkableFormula;
     if (notes.empty() && copies.empty()) return 0;
-    const std::optional<SheetDrawing> drawing = read_drawing(objects);
+    std::optional<SheetDrawing> drawing = read_drawing(*objects);
     if (!drawing) return kUnwalkableFormula;
+    RecordList made_objects;
+    RecordList made_group;
+    if (!copies.empty() && !drawing->present) {
+        if (!make_drawing(*objects, drawing_group, made_objects, made_group)) {
+            return kUnwalkableFormula;
+        }
+        objects = &made_objects;
+        group_records = &made_group;
+        drawing = read_drawing(made_objects);
+        if (!drawing || !read_target_notes()) return kUnwalkableFormula;
+    }
 
     DrawingEdit edit;
     for (const NoteRef &note : notes) {
@@ -227,15 +264,14 @@ int32_t paste_notes(const Sheet &sheet, const RecordList &drawing_group, const C
     }
     std::vector<uint32_t> ids;
     if (!copies.empty()) {
-        // A sheet without a drawing would need one made, with a cluster of ids of its own.
-        std::optional<DrawingGroup> group = read_drawing_group(drawing_group);
+        std::optional<DrawingGroup> group = read_drawing_group(*group_records);
         if (!drawing->present || !can_add_shapes(*drawing) || !group) return kUnwalkableFormula;
         const uint32_t last = load_u32(drawing->stream.data() + drawing->fdg_at + 4);
         if (!free_shape_ids(*group, drawing->drawing_id, drawing->ids, last, copies.size(), ids)) {
             return kUnwalkableFormula;
         }
         uint32_t object_id = 0;
-        for (const Record &record : objects.records()) {
+        for (const Record &record : objects->records()) {
             if (record.number == rec::kObj && record.data.size() >= 8) {
                 object_id = std::max<uint32_t>(object_id, load_u16(record.data.data() + 6));
             }
@@ -272,12 +308,12 @@ int32_t paste_notes(const Sheet &sheet, const RecordList &drawing_group, const C
             edit.last_added_id = std::max(edit.last_added_id, ids[k]);
         }
     }
-    out.objects = drawing->present ? rebuild_drawing(objects, *drawing, edit) : objects;
+    out.objects = drawing->present ? rebuild_drawing(*objects, *drawing, edit) : *objects;
     if (!drawing->present) {  // notes without a drawing: only NOTE records go
         for (const size_t record : edit.dropped_records) out.objects.records()[record].number = 0;
         std::erase_if(out.objects.records(), [](const Record &r) { return r.number == 0; });
     }
-    finish(drawing_group, edit.removed_shapes.size(), ids, out);
+    finish(*group_records, edit.removed_shapes.size(), ids, out);
     out.changed = true;
     return 0;
 }

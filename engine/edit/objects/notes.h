@@ -30,9 +30,9 @@ void copy_notes(const Sheet &sheet, int32_t x, int32_t y, int32_t width, int32_t
                 CopyBuffer &buffer);
 
 // The sheet's records once the comments of the rectangle the buffer covers at (x, y) are
-// replaced by copies of the buffer's, with new object and shape ids; kUnwalkableFormula when
-// the drawing cannot be walked or no new id is free, or when the sheet has no drawing to put
-// them in.
+// replaced by copies of the buffer's, with new object and shape ids; a sheet without a drawing
+// gets one, and the workbook a drawing group when it has none. kUnwalkableFormula when the
+// drawing or the drawing group cannot be walked or no new id is free.
 int32_t paste_notes(const Sheet &sheet, const RecordList &drawing_group, const CopyBuffer &buffer,
                     int32_t x, int32_t y, ObjectRecords &out);
 
