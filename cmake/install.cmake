@@ -7,6 +7,8 @@ install(TARGETS tabrix EXPORT tabrixTargets
 install(FILES include/tabrix.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY include/tabrix DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   FILES_MATCHING PATTERN "*.h")
+install(FILES ${TABRIX_GENERATED_INCLUDE}/tabrix/version.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tabrix)
 
 # The command-line tool goes to bin/ and finds the library beside it from there.
 file(RELATIVE_PATH tabrix_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
