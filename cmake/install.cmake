@@ -14,6 +14,7 @@ install(FILES ${TABRIX_GENERATED_INCLUDE}/tabrix/version.h
 file(RELATIVE_PATH tabrix_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
 set_target_properties(tabrix_cli PROPERTIES INSTALL_RPATH "$ORIGIN/${tabrix_bin_to_lib}")
 install(TARGETS tabrix_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES tools/tabrix.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The Python package goes where Debian's python3 looks for modules of the prefix: the shared
 # folder for /usr, the interpreter's versioned folder elsewhere (/usr/local among them).
