@@ -7,11 +7,14 @@ install(TARGETS tabrix EXPORT tabrixTargets
 install(FILES include/tabrix.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY include/tabrix DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   FILES_MATCHING PATTERN "*.h")
+install(FILES ${TABRIX_GENERATED_INCLUDE}/tabrix/version.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tabrix)
 
 # The command-line tool goes to bin/ and finds the library beside it from there.
 file(RELATIVE_PATH tabrix_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
 set_target_properties(tabrix_cli PROPERTIES INSTALL_RPATH "$ORIGIN/${tabrix_bin_to_lib}")
 install(TARGETS tabrix_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES tools/tabrix.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The Python package goes where Debian's python3 looks for modules of the prefix: the shared
 # folder for /usr, the interpreter's versioned folder elsewhere (/usr/local among them).

@@ -13,5 +13,6 @@
 #include "tabrix/engine.h"
 #include "tabrix/older_layer.h"
 #include "tabrix/types.h"
+#include "tabrix/version.h"
 
 #endif /* TABRIX_H */

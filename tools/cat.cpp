@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,7 +26,8 @@ constexpr const char *kHelp =
     "Writes the values of a sheet (the first, or N counted from 1, or the one named NAME) as\n"
     "RFC 4180 CSV, or TSV, in UTF-8 to standard output: numbers in the shortest form that\n"
     "reads back the same, booleans and errors as TRUE, FALSE, #DIV/0! and so on, formulas as\n"
-    "their stored results. --all-sheets writes every sheet, each after a line \"# NAME\".\n";
+    "their stored results. --all-sheets writes every sheet, each after a line \"# NAME\".\n"
+    "A FILE of \"-\" reads the workbook from standard input.\n";
 
 // Cells of a sheet whose records are out of order; texts in one arena.
 struct Cell {
@@ -80,7 +82,7 @@ class Output {
         used_ = 0;
         const auto at = static_cast<off_t>(position);
         if (ftruncate(STDOUT_FILENO, at) != 0 || lseek(STDOUT_FILENO, at, SEEK_SET) != at) {
-            failed_ = true;
+            fail_with(errno);
         }
         written_ = position;
     }
@@ -92,16 +94,23 @@ class Output {
         for (size_t done = 0; done < used_ && !failed_;) {
             const ssize_t n = write(STDOUT_FILENO, data_.get() + done, used_ - done);
             if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) failed_ = true;
+            if (n <= 0) fail_with(n < 0 ? errno : EIO);
             done += n > 0 ? static_cast<size_t>(n) : 0;
         }
         written_ += used_;
         used_ = 0;
     }
     bool failed() const { return failed_; }
+    // The system's error number of the failed write.
+    int error() const { return error_; }
 
   private:
     static constexpr size_t kSpillAt = 1 << 20;
+
+    void fail_with(int error) {
+        if (!failed_) error_ = error;
+        failed_ = true;
+    }
 
     // Left uninitialised: each byte is written before it is used.
     void grow(size_t n) {
@@ -118,6 +127,7 @@ class Output {
     uint64_t written_ = 0;
     bool seekable_ = false;
     bool failed_ = false;
+    int error_ = 0;
 };
 
 // One sheet as CSV rows of one width. Cells come in the file's order, which is row by row in
@@ -316,27 +326,31 @@ int run_cat(const Arguments &args) {
             sheet_choice = args[++i];
         } else if (arg == "--format" && has_value) {
             const std::string_view format = args[++i];
-            if (format != "csv" && format != "tsv") return fail("cat", "--format is csv or tsv");
+            if (format != "csv" && format != "tsv") {
+                return usage_error("cat", "--format is csv or tsv");
+            }
             delimiter = format == "csv" ? ',' : '\t';
         } else if (arg == "--all-sheets") {
             all_sheets = true;
-        } else if (arg.starts_with("--") || !file.empty()) {
-            return fail("cat", "unknown or incomplete argument \"" + std::string(arg) + "\"");
+        } else if ((arg.starts_with("-") && arg != "-") || !file.empty()) {
+            return usage_error("cat",
+                               "unknown or incomplete argument \"" + std::string(arg) + "\"");
         } else {
             file = arg;
         }
     }
-    if (file.empty()) return fail("cat", "FILE expected");
+    if (file.empty()) return usage_error("cat", "FILE expected");
     if (all_sheets && !sheet_choice.empty()) {
-        return fail("cat", "--sheet and --all-sheets exclude each other");
+        return usage_error("cat", "--sheet and --all-sheets exclude each other");
     }
     std::string reason;
     std::u16string name;
-    if (!readable_file(file, reason)) return fail("cat", reason);
-    if (!wide_name(file, name)) return fail("cat", "the file name is not UTF-8");
+    InputFile input;
+    if (!input.open(file, reason)) return fail("cat", reason);
+    if (!wide_name(input.path(), name)) return fail("cat", "the file name is not UTF-8");
     const int32_t book = XM_ReadOpenW(name.c_str());
     if (book < 0) {
-        return fail("cat", std::string(file) + ": " + open_refusal(name, engine_message(book)));
+        return fail("cat", input.shown() + ": " + open_refusal(name, engine_message(book)));
     }
     const std::vector<std::string> names = sheet_names(book);
     int32_t first = 0, last = static_cast<int32_t>(names.size()) - 1;
@@ -344,17 +358,15 @@ int run_cat(const Arguments &args) {
         first = last = chosen_sheet(sheet_choice, names);
         if (first < 0) {
             XM_ReadClose(book);
-            return fail("cat",
-                        std::string(file) + ": no sheet \"" + std::string(sheet_choice) + "\"");
+            return fail("cat", input.shown() + ": no sheet \"" + std::string(sheet_choice) + "\"");
         }
     } else if (!all_sheets) {
         last = std::min(last, 0);
     }
 
     struct stat info {};
-    const std::string path(file);
-    stat(path.c_str(), &info);
-    Progress progress("tabrix cat: " + path, static_cast<uint64_t>(info.st_size));
+    stat(input.path().c_str(), &info);
+    Progress progress("tabrix cat: " + input.shown(), static_cast<uint64_t>(info.st_size));
     auto dump = std::make_unique<SheetDump>(book, delimiter, progress);
     Output out;
     for (int32_t s = first; s <= last; ++s) {
@@ -368,7 +380,8 @@ int run_cat(const Arguments &args) {
     }
     XM_ReadClose(book);
     if (out.failed()) {
-        return fail("cat", "standard output cannot be written");
+        return fail("cat",
+                    std::string("cannot write standard output: ") + std::strerror(out.error()));
     }
     return 0;
 }

@@ -23,7 +23,8 @@ constexpr const char *kHelp =
     "cell and the rows below it. JSON numbers and booleans stay numbers and booleans, texts\n"
     "starting with \"=\" are formulas, null writes an empty text. A KEY=VALUE value is a\n"
     "number when it reads as one, else a text. A keyword the template lacks is reported;\n"
-    "with --strict it fails the command and OUT is not written.\n";
+    "with --strict it fails the command and OUT is not written. An OUT of \"-\" writes the\n"
+    "workbook to standard output.\n";
 
 constexpr int32_t kNoKeyword = errNoVariable;
 
@@ -137,17 +138,18 @@ int run_fill(const Arguments &args) {
             }
         } else if (arg == "--prefix" && has_value) {
             prefix = args[++i];
-            if (prefix.empty() || !valid_utf8(prefix)) return fail("fill", "bad --prefix");
+            if (prefix.empty() || !valid_utf8(prefix)) return usage_error("fill", "bad --prefix");
         } else if (arg == "--strict") {
             strict = true;
-        } else if (arg.starts_with("--")) {
-            return fail("fill", "unknown or incomplete argument \"" + std::string(arg) + "\"");
+        } else if (arg.size() > 1 && arg[0] == '-' && arg.find('=') == std::string_view::npos) {
+            return usage_error("fill",
+                               "unknown or incomplete argument \"" + std::string(arg) + "\"");
         } else if (files.size() < 2) {
             files.push_back(arg);
         } else {
             const size_t equals = arg.find('=');
             if (equals == 0 || equals == std::string_view::npos || !valid_utf8(arg)) {
-                return fail("fill", "KEY=VALUE expected, not \"" + std::string(arg) + "\"");
+                return usage_error("fill", "KEY=VALUE expected, not \"" + std::string(arg) + "\"");
             }
             JsonValue value;
             const std::string_view text = arg.substr(equals + 1);
@@ -161,22 +163,29 @@ int run_fill(const Arguments &args) {
             entries.push_back(Entry{std::string(arg.substr(0, equals)), {std::move(value)}});
         }
     }
-    if (files.size() != 2) return fail("fill", "TEMPLATE and OUT expected");
+    if (files.size() != 2) return usage_error("fill", "TEMPLATE and OUT expected");
     std::u16string template_name, out_name;
     if (!readable_file(files[0], reason)) return fail("fill", reason);
-    if (!wide_name(files[0], template_name) || !wide_name(files[1], out_name)) {
+    OutputFile out;
+    if (!out.prepare(files[1], reason)) return fail("fill", reason);
+    if (!wide_name(files[0], template_name) || !wide_name(out.path(), out_name)) {
         return fail("fill", "the file names are not UTF-8");
     }
     XlsSetKeyWord(utf8_to_cp932(prefix).c_str());
 
     struct stat info {};
     stat(std::string(files[0]).c_str(), &info);
-    Progress progress("tabrix fill: " + std::string(files[1]), static_cast<uint64_t>(info.st_size));
+    Progress progress("tabrix fill: " + out.shown(), static_cast<uint64_t>(info.st_size));
     progress.update(0);
     int32_t book = 0;
     if (!XlsOpenBookW(out_name.c_str(), template_name.c_str(), &book)) {
-        return fail("fill", std::string(files[1]) + " from " + std::string(files[0]) + ": " +
-                                open_refusal(template_name, last_error_message()));
+        const std::string message = last_error_message();
+        const std::string refusal = open_refusal(template_name, {});
+        if (!refusal.empty()) return fail("fill", std::string(files[0]) + ": " + refusal);
+        if (const std::string why = output_reason(out.path()); !why.empty()) {
+            return fail("fill", "cannot create '" + out.shown() + "': " + why);
+        }
+        return fail("fill", out.shown() + " from " + std::string(files[0]) + ": " + message);
     }
     const int32_t sheets = XlsGetSheetCount();
     std::vector<std::string> missing;
@@ -197,9 +206,13 @@ int run_fill(const Arguments &args) {
     }
     const bool keep = !(strict && !missing.empty());
     if (!XlsCloseBook(keep ? 1 : 0)) {
-        return fail("fill", std::string(files[1]) + ": " + last_error_message());
+        const std::string why = output_reason(out.path());
+        return fail("fill", "cannot write '" + out.shown() +
+                                "': " + (why.empty() ? last_error_message() : why));
     }
-    return keep ? 0 : 1;
+    if (!keep) return kFailure;
+    if (!out.finish(reason)) return fail("fill", reason);
+    return 0;
 }
 
 }  // namespace tabrix::cli

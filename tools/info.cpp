@@ -100,7 +100,9 @@ int run_info(const Arguments &args) {
         std::fputs(kHelp, stdout);
         return 0;
     }
-    if (args.size() != 1 || args[0].starts_with("--")) return fail("info", "one FILE expected");
+    if (args.size() != 1 || args[0].starts_with("--")) {
+        return usage_error("info", "one FILE expected");
+    }
     const std::string_view file = args[0];
     std::string reason;
     std::u16string name;

@@ -1,27 +1,31 @@
 // tabrix: look into, dump, fill and make Excel 95/97 workbooks from the command line.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
 
 #include "cli.h"
+#include "tabrix.h"
 
 namespace {
 
 constexpr const char *kUsage =
-    "usage: tabrix COMMAND ARGUMENTS (tabrix COMMAND --help for each)\n"
+    "usage: tabrix COMMAND ARGUMENTS (tabrix COMMAND --help for each), tabrix --version\n"
     "  info FILE                       format, version, sheets, compound-file streams\n"
     "  cat FILE [--sheet N|NAME] [--format csv|tsv] [--all-sheets]\n"
     "                                  a sheet's values as CSV or TSV in UTF-8\n"
     "  fill TEMPLATE OUT [--json DATA.json] [--prefix P] [--strict] [KEY=VALUE ...]\n"
     "                                  a copy of TEMPLATE with its keyword cells filled\n"
     "  from-csv IN.csv OUT.xls [--excel95] [--sheet-name NAME]\n"
-    "                                  one sheet from a UTF-8 CSV file\n";
+    "                                  one sheet from a UTF-8 CSV file\n"
+    "A FILE or IN.csv of \"-\" is standard input, an OUT or OUT.xls of \"-\" standard output.\n"
+    "Exit status: 0 done, 1 failed, 2 used wrongly.\n";
 
 // A command whose output did not all reach standard output failed, whatever it found.
 int with_output_flushed(int status) {
     if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
-    std::fputs("tabrix: standard output cannot be written\n", stderr);
-    return status == 0 ? 2 : status;
+    std::fprintf(stderr, "tabrix: cannot write standard output: %s\n", std::strerror(errno));
+    return status == 0 ? tabrix::cli::kFailure : status;
 }
 
 int run(std::string_view command, const tabrix::cli::Arguments &args) {
@@ -32,7 +36,7 @@ int run(std::string_view command, const tabrix::cli::Arguments &args) {
     if (command == "from-csv") return run_from_csv(args);
     std::fprintf(stderr, "tabrix: unknown command \"%.*s\" (tabrix --help lists them)\n",
                  static_cast<int>(command.size()), command.data());
-    return 2;
+    return tabrix::cli::kUsage;
 }
 
 }  // namespace
@@ -40,11 +44,16 @@ int run(std::string_view command, const tabrix::cli::Arguments &args) {
 int main(int argc, char **argv) {
     if (argc < 2) {
         std::fputs(kUsage, stderr);
-        return 2;
+        return tabrix::cli::kUsage;
     }
     const std::string_view command = argv[1];
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
+        return with_output_flushed(0);
+    }
+    if (command == "--version" || command == "-V") {
+        // The version of the library this run loaded, which is the tool's own.
+        std::printf("tabrix %s\n", tabrix_version());
         return with_output_flushed(0);
     }
     return with_output_flushed(run(command, tabrix::cli::Arguments(argv + 2, argv + argc)));

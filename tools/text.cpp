@@ -130,4 +130,11 @@ std::string utf8_to_cp932(std::string_view text) {
     return convert(text, "CP932", "UTF-8");
 }
 
+bool japanese_locale(const char *lc_all, const char *lc_messages, const char *lang) {
+    for (const char *value : {lc_all, lc_messages, lang}) {
+        if (value && *value) return std::string_view(value).starts_with("ja");
+    }
+    return false;
+}
+
 }  // namespace tabrix::cli

@@ -17,4 +17,9 @@ bool utf8_to_utf16(std::string_view text, std::u16string &out);
 std::string cp932_to_utf8(std::string_view text);
 std::string utf8_to_cp932(std::string_view text);
 
+// Whether the locale asks for Japanese messages: the first of LC_ALL, LC_MESSAGES and LANG
+// (given in that order, null when unset) that is set and not empty decides, "ja..." meaning
+// Japanese.
+bool japanese_locale(const char *lc_all, const char *lc_messages, const char *lang);
+
 }  // namespace tabrix::cli

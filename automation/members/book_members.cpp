@@ -15,7 +15,7 @@ constexpr int kOpenBookWaitMilliseconds = 5000;
 
 // In place of the About dialog: the library's name and version.
 Epilogue about(Call &call) {
-    constexpr std::string_view kAbout = "tabrix " TABRIX_VERSION;
+    constexpr std::string_view kAbout = "tabrix " TABRIX_VERSION_STRING;
     put_text(call.result(), std::u16string(kAbout.begin(), kAbout.end()));
     return Epilogue::skip;
 }

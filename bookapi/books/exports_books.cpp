@@ -118,6 +118,10 @@ TABRIX_API int32_t XlsSheetNo(int32_t sheet) {
     });
 }
 
+TABRIX_API const char *tabrix_version(void) {
+    return TABRIX_VERSION_STRING;
+}
+
 TABRIX_API int32_t XlsGetVersion(void) {
     int32_t biff8 = 0;
     const int32_t found = on_current_book([&](BookRecord &book) {
@@ -144,6 +148,19 @@ TABRIX_API int32_t XlsGetErrorMessage(char *buffer, int32_t size) {
     guarded_call(
         [&] {
             put_narrow(error_message(last_error()), buffer, size);
+            return 0;
+        },
+        0);
+    return 1;
+}
+
+TABRIX_API int32_t XlsGetErrorMessageEn(char *buffer, int32_t size) {
+    if (!buffer || size <= 0) return 1;
+    buffer[0] = '\0';
+    if (last_error() == 0) return 1;
+    guarded_call(
+        [&] {
+            put_narrow(error_message_en(last_error()), buffer, size);
             return 0;
         },
         0);

@@ -18,6 +18,8 @@ void set_last_error(int32_t number);
 // The message of an error number in code page 932; the fallback text for a number without
 // one.
 std::string error_message(int32_t number);
+// The same in plain ASCII English; "unknown error (N)" for a number without one.
+std::string error_message_en(int32_t number);
 
 // Runs a Book API call, keeping exceptions inside: running out of memory is recorded as the
 // memory error, anything else as the internal error; `failed` is what the call then returns.

@@ -54,6 +54,10 @@ TABRIX_API int32_t XlsGetErrorNo(int32_t *number);
 TABRIX_API int32_t XlsSetErrorNo(int32_t number);
 /* The message of the last error in code page 932, cut to the buffer; empty after success. */
 TABRIX_API int32_t XlsGetErrorMessage(char *buffer, int32_t size);
+/* The same message in plain ASCII English ("sheet number out of range"; "unknown error (N)"
+ * for a number without a message), whatever the code page. Same rule: returns 1, writes
+ * nothing when buffer is null or size below 1, cuts to the buffer, empty after success. */
+TABRIX_API int32_t XlsGetErrorMessageEn(char *buffer, int32_t size);
 
 /* ---- Positions -------------------------------------------------------------------------
  * POS and CELL build their text in one library buffer, POS2 and CELL2 in another; each call

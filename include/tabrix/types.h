@@ -254,6 +254,11 @@ typedef struct DECIMAL {
  * (VT_BSTR) is a NUL-terminated UTF-16 string; VT_BYREF | VT_VARIANT points to another
  * variant and VT_BYREF | VT_I4 to a 32-bit integer. A decimal fills the whole variant, its
  * wReserved where vt is. */
+#if defined(__cplusplus) && defined(__GNUC__)
+/* C11 has anonymous structs; C++ takes them as an extension, the same layout. */
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic"
+#endif
 typedef struct VARIANT {
     union {
         struct {
@@ -285,6 +290,9 @@ typedef struct VARIANT {
         DECIMAL decVal;
     };
 } VARIANT;
+#if defined(__cplusplus) && defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
 
 /* What XM_CheckFile finds: a workbook file every open takes, or why one refuses it. */
 typedef enum XLFILECHECK {

@@ -27,6 +27,12 @@ grep -q 'INTERFACE_INCLUDE_DIRECTORIES "${_IMPORT_PREFIX}/include"$' \
 
 # pkg-config.
 export PKG_CONFIG_PATH="$libdir/pkgconfig"
+# One version: the installed header's, pkg-config's, the library file's and the command's.
+version="$(sed -n 's/^#define TABRIX_VERSION_STRING "\(.*\)"$/\1/p' "$prefix/include/tabrix/version.h")"
+test -n "$version" && test "$(pkg-config --modversion tabrix)" = "$version"
+test -f "$libdir/libtabrix.so.$version"
+test "$("$prefix/bin/tabrix" --version)" = "tabrix $version"
+test -f "$prefix/share/man/man1/tabrix.1"
 # shellcheck disable=SC2046
 "$cc" -o "$work/by_pkg_config" "$here/make_workbook.c" $(pkg-config --cflags --libs tabrix)
 LD_LIBRARY_PATH="$libdir" "$work/by_pkg_config" "$work/a.xls"

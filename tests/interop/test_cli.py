@@ -3,9 +3,12 @@
 keyword cells, `from-csv` output read by xlrd equals the CSV, and bad input gives one line on
 standard error and a non-zero status, never a crash."""
 import csv
+import ctypes
+import errno
 import io
 import json
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -32,8 +35,9 @@ CSV_ROWS = [
 ]
 
 
-def tabrix(*args, check=True):
-    run = subprocess.run([CLI] + list(args), capture_output=True, timeout=600)
+def tabrix(*args, check=True, stdin=None, env=None):
+    run = subprocess.run([CLI] + list(args), capture_output=True, timeout=600, input=stdin,
+                         env=dict(os.environ, **(env or {})))
     if check and run.returncode != 0:
         raise AssertionError('tabrix %s: %s' % (' '.join(args), run.stderr.decode()))
     return run
@@ -240,6 +244,68 @@ class CommandLine(unittest.TestCase):
         line = self.assert_one_line_failure('fill', good, os.path.join(self.folder, 'z.xls'),
                                             '--json', bad_json)
         self.assertIn('bad.json:2:', line)
+
+    def test_library_messages_follow_the_locale(self):
+        source = os.path.join(self.folder, 'small.csv')
+        with open(source, 'w') as f:
+            f.write('1,2\n')
+        out = os.path.join(self.folder, 'named.xls')
+
+        def message(**env):
+            run = tabrix('from-csv', source, out, '--sheet-name', 'a:b', check=False, env=env)
+            self.assertEqual(run.returncode, 1)
+            return run.stderr.decode('utf-8')
+        english = message(LC_ALL='C', LC_MESSAGES='ja_JP.UTF-8', LANG='ja_JP.UTF-8')
+        self.assertTrue(english.isascii() and 'parameter' in english, english)
+        japanese = message(LC_ALL='', LC_MESSAGES='ja_JP.UTF-8', LANG='C')
+        self.assertIn('パラメータエラー', japanese)
+
+    def test_a_file_that_cannot_be_opened_is_named_with_the_reason(self):
+        missing = os.path.join(self.folder, 'absent.xls')
+        line = self.assert_one_line_failure('cat', missing)
+        self.assertEqual(line, "tabrix cat: cannot open '%s': %s"
+                         % (missing, os.strerror(errno.ENOENT)))
+        out = os.path.join(self.folder, 'no-such-folder', 'out.xls')
+        line = self.assert_one_line_failure('from-csv', '-', out)
+        self.assertTrue(line.endswith("'%s': %s" % (out, os.strerror(errno.ENOENT))), line)
+
+    def test_dash_is_standard_input_and_output(self):
+        temporary = tempfile.mkdtemp(dir=self.folder)
+        env = {'TMPDIR': temporary}
+        path = self.files['xlwt_biff8']
+        with open(path, 'rb') as f:
+            piped = tabrix('cat', '-', '--all-sheets', stdin=f.read(), env=env).stdout
+        self.assertEqual(piped, tabrix('cat', '--all-sheets', path).stdout)
+        rows = [['id', 'name'], ['1', '東京']]
+        text = ''.join(','.join(row) + '\r\n' for row in rows).encode('utf-8')
+        made = tabrix('from-csv', '-', '-', stdin=text, env=env).stdout
+        sheet = xlrd.open_workbook(file_contents=made).sheet_by_index(0)
+        self.assertEqual([sheet.row_values(0), sheet.row_values(1)], [rows[0], [1.0, '東京']])
+        filled = tabrix('fill', path, '-', 'NAME=x', env=env).stdout
+        self.assertEqual(xlrd.open_workbook(file_contents=filled).sheet_names(),
+                         xlrd.open_workbook(path).sheet_names())
+        self.assertEqual(os.listdir(temporary), [])  # the temporary files are gone
+
+    def test_version_is_the_librarys_and_the_projects(self):
+        library = ctypes.CDLL(os.environ['TABRIX_LIB'])
+        library.tabrix_version.restype = ctypes.c_char_p
+        version = library.tabrix_version().decode()
+        with open(os.path.join(os.environ['TABRIX_SOURCE'], 'CMakeLists.txt')) as f:
+            project = re.search(r'project\(tabrix VERSION (\S+)', f.read()).group(1)
+        self.assertEqual(version, project)
+        for flag in ('--version', '-V'):
+            self.assertEqual(tabrix(flag).stdout.decode(), 'tabrix %s\n' % version)
+
+    def test_usage_errors_exit_with_2_and_failures_with_1(self):
+        good = self.files['xlwt_biff8']
+        for args in (['no-such-command'], [], ['info'], ['info', good, good],
+                     ['cat', good, '--format', 'xml'], ['cat', good, '--bogus'],
+                     ['fill', good], ['from-csv', good, 'a.xls', 'extra']):
+            self.assertEqual(tabrix(*args, check=False).returncode, 2, args)
+        missing = os.path.join(self.folder, 'missing.xls')
+        for args in (['info', missing], ['cat', good, '--sheet', 'NoSuchSheet'],
+                     ['from-csv', missing, os.path.join(self.folder, 'w.xls')]):
+            self.assertEqual(tabrix(*args, check=False).returncode, 1, args)
 
 
 if __name__ == '__main__':

@@ -10,6 +10,8 @@ LIB = os.environ["TABRIX_LIB"]
 SOURCE = os.environ["TABRIX_SOURCE"]
 HEADER = os.path.join(SOURCE, "include", "tabrix.h")
 PARTS = os.path.join(SOURCE, "include", "tabrix")
+# Where the build puts the headers it makes (tabrix/version.h).
+GENERATED = os.environ["TABRIX_GENERATED_INCLUDE"]
 
 
 def exported_names():
@@ -56,7 +58,8 @@ class Exports(unittest.TestCase):
             with open(source, "w") as f:
                 f.write(program)
             subprocess.run(["cc", "-std=c11", "-Wall", "-Wextra", "-Werror", "-pedantic",
-                            "-I", os.path.join(SOURCE, "include"), source, LIB, "-o", binary],
+                            "-I", os.path.join(SOURCE, "include"), "-I", GENERATED, source, LIB,
+                            "-o", binary],
                            check=True)
             book = os.path.join(folder, "out.xls")
             run = subprocess.run([binary, book],

@@ -1,0 +1,1 @@
+#include "tabrix.h" /* the whole public interface, as a caller includes it */
