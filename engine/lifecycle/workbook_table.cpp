@@ -1,6 +1,7 @@
 #include "engine/lifecycle/workbook_table.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <new>
 
@@ -44,9 +45,31 @@ struct ThreadCalls {
 };
 thread_local ThreadCalls calls;
 
+// Counts the changes of the table (a workbook registered or released), under table_mutex().
+std::atomic<uint64_t> table_changes = 1;
+
+// The entry this thread looked up last, good while the table has not changed since: the calls
+// of a thread that writes one workbook then never touch the table's lock, which threads
+// writing other workbooks would otherwise pass back and forth on every call.
+struct LastEntry {
+    uint64_t change = 0;
+    int32_t handle = -1;
+    std::weak_ptr<Workbook> book;  // weak: a closed workbook is not kept by a thread's memory
+};
+thread_local LastEntry last_entry;
+
+void table_changed() {
+    table_changes.fetch_add(1, std::memory_order_release);
+}
+
 std::shared_ptr<Workbook> table_entry(int32_t handle) {
+    if (last_entry.handle == handle &&
+        last_entry.change == table_changes.load(std::memory_order_acquire)) {
+        return last_entry.book.lock();
+    }
     const std::lock_guard lock(table_mutex());
     if (handle < 0 || static_cast<size_t>(handle) >= table().size()) return nullptr;
+    last_entry = {table_changes.load(std::memory_order_relaxed), handle, table()[handle]};
     return table()[handle];
 }
 
@@ -92,6 +115,7 @@ void release_entry(int32_t handle, Workbook &book) {
     book.closed = true;
     const std::lock_guard lock(table_mutex());
     if (table()[handle].get() == &book) table()[handle].reset();
+    table_changed();
     if (handle == 0) process_state().xl_current = false;
 }
 
@@ -148,6 +172,7 @@ int32_t register_workbook(std::unique_ptr<Workbook> &book) {
     // Either may throw, leaving the book the caller's and the entry free.
     const size_t handle = lowest_free_entry();
     table()[handle] = std::shared_ptr<Workbook>(std::move(book));
+    table_changed();
     return static_cast<int32_t>(handle);
 }
 
@@ -232,12 +257,14 @@ void reset_process_state() {
     }
     for (size_t handle = 0; handle < count; ++handle) {
         const CallScope scope;
-        if (workbook_at(static_cast<int32_t>(handle))) cancel_workbook(static_cast<int32_t>(handle));
+        if (workbook_at(static_cast<int32_t>(handle)))
+            cancel_workbook(static_cast<int32_t>(handle));
     }
     ProcessState &state = process_state();
     {
         const std::lock_guard lock(table_mutex());
         state.workbooks.clear();
+        table_changed();
         state.xl_current = false;
     }
     const std::lock_guard lock(settings_mutex());

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "engine/biff/record_numbers.h"
+#include "engine/model/process_state.h"
 #include "engine/model/workbook.h"
 #include "engine/styles/attribute_registry.h"
-#include "engine/model/process_state.h"
 #include "engine/styles/default_records.h"
 
 namespace tabrix::engine {

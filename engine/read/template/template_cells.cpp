@@ -106,7 +106,7 @@ std::vector<uint8_t> cell_image(uint16_t number, const CellPlace &place,
 bool take_keyword(SheetLoad &state, std::u16string text, const CellPlace &place) {
     if (!text.starts_with(state.load.keyword_prefix)) return false;
     add_keyword(state.sheet, KeywordEntry{place.row, place.column, static_cast<int16_t>(place.xf),
-                                    std::move(text)});
+                                          std::move(text)});
     return true;
 }
 
