@@ -6,15 +6,19 @@
 #include "automation/control/control.h"
 #include "automation/control/error_epilogue.h"
 #include "automation/members/member_table.h"
+#include "bookapi/books/last_error.h"
 #include "tabrix.h"
 
 using namespace tabrix::automation;
 
 namespace {
 
-// No exception leaves the library: running out of memory is a status of its own.
+// No exception leaves the library: running out of memory is a status of its own. A control
+// works on the Book API's current book: its calls take the Book API's lock, which also keeps
+// two threads off one control's state.
 template <class Body>
 int32_t guarded(Body &&body) noexcept {
+    const std::lock_guard lock(tabrix::bookapi::book_api_mutex());
     try {
         return body();
     } catch (const std::bad_alloc &) {

@@ -38,20 +38,31 @@ std::filesystem::path NamedMutex::lock_file(const std::string &name) {
 }
 
 bool NamedMutex::wait(int milliseconds) {
-    if (!opened_) {
-        opened_ = true;
-        // No link is followed: in a shared folder it could lead to another user's file.
-        descriptor_ =
-            open(lock_file(name_).c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kEveryone);
-    }
-    if (descriptor_ < 0) return false;
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(milliseconds, 0));
-    while (flock(descriptor_, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EINTR) continue;
-        if (errno != EWOULDBLOCK) return false;
+    int descriptor = -1;
+    {
+        std::unique_lock lock(state_);
+        if (!opened_) {
+            opened_ = true;
+            // No link is followed: in a shared folder it could lead to another user's file.
+            descriptor_ = open(lock_file(name_).c_str(),
+                               O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kEveryone);
+        }
+        if (descriptor_ < 0) return false;
+        if (!freed_.wait_until(lock, deadline, [&] { return !taken_; })) return false;
+        taken_ = true;
+        descriptor = descriptor_;
+    }
+    while (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
         const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline) return false;
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK || now >= deadline) {
+            const std::lock_guard lock(state_);
+            taken_ = false;
+            freed_.notify_one();
+            return false;
+        }
         std::this_thread::sleep_for(
             std::min<std::chrono::steady_clock::duration>(kPollInterval, deadline - now));
     }
@@ -59,7 +70,11 @@ bool NamedMutex::wait(int milliseconds) {
 }
 
 void NamedMutex::release() {
+    const std::lock_guard lock(state_);
+    if (!taken_) return;
     if (descriptor_ >= 0) flock(descriptor_, LOCK_UN);
+    taken_ = false;
+    freed_.notify_one();
 }
 
 }  // namespace tabrix::platform

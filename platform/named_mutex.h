@@ -1,9 +1,13 @@
 // A system-wide mutex known by name, over a flock on a lock file in the runtime folder:
 // processes that open the same name exclude each other while one holds it, and the kernel
-// gives it back when its holder dies, however it dies.
+// gives it back when its holder dies, however it dies. One object may be shared by threads:
+// it also excludes the threads of this process (a flock alone would not, as they share the
+// lock file's descriptor).
 #pragma once
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <string>
 
 namespace tabrix::platform {
@@ -28,8 +32,11 @@ class NamedMutex {
 
   private:
     std::string name_;
+    std::mutex state_;  // guards the three below
+    std::condition_variable freed_;
     int descriptor_ = -1;
     bool opened_ = false;
+    bool taken_ = false;  // a thread of this process holds it, or is taking the file lock
 };
 
 }  // namespace tabrix::platform

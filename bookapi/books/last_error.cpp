@@ -1,5 +1,6 @@
 #include "bookapi/books/last_error.h"
 
+#include <atomic>
 #include <cstdio>
 #include <string_view>
 
@@ -7,9 +8,15 @@
 
 namespace tabrix::bookapi {
 
+std::recursive_mutex &book_api_mutex() {
+    static std::recursive_mutex mutex;
+    return mutex;
+}
+
 namespace {
 
-int32_t last = 0;
+// Read and set by XlsGetErrorNo and XlsSetErrorNo outside the Book API lock.
+std::atomic<int32_t> last = 0;
 
 // Each number's Japanese text (its bytes are part of the interface) and its plain English.
 struct Message {

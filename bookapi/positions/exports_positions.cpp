@@ -13,8 +13,9 @@ using namespace tabrix::bookapi;
 namespace {
 
 constexpr size_t kPositionBuffer = 256;
-char first_buffer[kPositionBuffer] = "";
-char second_buffer[kPositionBuffer] = "";
+// One pair per thread: a text handed back is the caller's until its own thread's next call.
+thread_local char first_buffer[kPositionBuffer] = "";
+thread_local char second_buffer[kPositionBuffer] = "";
 
 // Writes the A1-style text of one cell at `out` and returns its end. A column outside A-IV
 // gets no letters and a negative row the row 0, so that the text names no cell and a write to

@@ -17,8 +17,10 @@
 
 namespace tabrix::engine {
 
+// Every entry point runs its body here: the workbooks it reaches are locked for the call.
 template <class Body>
 int32_t guarded(Body &&body) noexcept {
+    const CallScope scope;
     try {
         return body();
     } catch (const std::bad_alloc &) {
@@ -45,11 +47,17 @@ inline std::string narrow_of(const char16_t *text) {
 
 // The older layer owns table entry 0 only while it is free: an XL_ create or open makes the
 // workbook there and makes it the older layer's.
+// A create on another thread may take entry 0 between the test and this create: the workbook
+// made elsewhere is then given up, as if entry 0 had been taken first.
 template <class Create>
 int32_t create_for_xl(Create &&create) {
     if (workbook_at(0)) return err::kOpen;
     int32_t handle = create();
-    if (handle >= 0) set_xl_current(true);
+    if (handle > 0) {
+        cancel_workbook(handle);
+        return err::kOpen;
+    }
+    if (handle == 0) set_xl_current(true);
     return handle;
 }
 

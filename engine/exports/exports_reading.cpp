@@ -67,6 +67,7 @@ TABRIX_API int32_t XM_GetColWidth(int32_t h, int32_t s, int32_t x) {
 
 TABRIX_API double XM_GetRowHeight(int32_t h, int32_t s, int32_t y) {
     // The codes of a missing workbook or a failure come back as doubles.
+    const CallScope scope;
     try {
         const BookRef ref = book_ref(h);
         if (!ref.book) return ref.missing;

@@ -1,5 +1,7 @@
 #include "engine/lifecycle/workbook_table.h"
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <new>
 
@@ -22,7 +24,8 @@ constexpr std::string_view kBiff5DefaultFontName = "\x96\xbe\x92\xa9";  // 明�
 constexpr std::string_view kBiff8DefaultFontName =
     "\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e";  // ＭＳ Ｐゴシック
 
-std::vector<std::unique_ptr<Workbook>> &table() {
+// Under table_mutex().
+std::vector<std::shared_ptr<Workbook>> &table() {
     return process_state().workbooks;
 }
 
@@ -32,6 +35,57 @@ size_t lowest_free_entry() {
     }
     table().emplace_back();
     return table().size() - 1;
+}
+
+// The workbooks the C call running on this thread holds, locked, and how deeply C calls are
+// nested on it (an entry point may call another).
+struct ThreadCalls {
+    int depth = 0;
+    std::vector<std::shared_ptr<Workbook>> held;
+};
+thread_local ThreadCalls calls;
+
+// Counts the changes of the table (a workbook registered or released), under table_mutex().
+std::atomic<uint64_t> table_changes = 1;
+
+// The entry this thread looked up last, good while the table has not changed since: the calls
+// of a thread that writes one workbook then never touch the table's lock, which threads
+// writing other workbooks would otherwise pass back and forth on every call.
+struct LastEntry {
+    uint64_t change = 0;
+    int32_t handle = -1;
+    std::weak_ptr<Workbook> book;  // weak: a closed workbook is not kept by a thread's memory
+};
+thread_local LastEntry last_entry;
+
+void table_changed() {
+    table_changes.fetch_add(1, std::memory_order_release);
+}
+
+std::shared_ptr<Workbook> table_entry(int32_t handle) {
+    if (last_entry.handle == handle &&
+        last_entry.change == table_changes.load(std::memory_order_acquire)) {
+        return last_entry.book.lock();
+    }
+    const std::lock_guard lock(table_mutex());
+    if (handle < 0 || static_cast<size_t>(handle) >= table().size()) return nullptr;
+    last_entry = {table_changes.load(std::memory_order_relaxed), handle, table()[handle]};
+    return table()[handle];
+}
+
+// The workbook under a handle, locked for the rest of the C call on this thread; null when
+// there is none or it was closed while this thread waited for it. Outside a C call (the
+// engine's own tests) nothing is locked.
+Workbook *hold_entry(int32_t handle) {
+    std::shared_ptr<Workbook> entry = table_entry(handle);
+    if (!entry || calls.depth == 0) return entry.get();
+    const bool held = std::find(calls.held.begin(), calls.held.end(), entry) != calls.held.end();
+    if (!held) {
+        calls.held.reserve(4);  // may throw: nothing is locked yet
+        entry->call_lock.lock();
+        calls.held.push_back(entry);
+    }
+    return entry->closed ? nullptr : entry.get();
 }
 
 // Claims the file, then makes the compound file with its class identifier and workbook
@@ -55,8 +109,13 @@ bool create_container(Workbook &book, std::u16string_view file_name) {
     return book.stream != nullptr;
 }
 
-void release_entry(int32_t handle) {
-    table()[handle].reset();
+// The caller holds the workbook's own lock (or runs outside a C call): a call waiting for
+// it finds it closed.
+void release_entry(int32_t handle, Workbook &book) {
+    book.closed = true;
+    const std::lock_guard lock(table_mutex());
+    if (table()[handle].get() == &book) table()[handle].reset();
+    table_changed();
     if (handle == 0) process_state().xl_current = false;
 }
 
@@ -109,8 +168,11 @@ void fill_new_workbook(Workbook &book, int32_t sheet_count, bool default_tables)
 }
 
 int32_t register_workbook(std::unique_ptr<Workbook> &book) {
-    const size_t handle = lowest_free_entry();  // may throw: the book is still the caller's
-    table()[handle] = std::move(book);
+    const std::lock_guard lock(table_mutex());
+    // Either may throw, leaving the book the caller's and the entry free.
+    const size_t handle = lowest_free_entry();
+    table()[handle] = std::shared_ptr<Workbook>(std::move(book));
+    table_changed();
     return static_cast<int32_t>(handle);
 }
 
@@ -140,7 +202,7 @@ int32_t close_workbook(int32_t handle) {
     } catch (const std::bad_alloc &) {
         result = err::kMemory;
     }
-    release_entry(handle);
+    release_entry(handle, *book);
     return result;
 }
 
@@ -148,33 +210,67 @@ int32_t cancel_workbook(int32_t handle) {
     const BookRef ref = book_ref(handle);
     if (!ref.book) return ref.missing;
     // Nothing was written: the file, if there was one, is as it was before the create.
-    release_entry(handle);
+    release_entry(handle, *ref.book);
     return 0;
+}
+
+void enter_call() noexcept {
+    ++calls.depth;
+}
+
+void leave_call() {
+    if (--calls.depth > 0) return;
+    for (auto book = calls.held.rbegin(); book != calls.held.rend(); ++book) {
+        (*book)->call_lock.unlock();
+    }
+    // A workbook closed during the call is freed here, after its lock was given back.
+    calls.held.clear();
 }
 
 BookRef book_ref(int32_t handle) {
     if (handle < 0) return {nullptr, err::kHandle};
-    return {workbook_at(handle), err::kNotOpen};
+    return {hold_entry(handle), err::kNotOpen};
 }
 
 Workbook *workbook_at(int32_t handle) {
-    if (handle < 0 || static_cast<size_t>(handle) >= table().size()) return nullptr;
-    return table()[handle].get();
+    return hold_entry(handle);
 }
 
 Workbook *xl_current() {
-    return process_state().xl_current ? workbook_at(0) : nullptr;
+    {
+        const std::lock_guard lock(table_mutex());
+        if (!process_state().xl_current) return nullptr;
+    }
+    return workbook_at(0);
 }
 
 void set_xl_current(bool current) {
+    const std::lock_guard lock(table_mutex());
     process_state().xl_current = current;
 }
 
 void reset_process_state() {
-    for (size_t handle = 0; handle < table().size(); ++handle) {
-        if (table()[handle]) cancel_workbook(static_cast<int32_t>(handle));
+    size_t count = 0;
+    {
+        const std::lock_guard lock(table_mutex());
+        count = table().size();
     }
-    process_state() = ProcessState{};
+    for (size_t handle = 0; handle < count; ++handle) {
+        const CallScope scope;
+        if (workbook_at(static_cast<int32_t>(handle)))
+            cancel_workbook(static_cast<int32_t>(handle));
+    }
+    ProcessState &state = process_state();
+    {
+        const std::lock_guard lock(table_mutex());
+        state.workbooks.clear();
+        table_changed();
+        state.xl_current = false;
+    }
+    const std::lock_guard lock(settings_mutex());
+    state.keyword_prefix = u"**";
+    state.replace_mode = false;
+    state.default_fonts.reset();
 }
 
 }  // namespace tabrix::engine

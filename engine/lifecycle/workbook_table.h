@@ -35,9 +35,24 @@ int32_t close_workbook(int32_t handle);
 // Releases the workbook without writing: the disk stays as it was before the create or open.
 int32_t cancel_workbook(int32_t handle);
 
-// The workbook under a handle, or why there is none.
+// One C call on this thread, nested ones included: each workbook the call looks up is locked
+// at its first lookup and stays locked, and alive, until the outermost call returns. Calls on
+// one workbook from several threads thus run one after the other, and a close waits for a
+// call on another thread (which then finds the workbook closed). A call reaches one workbook
+// at a time, so no two threads can wait for each other.
+void enter_call() noexcept;
+void leave_call();
+class CallScope {
+  public:
+    CallScope() noexcept { enter_call(); }
+    ~CallScope() { leave_call(); }
+    CallScope(const CallScope &) = delete;
+    CallScope &operator=(const CallScope &) = delete;
+};
+
+// The workbook under a handle, or why there is none; locked for the C call (see CallScope).
 BookRef book_ref(int32_t handle);
-// The workbook under a handle or null, without telling why.
+// The workbook under a handle or null, without telling why; locked as book_ref locks it.
 Workbook *workbook_at(int32_t handle);
 
 // The older single-workbook layer: table entry 0, once an XL_ create or open made it current.

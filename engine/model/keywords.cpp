@@ -15,12 +15,14 @@ bool entry_before(const KeywordEntry &a, const KeywordEntry &b) {
 
 }  // namespace
 
-const std::u16string &keyword_prefix() {
+std::u16string keyword_prefix() {
+    const std::lock_guard lock(settings_mutex());
     return process_state().keyword_prefix;
 }
 
 bool set_keyword_prefix(std::u16string_view prefix) {
     if (prefix.empty() || prefix.size() > 64) return false;
+    const std::lock_guard lock(settings_mutex());
     process_state().keyword_prefix = prefix;
     return true;
 }

@@ -12,7 +12,7 @@
 namespace tabrix::engine {
 
 // Process-wide prefix, "**" until changed; a prefix must have 1 to 64 characters.
-const std::u16string &keyword_prefix();
+std::u16string keyword_prefix();  // a copy: another thread may change it
 bool set_keyword_prefix(std::u16string_view prefix);
 
 // Adds an entry in (text, row, column) order; an entry for the same text and cell is replaced.

@@ -7,4 +7,14 @@ ProcessState &process_state() {
     return state;
 }
 
+std::mutex &table_mutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::mutex &settings_mutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
 }  // namespace tabrix::engine

@@ -188,8 +188,14 @@ DefaultFontTable &default_font_table() {
 
 void append_default_records(bool biff8, uint16_t version_stamp, RecordList &fonts,
                             RecordList &formats, RecordList &xfs, RecordList &styles) {
-    const DefaultFontTable &table = default_font_table();
-    for (const std::vector<uint8_t> &body : biff8 ? table.biff8 : table.biff5) {
+    std::array<std::vector<uint8_t>, 5> font_bodies;
+    {
+        // A copy, so that a default font set on another thread meanwhile waits no longer.
+        const std::lock_guard lock(settings_mutex());
+        const DefaultFontTable &table = default_font_table();
+        font_bodies = biff8 ? table.biff8 : table.biff5;
+    }
+    for (const std::vector<uint8_t> &body : font_bodies) {
         fonts.append(rec::kFont, body);
     }
     for (const BuiltinFormat &format : kDefaultFormatRecords) {

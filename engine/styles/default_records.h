@@ -38,6 +38,7 @@ std::vector<uint8_t> format_body(bool biff8, uint16_t number, std::string_view n
 const char *builtin_number_format(uint16_t number);
 
 // Five FONT bodies per format, copied into every new workbook; XE_SetDefFont changes them.
+// Only under settings_mutex().
 DefaultFontTable &default_font_table();
 
 // Fills the four lists of a new workbook.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/biff/record_numbers.h"
+#include "engine/model/process_state.h"
 #include "engine/model/workbook.h"
 #include "engine/styles/attribute_registry.h"
 #include "engine/styles/default_records.h"
@@ -112,6 +113,7 @@ int32_t set_default_font(int32_t slot, const FontRequest &request) {
     std::vector<uint8_t> biff8;
     if (int32_t rc = build_font_body(false, request, &biff5); rc != 0) return rc;
     if (int32_t rc = build_font_body(true, request, &biff8); rc != 0) return rc;
+    const std::lock_guard lock(settings_mutex());
     DefaultFontTable &table = default_font_table();
     table.biff5[slot] = std::move(biff5);
     table.biff8[slot] = std::move(biff8);

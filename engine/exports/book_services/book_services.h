@@ -13,6 +13,16 @@
 
 namespace tabrix::engine::services {
 
+// Held for a whole Book API call: the workbooks the call reaches stay locked to its end, as
+// for a C call of the engine (which nests inside it).
+class CallHold {
+  public:
+    CallHold() noexcept;
+    ~CallHold();
+    CallHold(const CallHold &) = delete;
+    CallHold &operator=(const CallHold &) = delete;
+};
+
 // 1 for an Excel 97 workbook, 0 for Excel 95.
 int32_t workbook_biff8(int32_t h);
 // One past the last row a sheet of the workbook may use (16384 or 65536).

@@ -12,6 +12,14 @@
 
 namespace tabrix::engine::services {
 
+CallHold::CallHold() noexcept {
+    enter_call();
+}
+
+CallHold::~CallHold() {
+    leave_call();
+}
+
 int32_t workbook_biff8(int32_t h) {
     const BookRef ref = book_ref(h);
     if (!ref.book) return ref.missing;

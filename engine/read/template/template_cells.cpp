@@ -103,17 +103,17 @@ std::vector<uint8_t> cell_image(uint16_t number, const CellPlace &place,
 
 // A text cell's keyword: when the text starts with the keyword prefix, the sheet gets its
 // keyword entry and the result is true.
-bool take_keyword(Sheet &sheet, std::u16string text, const CellPlace &place) {
-    if (!text.starts_with(keyword_prefix())) return false;
-    add_keyword(sheet, KeywordEntry{place.row, place.column, static_cast<int16_t>(place.xf),
-                                    std::move(text)});
+bool take_keyword(SheetLoad &state, std::u16string text, const CellPlace &place) {
+    if (!text.starts_with(state.load.keyword_prefix)) return false;
+    add_keyword(state.sheet, KeywordEntry{place.row, place.column, static_cast<int16_t>(place.xf),
+                                          std::move(text)});
     return true;
 }
 
 // A text cell, or a blank with its format when the text is a keyword that goes.
 void store_text_cell(SheetLoad &state, std::vector<uint8_t> image, std::u16string text,
                      const CellPlace &place) {
-    if (take_keyword(state.sheet, std::move(text), place) && !state.load.keep_keywords) {
+    if (take_keyword(state, std::move(text), place) && !state.load.keep_keywords) {
         image = cell_image(rec::kBlank, place, {});
     }
     store_cell(state, image);
@@ -363,7 +363,7 @@ void store_held_formula(SheetLoad &state) {
     }
     if (held.awaits_string) {
         const CellPlace place{held.row, held.column, held.xf};
-        const bool keyword = held.string_data && take_keyword(state.sheet, held.text, place);
+        const bool keyword = held.string_data && take_keyword(state, held.text, place);
         if (!held.string_data || (keyword && !state.load.keep_keywords)) {
             // No text to go with it: the result becomes the number 0 until it is calculated.
             held.string_data.reset();

@@ -13,6 +13,7 @@
 #include "engine/biff/record_cursor.h"
 #include "engine/biff/record_reader.h"
 #include "engine/formula/shared_formulas.h"
+#include "engine/model/keywords.h"
 #include "engine/model/workbook.h"
 #include "engine/read/reader/workbook_reader.h"
 
@@ -29,6 +30,8 @@ struct TemplateLoad {
     // sheet's walk ends where another's began, so that sheets whose BOUNDSHEETs lead into the
     // same records do not each load them again.
     std::map<size_t, size_t> walked;
+    // Taken once for the load: another thread may change it meanwhile.
+    std::u16string keyword_prefix = engine::keyword_prefix();
 };
 
 // The records of one substream, from after its BOF to its EOF. A BOF inside starts a nested
