@@ -21,8 +21,9 @@ int32_t columns_on_sheet(int32_t column, int32_t *count) {
     return 0;
 }
 
-void move_columns(Workbook &book, int32_t sheet_number, const AxisMove &move) {
-    move_grid_references(book, GridMove{sheet_number, false, move});
+void move_columns(Workbook &book, int32_t sheet_number, const AxisMove &move,
+                  ObjectRecords &objects) {
+    move_grid_references(book, GridMove{sheet_number, false, move}, objects);
     Sheet &sheet = *book.sheets[static_cast<size_t>(sheet_number)];
     move_columns_in_lists(sheet, move);
     refresh_used_range(sheet);
@@ -39,13 +40,14 @@ int32_t insert_columns(const BookRef &ref, int32_t sheet_number, int32_t column,
         [&](const RowView &row) { last_column = std::max<int32_t>(last_column, row.last_column); });
     if (last_column >= column && last_column + count > kLastColumn) return kColumnOverflow;
     const AxisMove move{column, 0, count, kLastColumn, true, true};
-    if (const int32_t rc = check_grid_move(*ref.book, GridMove{sheet_number, false, move});
+    ObjectRecords objects;
+    if (const int32_t rc = check_grid_move(*ref.book, GridMove{sheet_number, false, move}, objects);
         rc != 0) {
         return rc;
     }
 
     sheet->cells.shift_columns(static_cast<uint8_t>(column), count);
-    move_columns(*ref.book, sheet_number, move);
+    move_columns(*ref.book, sheet_number, move, objects);
     return 0;
 }
 
@@ -54,7 +56,8 @@ int32_t delete_columns(const BookRef &ref, int32_t sheet_number, int32_t column,
     if (const int32_t rc = structure_sheet(ref, sheet_number, false, &sheet); rc != 0) return rc;
     if (const int32_t rc = columns_on_sheet(column, &count); rc != 0) return rc;
     const AxisMove move{column, count, 0, kLastColumn, true, false};
-    if (const int32_t rc = check_grid_move(*ref.book, GridMove{sheet_number, false, move});
+    ObjectRecords objects;
+    if (const int32_t rc = check_grid_move(*ref.book, GridMove{sheet_number, false, move}, objects);
         rc != 0) {
         return rc;
     }
@@ -63,7 +66,7 @@ int32_t delete_columns(const BookRef &ref, int32_t sheet_number, int32_t column,
     sheet->cells.clear_block(0, kLastRow, static_cast<uint8_t>(column),
                              static_cast<uint8_t>(after - 1));
     if (after <= kLastColumn) sheet->cells.shift_columns(static_cast<uint8_t>(after), -count);
-    move_columns(*ref.book, sheet_number, move);
+    move_columns(*ref.book, sheet_number, move, objects);
     return 0;
 }
 

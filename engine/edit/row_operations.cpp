@@ -28,8 +28,8 @@ void paste_row_settings(Sheet &sheet, const CopyBuffer &buffer, int32_t row) {
     }
 }
 
-void move_rows(Workbook &book, int32_t sheet_number, const AxisMove &move) {
-    move_grid_references(book, GridMove{sheet_number, true, move});
+void move_rows(Workbook &book, int32_t sheet_number, const AxisMove &move, ObjectRecords &objects) {
+    move_grid_references(book, GridMove{sheet_number, true, move}, objects);
     Sheet &sheet = *book.sheets[static_cast<size_t>(sheet_number)];
     move_rows_in_lists(sheet, move);
     refresh_used_range(sheet);
@@ -44,13 +44,14 @@ int32_t insert_rows(const BookRef &ref, int32_t sheet_number, int32_t row, int32
     const int32_t last = sheet->cells.last_row();
     if (last >= row && last + count > kLastRow) return kRowOverflow;
     const AxisMove move{row, 0, count, kLastRow, true, true};
-    if (const int32_t rc = check_grid_move(*ref.book, GridMove{sheet_number, true, move});
+    ObjectRecords objects;
+    if (const int32_t rc = check_grid_move(*ref.book, GridMove{sheet_number, true, move}, objects);
         rc != 0) {
         return rc;
     }
 
     sheet->cells.shift_rows(static_cast<uint16_t>(row), count);
-    move_rows(*ref.book, sheet_number, move);
+    move_rows(*ref.book, sheet_number, move, objects);
     return 0;
 }
 
@@ -59,7 +60,8 @@ int32_t delete_rows(const BookRef &ref, int32_t sheet_number, int32_t row, int32
     if (const int32_t rc = structure_sheet(ref, sheet_number, false, &sheet); rc != 0) return rc;
     if (!rows_on_sheet(row, count)) return err::kPosition;
     const AxisMove move{row, count, 0, kLastRow, true, false};
-    if (const int32_t rc = check_grid_move(*ref.book, GridMove{sheet_number, true, move});
+    ObjectRecords objects;
+    if (const int32_t rc = check_grid_move(*ref.book, GridMove{sheet_number, true, move}, objects);
         rc != 0) {
         return rc;
     }
@@ -68,7 +70,7 @@ int32_t delete_rows(const BookRef &ref, int32_t sheet_number, int32_t row, int32
     sheet->cells.clear_block(static_cast<uint16_t>(row), static_cast<uint16_t>(after - 1), 0,
                              kLastColumn);
     if (after <= kLastRow) sheet->cells.shift_rows(static_cast<uint16_t>(after), -count);
-    move_rows(*ref.book, sheet_number, move);
+    move_rows(*ref.book, sheet_number, move, objects);
     return 0;
 }
 

@@ -13,12 +13,6 @@
 namespace tabrix::engine {
 namespace {
 
-// NAME: the 1-based number of the sheet a local name belongs to (0: a global name); the name
-// text starts at the option byte.
-constexpr size_t kNameSheetAt = 8;
-constexpr size_t kNameLengthAt = 3;
-constexpr size_t kNameTextAt = 14;
-
 // The EXTERNSHEET entries that name the sheet alone.
 std::vector<bool> entries_naming(const Workbook &book, int32_t sheet) {
     const uint16_t self = self_supbook_index(book);
@@ -67,7 +61,7 @@ class Retarget : public TokenVisitor {
 
 std::span<const uint8_t> name_text(const Record &record) {
     const auto bounds = name_expression(record.data, true);
-    return std::span(record.data).subspan(kNameTextAt, bounds->at - kNameTextAt);
+    return std::span(record.data).subspan(bounds->name_at, bounds->at - bounds->name_at);
 }
 
 struct NameTwin {
@@ -86,10 +80,10 @@ std::vector<Record> name_twins(const Workbook &book, int32_t source, int32_t cop
         if (record.number != rec::kName) continue;
         ++number;
         if (!name_expression(record.data, true)) continue;
-        const uint16_t scope = load_u16(record.data.data() + kNameSheetAt);
+        const uint16_t scope = load_u16(record.data.data() + kNameScopeAt);
         if (scope != 0 && scope != source + 1) continue;
         Record twin = record;
-        store_u16(twin.data.data() + kNameSheetAt, static_cast<uint16_t>(copy + 1));
+        store_u16(twin.data.data() + kNameScopeAt, static_cast<uint16_t>(copy + 1));
         const auto bounds = name_expression(twin.data, true);
         retarget.seen = false;
         walk_tokens(std::span(twin.data).subspan(bounds->at, bounds->length), BiffVersion::kBiff8,

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "engine/edit/objects/attached_ranges.h"
-#include "engine/edit/objects/notes.h"
 #include "engine/edit/references/name_references.h"
 #include "engine/layout/sheet_references.h"
 
@@ -39,12 +38,11 @@ bool names_moved_sheet(const ReferenceMove &references) {
 
 }  // namespace
 
-int32_t check_grid_move(const Workbook &book, const GridMove &move) {
+int32_t check_grid_move(const Workbook &book, const GridMove &move, ObjectRecords &objects) {
     const Sheet &moved = *book.sheets[static_cast<size_t>(move.sheet)];
     if (const int32_t rc = check_formula_ranges(moved, move.axis, move.rows); rc != 0) return rc;
     if (const int32_t rc = check_table_inputs(moved, move.axis, move.rows); rc != 0) return rc;
     if (const int32_t rc = check_attached_ranges(moved); rc != 0) return rc;
-    ObjectRecords objects;
     if (const int32_t rc = move_objects(book, moved, move.axis, move.rows, objects); rc != 0) {
         return rc;
     }
@@ -59,7 +57,7 @@ int32_t check_grid_move(const Workbook &book, const GridMove &move) {
     return !elsewhere || names_walkable(book) ? 0 : kUnwalkableFormula;
 }
 
-void move_grid_references(Workbook &book, const GridMove &move) {
+void move_grid_references(Workbook &book, const GridMove &move, ObjectRecords &objects) {
     move_attached_ranges(book, move);
     ReferenceMove references = reference_move(book, move);
     const bool elsewhere = names_moved_sheet(references);
@@ -73,11 +71,7 @@ void move_grid_references(Workbook &book, const GridMove &move) {
         references.plain = false;
         move_name_references(book, references);
     }
-    Sheet &moved = *book.sheets[static_cast<size_t>(move.sheet)];
-    ObjectRecords objects;
-    if (move_objects(book, moved, move.axis, move.rows, objects) == 0) {
-        store_objects(book.drawing_group, moved, objects);
-    }
+    store_objects(book.drawing_group, *book.sheets[static_cast<size_t>(move.sheet)], objects);
 }
 
 }  // namespace tabrix::engine

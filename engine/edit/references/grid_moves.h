@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "engine/edit/objects/notes.h"
 #include "engine/edit/references/reference_moves.h"
 #include "engine/model/workbook.h"
 
@@ -17,12 +18,14 @@ struct GridMove {
     AxisMove axis;
 };
 
-// 0 when every reference the move touches can be moved; kUnwalkableFormula for a formula or a
-// name that cannot be stepped through, an array or table formula whose range the move would
-// cut in part, or a table's input cell it would delete. Changes nothing.
-int32_t check_grid_move(const Workbook &book, const GridMove &move);
+// 0 when every reference the move touches can be moved; kUnwalkableFormula for a formula, a
+// name or a carried record that cannot be stepped through, an array or table formula whose
+// range the move would cut in part, or a table's input cell it would delete. Changes nothing;
+// `objects` receives the sheet's comment and drawing records as the move leaves them.
+int32_t check_grid_move(const Workbook &book, const GridMove &move, ObjectRecords &objects);
 
-// Moves the references (checked first), once the sheet's cells have moved.
-void move_grid_references(Workbook &book, const GridMove &move);
+// Moves the references (checked first, with the objects the check gave), once the sheet's
+// cells have moved.
+void move_grid_references(Workbook &book, const GridMove &move, ObjectRecords &objects);
 
 }  // namespace tabrix::engine

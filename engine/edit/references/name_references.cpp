@@ -33,7 +33,7 @@ std::optional<ExpressionBounds> name_expression(std::span<const uint8_t> data, b
     if (name_bytes > data.size() - at || length > data.size() - at - name_bytes) {
         return std::nullopt;
     }
-    return ExpressionBounds{at + name_bytes, length};
+    return ExpressionBounds{at + name_bytes, length, kNameTextAt};
 }
 
 bool names_walkable(const Workbook &book) {

@@ -18,7 +18,10 @@ namespace tabrix::engine {
 struct ExpressionBounds {
     size_t at = 0;
     size_t length = 0;
+    size_t name_at = 0;  // the name's text, which ends where the expression starts
 };
+// NAME data: the 1-based number of the sheet a local name belongs to (0: a global name).
+inline constexpr size_t kNameScopeAt = 8;
 std::optional<ExpressionBounds> name_expression(std::span<const uint8_t> data, bool biff8);
 
 // Whether the expression of every NAME record can be stepped through.
