@@ -7,6 +7,7 @@
 #include "automation/control/error_epilogue.h"
 #include "automation/members/member_table.h"
 #include "bookapi/books/last_error.h"
+#include "platform/interface_text.h"
 #include "tabrix.h"
 
 using namespace tabrix::automation;
@@ -16,9 +17,11 @@ namespace {
 // No exception leaves the library: running out of memory is a status of its own. A control
 // works on the Book API's current book: its calls take the Book API's lock, which also keeps
 // two threads off one control's state.
+// The control converts its texts to and from code page 932 itself, whatever the setting.
 template <class Body>
 int32_t guarded(Body &&body) noexcept {
     const std::lock_guard lock(tabrix::bookapi::book_api_mutex());
+    const tabrix::platform::NarrowCodePageScope cp932(tabrix::platform::kShiftJisCodePage);
     try {
         return body();
     } catch (const std::bad_alloc &) {

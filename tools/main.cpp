@@ -42,6 +42,8 @@ int run(std::string_view command, const tabrix::cli::Arguments &args) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    // The tool converts its UTF-8 to and from code page 932 itself, whatever TABRIX_CODEPAGE says.
+    XlsSetCodePage(932);
     if (argc < 2) {
         std::fputs(kUsage, stderr);
         return tabrix::cli::kUsage;

@@ -8,6 +8,7 @@
 #include "automation/control/error_epilogue.h"
 #include "automation/members/member_table.h"
 #include "platform/codepage.h"
+#include "platform/interface_text.h"
 #include "tabrix.h"
 
 namespace tabrix::automation {
@@ -72,6 +73,8 @@ bool Control::disconnect(int32_t cookie) {
 void Control::fire_error(int32_t &number) const {
     // A sink may connect or disconnect while it runs; the event goes to those connected now.
     const std::vector<Sink> connected = sinks_;
+    // The caller's code runs with the process's narrow code page, not the control's own.
+    const platform::NarrowCodePageScope callers(platform::kProcessCodePage);
     for (const Sink &entry : connected) entry.sink(entry.context, &number);
 }
 

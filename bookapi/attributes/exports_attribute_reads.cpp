@@ -5,7 +5,7 @@
 #include "bookapi/books/book_call.h"
 #include "bookapi/positions/position_parser.h"
 #include "engine/exports/book_services/book_services.h"
-#include "platform/codepage.h"
+#include "platform/interface_text.h"
 #include "tabrix.h"
 
 using namespace tabrix::bookapi;
@@ -59,7 +59,7 @@ TABRIX_API int32_t XlsGetFont(int32_t number, char *name, int32_t size, double *
         put_narrow("", name, size);
         services::FileFont font;
         if (!services::file_font(h, number, font)) return;
-        put_narrow(tabrix::platform::utf16_to_cp932(font.name), name, size);
+        put_narrow(tabrix::platform::utf16_to_narrow(font.name), name, size);
         if (point) *point = font.size;
         if (colour) *colour = font.colour;
         if (style) *style = font.style;
@@ -72,7 +72,7 @@ TABRIX_API int32_t XlsGetFormat(int32_t number, char *buffer, int32_t size) {
         put_narrow("", buffer, size);
         std::u16string format;
         if (services::file_format(h, number, format))
-            put_narrow(tabrix::platform::utf16_to_cp932(format), buffer, size);
+            put_narrow(tabrix::platform::utf16_to_narrow(format), buffer, size);
     });
 }
 

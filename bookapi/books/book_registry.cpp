@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/codepage.h"
+#include "platform/interface_text.h"
 
 namespace tabrix::bookapi {
 
@@ -25,7 +25,7 @@ std::unique_ptr<BookRecord> new_book_record(BookMode mode, bool excel95) {
     open_books.reserve(kMaxOpenBooks);
     auto record = std::make_unique<BookRecord>();
     record->mode = mode;
-    record->default_font_name = platform::utf16_to_cp932(excel95 ? u"明朝" : u"ＭＳ Ｐゴシック");
+    record->default_font_name = platform::utf16_to_narrow(excel95 ? u"明朝" : u"ＭＳ Ｐゴシック");
     return record;
 }
 
@@ -63,6 +63,16 @@ uint32_t first_open_book() {
 
 size_t open_book_count() {
     return open_books.size();
+}
+
+std::vector<std::string *> held_book_texts() {
+    std::vector<std::string *> texts;
+    for (const auto &book : open_books) {
+        texts.insert(texts.end(),
+                     {&book->current_position, &book->attribute_position, &book->pending.format,
+                      &book->pending.font_name, &book->default_font_name});
+    }
+    return texts;
 }
 
 }  // namespace tabrix::bookapi

@@ -1,11 +1,13 @@
 // The books open through the Book API: one record per book, at most 256 at once in the order
-// they were opened, one of them current. Handles are serial numbers checked against the
-// registry, never addresses, so a closed or made-up handle finds nothing.
+// they were opened, one of them current. Narrow texts are in the interface's code page. Handles are
+// serial numbers checked against the registry, never addresses, so a closed or made-up handle finds
+// nothing.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bookapi/books/pending_attributes.h"
 
@@ -18,10 +20,10 @@ struct BookRecord {
     int32_t engine_handle = -1;
     BookMode mode = BookMode::create;
     int32_t current_sheet = 0;
-    std::string current_position = "A1";  // code page 932, at most 255 characters
+    std::string current_position = "A1";  // narrow, at most 255 characters
     std::string attribute_position;       // the position `pending` was gathered for
     PendingAttributes pending;
-    std::string default_font_name;     // code page 932
+    std::string default_font_name;     // narrow
     int32_t default_font_size = 1100;  // hundredths of a point
 };
 
@@ -44,5 +46,7 @@ void release_current_book();
 // The handle of the first book still open in opening order, or 0.
 uint32_t first_open_book();
 size_t open_book_count();
+// Every narrow text the open books hold, for carrying them into another code page.
+std::vector<std::string *> held_book_texts();
 
 }  // namespace tabrix::bookapi

@@ -9,14 +9,7 @@ namespace tabrix::bookapi {
 
 void put_narrow(std::string_view text, char *buffer, int32_t size) {
     if (!buffer || size < 1) return;
-    size_t fits = 0;
-    const size_t room = static_cast<size_t>(size) - 1;
-    while (fits < text.size()) {
-        const size_t width =
-            platform::is_cp932_lead_byte(static_cast<unsigned char>(text[fits])) ? 2 : 1;
-        if (fits + width > room || fits + width > text.size()) break;
-        fits += width;
-    }
+    const size_t fits = platform::narrow_fit(text, static_cast<size_t>(size) - 1);
     if (fits > 0) std::memcpy(buffer, text.data(), fits);
     buffer[fits] = '\0';
 }

@@ -1,12 +1,12 @@
-// Texts crossing the C boundary: null-safe views, UTF-16 arguments in code page 932, and
-// texts written into callers' buffers.
+// Texts crossing the C boundary: null-safe views, UTF-16 arguments in the interface's narrow
+// code page, and texts written into callers' buffers.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "platform/codepage.h"
+#include "platform/interface_text.h"
 
 namespace tabrix::bookapi {
 
@@ -17,12 +17,12 @@ inline std::string_view narrow_view(const char *text) {
 inline std::u16string_view wide_view(const char16_t *text) {
     return text ? std::u16string_view(text) : std::u16string_view();
 }
-// A UTF-16 text in code page 932, a null pointer read as the empty text.
+// A UTF-16 text in the interface's narrow code page, a null pointer read as the empty text.
 inline std::string narrow_of(const char16_t *text) {
-    return text ? platform::utf16_to_cp932(text) : std::string();
+    return text ? platform::utf16_to_narrow(text) : std::string();
 }
 
-// A UTF-16 argument in code page 932 that keeps a null pointer null (for positions, where
+// A UTF-16 argument in the narrow code page that keeps a null pointer null (for positions, where
 // null means the current one).
 class NarrowText {
   public:
@@ -35,7 +35,7 @@ class NarrowText {
 };
 
 // Writes a text into a caller's buffer of `size` units, cut at a character boundary (never
-// inside a double-byte character or a surrogate pair) so that it ends with NUL inside the
+// inside a narrow character or a surrogate pair) so that it ends with NUL inside the
 // buffer. Nothing for a null buffer or a size below 1.
 void put_narrow(std::string_view text, char *buffer, int32_t size);
 void put_wide(std::u16string_view text, char16_t *buffer, int32_t size);

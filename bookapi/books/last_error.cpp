@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "platform/codepage.h"
+#include "platform/interface_text.h"
 
 namespace tabrix::bookapi {
 
@@ -71,11 +71,11 @@ void set_last_error(int32_t number) {
 
 std::string error_message(int32_t number) {
     for (const Message &message : kMessages) {
-        if (message.number == number) return platform::utf16_to_cp932(message.text);
+        if (message.number == number) return platform::utf16_to_narrow(message.text);
     }
     char fallback[64];
     std::snprintf(fallback, sizeof fallback, "%d", number);
-    return platform::utf16_to_cp932(u"存在しないエラーです(") + fallback + ")";
+    return platform::utf16_to_narrow(u"存在しないエラーです(") + fallback + ")";
 }
 
 std::string error_message_en(int32_t number) {

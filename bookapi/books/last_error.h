@@ -17,8 +17,8 @@ int32_t record_result(int32_t code);
 int32_t last_error();
 void set_last_error(int32_t number);
 
-// The message of an error number in code page 932; the fallback text for a number without
-// one.
+// The message of an error number in the interface's narrow code page; the fallback text for
+// a number without one.
 std::string error_message(int32_t number);
 // The same in plain ASCII English; "unknown error (N)" for a number without one.
 std::string error_message_en(int32_t number);

@@ -8,8 +8,8 @@
 namespace tabrix::bookapi {
 
 struct PendingAttributes {
-    std::string format;     // code page 932, at most 64 bytes
-    std::string font_name;  // code page 932, at most 64 bytes
+    std::string format;     // narrow, at most 64 bytes
+    std::string font_name;  // narrow, at most 64 bytes
     double font_size = -1.0;
     int32_t font_colour = -1;
     int32_t font_style = -1;

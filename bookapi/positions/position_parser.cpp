@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "engine/exports/book_services/book_services.h"
-#include "platform/codepage.h"
+#include "platform/interface_text.h"
 #include "tabrix/types.h"
 
 namespace tabrix::bookapi {
@@ -21,7 +21,7 @@ std::string &prefix_storage() {
 }
 
 bool lead_byte(char c) {
-    return platform::is_cp932_lead_byte(static_cast<unsigned char>(c));
+    return platform::is_narrow_lead_byte(static_cast<unsigned char>(c));
 }
 
 // Where the part starting at `from` ends: the next "," or "_[" outside double-byte

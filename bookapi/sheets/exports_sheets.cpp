@@ -6,7 +6,7 @@
 #include <type_traits>
 
 #include "bookapi/books/book_call.h"
-#include "platform/codepage.h"
+#include "platform/interface_text.h"
 #include "tabrix.h"
 
 using namespace tabrix::bookapi;
@@ -36,7 +36,7 @@ int32_t put_sheet_name(const BookRecord &book, int32_t sheet, int32_t size, Put 
     if (rc != 0 && rc != -errLength) return rc;
     Text text;
     if constexpr (std::is_same_v<Text, std::string>) {
-        text = tabrix::platform::utf16_to_cp932(name);
+        text = tabrix::platform::utf16_to_narrow(name);
     } else {
         text = std::move(name);
     }
@@ -132,7 +132,7 @@ TABRIX_API int32_t XlsGetSheetName2W(int32_t sheet, char16_t *buffer) {
 
 TABRIX_API int32_t XlsGetSheetNo2(const char *name) {
     return guarded_call(
-        [&] { return sheet_number_of(tabrix::platform::cp932_to_utf16(narrow_view(name))); }, -1);
+        [&] { return sheet_number_of(tabrix::platform::narrow_to_utf16(narrow_view(name))); }, -1);
 }
 
 TABRIX_API int32_t XlsGetSheetNo2W(const char16_t *name) {
@@ -187,6 +187,8 @@ TABRIX_API int32_t XlsPutRefSheet(const char *names) {
 TABRIX_API int32_t XlsPutRefSheetW(const char16_t *names) {
     return guarded_call(
         [&] {
+            // Through UTF-8, which holds every character, whatever the setting.
+            const tabrix::platform::NarrowCodePageScope utf8(tabrix::platform::kUtf8CodePage);
             const std::string narrow = narrow_of(names);
             return XlsPutRefSheet(narrow.c_str());
         },

@@ -8,6 +8,7 @@
 #include "bookapi/positions/position_parser.h"
 #include "bookapi/values/held_integers.h"
 #include "bookapi/values/text_numbers.h"
+#include "platform/interface_text.h"
 #include "tabrix.h"
 
 using namespace tabrix::bookapi;
@@ -68,9 +69,9 @@ std::string number_text(double value) {
 std::u16string text_of(const CellRead &read) {
     switch (read.kind) {
         case kReadInteger:
-            return tabrix::platform::cp932_to_utf16(std::to_string(read.integer));
+            return tabrix::platform::narrow_to_utf16(std::to_string(read.integer));
         case kReadNumber:
-            return tabrix::platform::cp932_to_utf16(number_text(read.number));
+            return tabrix::platform::narrow_to_utf16(number_text(read.number));
         default:
             return read.text;
     }
@@ -96,7 +97,7 @@ extern "C" {
 TABRIX_API int32_t XlsGetStr(char *buffer, int32_t size, const char *position) {
     if (buffer && size > 0) buffer[0] = '\0';
     return get_cell(position, [&](const CellRead &read) {
-        put_narrow(tabrix::platform::utf16_to_cp932(text_of(read)), buffer, size);
+        put_narrow(tabrix::platform::utf16_to_narrow(text_of(read)), buffer, size);
     });
 }
 
@@ -121,7 +122,7 @@ TABRIX_API int32_t XlsGetLong(int32_t *value, const char *position) {
         if (read.kind == kReadInteger) *value = read.integer;
         if (read.kind == kReadNumber) *value = held_int32(read.number);
         if (read.kind == kReadText)
-            *value = leading_integer(tabrix::platform::utf16_to_cp932(read.text));
+            *value = leading_integer(tabrix::platform::utf16_to_narrow(read.text));
     });
 }
 
@@ -131,7 +132,7 @@ TABRIX_API int32_t XlsGetDouble(double *value, const char *position) {
         if (read.kind == kReadInteger) *value = read.integer;
         if (read.kind == kReadNumber) *value = read.number;
         if (read.kind == kReadText)
-            *value = leading_number(tabrix::platform::utf16_to_cp932(read.text));
+            *value = leading_number(tabrix::platform::utf16_to_narrow(read.text));
     });
 }
 

@@ -2,6 +2,7 @@
 #include "bookapi/books/book_call.h"
 #include "bookapi/values/position_writes.h"
 #include "bookapi/values/variant_values.h"
+#include "platform/interface_text.h"
 #include "tabrix.h"
 
 using namespace tabrix::bookapi;
@@ -12,7 +13,7 @@ namespace {
 constexpr int32_t kDefaultAttribute = 15;
 
 std::u16string wide_keyword(const char *keyword) {
-    return tabrix::platform::cp932_to_utf16(keyword);
+    return tabrix::platform::narrow_to_utf16(keyword);
 }
 
 int32_t put_text(BookRecord &book, const char *text, const char *position, int32_t attr) {
@@ -165,7 +166,7 @@ TABRIX_API int32_t XlsPutValue2W(VARIANT value, const char16_t *position, int32_
 // The value given with a formula is not stored: the formula is calculated on opening.
 TABRIX_API int32_t XlsPutFunc(const char *formula, const char *, const char *position) {
     return on_current_book([&](BookRecord &book) {
-        return put_formula(book, tabrix::platform::cp932_to_utf16(narrow_view(formula)).c_str(),
+        return put_formula(book, tabrix::platform::narrow_to_utf16(narrow_view(formula)).c_str(),
                            position);
     });
 }

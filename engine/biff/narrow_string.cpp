@@ -24,6 +24,16 @@ size_t character_bytes(unsigned char byte, uint16_t code_page) {
 
 }  // namespace
 
+bool is_empty(const CallerText &text) {
+    return std::visit([](auto view) { return view.empty(); }, text);
+}
+
+std::optional<std::string> exact_cp932(std::u16string_view text) {
+    std::optional<std::string> narrow = platform::utf16_to_code_page(text, kInterfaceCodePage);
+    if (narrow && platform::cp932_to_utf16(*narrow) != text) return std::nullopt;
+    return narrow;
+}
+
 uint16_t narrow_code_page(uint16_t record_value) {
     return platform::is_known_code_page(record_value) ? record_value : kInterfaceCodePage;
 }

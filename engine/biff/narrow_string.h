@@ -8,11 +8,19 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 
 namespace tabrix::engine {
 
 // The code page of the interface's narrow texts, and of the workbooks the engine makes.
 inline constexpr uint16_t kInterfaceCodePage = 932;
+
+// A caller's text as the engine takes it: code page 932 bytes, or UTF-16.
+using CallerText = std::variant<std::string_view, std::u16string_view>;
+bool is_empty(const CallerText &text);
+// The UTF-16 text in code page 932 when that holds it exactly (it reads back the same), so
+// that a text given in either form makes the same record; nothing otherwise.
+std::optional<std::string> exact_cp932(std::u16string_view text);
 
 // The code page of a workbook's narrow texts, from a file's CODEPAGE record (0 without one):
 // the record's own when the file's texts are read in it, otherwise 932, in which they are read.

@@ -1,6 +1,6 @@
-// What every C entry point shares: exceptions kept inside, null-safe texts in both code
-// forms, the workbook a handle names, the older layer's workbook 0 and its current sheet,
-// and the public attribute request in the engine's form.
+// What every C entry point shares: exceptions kept inside, null-safe texts in both forms
+// (narrow texts in the interface's code page), the workbook a handle names, the older layer's
+// workbook 0 and its current sheet, and the public attribute request in the engine's form.
 #pragma once
 
 #include <cstdint>
@@ -9,10 +9,11 @@
 #include <string>
 #include <string_view>
 
+#include "engine/biff/narrow_string.h"
 #include "engine/formula/formula_record.h"
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/model/attribute.h"
-#include "platform/codepage.h"
+#include "platform/interface_text.h"
 #include "tabrix.h"
 
 namespace tabrix::engine {
@@ -37,13 +38,33 @@ inline std::string_view narrow_view(const char *text) {
 inline std::u16string_view wide_view(const char16_t *text) {
     return text ? std::u16string_view(text) : std::u16string_view();
 }
-// Texts in the other form, a null pointer read as the empty text.
+// A narrow text in UTF-16, a null pointer read as the empty text.
 inline std::u16string wide_of(const char *text) {
-    return text ? platform::cp932_to_utf16(text) : std::u16string();
+    return text ? platform::narrow_to_utf16(text) : std::u16string();
 }
-inline std::string narrow_of(const char16_t *text) {
-    return text ? platform::utf16_to_cp932(text) : std::string();
-}
+
+// A caller's narrow text as the engine takes it: its code page 932 bytes as they are, or in
+// UTF-8 mode its UTF-16 form, held here. A null pointer reads as the empty text.
+class NarrowArgument {
+  public:
+    explicit NarrowArgument(const char *text)
+        : given_(text != nullptr), utf8_(platform::narrow_is_utf8()), narrow_(narrow_view(text)) {
+        if (utf8_) wide_ = platform::utf8_to_utf16(narrow_);
+    }
+    NarrowArgument(const NarrowArgument &) = delete;
+    NarrowArgument &operator=(const NarrowArgument &) = delete;
+
+    bool given() const { return given_; }
+    CallerText text() const {
+        return utf8_ ? CallerText(std::u16string_view(wide_)) : CallerText(narrow_);
+    }
+
+  private:
+    bool given_;
+    bool utf8_;
+    std::string_view narrow_;
+    std::u16string wide_;
+};
 
 // The older layer owns table entry 0 only while it is free: an XL_ create or open makes the
 // workbook there and makes it the older layer's.

@@ -10,7 +10,6 @@
 #include "engine/styles/attribute_registry.h"
 #include "engine/styles/font_records.h"
 #include "engine/styles/format_records.h"
-#include "platform/codepage.h"
 #include "tabrix.h"
 
 using namespace tabrix::engine;
@@ -23,7 +22,7 @@ int32_t with_book(int32_t h, Body &&body) {
     return ref.book ? body(*ref.book) : ref.missing;
 }
 
-int32_t font_no(int32_t h, std::string_view name, double size, int32_t colour, int32_t style,
+int32_t font_no(int32_t h, CallerText name, double size, int32_t colour, int32_t style,
                 int32_t underline) {
     return with_book(h, [&](Workbook &book) {
         return register_font(book, FontRequest{name, size, colour, style, underline});
@@ -71,25 +70,29 @@ extern "C" {
 
 TABRIX_API int32_t XM_FontNo(int32_t h, const char *name, double size, int32_t colour,
                              int32_t style, int32_t underline) {
-    return guarded([&] { return font_no(h, narrow_view(name), size, colour, style, underline); });
+    return guarded([&] {
+        const NarrowArgument given(name);
+        return font_no(h, given.text(), size, colour, style, underline);
+    });
 }
 
 TABRIX_API int32_t XM_FontNoW(int32_t h, const char16_t *name, double size, int32_t colour,
                               int32_t style, int32_t underline) {
-    return guarded([&] { return font_no(h, narrow_of(name), size, colour, style, underline); });
+    return guarded([&] { return font_no(h, wide_view(name), size, colour, style, underline); });
 }
 
 TABRIX_API int32_t XM_FmtNo(int32_t h, const char *format) {
     return guarded([&] {
+        const NarrowArgument given(format);
         return with_book(
-            h, [&](Workbook &book) { return register_number_format(book, narrow_view(format)); });
+            h, [&](Workbook &book) { return register_number_format(book, given.text()); });
     });
 }
 
 TABRIX_API int32_t XM_FmtNoW(int32_t h, const char16_t *format) {
     return guarded([&] {
         return with_book(
-            h, [&](Workbook &book) { return register_number_format(book, narrow_of(format)); });
+            h, [&](Workbook &book) { return register_number_format(book, wide_view(format)); });
     });
 }
 
@@ -120,8 +123,8 @@ TABRIX_API int32_t XM_GetAttrNo(int32_t h, int32_t lines, int32_t colours, int32
 TABRIX_API int32_t XE_SetDefFont(int32_t slot, const char *name, double size, int32_t colour,
                                  int32_t style, int32_t underline) {
     return guarded([&] {
-        return set_default_font(slot,
-                                FontRequest{narrow_view(name), size, colour, style, underline});
+        const NarrowArgument given(name);
+        return set_default_font(slot, FontRequest{given.text(), size, colour, style, underline});
     });
 }
 

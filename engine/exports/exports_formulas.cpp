@@ -9,7 +9,6 @@
 #include "engine/exports/boundary.h"
 #include "engine/formula/external_references.h"
 #include "engine/model/workbook.h"
-#include "platform/codepage.h"
 #include "tabrix.h"
 
 using namespace tabrix::engine;
@@ -39,7 +38,7 @@ std::optional<CachedResult> cached_of(const FormulaResult *result) {
     if (!result) return std::nullopt;
     CachedResult cached{result->kind, result->value, result->length, {}};
     if (result->length >= 0 && static_cast<size_t>(result->length) <= sizeof result->text) {
-        cached.text = tabrix::platform::cp932_to_utf16(
+        cached.text = tabrix::platform::narrow_to_utf16(
             std::string_view(result->text, static_cast<size_t>(result->length)));
     }
     return cached;
@@ -102,7 +101,7 @@ TABRIX_API int32_t XM_SetRefSheet(int32_t h, int32_t s, const char *names) {
     return guarded([&] {
         const BookRef book = book_ref(h);
         if (int32_t rc = select_sheet(book, s); rc != 0) return rc;
-        return set_ref_sheets(*book.book, *book.book->sheets[s], narrow_view(names));
+        return set_ref_sheets(*book.book, *book.book->sheets[s], wide_of(names));
     });
 }
 

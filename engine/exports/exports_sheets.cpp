@@ -8,7 +8,6 @@
 #include "engine/exports/boundary.h"
 #include "engine/layout/sheet_operations.h"
 #include "engine/model/workbook.h"
-#include "platform/codepage.h"
 #include "tabrix.h"
 
 using namespace tabrix::engine;
@@ -18,17 +17,10 @@ namespace {
 // The buffer a caller gives for a sheet name holds 32 units, its terminator included.
 constexpr size_t kNameBufferUnits = 32;
 
-// Copies as much of a narrow name as fits, never half a double-byte character; -31 when
-// the whole did not fit.
+// Copies as much of a narrow name as fits, never part of a character; -31 when the whole did
+// not fit.
 int32_t put_narrow_name(const std::string &name, char *buffer) {
-    size_t fits = 0;
-    while (fits < name.size()) {
-        const bool pair =
-            tabrix::platform::is_cp932_lead_byte(static_cast<unsigned char>(name[fits]));
-        const size_t width = pair && fits + 1 < name.size() ? 2 : 1;
-        if (fits + width > kNameBufferUnits - 1) break;
-        fits += width;
-    }
+    const size_t fits = tabrix::platform::narrow_fit(name, kNameBufferUnits - 1);
     std::memcpy(buffer, name.data(), fits);
     buffer[fits] = '\0';
     return fits == name.size() ? 0 : err::kLength;
@@ -55,7 +47,7 @@ TABRIX_API int32_t XM_GetSheetName(int32_t h, int32_t s, char *buffer) {
         std::u16string name;
         if (int32_t rc = sheet_name(book_ref(h), s, &name); rc != 0) return rc;
         if (!buffer) return err::kParam;
-        return put_narrow_name(tabrix::platform::utf16_to_cp932(name), buffer);
+        return put_narrow_name(tabrix::platform::utf16_to_narrow(name), buffer);
     });
 }
 

@@ -5,15 +5,16 @@
 #include "engine/edit/value_writes.h"
 #include "engine/exports/boundary.h"
 #include "engine/model/workbook.h"
-#include "platform/codepage.h"
 #include "tabrix.h"
 
 using namespace tabrix::engine;
 
 namespace {
 
-CellText narrow_text(const char *text) {
-    return text ? CellText(std::string_view(text)) : CellText();
+// A caller's narrow cell text; a null pointer writes a blank cell.
+CellText cell_text(const NarrowArgument &text) {
+    if (!text.given()) return CellText();
+    return std::visit([](auto view) { return CellText(view); }, text.text());
 }
 
 CellText wide_text(const char16_t *text) {
@@ -45,7 +46,10 @@ TABRIX_API int32_t XM_WriteStrW(int32_t h, int32_t s, int32_t x, int32_t y, cons
 
 TABRIX_API int32_t XM_WriteStr2(int32_t h, int32_t s, int32_t x, int32_t y, const char *text,
                                 int32_t xf) {
-    return guarded([&] { return write_text(book_ref(h), s, x, y, narrow_text(text), xf); });
+    return guarded([&] {
+        const NarrowArgument given(text);
+        return write_text(book_ref(h), s, x, y, cell_text(given), xf);
+    });
 }
 
 TABRIX_API int32_t XM_WriteStr(int32_t h, int32_t s, int32_t x, int32_t y, const char *text) {
@@ -105,8 +109,9 @@ TABRIX_API int32_t XM_WriteStr2h(int32_t h, int32_t s, const char *keyword, int3
                                  const char *text, int32_t xf) {
     return guarded([&] {
         const BookRef book = book_ref(h);
+        const NarrowArgument given(text);
         return write_at_keyword(book, s, wide_of(keyword), dx, dy, [&](int32_t x, int32_t y) {
-            return write_text(book, s, x, y, narrow_text(text), xf);
+            return write_text(book, s, x, y, cell_text(given), xf);
         });
     });
 }

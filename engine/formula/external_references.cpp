@@ -7,7 +7,6 @@
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
-#include "platform/codepage.h"
 
 namespace tabrix::engine {
 namespace {
@@ -49,8 +48,8 @@ void add_sheet_extern_records(Sheet &sheet, const std::vector<std::u16string> &n
 
 }  // namespace
 
-int32_t set_ref_sheets(Workbook &book, Sheet &sheet, std::string_view list) {
-    std::vector<std::u16string> names = split_ref_sheet_list(platform::cp932_to_utf16(list));
+int32_t set_ref_sheets(Workbook &book, Sheet &sheet, std::u16string_view list) {
+    std::vector<std::u16string> names = split_ref_sheet_list(list);
     if (names.size() > static_cast<size_t>(book.sheet_count())) names.resize(book.sheet_count());
     bool bad = std::any_of(names.begin(), names.end(), [](const std::u16string &name) {
         return name.empty() || name.size() > kMaxSheetNameChars;

@@ -16,7 +16,7 @@ namespace tabrix::engine {
 // Sets the sheets, "/"-separated, that formulas on the sheet may name; at most the
 // workbook's sheet count of names are taken. Returns 0, or -34 for an empty list, an empty
 // name or one of 32 characters or more (nothing changes then).
-int32_t set_ref_sheets(Workbook &book, Sheet &sheet, std::string_view names);
+int32_t set_ref_sheets(Workbook &book, Sheet &sheet, std::u16string_view names);
 
 // What the compiler needs to know to compile a formula on `sheet`.
 FormulaContext formula_context(const Workbook &book, const Sheet &sheet);

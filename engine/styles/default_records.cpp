@@ -174,6 +174,13 @@ std::vector<uint8_t> format_body(bool biff8, uint16_t number, std::string_view n
     return body;
 }
 
+std::vector<uint8_t> format_body(uint16_t number, std::u16string_view wide) {
+    std::vector<uint8_t> body;
+    put_u16(body, number);
+    put_biff8_string(body, biff8_chars(wide));
+    return body;
+}
+
 const char *builtin_number_format(uint16_t number) {
     auto it = std::find_if(std::begin(kBuiltinFormats), std::end(kBuiltinFormats),
                            [number](const BuiltinFormat &f) { return f.number == number; });

@@ -32,6 +32,8 @@ std::vector<uint8_t> font_body_biff8(const FontFields &fields, const Biff8Chars 
 
 // FORMAT body for a format number and its narrow (code page 932) string.
 std::vector<uint8_t> format_body(bool biff8, uint16_t number, std::string_view narrow);
+// An Excel 97 FORMAT body of a UTF-16 format.
+std::vector<uint8_t> format_body(uint16_t number, std::u16string_view wide);
 
 // The built-in number format of that number (code page 932 bytes), or null when the
 // number is not in the table.

@@ -60,13 +60,11 @@ void catch_up_font_index(bool biff8, const RecordList &fonts, AttributeRegistry 
     registry.fonts_indexed = std::max(records.size(), kRewritablePositions);
 }
 
-}  // namespace
-
-int32_t build_font_body(bool biff8, const FontRequest &request, std::vector<uint8_t> *out,
-                        uint16_t code_page) {
-    std::string_view name = request.name.empty() ? kFallbackFontName : request.name;
-    if (name.size() > kMaxFontNameBytes) return err::kLength;
-    const FontFields fields = font_fields(request);
+// The body with the name in either form; -31 when the workbook's code page lacks a character
+// of it or it grows past the limit there.
+template <class Name>
+int32_t font_body(bool biff8, const FontFields &fields, Name name, std::vector<uint8_t> *out,
+                  uint16_t code_page) {
     if (biff8) {
         *out = font_body_biff8(fields, biff8_chars(name));
         return 0;
@@ -77,8 +75,27 @@ int32_t build_font_body(bool biff8, const FontRequest &request, std::vector<uint
     return 0;
 }
 
+}  // namespace
+
+int32_t build_font_body(bool biff8, const FontRequest &request, std::vector<uint8_t> *out,
+                        uint16_t code_page) {
+    if (const auto *wide = std::get_if<std::u16string_view>(&request.name)) {
+        if (std::optional<std::string> narrow = exact_cp932(*wide)) {
+            FontRequest as_narrow = request;
+            as_narrow.name = std::string_view(*narrow);
+            return build_font_body(biff8, as_narrow, out, code_page);
+        }
+        if (wide->size() > kMaxFontNameBytes) return err::kLength;
+        return font_body(biff8, font_fields(request), *wide, out, code_page);
+    }
+    const std::string_view given = std::get<std::string_view>(request.name);
+    const std::string_view name = given.empty() ? kFallbackFontName : given;
+    if (name.size() > kMaxFontNameBytes) return err::kLength;
+    return font_body(biff8, font_fields(request), name, out, code_page);
+}
+
 int32_t register_font(Workbook &book, FontRequest request) {
-    if (request.name.empty()) request.name = book.default_font_name;
+    if (is_empty(request.name)) request.name = std::string_view(book.default_font_name);
     if (request.size == -1.0) request.size = book.default_font_size;
     std::vector<uint8_t> body;
     if (int32_t rc = build_font_body(book.biff8(), request, &body, book.code_page); rc != 0) {

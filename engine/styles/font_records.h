@@ -6,14 +6,16 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/biff/narrow_string.h"
+
 namespace tabrix::engine {
 
 struct Workbook;
 
-// A font as callers ask for it: narrow (code page 932) name, size in points, palette colour,
-// XLFONTSTYLE bits and XLFONTULINE value.
+// A font as callers ask for it: name (code page 932 or UTF-16), size in points, palette
+// colour, XLFONTSTYLE bits and XLFONTULINE value.
 struct FontRequest {
-    std::string_view name;
+    CallerText name;
     double size = 11.0;
     int32_t colour = 0;
     int32_t style = 0;
@@ -22,8 +24,9 @@ struct FontRequest {
 
 // The FONT body of either format: an empty name becomes the Excel 95 default name, the size
 // is clamped to 1-409 points (0 or less means 11). Excel 95 writes the name in `code_page`.
-// Returns -31 for a name longer than 32 bytes (as given, or as written) or one the code page
-// lacks a character of, otherwise 0 with the body in `out`.
+// Returns -31 for a name longer than 32 bytes (as given in code page 932, or as written) or
+// 32 UTF-16 units (a UTF-16 name code page 932 lacks a character of), or one the workbook's
+// code page lacks a character of; otherwise 0 with the body in `out`.
 int32_t build_font_body(bool biff8, const FontRequest &request, std::vector<uint8_t> *out,
                         uint16_t code_page = 932);
 

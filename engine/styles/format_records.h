@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/biff/narrow_string.h"
+
 namespace tabrix::engine {
 
 struct Workbook;
@@ -15,9 +17,11 @@ struct Workbook;
 // be longer than `limit` bytes.
 bool normalise_number_format(std::string_view format, size_t limit, std::string *out);
 
-// The number of a format string (code page 932) in the workbook (XM_FmtNo): an equal FORMAT
-// record's number, built-in ones included, or a new record numbered from 176 up. -31 for an
-// empty string or one longer than 255 bytes (Excel 95) or 256 bytes (Excel 97).
-int32_t register_number_format(Workbook &book, std::string_view format);
+// The number of a format string in the workbook (XM_FmtNo): an equal FORMAT record's number,
+// built-in ones included, or a new record numbered from 176 up. -31 for an empty string, one
+// longer than 255 bytes (Excel 95) or 256 bytes (Excel 97) in code page 932 (256 UTF-16 units
+// for a UTF-16 format that code page lacks a character of), or one the workbook's code page
+// lacks a character of (Excel 95).
+int32_t register_number_format(Workbook &book, CallerText format);
 
 }  // namespace tabrix::engine

@@ -49,10 +49,21 @@ TABRIX_API int32_t XlsSheetNo(int32_t sheet);
 /* 1 for an Excel 97 book, 0 for an Excel 95 book; 0 and errNotOpen without a current book. */
 TABRIX_API int32_t XlsGetVersion(void);
 
+/* ---- Narrow texts ----------------------------------------------------------------------
+ * Sets the code page of every narrow text (char *) in and out of every call of the library:
+ * 932 (Shift-JIS, the default) or 65001 (UTF-8). Returns the previous one; -1 for any other
+ * value, changing nothing. TABRIX_CODEPAGE (932, 65001 or utf-8) in the environment sets it
+ * when the library loads. One setting for the process, safe to call from any thread; texts
+ * the Book API holds (the current position, attributes gathered for it, the keyword prefix)
+ * are carried over. In UTF-8 mode a narrow text may hold any character: one an Excel 95
+ * workbook cannot hold is refused with the call's error for it (never written as "?"), and
+ * read-back texts are cut to buffers between characters. Sizes stay in bytes. */
+TABRIX_API int32_t XlsSetCodePage(int32_t code_page);
+
 /* ---- Errors --------------------------------------------------------------------------- */
 TABRIX_API int32_t XlsGetErrorNo(int32_t *number);
 TABRIX_API int32_t XlsSetErrorNo(int32_t number);
-/* The message of the last error in code page 932, cut to the buffer; empty after success. */
+/* The message of the last error in Japanese, cut to the buffer; empty after success. */
 TABRIX_API int32_t XlsGetErrorMessage(char *buffer, int32_t size);
 /* The same message in plain ASCII English ("sheet number out of range"; "unknown error (N)"
  * for a number without a message), whatever the code page. Same rule: returns 1, writes

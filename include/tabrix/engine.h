@@ -53,7 +53,7 @@ TABRIX_API int32_t XM_SheetNameW(int32_t h, int32_t s, const char16_t *name);
 /* Writes sheet s's name into a buffer of 32 units: 0, -2, -3, -4; -31 when the name (31
  * double-byte characters are 62 bytes) did not fit whole: the buffer then holds as much as
  * fits, ended by NUL. The W form always fits and gives the name exactly, whatever its
- * characters (the narrow form gives code page 932, a character it lacks as "?"). */
+ * characters (the narrow form in code page 932 gives a character it lacks as "?"). */
 TABRIX_API int32_t XM_GetSheetName(int32_t h, int32_t s, char *buffer);
 TABRIX_API int32_t XM_GetSheetNameW(int32_t h, int32_t s, char16_t *buffer);
 /* Appends count sheets named "Sheet%d": 0, -2, -3; -34 for a count below 1 or beyond 32767
@@ -155,13 +155,16 @@ TABRIX_API int32_t XM_WriteBool2hW(int32_t h, int32_t s, const char16_t *keyword
 
 /* Font number of a font (registered when new). An empty name or a size of -1.0 takes the
  * workbook's default; colour 0 or less is automatic; style and underline below 0 are none.
- * -31 for a name longer than 32 bytes. */
+ * -31 for a name longer than 32 bytes in code page 932 (32 UTF-16 units for a name that code
+ * page lacks a character of), or one an Excel 95 workbook's code page cannot hold. */
 TABRIX_API int32_t XM_FontNo(int32_t h, const char *name, double size, int32_t colour,
                              int32_t style, int32_t underline);
 TABRIX_API int32_t XM_FontNoW(int32_t h, const char16_t *name, double size, int32_t colour,
                               int32_t style, int32_t underline);
 /* Number of a number format (registered when new, from 176 up). Japanese colour words in
- * brackets become their English names. -31 for an empty or too long format. */
+ * brackets become their English names. -31 for an empty or too long format (255 bytes for
+ * Excel 95, 256 for Excel 97, counted in code page 932 or, for a format that code page cannot
+ * hold, in UTF-16 units), or one an Excel 95 workbook's code page cannot hold. */
 TABRIX_API int32_t XM_FmtNo(int32_t h, const char *format);
 TABRIX_API int32_t XM_FmtNoW(int32_t h, const char16_t *format);
 /* Sets every field of the request to "not set"; -34 for a null pointer. */
@@ -282,8 +285,8 @@ TABRIX_API int32_t XM_SetPageMode(int32_t h, int32_t s, int32_t paper_size, int3
 TABRIX_API int32_t XM_ReadOpen(const char *file_name);
 TABRIX_API int32_t XM_ReadOpenW(const char16_t *file_name);
 /* Cell (x, y) of sheet s of a read-mode workbook: kind 0 with the number in *value (also
- * for an integer; a blank cell leaves *value alone), 1 with the text in code page 932 cut to
- * size bytes including its NUL, 2 with -1.0 (TRUE) or 0.0 (FALSE), or 1-7 for #NULL!,
+ * for an integer; a blank cell leaves *value alone), 1 with the narrow text cut to size bytes
+ * including its NUL (between characters), 2 with -1.0 (TRUE) or 0.0 (FALSE), or 1-7 for #NULL!,
  * #DIV/0!, #VALUE!, #REF!, #NAME?, #NUM!, #N/A (cells and formula results alike). 0, -2,
  * -3; -6 not a read-mode workbook; -34 no such sheet; -7 no such cell (also for a single
  * BLANK record) or unreadable; -8 an error code none of the seven. */

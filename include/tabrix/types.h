@@ -199,7 +199,7 @@ typedef struct FormulaResult {
     double value;   /* kind 0: the number; kinds 1 and 2: the boolean or error code */
     int16_t kind;   /* 0 number, 1 boolean, 2 error, 3 text */
     int16_t length; /* kind 3: bytes in text, 0 to 256 */
-    char text[256]; /* kind 3: the text in code page 932 */
+    char text[256]; /* kind 3: the narrow text */
 } FormulaResult;
 /* The same for XM_WriteFunc3W: length counts UTF-16 units. */
 typedef struct FormulaResultW {

@@ -9,6 +9,7 @@
 
 #include "core/batch.h"
 #include "core/data_folder.h"
+#include "tabrix.h"
 #include "ui/batch_print.h"
 #include "ui/japanese_font.h"
 #include "ui/main_window.h"
@@ -33,6 +34,8 @@ bool hasDisplay() {
 }  // namespace
 
 int main(int argc, char **argv) {
+    // Texts go to the library in code page 932, whatever TABRIX_CODEPAGE says.
+    XlsSetCodePage(932);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (labelora::isBatchCommandLine(args))
         return labelora::runBatch(argc, argv, args, programFolder(argv[0]));

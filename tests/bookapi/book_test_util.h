@@ -17,6 +17,7 @@ using engine::test::TempFolder;
 class BookTest : public ::testing::Test {
   protected:
     void TearDown() override {
+        XlsSetCodePage(932);
         XlsAllClose();
         XlsSetKeyWord("**");
         XlsSetErrorNo(0);

@@ -41,6 +41,30 @@ TEST_F(SheetsTest, SheetsByNameAndTheErrorsOfNamesAndCopies) {
     EXPECT_STREQ(name, "Sheet1 (2)");
 }
 
+// The W forms hold every character whatever the code page; a change of code page carries the
+// texts the Book API holds (here the keyword prefix) over into it.
+TEST_F(SheetsTest, CodePagesAndTheTextsTheBookApiHolds) {
+    const std::string hash_amount = platform::utf16_to_cp932(u"＃金額");
+    ASSERT_EQ(XlsCreateBook(file("t.xls").c_str(), 97, 2, nullptr), 1);
+    ASSERT_EQ(XlsPutStr(hash_amount.c_str(), "A1"), 1);
+    ASSERT_EQ(XlsSetCodePage(65001), 932);
+    ASSERT_EQ(XlsSheetNo(1), 1);
+    ASSERT_EQ(XlsPutSheetName("Ünï"), 1);
+    ASSERT_EQ(XlsSetCodePage(932), 65001);
+    ASSERT_EQ(XlsSheetNo(0), 1);
+    EXPECT_EQ(XlsPutRefSheetW(u"Sheet1/Ünï"), 1);
+    EXPECT_EQ(XlsPutFuncW(u"=Ünï!A1", nullptr, u"B1"), 1);
+    ASSERT_EQ(XlsCloseBook(1), 1);
+
+    ASSERT_EQ(XlsSetKeyWord(platform::utf16_to_cp932(u"＃").c_str()), 1);
+    ASSERT_EQ(XlsSetCodePage(65001), 932);
+    ASSERT_EQ(XlsOpenBook(file("f.xls").c_str(), file("t.xls").c_str(), nullptr), 1);
+    EXPECT_EQ(XlsPutLong(5, "＃金額"), 1);
+    int32_t value = 0;
+    EXPECT_EQ(XlsGetLong(&value, "A1"), 1);
+    EXPECT_EQ(value, 5);
+}
+
 TEST_F(SheetsTest, ASheetNameIsCutToTheCallersBufferAndNeverWrittenPastIt) {
     ASSERT_EQ(XlsCreateBook(file("a.xls").c_str(), 97, 1, nullptr), 1);
     const std::string full = platform::utf16_to_cp932(u"日本語の表");

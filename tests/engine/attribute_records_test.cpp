@@ -143,6 +143,23 @@ TEST_F(AttributeRecordsTest, Excel95FontNamesAndFormatsHoldOnlyCodePage932) {
     EXPECT_EQ(XM_FontNo(h5, (std::string(31, 'n') + "\xff").c_str(), 11.0, 0, 0, 0), -31);
 }
 
+// Names and formats code page 932 lacks a character of are Excel 97's whole, never "?".
+TEST_F(AttributeRecordsTest, WideNamesAndFormatsOutsideCodePage932) {
+    int32_t h8 = create(true);
+    const int32_t font = XM_FontNoW(h8, u"Ümlaut €", 10.0, 0, 0, 0);
+    ASSERT_GT(font, 0);
+    EXPECT_EQ(Bytes(last_font(h8).begin() + 16, last_font(h8).end()),
+              biff8_chars(std::u16string_view(u"Ümlaut €")).bytes);
+    EXPECT_EQ(XM_FontNoW(h8, u"Ümlaut €", 10.0, 0, 0, 0), font);
+    EXPECT_EQ(XM_FmtNoW(h8, u"[赤]0 €"), 176);
+    EXPECT_EQ(Bytes(last_format(h8).begin() + 5, last_format(h8).end()),
+              biff8_chars(std::u16string_view(u"[Red]0 €")).bytes);
+    EXPECT_EQ(XM_FontNoW(h8, std::u16string(33, u'é').c_str(), 10.0, 0, 0, 0), -31);
+    int32_t h5 = create(false);
+    EXPECT_EQ(XM_FontNoW(h5, u"Ümlaut", 10.0, 0, 0, 0), -31);
+    EXPECT_EQ(XM_FmtNoW(h5, u"0 €"), -31);
+}
+
 TEST_F(AttributeRecordsTest, FormatsAreNumberedFrom176AndBuiltInStringsKeepTheirNumbers) {
     int32_t h = create(true);
     EXPECT_EQ(XM_FmtNo(h, "0.000"), 176);

@@ -1,7 +1,7 @@
 // What the Book API asks of the engine beyond the C calls, by workbook handle: the one header
 // through which bookapi/ reaches the engine. Results follow the engine's rule: 0 (or a value)
 // for success, a negative error number otherwise; -2 for a negative handle, -3 for an empty
-// one. Narrow texts are code page 932.
+// one. Narrow texts are in the interface's code page.
 #pragma once
 
 #include <cstdint>
@@ -72,7 +72,8 @@ int32_t set_sheet_footer(int32_t h, int32_t sheet, std::u16string_view left,
                          std::u16string_view centre, std::u16string_view right);
 // -34 when a break list is full.
 int32_t set_sheet_break(int32_t h, int32_t sheet, int32_t x, int32_t y, bool set);
-// Rewrites the workbook's default font (FONT 0, and FONT 5 in Excel 97).
+// Rewrites the workbook's default font (FONT 0, and FONT 5 in Excel 97); -31 for a name
+// code page 932 lacks a character of.
 int32_t set_default_font(int32_t h, std::string_view name, double size);
 
 // Read back from the file the workbook was read or opened from.

@@ -47,7 +47,10 @@ int32_t set_sheet_break(int32_t h, int32_t sheet, int32_t x, int32_t y, bool set
 }
 
 int32_t set_default_font(int32_t h, std::string_view name, double size) {
-    return set_workbook_font(book_ref(h), name, size);
+    // The workbook keeps its default font name in code page 932.
+    const std::optional<std::string> cp932 = exact_cp932(platform::narrow_to_utf16(name));
+    if (!cp932) return err::kLength;
+    return set_workbook_font(book_ref(h), *cp932, size);
 }
 
 int32_t read_page_mode(int32_t h, int32_t sheet, int32_t *paper_size, int32_t *scale,

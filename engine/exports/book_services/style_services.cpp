@@ -13,6 +13,7 @@
 #include "engine/styles/default_records.h"
 #include "engine/styles/xf_records.h"
 #include "platform/codepage.h"
+#include "platform/interface_text.h"
 
 namespace tabrix::engine::services {
 
@@ -117,7 +118,7 @@ int32_t present_font(int32_t h, int32_t sheet, int32_t x, int32_t y, PresentFont
         fonts[*position].data, book.biff8(),
         [&](std::span<const uint8_t> bytes) { return decode_narrow(bytes, book.code_page); });
     if (!decoded) return kAttributeError;
-    font.name = platform::utf16_to_cp932(decoded->name);
+    font.name = platform::utf16_to_narrow(decoded->name);
     font.size = decoded->size;
     font.colour = decoded->colour;
     font.style = decoded->style;

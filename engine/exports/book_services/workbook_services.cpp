@@ -43,7 +43,7 @@ int32_t keyword_cells(int32_t h, int32_t sheet, std::string_view keyword,
     if (sheet < 0 || sheet >= ref.book->sheet_count()) return err::kSheetNo;
     cells.clear();
     for (const KeywordEntry &entry :
-         find_keyword(*ref.book->sheets[sheet], platform::cp932_to_utf16(keyword)))
+         find_keyword(*ref.book->sheets[sheet], platform::narrow_to_utf16(keyword)))
         cells.push_back({entry.column, entry.row});
     if (cells.empty()) return err::kNoVariable;
     std::reverse(cells.begin(), cells.end());
@@ -110,7 +110,7 @@ bool area_of_formula(bool biff8, std::span<const uint8_t> formula, CellArea &are
 bool defined_name_area(int32_t h, int32_t sheet, std::string_view name, CellArea &area) {
     Workbook *book = workbook_at(h);
     if (!book) return false;
-    const std::u16string wanted = platform::cp932_to_utf16(name);
+    const std::u16string wanted = platform::narrow_to_utf16(name);
     for (const Record &record : book->external_references.records()) {
         if (record.number != rec::kName || record.data.size() < kNameHeader) continue;
         const uint8_t *data = record.data.data();

@@ -11,7 +11,7 @@
 #include "engine/biff/le_bytes.h"
 #include "engine/read/reader/sheet_scan.h"
 #include "engine/read/reader/workbook_reader.h"
-#include "platform/codepage.h"
+#include "platform/interface_text.h"
 
 namespace tabrix::engine {
 
@@ -281,21 +281,15 @@ void TextBuffer::put(std::u16string_view text) const {
         return;
     }
     if (std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; })) {
-        // ASCII reads the same in code page 932.
+        // ASCII reads the same in either narrow form.
         const size_t end = std::min(text.size(), limit);
         std::transform(text.begin(), text.begin() + static_cast<ptrdiff_t>(end), narrow,
                        [](char16_t unit) { return static_cast<char>(unit); });
         narrow[end] = '\0';
         return;
     }
-    const std::string bytes = platform::utf16_to_cp932(text);
-    size_t end = 0;
-    while (end < bytes.size()) {
-        const size_t step =
-            platform::is_cp932_lead_byte(static_cast<unsigned char>(bytes[end])) ? 2 : 1;
-        if (end + step > limit || end + step > bytes.size()) break;
-        end += step;
-    }
+    const std::string bytes = platform::utf16_to_narrow(text);
+    const size_t end = platform::narrow_fit(bytes, limit);
     std::memcpy(narrow, bytes.data(), end);
     narrow[end] = '\0';
 }
