@@ -419,7 +419,7 @@ class Sheet:
         if number_format is not None:
             attr.Format = book._format_number(number_format)
         if fill is not None:
-            attr.Pattern, attr.PatternColor = 1, palette_index(fill)
+            attr.Pattern, attr.BackColor = 1, palette_index(fill)
         if border is not None and not border.outline:
             style = border_style(border.style)
             colour = palette_index(border.color) if border.color is not None else 8
