@@ -201,3 +201,20 @@ def test_formatting_read_by_xlrd(tmp_path):
     assert abs(sheet.colinfo_map[1].width / 256 - 30) < 1  # snapped to a shown width
     assert sheet.rowinfo_map[1].height == 800
     assert sheet.cell_type(4, 0) == xlrd.XL_CELL_DATE
+
+
+def test_version_and_documented_names():
+    source = pathlib.Path(__file__).resolve().parents[2]
+    project = (source / 'CMakeLists.txt').read_text()
+    declared = (source / 'python' / 'pyproject.toml').read_text()
+    assert 'VERSION %s ' % tabrix.__version__ in project
+    assert 'version = "%s"' % tabrix.__version__ in declared
+    for name in ('Book', 'Sheet', 'Cell', 'CellError', 'Text', 'Font', 'Border', 'Alignment',
+                 'create', 'read', 'from_template', 'update', 'TabrixError'):
+        item = getattr(tabrix, name)
+        assert item.__doc__, name
+        members = vars(item).items() if isinstance(item, type) else ()
+        for member_name, member in members:
+            if not member_name.startswith('_') and (callable(member) or
+                                                    isinstance(member, property)):
+                assert member.__doc__, '%s.%s' % (name, member_name)
