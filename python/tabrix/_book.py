@@ -396,17 +396,27 @@ class Sheet:
                border: Optional[Border] = None, number_format: Optional[str] = None,
                alignment: Optional[Alignment] = None, bold: Optional[bool] = None,
                italic: Optional[bool] = None, font_name: Optional[str] = None,
-               font_size: Optional[float] = None, color: Optional[Colour] = None) -> None:
-        """Formats a cell or range ('B2' or 'A1:C3'). ``font`` (or ``bold``, ``italic``,
+               font_size: Optional[float] = None, color: Optional[Colour] = None,
+               rows: int = 1, columns: int = 1, row_offset: int = 0,
+               column_offset: int = 0) -> None:
+        """Formats a cell or range ('B2' or 'A1:C3'), or the cells of a template's keyword
+        ('**ITEM': ``rows`` by ``columns`` cells from the keyword's cell moved by the
+        offsets, at every cell carrying it). ``font`` (or ``bold``, ``italic``,
         ``font_name``, ``font_size``, ``color`` for a Font with those fields) replaces the
         cells' font; ``fill`` is a background colour, ``border`` lines, ``number_format`` a
         format such as '#,##0.00' or 'yyyy-mm-dd', ``alignment`` an Alignment. What is not
         given stays as the cells have it."""
         book = self._book
         h = book._writable()
-        row1, column1, row2, column2 = _parse_range(cells)
-        self._check_position(row1, column1)
-        self._check_position(row2, column2)
+        keyword = not _CELL_REFERENCE.match(cells.partition(':')[0].strip())
+        if keyword:
+            if border is not None and border.outline:
+                raise TabrixValueError(34, 'an outline border needs a range, not a keyword')
+            row1, column1, row2, column2 = 1, 1, 1, 1
+        else:
+            row1, column1, row2, column2 = _parse_range(cells)
+            self._check_position(row1, column1)
+            self._check_position(row2, column2)
         shortcuts = dict(bold=bold, italic=italic, name=font_name, size=font_size, color=color)
         if any(v is not None for v in shortcuts.values()):
             base = font or Font()
@@ -436,6 +446,13 @@ class Sheet:
                 attr.Fit = int(alignment.shrink_to_fit)
             if alignment.indent is not None:
                 attr.Indent = alignment.indent
+        if keyword:
+            rc = XM.XM_SetAttrExt2hW(h, self._index, eng.wide(cells), column_offset, row_offset,
+                                     column_offset + columns - 1, row_offset + rows - 1,
+                                     ctypes.byref(attr))
+            if rc:
+                raise engine_error(rc, 'formatting the cells of keyword %r' % cells)
+            return
         before = self._date_cells(row1, column1, row2, column2)
         rc = XM.XM_SetAttrExt2(h, self._index, column1 - 1, row1 - 1, column2 - 1, row2 - 1,
                                ctypes.byref(attr))
@@ -794,37 +811,40 @@ class Book:
 
     def fill(self, values: Mapping[str, Any]) -> None:
         """Writes each value at the cells of its keyword (the key as the template holds it,
-        prefix included: '**NAME'), on every sheet that has it. A list or tuple is written at
-        the keyword's cell and the rows below it. A keyword no sheet has raises KeyError."""
+        prefix included: '**NAME'), on every sheet that has it. A list is written at the
+        keyword's cell and the rows below it; a list of lists or tuples as a table, each
+        row across the columns from the keyword's column. A keyword no sheet has raises
+        KeyError."""
         h = self._writable()
         count = len(self.sheets)
         for keyword, value in values.items():
-            items = value if isinstance(value, (list, tuple)) else [value]
-            for offset, item in enumerate(items):
-                found = False
-                for s in range(count):
-                    rc = self._write_keyword(h, s, keyword, offset, item)
-                    if rc == 0:
-                        found = True
-                    elif rc != -37:
-                        raise engine_error(rc, 'writing %r at keyword %r' % (item, keyword))
-                if not found:
-                    raise TabrixKeyError(37, 'no sheet has the keyword %r' % keyword,
-                                         '指定した変数が存在しません')
+            rows = value if isinstance(value, (list, tuple)) else [value]
+            for dy, row in enumerate(rows):
+                for dx, item in enumerate(row if isinstance(row, (list, tuple)) else [row]):
+                    found = False
+                    for s in range(count):
+                        rc = self._write_keyword(h, s, keyword, dx, dy, item)
+                        if rc == 0:
+                            found = True
+                        elif rc != -37:
+                            raise engine_error(rc, 'writing %r at keyword %r' % (item, keyword))
+                    if not found:
+                        raise TabrixKeyError(37, 'no sheet has the keyword %r' % keyword,
+                                             '指定した変数が存在しません')
 
-    def _write_keyword(self, h: int, s: int, keyword: str, dy: int, value: Any) -> int:
+    def _write_keyword(self, h: int, s: int, keyword: str, dx: int, dy: int, value: Any) -> int:
         key = eng.wide(keyword)
         if value is None:
-            return XM.XM_WriteStr2hW(h, s, key, 0, dy, None, _DEFAULT_XF)
+            return XM.XM_WriteStr2hW(h, s, key, dx, dy, None, _DEFAULT_XF)
         if isinstance(value, bool):
-            return XM.XM_WriteBool2hW(h, s, key, 0, dy, int(value), _DEFAULT_XF)
+            return XM.XM_WriteBool2hW(h, s, key, dx, dy, int(value), _DEFAULT_XF)
         if isinstance(value, str):
             if value[:1] == '=' and not isinstance(value, Text):
-                return XM.XM_WriteFunchW(h, s, key, 0, dy, eng.wide(value))
+                return XM.XM_WriteFunchW(h, s, key, dx, dy, eng.wide(value))
             text = "'" + value if value[:1] in ("'", '=') else value
-            return XM.XM_WriteStr2hW(h, s, key, 0, dy, eng.wide(text), _DEFAULT_XF)
+            return XM.XM_WriteStr2hW(h, s, key, dx, dy, eng.wide(text), _DEFAULT_XF)
         if isinstance(value, numbers.Integral) and _INT_MIN <= int(value) <= _INT_MAX:
-            return XM.XM_WriteInt2hW(h, s, key, 0, dy, int(value), _DEFAULT_XF)
+            return XM.XM_WriteInt2hW(h, s, key, dx, dy, int(value), _DEFAULT_XF)
         if isinstance(value, (datetime.date, datetime.time)):
             try:
                 serial = to_serial(value, self.date1904)
@@ -836,12 +856,12 @@ class Book:
             # Merged over each keyword cell's own format; the file shows the date, but this
             # book does not learn the merged attribute numbers, so reading such a cell back
             # before saving gives its serial number.
-            return XM.XM_WriteDouble2hW(h, s, key, 0, dy, serial, attribute)
+            return XM.XM_WriteDouble2hW(h, s, key, dx, dy, serial, attribute)
         if isinstance(value, (numbers.Real, decimal.Decimal)):
             number = float(value)
             if not math.isfinite(number):
                 raise TabrixValueError(34, 'NaN and infinities cannot be stored: %r' % (value,))
-            return XM.XM_WriteDouble2hW(h, s, key, 0, dy, number, _DEFAULT_XF)
+            return XM.XM_WriteDouble2hW(h, s, key, dx, dy, number, _DEFAULT_XF)
         raise TabrixTypeError(7, 'a cell cannot hold a %s: %r' % (type(value).__name__, value))
 
     # ---- attributes -----------------------------------------------------------------------

@@ -57,6 +57,7 @@ _SIGNATURES = {
     'XM_InitAttr': (i32, [ctypes.POINTER(XLATTR)]),
     'XM_GetAttrNo2': (i32, [i32, ctypes.POINTER(XLATTR)]),
     'XM_SetAttrExt2': (i32, [i32, i32, i32, i32, i32, i32, ctypes.POINTER(XLATTR)]),
+    'XM_SetAttrExt2hW': (i32, [i32, i32, ptr, i32, i32, i32, i32, ctypes.POINTER(XLATTR)]),
     'XM_SetColWidth': (i32, [i32, i32, i32, i32, i32]),
     'XM_SetRowHeight': (i32, [i32, i32, i32, f64]),
     'XM_GetColWidth': (i32, [i32, i32, i32]),
