@@ -3,7 +3,6 @@ package itself, in both file formats and both date systems."""
 import datetime
 import decimal
 import math
-import os
 
 import openpyxl
 import pytest
