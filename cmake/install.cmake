@@ -28,7 +28,7 @@ endif()
 set(TABRIX_PYTHON_DIR ${tabrix_python_dir} CACHE PATH
   "Where the tabrix Python package is installed (relative to the prefix, or absolute)")
 install(DIRECTORY python/tabrix DESTINATION ${TABRIX_PYTHON_DIR}
-  FILES_MATCHING PATTERN "*.py" PATTERN "__pycache__" EXCLUDE)
+  FILES_MATCHING PATTERN "*.py" PATTERN "py.typed" PATTERN "__pycache__" EXCLUDE)
 # Like an rpath: the package records the library folder relative to its own.
 if(IS_ABSOLUTE "${TABRIX_PYTHON_DIR}")
   set(tabrix_python_full ${TABRIX_PYTHON_DIR}/tabrix)

@@ -8,7 +8,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev
   qt6-base-dev libgl-dev
-  python3 python3-xlrd python3-olefile python3-xlwt python3-openpyxl python3-uno
+  python3 python3-xlrd python3-olefile python3-xlwt python3-openpyxl python3-uno python3-pytest
   libgsf-bin libreoffice-calc-nogui gnumeric clang
   fonts-ipafont-gothic fonts-noto-cjk xvfb xauth poppler-utils time
 )

@@ -2,16 +2,7 @@
 import ctypes
 
 from . import _library as lib
-
-
-class TabrixError(Exception):
-    """A failed member: number is the Book API error number (or the status code of a call
-    that never reached a member), message the library's description of it."""
-
-    def __init__(self, number, message):
-        super().__init__('%d: %s' % (number, message) if message else str(number))
-        self.number = number
-        self.message = message
+from ._errors import TabrixError
 
 
 # Calls that never reached a member have no Book API message.

@@ -432,7 +432,7 @@ class InvoiceExample(unittest.TestCase):
         book.save(template)
 
         output = os.path.join(folder, 'invoice.xls')
-        subprocess.run([sys.executable, os.path.join(SOURCE, 'python', 'examples', 'invoice.py'),
+        subprocess.run([sys.executable, os.path.join(SOURCE, 'python', 'examples', 'invoice_control.py'),
                         template, output], check=True, env=CHILD_ENV, capture_output=True)
         converted = libreoffice.convert([output], folder)[output]
         values = openpyxl.load_workbook(converted, data_only=True).worksheets[0]

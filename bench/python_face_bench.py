@@ -1,0 +1,43 @@
+"""The standard workload through the package's Pythonic face. ``write`` writes it cell by
+cell with ``sheet.cell(row=, column=).value = ...``; ``read`` reads every cell of a file with
+``iter_rows(values_only=True)``, touching each value as xlrd_read_bench.py does. Prints the
+seconds taken.
+
+    TABRIX_LIBRARY=build/libtabrix.so PYTHONPATH=python python3 bench/python_face_bench.py \\
+        write|read FILE.xls
+"""
+import sys
+import time
+
+import tabrix
+
+ROWS, COLUMNS = 65536, 16
+
+
+def write(path):
+    with tabrix.create(path) as book:
+        sheet = book.sheets[0]
+        for r in range(ROWS):
+            for c in range(COLUMNS):
+                if c < 8:
+                    value = r * COLUMNS + c
+                elif c < 12:
+                    value = r * 0.5 + c
+                else:
+                    value = 'item-%d' % ((r * COLUMNS + c) % 1000)
+                sheet.cell(row=r + 1, column=c + 1).value = value
+
+
+def read(path):
+    total = 0
+    with tabrix.read(path) as book:
+        for row in book.sheets[0].iter_rows(values_only=True):
+            for value in row:
+                total += value[0] == 'i' if isinstance(value, str) else value
+    print('sum %.1f' % total, file=sys.stderr)
+
+
+if __name__ == '__main__':
+    start = time.monotonic()
+    {'write': write, 'read': read}[sys.argv[1]](sys.argv[2])
+    print('%.3f' % (time.monotonic() - start))

@@ -1,0 +1,69 @@
+"""Rows of a workbook LibreOffice made, read through iter_rows and compared with xlrd's
+reading of the same file."""
+import datetime
+
+import openpyxl
+import xlrd
+
+import libreoffice
+import tabrix
+
+
+def make_with_libreoffice(folder):
+    book = openpyxl.Workbook()
+    sheet = book.active
+    sheet.title = 'Mixed'
+    sheet.append(['名前', 'count', 'price', 'when', 'ok', 'ratio'])
+    for i in range(1, 300):
+        sheet.append(['品目 %d ✓' % i, i, i * 1.25, datetime.datetime(2020, 1, 1) +
+                      datetime.timedelta(days=i, hours=i % 24), i % 3 == 0,
+                      '=B%d/(B%d-7)' % (i + 1, i + 1)])
+    sheet['H5'] = 'far'
+    sheet['B310'] = 'last'
+    book.create_sheet('Empty')
+    source = str(folder / 'mixed.xlsx')
+    book.save(source)
+    return libreoffice.convert([source], str(folder), target='xls')[source]
+
+
+def xlrd_rows(path, sheet_index):
+    book = xlrd.open_workbook(path)
+    sheet = book.sheet_by_index(sheet_index)
+    rows = []
+    for r in range(sheet.nrows):
+        row = []
+        for c in range(sheet.ncols):
+            kind, value = sheet.cell_type(r, c), sheet.cell_value(r, c)
+            if kind == xlrd.XL_CELL_DATE:
+                value = xlrd.xldate_as_datetime(value, book.datemode)
+            elif kind == xlrd.XL_CELL_BOOLEAN:
+                value = bool(value)
+            elif kind == xlrd.XL_CELL_ERROR:
+                value = tabrix.CellError(xlrd.error_text_from_code[value])
+            elif kind in (xlrd.XL_CELL_EMPTY, xlrd.XL_CELL_BLANK):
+                value = None
+            row.append(value)
+        rows.append(tuple(row))
+    return rows, (sheet.nrows, sheet.ncols)
+
+
+def test_iteration_equals_xlrd(tmp_path):
+    path = make_with_libreoffice(tmp_path)
+    expected, size = xlrd_rows(path, 0)
+    with tabrix.read(path) as book:
+        assert book.sheetnames == ['Mixed', 'Empty']
+        sheet = book['Mixed']
+        assert (sheet.max_row, sheet.max_column) == size
+        rows = list(sheet.iter_rows(values_only=True))
+        assert rows == expected
+        assert rows[7][5] == tabrix.CellError('#DIV/0!')  # the stored result of B8/(B8-7)
+        assert isinstance(rows[3][3], datetime.datetime) and rows[3][4] is True
+        part = list(sheet.iter_rows(min_row=2, max_row=4, min_col=2, max_col=3))
+        assert [[cell.value for cell in row] for row in part] == [list(r[1:3]) for r in
+                                                                   expected[1:4]]
+        assert part[0][0].coordinate == 'B2'
+        assert [r[7] for r in sheet.iter_rows(max_row=6, max_col=8, values_only=True)] == \
+            [None] * 4 + ['far', None]
+        empty = book['Empty']
+        assert (empty.max_row, empty.max_column) == (0, 0)
+        assert list(empty.iter_rows(values_only=True)) == []
