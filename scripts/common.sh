@@ -11,6 +11,7 @@ PACKAGES=(
   python3 python3-xlrd python3-olefile python3-xlwt python3-openpyxl python3-uno python3-pytest
   libgsf-bin libreoffice-calc-nogui gnumeric clang
   fonts-ipafont-gothic fonts-noto-cjk xvfb xauth poppler-utils time
+  libzint-dev zbar-tools dmtx-utils
 )
 
 as_root() {

@@ -29,6 +29,26 @@ int indexOfItem(const ListBox &list, const std::string &text) {
     return -1;
 }
 
+std::string listFileNote(const ListImport &import) {
+    std::string text = "list file: " + std::to_string(import.taken) + " taken";
+    if (import.cut) text += " (" + std::to_string(import.cut) + " cut)";
+    if (import.skipped) text += ", " + std::to_string(import.skipped) + " empty skipped";
+    if (import.beyond)
+        text += ", " + std::to_string(import.beyond) + " beyond the " +
+                std::to_string(kMaxTextListLines) + " a list holds left out";
+    return text;
+}
+
+std::string codeRefusalNote(Symbology code, const CodeRefusal &refusal, int sheet, int layout) {
+    const std::string name = symbologyName(code).caption;
+    const std::string option = std::string("--code ") + symbologyName(code).option + ": ";
+    if (refusal.reason == CodeRefusal::Reason::CannotEncode)
+        return option + "\"" + refusal.text + "\" has characters " + name +
+               " cannot hold (printable ASCII only)";
+    return option + "no room for " + name + " on the labels of sheet " + std::to_string(sheet) +
+           " layout " + std::to_string(layout) + " (\"" + refusal.text + "\")";
+}
+
 }  // namespace
 
 BatchOptions parseBatchOptions(const std::vector<std::string> &args) {
@@ -40,7 +60,8 @@ BatchOptions parseBatchOptions(const std::vector<std::string> &args) {
         "--text",       "--second",     "--letter",         "--word1",       "--word2",
         "--memo",       "--list",       "--count",          "--start",       "--repeat",
         "--step",       "--day-offset", "--start-position", "--separator",   "--text-colour",
-        "--background", "--align",      "--offset-right",   "--offset-down", "--xls"};
+        "--background", "--align",      "--offset-right",   "--offset-down", "--xls",
+        "--code",       "--list-file"};
     BatchOptions o;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
@@ -99,6 +120,10 @@ BatchOptions parseBatchOptions(const std::vector<std::string> &args) {
             o.memoLines.push_back(value);
         else if (arg == "--list")
             o.listEntries.push_back(value);
+        else if (arg == "--list-file")
+            o.listFile = value;
+        else if (arg == "--code")
+            o.code = value;
         else if (arg == "--count")
             number(o.count);
         else if (arg == "--start")
@@ -128,10 +153,15 @@ BatchOptions parseBatchOptions(const std::vector<std::string> &args) {
     if (o.sheet < 1 || o.sheet > 4) o.errors.push_back("--sheet must be 1, 2, 3 or 4");
     if (o.memoLines.size() > 2) o.errors.push_back("--memo takes at most two lines");
     if (o.overwrite && o.workbook.empty()) o.errors.push_back("--overwrite goes with --xls FILE");
+    if (!o.listFile.empty() && !o.listEntries.empty())
+        o.errors.push_back("--list and --list-file do not go together");
+    if (o.code && !symbologyByOption(*o.code))
+        o.errors.push_back("--code must be none, datamatrix, qr or code128");
     return o;
 }
 
-std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o) {
+std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o,
+                                         std::vector<std::string> *notes) {
     std::vector<std::string> errors;
     std::vector<std::string> messages;
     auto previous = form.onMessage;
@@ -182,6 +212,7 @@ std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o) 
     }
 
     const std::optional<std::string> *texts[] = {&o.text, &o.second};
+    bool hasTextList = false;
     size_t text = 0, letter = 0;
     for (const auto &input : layout->inputs) {
         switch (input.kind) {
@@ -222,7 +253,16 @@ std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o) 
             case InputKind::TextList: {
                 const GroupPanel *group = findGroupPanel(form.family(), (o.layout - 1) / 4);
                 if (!group || group->textListMemo.empty()) break;
+                hasTextList = true;
                 Memo &memo = form.memo(group->textListMemo);
+                if (!o.listFile.empty()) {
+                    ListImport import = form.importTextList(group->textListMemo, o.listFile);
+                    if (!import.error.empty())
+                        errors.push_back("--list-file: " + import.error);
+                    else if (notes)
+                        notes->push_back(listFileNote(import));
+                    break;
+                }
                 memo.setText("");
                 for (size_t i = 0; i < o.listEntries.size(); ++i)
                     form.typeMemo(group->textListMemo,
@@ -239,6 +279,8 @@ std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o) 
     if ((text < 1 && o.text) || (text < 2 && o.second))
         errors.push_back("the layout has fewer text boxes than given");
     if (letter < o.letters.size()) errors.push_back("the layout has fewer letter lists than given");
+    if (!o.listFile.empty() && !hasTextList)
+        errors.push_back("--list-file: the layout has no text list");
 
     if (o.count) pick("ListBox2", *o.count - 1, "--count");
     if (o.startNumber) pick("ListBox12", *o.startNumber - 1, "--start");
@@ -324,6 +366,14 @@ std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &o) 
             errors.push_back("--rainbow needs --repeat 2 or more");
     }
     if (o.frame) choices.push_back([&form] { form.clickCheckBox(kFrameCheck); });
+    if (std::optional<Symbology> code = o.code ? symbologyByOption(*o.code) : std::nullopt) {
+        PrintJob job = form.printJob();
+        job.style.code = *code;
+        if (std::optional<CodeRefusal> refusal = codeRefusal(job, kCheckResolution))
+            errors.push_back(codeRefusalNote(*code, *refusal, o.sheet, o.layout));
+        else
+            choices.push_back([&form, code] { form.clickRadio(symbologyName(*code).radio); });
+    }
     if (o.align) {
         int index = *o.align == "left"     ? 0
                     : *o.align == "centre" ? 1

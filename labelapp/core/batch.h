@@ -23,6 +23,8 @@ struct BatchOptions {
     std::optional<std::string> firstWord, secondWord;
     std::vector<std::string> memoLines;  // --memo, at most two
     std::vector<std::string> listEntries;
+    std::string listFile;             // --list-file: the text list from a file
+    std::optional<std::string> code;  // --code: none, datamatrix, qr, code128
     std::optional<int> count, startNumber, repeat, step, dayOffset, startPosition;
     bool plainNumbers = false;
     std::optional<std::string> separator;  // blank, hyphen, two-blanks
@@ -45,10 +47,14 @@ inline constexpr const char *kBatchUsage =
     "  --word1 W, --word2 W           a word of DB1.txt / DB3.txt\n"
     "  --memo LINE                    a line of the two-line memo (twice for both)\n"
     "  --list ENTRY                   an entry of the text list (repeat for each)\n"
+    "  --list-file FILE               the text list from a CSV or text file (first field of\n"
+    "                                 each line) or a workbook (FILE:SHEET!COLUMN, else the\n"
+    "                                 first column of the first sheet)\n"
     "  --count N --start N --repeat N --step 1|2|3|5|10 --plain\n"
     "  --separator blank|hyphen|two-blanks --day-offset DAYS\n"
     "  --start-position N             first free label on the sheet\n"
     "  --text-colour NAME --background NAME --rainbow --frame --align left|centre|right\n"
+    "  --code none|datamatrix|qr|code128   a code of each label's text (default none)\n"
     "  --offset-right MM --offset-down MM   -5 .. 5 in steps of 0.5 (saved in start.txt)\n"
     "  --report FILE                  also print the report of the run to this PDF file\n"
     "  --xls FILE                     also write the record of the run to this workbook\n"
@@ -58,8 +64,10 @@ inline constexpr const char *kBatchUsage =
 BatchOptions parseBatchOptions(const std::vector<std::string> &args);
 
 // Sets the form up as the options say and goes to the print screen; returns what could not
-// be done (an empty list when the run is ready to print). `form` must be started.
-std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &options);
+// be done (an empty list when the run is ready to print). `form` must be started. What was
+// done along the way worth telling (the count of a --list-file) goes to `notes`.
+std::vector<std::string> prepareBatchRun(MainForm &form, const BatchOptions &options,
+                                         std::vector<std::string> *notes = nullptr);
 
 // Where the next run of the sheet and layout starts after a print: "next start position P,
 // next start number N", then the letters the layout's letter lists stand on ("next letter A",

@@ -48,6 +48,9 @@ class Canvas {
     virtual void ellipse(const DeviceRect &box) = 0;
     virtual void rectangle(const DeviceRect &box) = 0;
     virtual void roundRect(const DeviceRect &box, int cornerWidth, int cornerHeight) = 0;
+    // A rectangle filled in `colour` with no outline, whatever the pen: the modules of a
+    // code, which must not grow by a pen's width.
+    virtual void fillRectangle(const DeviceRect &box, Rgb colour) = 0;
     // Text with its top-left corner at (x, y), on a transparent background.
     virtual void textOut(int x, int y, const std::string &utf8) = 0;
     virtual TextSize textExtent(const std::string &utf8) = 0;

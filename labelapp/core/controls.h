@@ -23,6 +23,7 @@ struct Button : Control {
 struct RadioButton : Control {
     std::string caption;
     bool checked = false;
+    std::string toolTip;  // why a disabled choice cannot be taken
 };
 
 struct CheckBox : Control {

@@ -110,6 +110,38 @@ std::optional<std::u16string> utf8ToUtf16(std::string_view utf8) {
     return out;
 }
 
+std::string utf16ToUtf8(std::u16string_view utf16) {
+    std::string out;
+    auto put = [&out](char32_t c) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    };
+    for (size_t i = 0; i < utf16.size(); ++i) {
+        char32_t c = utf16[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (utf16[++i] - 0xDC00);
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = 0xFFFD;
+        }
+        put(c);
+    }
+    return out;
+}
+
 std::string cp932ToUtf8(std::string_view bytes) {
     Converter conv("UTF-8", "CP932");
     std::string out;

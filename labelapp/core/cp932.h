@@ -22,6 +22,9 @@ std::optional<std::string> utf8ToCp932(std::string_view utf8);
 // The text in UTF-16, for the wide calls of the library; nothing for a text that is not UTF-8.
 std::optional<std::u16string> utf8ToUtf16(std::string_view utf8);
 
+// UTF-16 from the wide calls of the library as UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string utf16ToUtf8(std::u16string_view utf16);
+
 // Code page 932 bytes as UTF-8; a byte sequence that is not code page 932 becomes U+FFFD.
 std::string cp932ToUtf8(std::string_view bytes);
 

@@ -1,7 +1,10 @@
 #include "core/label_printer.h"
 
 #include <algorithm>
+#include <cmath>
+#include <variant>
 
+#include "core/code_placement.h"
 #include "core/cp932.h"
 #include "core/print_plan.h"
 #include "core/sheet_grid.h"
@@ -30,6 +33,26 @@ Placement rectanglePlacement(int sheetType) {
     }
 }
 
+struct PlacedCode {
+    CodeSymbol symbol;
+    CodePlacement place;
+};
+
+// The code of one label with text, placed on it, or why it cannot be.
+std::variant<PlacedCode, CodeRefusal> placeLabelCode(const PrintJob &job, const UnitRect &label,
+                                                     const LabelTexts &texts, Resolution dpi) {
+    const std::string text = codeText(texts.line(0), texts.line(1));
+    std::optional<CodeSymbol> symbol = encodeCode(job.style.code, text);
+    if (!symbol) return CodeRefusal{CodeRefusal::Reason::CannotEncode, text};
+    const Family family = job.run.family();
+    std::optional<int> framePen;
+    if (isFramedLayout(family, job.run.layoutType)) framePen = kFramePen;
+    std::optional<CodePlacement> place =
+        placeCode(family == Family::C, codeContentBox(label, framePen, dpi), dpi, *symbol);
+    if (!place) return CodeRefusal{CodeRefusal::Reason::NoRoom, text};
+    return PlacedCode{std::move(*symbol), *place};
+}
+
 class LabelDrawer {
   public:
     LabelDrawer(Canvas &canvas, const PrintJob &job)
@@ -40,11 +63,22 @@ class LabelDrawer {
             labelRect(job_.run.sheetType, pos, job_.style.offsetRight, job_.style.offsetDown);
         drawShape(label, n);
         if (texts.lines.empty()) return;  // a blank colour label
+        std::optional<PlacedCode> code;
+        if (job_.style.code != Symbology::None) {
+            auto placed = placeLabelCode(job_, label, texts, dpi_);
+            // A run is checked before it prints; a label refused all the same keeps its texts.
+            if (auto *p = std::get_if<PlacedCode>(&placed)) code = std::move(*p);
+        }
         canvas_.setTextColour(job_.style.text);
-        if (job_.run.family() == Family::C)
+        if (code && job_.run.family() == Family::C)
+            drawRoundTextsAroundCode(texts, code->place);
+        else if (job_.run.family() == Family::C)
             drawRoundTexts(label, texts);
+        else if (code)
+            drawRectangleTextsBesideCode(label, texts, code->place, code->symbol.isLinear());
         else
             drawRectangleTexts(label, texts);
+        if (code) drawCode(*code);
     }
 
   private:
@@ -119,6 +153,92 @@ class LabelDrawer {
         }
     }
 
+    // The font size, from `size` down to the smallest type, at which every line is at most
+    // `maxWidth` wide and one em at most `maxHeight` high.
+    int shrinkToFit(int size, const std::vector<std::string> &lines, int maxWidth, int maxHeight) {
+        for (;; --size) {
+            canvas_.setFont("", size, false);
+            if (size <= kMinTextPoints) return size;
+            int widest = 0, em = 0;
+            for (const auto &line : lines) {
+                TextSize extent = canvas_.textExtent(line);
+                widest = std::max(widest, extent.width);
+                em = std::max(em, extent.height);
+            }
+            if (widest <= maxWidth && em <= maxHeight) return size;
+        }
+    }
+
+    // Round labels: the upper line above the code, the lower line below it, each as large as
+    // the circle leaves room for at its height.
+    void drawRoundTextsAroundCode(const LabelTexts &texts, const CodePlacement &code) {
+        const DeviceRect &circle = code.textArea;
+        const double radius = (circle.right - circle.left) / 2.0;
+        const int cx = (circle.left + circle.right) / 2, cy = (circle.top + circle.bottom) / 2;
+        for (int i = 0; i < 2; ++i) {
+            const std::string line = texts.line(static_cast<size_t>(i));
+            TextSize extent{0, 0};
+            for (int size = roundFontSize(line);; --size) {
+                canvas_.setFont("", size, false);
+                extent = canvas_.textExtent(line);
+                const double far = i == 0 ? cy - (code.quietBox.top - extent.height)
+                                          : code.quietBox.bottom + extent.height - cy;
+                const double half = far < radius ? std::sqrt(radius * radius - far * far) : 0;
+                if (size <= kMinTextPoints || extent.width <= 2 * half) break;
+            }
+            const int top = i == 0 ? code.quietBox.top - extent.height : code.quietBox.bottom;
+            canvas_.textOut(cx - extent.width / 2, top, line);
+        }
+    }
+
+    // Rectangular labels: beside a 2-D code the lines keep their heights and end before the
+    // code; above Code 128 they keep their places across and stack in the upper half.
+    void drawRectangleTextsBesideCode(const UnitRect &label, const LabelTexts &texts,
+                                      const CodePlacement &code, bool linear) {
+        const LabelRun &run = job_.run;
+        const Placement place = rectanglePlacement(run.sheetType);
+        const int size = rectangleFontSize(run.sheetType, run.layoutType, job_.previewLines);
+        const int left = dx(label.x + kLeftMargin);
+        const int lineCount = static_cast<int>(texts.lines.size());
+        const int right =
+            linear ? dx(label.x + place.rightOffset) : code.textArea.right - dx(kCodeMarginUnits);
+        std::vector<int> tops;
+        if (linear) {
+            const int room = code.textArea.bottom - code.textArea.top;
+            shrinkToFit(size, texts.lines, right - left, room / lineCount);
+            const int em = canvas_.textExtent(texts.lines.front()).height;
+            const int first = code.textArea.top + (room - lineCount * em) / 2;
+            for (int i = 0; i < lineCount; ++i) tops.push_back(first + i * em);
+        } else {
+            shrinkToFit(size, texts.lines, right - left, code.textArea.bottom - code.textArea.top);
+            for (int top : rectangleLineTops(run.sheetType, lineCount))
+                tops.push_back(dy(label.y + top));
+        }
+        for (size_t i = 0; i < tops.size(); ++i) {
+            const std::string &line = texts.lines[i];
+            const int width = canvas_.textExtent(line).width;
+            int x = left;
+            if (job_.style.align == Align::Centre)
+                x = linear ? dx(label.x + place.centreOffset) - width / 2
+                           : (left + right) / 2 - width / 2;
+            else if (job_.style.align == Align::Right)
+                x = right - width;
+            canvas_.textOut(x, tops[i], line);
+        }
+    }
+
+    // Dark modules on a light quiet zone, whatever the label's colours, as scanners need.
+    void drawCode(const PlacedCode &code) {
+        const CodePlacement &place = code.place;
+        canvas_.fillRectangle(place.quietBox, kWhite);
+        for (const ModuleRun &run : code.symbol.dark)
+            canvas_.fillRectangle(
+                {place.left + run.x * place.moduleWidth, place.top + run.y * place.moduleHeight,
+                 place.left + (run.x + run.width) * place.moduleWidth,
+                 place.top + (run.y + run.height) * place.moduleHeight},
+                kBlack);
+    }
+
     Canvas &canvas_;
     const PrintJob &job_;
     Resolution dpi_;
@@ -153,6 +273,20 @@ std::vector<int> rectangleLineTops(int sheetType, int lineCount) {
     if (lineCount == 2) return {30, 60};
     if (sheetType == 3) return {20, 45, 70};
     return {25, 55, 85};
+}
+
+std::optional<CodeRefusal> codeRefusal(const PrintJob &job, Resolution dpi) {
+    if (job.style.code == Symbology::None) return std::nullopt;
+    // Every label of the run lies on the same grid, so the first position stands for all.
+    const UnitRect label =
+        labelRect(job.run.sheetType, 1, job.style.offsetRight, job.style.offsetDown);
+    for (int k = 0; k < job.run.sampleCount; ++k) {
+        LabelTexts texts = labelTexts(job.run, k);
+        if (texts.lines.empty()) continue;
+        auto placed = placeLabelCode(job, label, texts, dpi);
+        if (auto *refusal = std::get_if<CodeRefusal>(&placed)) return *refusal;
+    }
+    return std::nullopt;
 }
 
 bool printRun(Canvas &canvas, const PrintJob &job, std::vector<PrintedLabel> &printedLog,

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/canvas.h"
+#include "core/label_code.h"
 #include "core/label_texts.h"
 
 namespace labelora {
@@ -20,6 +22,7 @@ struct PrintStyle {
     bool frame = false;       // "枠": round labels get a white inner circle
     Align align = Align::Left;
     int offsetRight = 10, offsetDown = 10;  // offset list indexes, 10 = none
+    Symbology code = Symbology::None;       // the code each label carries
 };
 
 struct PrintJob {
@@ -43,6 +46,15 @@ inline constexpr int kMaxPrintedLog = 1000;
 // pause there). Returns false, with nothing recorded, when the document cannot be started.
 bool printRun(Canvas &canvas, const PrintJob &job, std::vector<PrintedLabel> &printedLog,
               const std::function<void()> &betweenPages = {});
+
+// Why the labels of a run cannot carry the chosen code: a text the symbology cannot hold, or
+// a label without room for the symbol.
+struct CodeRefusal {
+    enum class Reason { CannotEncode, NoRoom } reason;
+    std::string text;  // the code text of the first label refused
+};
+// Checks every label of the run at the canvas's resolution; nothing when all can be printed.
+std::optional<CodeRefusal> codeRefusal(const PrintJob &job, Resolution dpi);
 
 // Font sizes in points.
 int roundFontSize(const std::string &line);

@@ -96,6 +96,9 @@ void MainForm::createControls() {
             Button reset = makeControl<Button>(group.resetButton);
             reset.caption = "Reset";
             buttons_.emplace(group.resetButton, reset);
+            Button import = makeControl<Button>(importButton(group));
+            import.caption = "Import…";
+            buttons_.emplace(import.name, import);
         }
     }
 
@@ -396,6 +399,13 @@ void MainForm::clickRadio(const std::string &name) {
     }
     const Layout *layout = findLayoutByRadio(name);
     if (layout && layout->family == family()) clickLayout(layout->number);
+    for (const auto &code : symbologies()) {
+        if (name == code.radio && radios_.at(name).enabled) {
+            state.code = code.symbology;
+            for (const auto &other : symbologies())
+                radios_.at(other.radio).checked = other.symbology == code.symbology;
+        }
+    }
     for (int align = 0; align < 3; ++align) {
         if (name == kAlignRadios[align]) {
             state.printAlign = align;
@@ -548,8 +558,13 @@ void MainForm::clickButton(const std::string &name) {
     } else if (name == "cmdEnd") {
         closeRequested = true;
     } else {
-        for (const auto &group : groupPanels())
+        for (const auto &group : groupPanels()) {
             if (group.resetButton == name) resetTextList(group.textListMemo);
+            if (group.resetButton.empty() || importButton(group) != name || !chooseListFile)
+                continue;
+            if (std::optional<std::string> file = chooseListFile(); file && !file->empty())
+                message(listImportText(importTextList(group.textListMemo, *file)));
+        }
     }
 }
 

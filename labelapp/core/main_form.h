@@ -15,6 +15,7 @@
 #include "core/catalogue.h"
 #include "core/controls.h"
 #include "core/data_form.h"
+#include "core/label_code.h"
 #include "core/label_printer.h"
 #include "core/print_plan.h"
 #include "core/start_file.h"
@@ -40,6 +41,7 @@ struct WorkingState {
     std::string startFileExtra;                  // line 5 of the start file, as read
     std::vector<std::string> startFileTrailing;  // lines after it, as read
     int printAlign = 0;
+    Symbology code = Symbology::None;  // the code chosen on the print screen, kept for later runs
     std::vector<std::string> textList;
     int textCount = 0;
     int pageCount = 1;
@@ -90,6 +92,22 @@ inline constexpr const char *kTextPreview = "pnlmemo";
 inline constexpr const char *kRoundPreviewMemo = "Memo3";
 inline constexpr const char *kTextPreviewMemo = "Memo7";
 inline constexpr int kMaxDayOffset = 365;
+// The resolution a run is checked at before the printer is known: the PDF file's.
+inline constexpr Resolution kCheckResolution{600, 600};
+
+// "Import…" beside a text list: its button, and what an import took.
+std::string importButton(const GroupPanel &group);
+struct ListImport {
+    int taken = 0;    // entries now in the list
+    int cut = 0;      // of them, cut to the list's byte limit as typing cuts
+    int skipped = 0;  // empty lines or cells
+    int beyond = 0;   // entries past the lines a list holds
+    std::string error;
+};
+// "取り込み 12 件…", the window's report of an import.
+std::string listImportText(const ListImport &import);
+// The print screen's tooltip of a code the run's labels cannot carry.
+std::string codeRefusalText(Symbology symbology, const CodeRefusal &refusal);
 
 // Names of the menu items (the menus 数字表示, 区切り and ステップ).
 struct MenuChoice {
@@ -137,6 +155,11 @@ class MainForm {
     // The texts and inputs of the current layout, as a print run would take them.
     LabelRun labelRun() const;
     PrintStyle printStyle() const;
+    // The run "Print" would print now, with the print screen's choices.
+    PrintJob printJob() const;
+    // Fills the text list `memo` from a list file as typing each entry would; the list's
+    // former lines are replaced. Nothing changes when the file cannot be read.
+    ListImport importTextList(const std::string &memo, const std::string &spec);
 
     // Rewrites every number and date preview from the state and the clock.
     void refreshPreviews();
@@ -169,6 +192,8 @@ class MainForm {
     // whether to overwrite (true for yes) and the writer of the workbook.
     std::function<std::optional<std::string>()> chooseWorkbookFile;
     std::function<bool(const std::string &)> onQuestion;
+    // "Import…": the file dialog (the chosen list file, or nothing when cancelled).
+    std::function<std::optional<std::string>()> chooseListFile;
     std::function<WorkbookResult(const std::vector<BookCall> &)> writeBook = writeWorkbook;
     // Writes the record of the last run to the file of that name; a failure is reported.
     bool exportWorkbook(const std::string &fileName);
@@ -226,6 +251,9 @@ class MainForm {
     void fillPreview();
     void showPage(int page);
     void choosePrintColours();
+    // Enables the code choices the run's labels can carry, with the reason on the others.
+    void offerCodes();
+    Symbology shownCode() const;
     void clickOffsetList(const std::string &name, int index);
     void print();
     void advanceStartNumber();

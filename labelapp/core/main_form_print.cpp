@@ -96,6 +96,13 @@ void MainForm::createPrintControls() {
         memo.name = name;
         memos_.emplace(name, memo);
     }
+    for (const auto &code : symbologies()) {
+        RadioButton radio;
+        radio.name = code.radio;
+        radio.caption = code.caption;
+        radio.checked = code.symbology == Symbology::None;
+        radios_.emplace(radio.name, radio);
+    }
     Button print;
     print.name = "cmdPrint";
     print.caption = "Print";
@@ -153,7 +160,46 @@ PrintStyle MainForm::printStyle() const {
     style.align = static_cast<Align>(state.printAlign);
     style.offsetRight = state.offsetRight[state.sheetType - 1];
     style.offsetDown = state.offsetDown[state.sheetType - 1];
+    style.code = shownCode();
     return style;
+}
+
+PrintJob MainForm::printJob() const {
+    PrintJob job;
+    job.run = labelRun();
+    if (family() != Family::C && usesTextList(family(), state.layoutType))
+        job.run.previewSecondLine = memos_.at(kTextPreviewMemo).lines().size() > 1
+                                        ? memos_.at(kTextPreviewMemo).lines()[1]
+                                        : std::string();
+    job.style = printStyle();
+    job.startPosition = state.startPosition[state.sheetType - 1];
+    job.previewLines = memos_.at(kTextPreviewMemo).lines();
+    return job;
+}
+
+Symbology MainForm::shownCode() const {
+    return radios_.at(symbologyName(state.code).radio).enabled ? state.code : Symbology::None;
+}
+
+void MainForm::offerCodes() {
+    PrintJob job = printJob();
+    for (const auto &code : symbologies()) {
+        RadioButton &radio = radios_.at(code.radio);
+        job.style.code = code.symbology;
+        std::optional<CodeRefusal> refusal = codeRefusal(job, kCheckResolution);
+        radio.enabled = !refusal;
+        radio.toolTip = refusal ? codeRefusalText(code.symbology, *refusal) : std::string();
+    }
+    // A choice this run cannot take stays remembered for the next run that can.
+    for (const auto &code : symbologies())
+        radios_.at(code.radio).checked = code.symbology == shownCode();
+}
+
+std::string codeRefusalText(Symbology symbology, const CodeRefusal &refusal) {
+    const std::string name = symbologyName(symbology).caption;
+    if (refusal.reason == CodeRefusal::Reason::CannotEncode)
+        return name + " で表せない文字のラベルがあります（英数字と記号のみ）：" + refusal.text;
+    return "このレイアウトのラベルには " + name + " を入れる余地がありません：" + refusal.text;
 }
 
 void MainForm::printSet() {
@@ -203,6 +249,7 @@ void MainForm::printSet() {
     choosePrintColours();
     listBoxes_.at(kOffsetRightList).setItemIndex(state.offsetRight[state.sheetType - 1]);
     listBoxes_.at(kOffsetDownList).setItemIndex(state.offsetDown[state.sheetType - 1]);
+    offerCodes();
     placeButtons();
 }
 
@@ -290,15 +337,12 @@ void MainForm::print() {
     std::unique_ptr<Canvas> canvas = choosePrinter(PrintKind::Labels);
     if (!canvas) return;
 
-    PrintJob job;
-    job.run = labelRun();
-    if (family() != Family::C && usesTextList(family(), state.layoutType))
-        job.run.previewSecondLine = memos_.at(kTextPreviewMemo).lines().size() > 1
-                                        ? memos_.at(kTextPreviewMemo).lines()[1]
-                                        : std::string();
-    job.style = printStyle();
-    job.startPosition = state.startPosition[state.sheetType - 1];
-    job.previewLines = memos_.at(kTextPreviewMemo).lines();
+    const PrintJob job = printJob();
+    // The preview may have been edited, and a printer's pixels differ from the file's.
+    if (std::optional<CodeRefusal> refusal = codeRefusal(job, canvas->resolution())) {
+        message(codeRefusalText(job.style.code, *refusal));
+        return;
+    }
     std::vector<PrintedLabel> log;
     if (!printRun(*canvas, job, log, betweenPages)) {
         message(kCannotPrint);

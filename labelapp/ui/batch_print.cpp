@@ -44,11 +44,13 @@ int runBatch(int argc, char **argv, const std::vector<std::string> &args,
     };
     for (const TimerRequest &timer : form.startUp()) form.timerFired(timer.timer);
 
-    std::vector<std::string> errors = prepareBatchRun(form, options);
+    std::vector<std::string> notes;
+    std::vector<std::string> errors = prepareBatchRun(form, options, &notes);
     if (!errors.empty()) {
         for (const auto &error : errors) std::cerr << "labelora: " << error << "\n";
         return 1;
     }
+    for (const auto &note : notes) std::cout << note << "\n";
 
     const int sheet = form.state.sheetType;
     const int start = form.state.startPosition[sheet - 1];

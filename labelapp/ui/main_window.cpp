@@ -74,6 +74,7 @@ MainWindow::MainWindow(const std::filesystem::path &dataFolder, MessageBox showM
 
     choosePrinterInDialog();
     chooseWorkbookInDialog();
+    chooseListFileInDialog();
     startTimers(model_.startUp());
     sync();
     resize(1040, 660);
@@ -198,7 +199,15 @@ QWidget *MainWindow::createGroupPanel(const GroupPanel &group) {
         MemoEditor *memo = createMemo(group.textListMemo);
         memo->setMinimumHeight(150);
         listLayout->addWidget(memo);
-        listLayout->addWidget(createButton(group.resetButton), 0, Qt::AlignRight);
+        auto *listButtons = new QHBoxLayout;
+        listButtons->addStretch(1);
+        QPushButton *import = createButton(importButton(group));
+        import->setToolTip(
+            "CSV・テキスト（各行の最初の項目）や Excel ブック（最初のシートの A 列）"
+            "からリストを読み込みます");
+        listButtons->addWidget(import);
+        listButtons->addWidget(createButton(group.resetButton));
+        listLayout->addLayout(listButtons);
         side->addWidget(listBox, 1);
     }
     side->addStretch(group.textListMemo.empty() ? 1 : 0);
@@ -417,6 +426,13 @@ QWidget *MainWindow::createPrintChoices() {
     }
     grid->addWidget(colours, 0, 0);
 
+    auto *codes = new QGroupBox("コード");
+    codes->setObjectName("grpCode");
+    auto *codeLayout = new QVBoxLayout(codes);
+    for (const auto &code : symbologies()) codeLayout->addWidget(createRadio(code.radio));
+    codeLayout->addStretch(1);
+    grid->addWidget(codes, 0, 2);
+
     auto *align = new QGroupBox("プリント位置");
     align->setObjectName("GroupBox2");
     auto *alignLayout = new QVBoxLayout(align);
@@ -429,14 +445,14 @@ QWidget *MainWindow::createPrintChoices() {
     offsetGrid->addWidget(createComboList(kOffsetDownList), 0, 1);
     offsetGrid->addWidget(new QLabel("横方向（＋は右）に移動"), 1, 0);
     offsetGrid->addWidget(createComboList(kOffsetRightList), 1, 1);
-    grid->addWidget(offsets, 1, 0, 1, 2);
+    grid->addWidget(offsets, 1, 0, 1, 3);
 
     QPushButton *print = createButton("cmdPrint");
     QFont font = print->font();
     font.setBold(true);
     print->setFont(font);
     print->setMinimumHeight(40);
-    grid->addWidget(print, 2, 0, 1, 2);
+    grid->addWidget(print, 2, 0, 1, 3);
     return choices;
 }
 
@@ -471,6 +487,16 @@ void MainWindow::chooseWorkbookInDialog() {
     model_.onQuestion = [this](const std::string &text) {
         return QMessageBox::warning(this, "labelora", qs(text),
                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    };
+}
+
+void MainWindow::chooseListFileInDialog() {
+    model_.chooseListFile = [this]() -> std::optional<std::string> {
+        const QString file =
+            QFileDialog::getOpenFileName(this, "リストの読み込み", QString(),
+                                         "リスト (*.csv *.txt *.xls);;すべてのファイル (*)");
+        if (file.isEmpty()) return {};
+        return file.toStdString();
     };
 }
 
@@ -519,6 +545,7 @@ void MainWindow::sync() {
         const RadioButton &model = model_.radio(name);
         radio->setChecked(model.checked);
         radio->setEnabled(model.enabled);
+        radio->setToolTip(qs(model.toolTip));
     }
     const TabControl &tabs = model_.tabControl1;
     QStringList shown;

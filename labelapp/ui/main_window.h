@@ -61,6 +61,7 @@ class MainWindow : public QMainWindow {
     QWidget *createPrintChoices();
     void choosePrinterInDialog();
     void chooseWorkbookInDialog();
+    void chooseListFileInDialog();
     QWidget *createButtonRow();
     QRadioButton *createRadio(const std::string &name);
     QComboBox *createComboList(const std::string &name);

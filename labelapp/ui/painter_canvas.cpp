@@ -103,6 +103,10 @@ void PainterCanvas::roundRect(const DeviceRect &box, int cornerWidth, int corner
     painter_.drawRoundedRect(toQRect(box), cornerWidth / 2.0, cornerHeight / 2.0);
 }
 
+void PainterCanvas::fillRectangle(const DeviceRect &box, Rgb colour) {
+    painter_.fillRect(toQRect(box), toQColor(colour));
+}
+
 // The layouts place and stack texts by the character cell of the Japanese system fonts: one
 // em high, the baseline 0.86 em below its top. Taking the font's own metrics instead (Noto
 // Sans CJK: ascent 1.16 em, height 1.45 em) would drop every text a third of an em, down

@@ -37,6 +37,7 @@ class PainterCanvas : public Canvas {
     void ellipse(const DeviceRect &box) override;
     void rectangle(const DeviceRect &box) override;
     void roundRect(const DeviceRect &box, int cornerWidth, int cornerHeight) override;
+    void fillRectangle(const DeviceRect &box, Rgb colour) override;
     void textOut(int x, int y, const std::string &utf8) override;
     TextSize textExtent(const std::string &utf8) override;
 

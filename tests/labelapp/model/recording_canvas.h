@@ -11,7 +11,7 @@
 namespace labelora {
 
 struct DrawCall {
-    enum Kind { Ellipse, Rectangle, RoundRect, Text } kind = Text;
+    enum Kind { Ellipse, Rectangle, RoundRect, Text, Fill } kind = Text;
     int page = 0;
     DeviceRect box{0, 0, 0, 0};  // shapes; for text: left, top, right, bottom of the text
     std::string text;
@@ -46,6 +46,12 @@ class RecordingCanvas : public Canvas {
     void ellipse(const DeviceRect &box) override { shape(DrawCall::Ellipse, box); }
     void rectangle(const DeviceRect &box) override { shape(DrawCall::Rectangle, box); }
     void roundRect(const DeviceRect &box, int, int) override { shape(DrawCall::RoundRect, box); }
+    void fillRectangle(const DeviceRect &box, Rgb colour) override {
+        DrawCall call = current(DrawCall::Fill);
+        call.box = box;
+        call.brush = colour;
+        calls.push_back(call);
+    }
     void textOut(int x, int y, const std::string &text) override {
         TextSize size = textExtent(text);
         DrawCall call = current(DrawCall::Text);
