@@ -2,7 +2,9 @@
 // row heights, and cell values of any workbook; the older layer's read calls on workbook 0.
 #include "engine/exports/boundary.h"
 #include "engine/lifecycle/read_workbooks.h"
+#include "engine/read/read_mode/block_walk.h"
 #include "engine/read/read_mode/cell_fetch.h"
+#include "engine/read/read_mode/cell_values.h"
 #include "engine/read/read_mode/sheet_readback.h"
 #include "tabrix.h"
 
@@ -54,6 +56,31 @@ TABRIX_API int32_t XM_GetCellDataW(int32_t h, int32_t s, int32_t x, int32_t y, i
         const BookRef ref = book_ref(h);
         if (!ref.book) return ref.missing;
         return cell_data(*ref.book, s, x, y, integer, value, TextBuffer{nullptr, text, size}, xf);
+    });
+}
+
+TABRIX_API int32_t XM_ReadCellW(int32_t h, int32_t s, int32_t x, int32_t y, XLWALKCELL *cell,
+                                char16_t *text, int32_t text_size) {
+    return guarded([&] {
+        const BookRef ref = book_ref(h);
+        if (!ref.book) return ref.missing;
+        if (!cell) return err::kParam;
+        if (x < 0 || x > 255 || y < 0 || static_cast<uint32_t>(y) >= ref.book->max_rows) {
+            return err::kParam;
+        }
+        CellValue value;
+        if (int32_t rc = cell_value_at(*ref.book, s, x, y, value); rc != 0) return rc;
+        const BlockCell walked =
+            walked_of(value, static_cast<uint16_t>(y), static_cast<uint8_t>(x));
+        *cell = XLWALKCELL{x,
+                           y,
+                           walked.xf,
+                           walked.kind,
+                           walked.value,
+                           0,
+                           static_cast<int32_t>(walked.text.size())};
+        TextBuffer{nullptr, text, text_size}.put(walked.text);
+        return 0;
     });
 }
 

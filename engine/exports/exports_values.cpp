@@ -1,5 +1,6 @@
 // C entry points: value writes, writes at keyword cells, caller records, and the older
 // layer's writes at a position or at its write cursor.
+#include <cstdint>
 #include <string>
 
 #include "engine/edit/value_writes.h"
@@ -81,6 +82,50 @@ TABRIX_API int32_t XM_WriteBool2(int32_t h, int32_t s, int32_t x, int32_t y, int
 
 TABRIX_API int32_t XM_WriteBool(int32_t h, int32_t s, int32_t x, int32_t y, int32_t value) {
     return XM_WriteBool2(h, s, x, y, value, kDefaultXf);
+}
+
+TABRIX_API int32_t XM_WriteCellsW(int32_t h, int32_t s, int32_t count, const int32_t *xs,
+                                  const int32_t *ys, const int32_t *kinds, const double *values,
+                                  const char16_t *texts, const int32_t *attrs, int32_t *written) {
+    if (written) *written = 0;
+    return guarded([&] {
+        if (count < 0 || (count > 0 && (!xs || !ys || !kinds))) return err::kParam;
+        const BookRef book = book_ref(h);
+        const char16_t *next_text = texts;
+        for (int32_t i = 0; i < count; ++i) {
+            const int32_t xf = attrs ? attrs[i] : kDefaultXf;
+            const double value = values ? values[i] : 0.0;
+            int32_t rc = err::kParam;
+            switch (kinds[i]) {
+                case 0:
+                    rc = write_text(book, s, xs[i], ys[i], CellText(), xf);
+                    break;
+                case 1:
+                    // Only a whole number in range is an integer; anything else is refused.
+                    if (values && value >= INT32_MIN && value <= INT32_MAX &&
+                        value == static_cast<double>(static_cast<int32_t>(value))) {
+                        rc = write_int(book, s, xs[i], ys[i], static_cast<int32_t>(value), xf);
+                    }
+                    break;
+                case 2:
+                    if (values) rc = write_double(book, s, xs[i], ys[i], value, xf);
+                    break;
+                case 3:
+                    if (values) rc = write_bool(book, s, xs[i], ys[i], value != 0.0, xf);
+                    break;
+                case 4:
+                    if (next_text) {
+                        const std::u16string_view text(next_text);
+                        next_text += text.size() + 1;
+                        rc = write_text(book, s, xs[i], ys[i], CellText(text), xf);
+                    }
+                    break;
+            }
+            if (rc != 0) return rc;
+            if (written) *written = i + 1;
+        }
+        return 0;
+    });
 }
 
 TABRIX_API int32_t XM_WriteBin(int32_t h, int32_t s, uint16_t number, uint16_t length,

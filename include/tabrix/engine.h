@@ -108,6 +108,18 @@ TABRIX_API int32_t XM_WriteDouble2(int32_t h, int32_t s, int32_t x, int32_t y, d
 TABRIX_API int32_t XM_WriteBool(int32_t h, int32_t s, int32_t x, int32_t y, int32_t value);
 TABRIX_API int32_t XM_WriteBool2(int32_t h, int32_t s, int32_t x, int32_t y, int32_t value,
                                  int32_t xf);
+/* Writes count cells of sheet s in one call, in order, each as the single-cell call would:
+ * kinds[i] 0 blank (as XM_WriteStr2W with a null text), 1 integer (values[i] a whole number
+ * in the 32-bit range, as XM_WriteInt2), 2 number (XM_WriteDouble2), 3 boolean (values[i]
+ * non-zero for TRUE, XM_WriteBool2), 4 text (XM_WriteStr2W: the next of the NUL-terminated
+ * texts packed one after another in `texts`). attrs[i] is the attribute argument of the
+ * 2-forms (attrs may be null: 15 for every cell). Returns 0, or the error of the first cell
+ * that failed (-34 also for a kind outside 0-4, an integer that is not one, or a value or
+ * text missing): the cells before it are written, it and those after are not; *written (may
+ * be null) takes how many were written. */
+TABRIX_API int32_t XM_WriteCellsW(int32_t h, int32_t s, int32_t count, const int32_t *xs,
+                                  const int32_t *ys, const int32_t *kinds, const double *values,
+                                  const char16_t *texts, const int32_t *attrs, int32_t *written);
 /* Appends a record (number, data) unchanged to the end of the sheet, before its window
  * settings: 0, -3, -4, or -34 for null data with a non-zero length. */
 TABRIX_API int32_t XM_WriteBin(int32_t h, int32_t s, uint16_t number, uint16_t length,
@@ -340,6 +352,22 @@ typedef struct XLWALKCELL {
 TABRIX_API int32_t XM_WalkCellsW(int32_t h, int32_t s, int32_t position, XLWALKCELL *cells,
                                  int32_t capacity, char16_t *text, int32_t text_size,
                                  int32_t *count);
+/* One cell of any workbook in XM_WalkCellsW's form: a read-mode workbook's from its file,
+ * any other's from its cells in memory (a formula gives its result). Kinds 3 and 4 put their
+ * text into text[] from 0, cut to text_size units with a NUL (text may be null);
+ * cell->text is 0 and cell->length the whole text's length. 0; -2, -3; -7 no cell there;
+ * -34 no such sheet, a null cell, or a position off the sheet. */
+TABRIX_API int32_t XM_ReadCellW(int32_t h, int32_t s, int32_t x, int32_t y, XLWALKCELL *cell,
+                                char16_t *text, int32_t text_size);
+/* The number format that attribute (XF) number xf shows (its FORMAT record's, else the
+ * built-in one of its number; General, format 0, is the empty text), as text cut to size
+ * units with a NUL: 0; -2, -3; -34 no such
+ * attribute, a null buffer or a size below 1. A read-mode workbook answers from its file,
+ * any other from its records in memory. */
+TABRIX_API int32_t XM_GetXfFormatW(int32_t h, int32_t xf, char16_t *buffer, int32_t size);
+/* The workbook's date system: 0 when serial numbers count days from 1900, 1 from 1904;
+ * -2, -3. */
+TABRIX_API int32_t XM_GetDateMode(int32_t h);
 
 /* ---- Engine: templates and open for update --------------------------------------- */
 

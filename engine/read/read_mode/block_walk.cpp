@@ -11,9 +11,6 @@
 
 namespace tabrix::engine {
 
-namespace {
-
-// A decoded cell as delivered: booleans and errors with their values and texts.
 BlockCell walked_of(const CellValue &value, uint16_t row, uint16_t column) {
     BlockCell cell{row, column, value.xf, kBlockBlank, value.number, {}};
     switch (value.kind) {
@@ -42,6 +39,8 @@ BlockCell walked_of(const CellValue &value, uint16_t row, uint16_t column) {
     }
     return cell;
 }
+
+namespace {
 
 // NUMBER, RK and LABELSST, the records nearly every sheet is made of, read without the
 // general decoding; false for any other record and for one too short (the general decoding

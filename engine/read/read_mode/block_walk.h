@@ -28,6 +28,11 @@ struct BlockCell {
     std::u16string_view text;  // kinds kBlockValue and kBlockText
 };
 
+// A decoded cell as the walk delivers it: booleans and errors with their values and texts
+// (the text is the value's own, valid while it lives).
+struct CellValue;
+BlockCell walked_of(const CellValue &value, uint16_t row, uint16_t column);
+
 // Where the walked cells go.
 class CellBlockSink {
   public:

@@ -234,25 +234,37 @@ int32_t file_cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int3
     return cell_data_answer(cell, true, integer, value, text);
 }
 
-int32_t model_cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *integer,
-                        double *value, const TextBuffer &text, int32_t *xf) {
-    if (sheet < 0 || sheet >= book.sheet_count()) return err::kSheetNo;
-    if (x < 0 || x > 255 || y < 0 || static_cast<uint32_t>(y) > kLastRow) return kNoCell;
+// The cell (x, y) of a sheet in memory (a valid sheet number): false when there is none or
+// it cannot be decoded. A blank cell decodes as blank with its attribute.
+bool model_cell(const Workbook &book, int32_t sheet, int32_t x, int32_t y, CellValue &out) {
+    if (x < 0 || x > 255 || y < 0 || static_cast<uint32_t>(y) > kLastRow) return false;
     CellView view;
     const uint8_t column = static_cast<uint8_t>(x);
-    if (!book.sheets[sheet]->cells.find(static_cast<uint16_t>(y), column, &view)) return kNoCell;
-    if (xf) *xf = view.xf_at(column);
-    if (view.number == rec::kBlank) return 0;
+    if (!book.sheets[sheet]->cells.find(static_cast<uint16_t>(y), column, &view)) return false;
+    if (view.number == rec::kBlank) {
+        out = CellValue{};
+        out.xf = view.xf_at(column);
+        return true;
+    }
     // A FORMULA with a text result carries its STRING record behind it.
     RecordReader records(view.image, 0);
     RawRecord record;
-    if (!records.next(record)) return kNoCell;
+    if (!records.next(record)) return false;
     const WholeCellRecord whole(records, record, book.biff8());
-    CellValue cell;
     if (!decode_cell(ModelTexts(book), cell_record_of(view.number), whole.data(), column,
-                     whole.string(), cell)) {
-        return kNoCell;
+                     whole.string(), out)) {
+        return false;
     }
+    out.xf = view.xf_at(column);
+    return true;
+}
+
+int32_t model_cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *integer,
+                        double *value, const TextBuffer &text, int32_t *xf) {
+    if (sheet < 0 || sheet >= book.sheet_count()) return err::kSheetNo;
+    CellValue cell;
+    if (!model_cell(book, sheet, x, y, cell)) return kNoCell;
+    if (xf) *xf = cell.xf;
     return cell_data_answer(cell, false, integer, value, text);
 }
 
@@ -318,6 +330,17 @@ int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue
                        whole.string(), out)
                ? 0
                : kMissing;
+}
+
+int32_t cell_value_at(Workbook &book, int32_t sheet, int32_t x, int32_t y, CellValue &out) {
+    if (book.read_only && book.source) {
+        if (sheet < 0 || static_cast<size_t>(sheet) >= book.source->sheets().size()) {
+            return err::kParam;
+        }
+        return fetch_cell(book, static_cast<size_t>(sheet), x, y, out);
+    }
+    if (sheet < 0 || sheet >= book.sheet_count()) return err::kParam;
+    return model_cell(book, sheet, x, y, out) ? 0 : kMissing;
 }
 
 int32_t read_cell(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *kind, double *value,

@@ -26,6 +26,11 @@ SheetReadState &located_rows(Workbook &book, size_t sheet);
 // position off the sheet) or it cannot be read.
 int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue &out);
 
+// The cell (x, y) of any workbook: a read-mode workbook's from its file, another's from its
+// cell store. 0; -7 when there is none (or it cannot be read), -34 for a sheet outside the
+// workbook.
+int32_t cell_value_at(Workbook &book, int32_t sheet, int32_t x, int32_t y, CellValue &out);
+
 // XM_Read on a workbook: kind 0 with the number (an integer as a double) or a blank cell,
 // 1 with the text, 2 with -1.0 or 0.0 for a boolean and 1-7 for an error (#NULL! to #N/A).
 // 0, or -6 for a workbook not in read mode, -34 for a sheet outside it, -7 for a missing
