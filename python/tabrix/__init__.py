@@ -25,8 +25,8 @@ Members, their arguments and the enumeration constants (tabrix.xcRed, ...) come 
 library's own tables. A failed member raises TabrixError; as the control does for every
 client, it has closed all open books by then.
 """
-from ._book import (Book, Cell, Sheet, column_letter, column_number, create, from_template,
-                    parse_reference, read, update)
+from ._book import Book, create, from_template, read, update
+from ._sheet import Cell, Sheet, column_letter, column_number, parse_reference
 from ._control import Control, enumerations
 from ._engine import version as _version
 from ._errors import TabrixError

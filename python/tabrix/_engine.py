@@ -68,6 +68,9 @@ _SIGNATURES = {
     'XM_WriteBool2hW': (i32, [i32, i32, ptr, i32, i32, i32, i32]),
     'XM_WriteFunchW': (i32, [i32, i32, ptr, i32, i32, ptr]),
     'XM_BoxLine': (i32, [i32, i32, i32, i32, i32, i32, i32]),
+    'XM_GetDateMode': (i32, [i32]),
+    'XM_GetXfFormatW': (i32, [i32, i32, ptr, i32]),
+    'XM_WriteCellsW': (i32, [i32, i32, i32, ptr, ptr, ptr, ptr, ptr, ptr, p_i32]),
     'tabrix_version': (ctypes.c_char_p, []),
 }
 for _name, (_result, _arguments) in _SIGNATURES.items():
@@ -80,8 +83,10 @@ write_int = library.XM_WriteInt2
 write_double = library.XM_WriteDouble2
 write_bool = library.XM_WriteBool2
 cell_data = library.XM_GetCellDataW
+read_cell = library.XM_ReadCellW
 walk_cells = library.XM_WalkCellsW
-for _function in (write_str, write_int, write_double, write_bool, cell_data, walk_cells):
+for _function in (write_str, write_int, write_double, write_bool, cell_data, read_cell,
+                  walk_cells):
     _function.restype = i32
 
 XM = library
@@ -97,11 +102,9 @@ def wide(text: str) -> bytes:
 
 def from_wide(buffer: ctypes.Array) -> str:
     """The str in a NUL-terminated UTF-16 buffer of c_uint16 units."""
-    raw = bytes(buffer)
-    end = 0
-    while end < len(raw) and raw[end:end + 2] != b'\0\0':
-        end += 2
-    return raw[:end].decode('utf-16-le', 'replace')
+    units = memoryview(buffer).cast('B').cast('H')
+    end = units.tolist().index(0) if 0 in units else len(units)
+    return bytes(buffer)[:2 * end].decode('utf-16-le', 'replace')
 
 
 def file_name(path: PathLike) -> str:

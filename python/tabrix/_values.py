@@ -40,10 +40,6 @@ class Text(str):
 Value = Union[None, bool, int, float, str, datetime.datetime, datetime.date, datetime.time,
               CellError]
 
-# Built-in number formats that show dates or times (formats a file need not spell out).
-BUILTIN_DATE_FORMATS = frozenset(range(14, 23)) | frozenset(range(27, 37)) | \
-    frozenset((45, 46, 47)) | frozenset(range(50, 59))
-
 _LITERALS = re.compile(r'"[^"]*"|\\.|_.|\*.|\[(?!h\]|hh\]|m\]|mm\]|s\]|ss\])[^\]]*\]', re.I)
 _DATE_CODES = re.compile(r'[dmyhsegb]|\[(h|hh|m|mm|s|ss)\]', re.I)
 

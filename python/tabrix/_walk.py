@@ -1,0 +1,253 @@
+"""A sheet of a read workbook walked once into rows of values.
+
+The engine delivers thousands of cells per call (``XM_WalkCellsW``). Turning each into its
+Python value in a Python loop would cost more than the walk, so rows are taken a run at a
+time: consecutive rows with the same columns and kinds of cells (a table's body) are
+converted a column at a time by slicing the delivered records, and the rows are zipped
+together in C. Rows that do not repeat go through the cell-by-cell path.
+"""
+from __future__ import annotations
+
+import ctypes
+import gc
+from bisect import bisect_right
+from itertools import repeat
+from math import trunc
+from operator import lt
+from typing import Callable, Dict, List, Tuple
+
+from . import _engine as eng
+from ._errors import engine_error
+from ._values import CellError, from_serial
+
+_CELLS = 32768
+_TEXT_UNITS = 262144  # eight units a cell; a delivery takes as many whole records as fit
+_RECORD = 32  # bytes of one XLWALKCELL: x, y, xf, kind, value, text, length
+_MIN_RUN = 4  # rows in a run worth converting by columns
+_NOT_TEXT = bytes((0, 1, 2))  # kinds without a text: blank, integer, number
+_COLUMNS = bytes(range(256))
+_WORDS = {'TRUE': True, 'FALSE': False}
+
+Grid = Dict[int, tuple]
+
+
+def boolean_or_error(word: str):
+    """The value of a kind-3 cell from its text: True, False or the error."""
+    value = _WORDS.get(word)
+    return CellError(word or '#N/A') if value is None else value
+
+
+def walk_sheet(h: int, sheet: int, is_date_xf: Callable[[int], bool],
+               date1904: bool) -> Tuple[Grid, int]:
+    """({row: values of its columns from the first to its last cell}, the widest row's
+    length) of a sheet of a read workbook; rows are 0-based."""
+    raw = bytearray(_CELLS * _RECORD)
+    cells = (eng.XLWALKCELL * _CELLS).from_buffer(raw)
+    text = (ctypes.c_uint16 * _TEXT_UNITS)()
+    count = ctypes.c_int32()
+    rows = _Rows(is_date_xf, date1904)
+    position = 0
+    # The walk makes rows of numbers and texts, nothing the cycle collector could free; its
+    # passes over the growing grid would take a good part of the walk.
+    collecting = gc.isenabled()
+    gc.disable()
+    try:
+        while True:
+            position = eng.walk_cells(h, sheet, position, cells, _CELLS, text, _TEXT_UNITS,
+                                      ctypes.byref(count))
+            if position < -1:
+                raise engine_error(position, 'reading sheet %d' % sheet)
+            if count.value:
+                # A row cut by the end of a delivery is placed in two parts, the second
+                # merged into the first.
+                rows.place(bytes(memoryview(raw)[:count.value * _RECORD]), text)
+            if position <= 0:
+                return rows.grid, rows.width
+    finally:
+        if collecting:
+            gc.enable()
+
+
+class _Texts:
+    """The text buffer of one delivery, cut into the texts of its cells: decoded once and
+    sliced, unless a character beyond the basic plane (two units) makes the str's indexes
+    differ from the units' (then each text is decoded from its bytes)."""
+
+    def __init__(self, block: bytes, text: ctypes.Array) -> None:
+        words = memoryview(block).cast('i')
+        used = words[-2] + words[-1]  # the last cell's start and length: the units used
+        self.raw = ctypes.string_at(text, used * 2)
+        decoded = self.raw.decode('utf-16-le', 'surrogatepass')
+        self.decoded = decoded if len(decoded) == used else None
+
+    def cut(self, starts: list, lengths: list) -> List[str]:
+        decoded = self.decoded
+        if decoded is not None:
+            return [decoded[start:start + length] for start, length in zip(starts, lengths)]
+        raw = self.raw
+        return [raw[2 * start:2 * (start + length)].decode('utf-16-le', 'replace')
+                for start, length in zip(starts, lengths)]
+
+
+class _Rows:
+    """The rows placed so far, and how to turn delivered records into values."""
+
+    def __init__(self, is_date_xf: Callable[[int], bool], date1904: bool) -> None:
+        self.grid: Grid = {}
+        self.width = 0
+        self.top = -1  # the highest row placed
+        self.is_date_xf = is_date_xf
+        self.date1904 = date1904
+
+    def place(self, data: bytes, text: ctypes.Array) -> None:
+        """Places the cells of one delivery (its records, and the text buffer)."""
+        view = memoryview(data)
+        self.words, self.numbers = view.cast('i'), view.cast('d')
+        self.xs, self.kinds = data[0::_RECORD], data[12::_RECORD]
+        self.texts = _Texts(data, text) if self.kinds.translate(None, _NOT_TEXT) else None
+        ys = self.ys = self.words[1::8]
+        end = len(self.kinds)
+        at = 0
+        while at < end:
+            y = ys[at]
+            stop = bisect_right(ys, y, at, end)
+            length = stop - at
+            pattern = self.xs[at:stop]
+            if ys[at:stop].tolist().count(y) != length or not (
+                    pattern == _COLUMNS[pattern[0]:pattern[0] + length] or
+                    all(map(lt, pattern, pattern[1:]))):
+                # Not in row order: the rest cell by cell.
+                self._place_cells(at, end)
+                return
+            rows = self._run_length(at, length, end)
+            if rows >= _MIN_RUN:
+                self._place_run(at, length, rows)
+            else:
+                self._place_cells(at, at + rows * length)
+            at += rows * length
+
+    def _run_length(self, at: int, length: int, end: int) -> int:
+        """How many rows from at on have the row at at's columns and kinds: all that are
+        left (a table's body) is tried first, then doubling counts and halving."""
+        most = (end - at) // length
+        if most == 1 or self._same_rows(at, length, most):
+            return most
+        good, bad = 1, most
+        step = 2
+        while step < bad and self._same_rows(at, length, step):
+            good, step = step, step * 2
+        if step < bad:
+            bad = step
+        while bad - good > 1:
+            middle = (good + bad) // 2
+            if self._same_rows(at, length, middle):
+                good = middle
+            else:
+                bad = middle
+        return good
+
+    def _same_rows(self, at: int, length: int, rows: int) -> bool:
+        stop = at + rows * length
+        if self.xs[at:stop] != self.xs[at:at + length] * rows or \
+                self.kinds[at:stop] != self.kinds[at:at + length] * rows:
+            return False
+        ys = self.ys
+        heads = ys[at:stop:length]
+        if any(ys[at + i:stop:length] != heads for i in range(1, length)):
+            return False
+        heads = heads.tolist()
+        return all(map(lt, heads, heads[1:]))
+
+    def _place_run(self, at: int, length: int, rows: int) -> None:
+        """Rows of the same columns and kinds, a column at a time."""
+        stop = at + rows * length
+        words, step = self.words, length * 8
+        columns: list = [None] * (self.xs[at + length - 1] + 1)
+        for i in range(at, at + length):
+            kind = self.kinds[i]
+            if kind in (1, 2):
+                numbers = self.numbers[i * 4 + 2:stop * 4:length * 4]
+                values = list(map(trunc, numbers)) if kind == 1 else numbers.tolist()
+                values = self._dated(values, words[i * 8 + 2:stop * 8:step])
+            elif kind in (3, 4):
+                values = self.texts.cut(words[i * 8 + 6:stop * 8:step].tolist(),
+                                        words[i * 8 + 7:stop * 8:step].tolist())
+                if kind == 3:
+                    values = list(map(boolean_or_error, values))
+            else:
+                values = repeat(None, rows)
+            columns[self.xs[i]] = values
+        rows_values = zip(*[repeat(None, rows) if c is None else c for c in columns])
+        heads = self.ys[at:stop:length].tolist()
+        if heads[0] > self.top:
+            self.grid.update(zip(heads, rows_values))
+            self.top = heads[-1]
+            self.width = max(self.width, len(columns))
+        else:
+            for y, row in zip(heads, rows_values):
+                self._merge(y, list(row))
+
+    def _dated(self, values: list, xfs: memoryview) -> list:
+        """The numbers of a column, those whose attribute shows dates as dates."""
+        is_date_xf, date1904 = self.is_date_xf, self.date1904
+        if len(xfs) < 2 or xfs[1:] == xfs[:-1]:
+            return [from_serial(v, date1904) for v in values] if is_date_xf(xfs[0]) else values
+        dated = {xf for xf in set(xfs.tolist()) if is_date_xf(xf)}
+        if not dated:
+            return values
+        return [from_serial(v, date1904) if xf in dated else v
+                for v, xf in zip(values, xfs.tolist())]
+
+    def _place_cells(self, at: int, stop: int) -> None:
+        """Cells at to stop one by one, in any order."""
+        values = self.numbers[at * 4 + 2:stop * 4:4].tolist()
+        kinds = self.kinds[at:stop]
+        words = self.words
+        xfs = words[at * 8 + 2:stop * 8:8].tolist()
+        dated = {xf for xf in set(xfs) if self.is_date_xf(xf)}
+        if self.texts is not None:
+            texts = iter(self.texts.cut(words[at * 8 + 6:stop * 8:8].tolist(),
+                                        words[at * 8 + 7:stop * 8:8].tolist()))
+        date1904 = self.date1904
+        for i, kind in enumerate(kinds):
+            text = next(texts) if self.texts is not None else ''
+            if kind == 1:
+                values[i] = int(values[i])
+            elif kind == 4:
+                values[i] = text
+                continue
+            elif kind == 3:
+                values[i] = boolean_or_error(text)
+                continue
+            elif kind != 2:
+                values[i] = None
+                continue
+            if xfs[i] in dated:
+                values[i] = from_serial(values[i], date1904)
+        xs = self.xs[at:stop]
+        ys = self.ys[at:stop].tolist()
+        start = 0
+        while start < len(ys):
+            y = ys[start]
+            end = start + 1
+            while end < len(ys) and ys[end] == y:
+                end += 1
+            row: list = [None] * (max(xs[start:end]) + 1)
+            for i in range(start, end):
+                row[xs[i]] = values[i]
+            self._merge(y, row)
+            start = end
+
+    def _merge(self, y: int, row: list) -> None:
+        """Puts a row's values over those of the same row placed before, if any (a value
+        placed before stays where the later part has no cell or a blank one)."""
+        before = self.grid.get(y)
+        if before is not None:
+            merged = list(before) + [None] * max(0, len(row) - len(before))
+            for x, value in enumerate(row):
+                if value is not None:
+                    merged[x] = value
+            row = merged
+        self.grid[y] = tuple(row)
+        self.width = max(self.width, len(row))
+        self.top = max(self.top, y)
