@@ -218,3 +218,54 @@ def test_version_and_documented_names():
             if not member_name.startswith('_') and (callable(member) or
                                                     isinstance(member, property)):
                 assert member.__doc__, '%s.%s' % (name, member_name)
+
+
+def test_writes_keep_their_order_across_sheets_blocks_and_other_calls(tmp_path):
+    """Cell writes wait in Python and reach the workbook in blocks; whatever else the book
+    does must see them, in the order they were given."""
+    path = str(tmp_path / 'order.xls')
+    with tabrix.create(path, sheets=2) as book:
+        first, second = book.sheets
+        for row in range(1, 40001):  # more than one block
+            first.cell(row=row, column=1).value = row
+            second.cell(row=row, column=2).value = 'r%d' % row
+        first['A1'] = '=2*3'  # written at once, after what waits
+        first['A1'] = 'after the formula'
+        first['B1'] = '=1+1'
+        second['B1'] = True
+        assert (first.max_row, second['B40000'].value) == (40000, 'r40000')
+        first['C1'] = 'renamed next'
+        first.name = 'First'
+        first.format('C1', bold=True)
+        first['C2'] = 'formatted before'
+        first.format('C2', italic=True)
+    check = read_back(path, formatting=True)
+    sheet, other = check.sheet_by_name('First'), check.sheet_by_index(1)
+    assert sheet.col_values(0) == ['after the formula'] + [float(r) for r in range(2, 40001)]
+    assert sheet.cell_type(0, 1) == xlrd.XL_CELL_NUMBER  # the formula (no stored result)
+    assert sheet.col_values(2)[:2] == ['renamed next', 'formatted before']
+    fonts = [check.font_list[check.xf_list[sheet.cell_xf_index(r, 2)].font_index]
+             for r in (0, 1)]
+    assert (fonts[0].weight, fonts[1].italic) == (700, 1)
+    assert other.cell_type(0, 1) == xlrd.XL_CELL_BOOLEAN
+    assert other.col_values(1)[1:] == ['r%d' % r for r in range(2, 40001)]
+    # A closed book takes no more writes.
+    with pytest.raises(ValueError, match='closed'):
+        first['A1'] = 1
+
+
+def test_a_refused_write_names_its_cell_and_leaves_the_file(tmp_path):
+    from tabrix._library import library
+    path = tmp_path / 'refused.xls'
+    with tabrix.create(path) as book:
+        book.sheets[0]['A1'] = 'kept'
+    before = path.read_bytes()
+    book = tabrix.update(path)
+    sheet = book.sheets[0]
+    sheet['A2'] = 1
+    sheet.cell(row=3, column=2).value = 'waits'
+    # The engine refuses the writes when they are handed over (its workbook is gone).
+    library.XM_Cancel(book._handle)
+    with pytest.raises(tabrix.TabrixError, match='A2'):
+        book.save()
+    assert book.closed and path.read_bytes() == before

@@ -20,12 +20,14 @@ LATIN_ROW = [value for value in ROW if value != 'Ünïcødé ✓ 😀']
 
 
 def write_row(path, values, excel95=False):
+    """Writes the values in row 1; returns them as the book reads them before saving."""
     with tabrix.create(path, excel95=excel95) as book:
         sheet = book.sheets[0]
         for column, value in enumerate(values, 1):
             sheet.cell(row=1, column=column).value = value
         sheet['A3'] = 'x'
         sheet['A3'] = None  # clearing keeps no value
+        return list(next(sheet.iter_rows(max_col=len(values), values_only=True)))
 
 
 def expected_xlrd(value, datemode):
@@ -74,7 +76,7 @@ def as_read(value):
 def test_values_both_ways(tmp_path, excel95):
     values = LATIN_ROW if excel95 else ROW
     path = str(tmp_path / 'values.xls')
-    write_row(path, values, excel95)
+    in_memory = write_row(path, values, excel95)
     cells, datemode = xlrd_row(path)
     for value, (kind, got) in zip(values, cells + [(xlrd.XL_CELL_EMPTY, '')] * len(values)):
         want_kind, want = expected_xlrd(value, datemode)
@@ -88,7 +90,7 @@ def test_values_both_ways(tmp_path, excel95):
         single = [book.sheets[0].cell(row=1, column=c).value for c in range(1, len(values) + 1)]
         assert book.excel95 == excel95
         assert book.sheets[0]['A3'].value is None
-    assert list(row) == single == [as_read(v) for v in values]
+    assert list(row) == single == in_memory == [as_read(v) for v in values]
     assert type(row[values.index(7)]) is int and type(row[values.index(2 ** 40)]) is float
 
 
