@@ -37,8 +37,11 @@ _PLAIN_TEXT = 16383
 _MARKED = ('=', "'")
 _CELL_REFERENCE = re.compile(r'\$?([A-Za-z]{1,3})\$?([0-9]+)$')
 _new = object.__new__
+# 0-based positions by 1-based number: indexing refuses what is not an int, and too large a
+# number, as quickly as a check could.
 _COLUMN_INDEX = (None,) + tuple(range(COLUMNS))
 _ROW_INDEX = (None,) + tuple(range(65536))
+_ROW_INDEX_95 = _ROW_INDEX[:16385]
 
 
 def column_letter(column: int) -> str:
@@ -110,21 +113,21 @@ class Cell:
         kind = type(value)
         # Literal numbers: INTEGER, NUMBER and TEXT of _writes, and the 32-bit range.
         if kind is int and -2147483648 <= value <= 2147483647:
-            sheet._push_kind(1)
-            sheet._push_number(value)
+            sheet._kinds.append(1)
+            sheet._numbers.append(value)
         elif kind is float and value - value == 0.0:  # not NaN or an infinity
-            sheet._push_kind(2)
-            sheet._push_number(value)
+            sheet._kinds.append(2)
+            sheet._numbers.append(value)
         elif kind is str and value[:1] not in _MARKED and sheet._plain_texts and \
                 len(value) <= 16383 and '\0' not in value:
-            sheet._push_kind(4)
-            sheet._push_number(0.0)
-            sheet._push_text(value)
+            sheet._kinds.append(4)
+            sheet._numbers.append(0.0)
+            sheet._texts.append(value)
         else:
             sheet._write(self._x, self._y, value)
             return
-        sheet._push_x(self._x)
-        sheet._push_y(self._y)
+        sheet._xs.append(self._x)
+        sheet._ys.append(self._y)
         if len(sheet._xs) >= sheet._room:
             sheet._buffer_full()
 
@@ -146,24 +149,24 @@ class Sheet:
     (``sheet.cell(row=3, column=2)``), rows by ``iter_rows``, and formatting."""
 
     __slots__ = ('_book', '_index', '_rows', '_max_x', '_max_y', '_grid', '_walked_size',
-                 '_full_rows', '_row_index', '_buffer', '_xs', '_push_x', '_push_y', '_push_kind',
-                 '_push_number', '_push_text', '_room', '_plain_texts')
+                 '_full_rows', '_row_index', '_buffer', '_xs', '_ys', '_kinds', '_numbers',
+                 '_texts', '_room', '_plain_texts')
 
     def __init__(self, book: 'Book', index: int) -> None:
         self._book = book
         self._index = index
         self._rows = 16384 if book.excel95 else 65536
-        self._row_index = _ROW_INDEX[:self._rows + 1]
+        self._row_index = _ROW_INDEX_95 if book.excel95 else _ROW_INDEX
         self._max_x = 0  # one past the last column and row written
         self._max_y = 0
         self._grid: Optional[dict] = None
         self._walked_size = (0, 0)
         self._full_rows = -1  # the width of every row of the walked grid, if all have it
+        # The buffer's lists, appended to by name: list.append called on an attribute is
+        # the quickest append there is.
         buffer = self._buffer = CellBuffer()
-        self._xs = buffer.xs
-        self._push_x, self._push_y = buffer.xs.append, buffer.ys.append
-        self._push_kind, self._push_number = buffer.kinds.append, buffer.numbers.append
-        self._push_text = buffer.texts.append
+        self._xs, self._ys, self._kinds = buffer.xs, buffer.ys, buffer.kinds
+        self._numbers, self._texts = buffer.numbers, buffer.texts
         # The buffer's length that calls _buffer_full: 1 until the book knows the sheet has
         # writes waiting, 0 when it takes none.
         self._room = 0 if book.read_only else 1
@@ -210,7 +213,6 @@ class Sheet:
         """The cell at ``row`` and ``column`` (both from 1, as openpyxl counts); with
         ``value``, that value is written first."""
         try:
-            # Indexing the tables refuses what is not an int, and too large a number.
             if row > 0 and column > 0:
                 cell = _new(Cell)
                 cell._y = self._row_index[row]
@@ -361,12 +363,12 @@ class Sheet:
 
     def _buffer_cell(self, x: int, y: int, kind: int, number: Union[int, float],
                      text: Optional[str] = None) -> None:
-        self._push_kind(kind)
-        self._push_number(number)
+        self._kinds.append(kind)
+        self._numbers.append(number)
         if text is not None:
-            self._push_text(text)
-        self._push_x(x)
-        self._push_y(y)
+            self._texts.append(text)
+        self._xs.append(x)
+        self._ys.append(y)
         if len(self._xs) >= self._room:
             self._buffer_full()
 
