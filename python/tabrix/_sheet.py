@@ -20,7 +20,7 @@ from ._styles import (HORIZONTAL, VERTICAL, Alignment, Border, Colour, Font, bor
                       choice, palette_index)
 from ._values import (DATE_FORMAT, DATETIME_FORMAT, ERROR_CODES, TIME_FORMAT, CellError, Text,
                       Value, from_serial, to_serial)
-from ._walk import boolean_or_error, walk_sheet
+from ._walk import WalkedSheet, boolean_or_error, walk_sheet
 from ._writes import BLANK, BLOCK_CELLS, BOOLEAN, INTEGER, NUMBER, TEXT, CellBuffer
 
 if TYPE_CHECKING:
@@ -148,8 +148,8 @@ class Sheet:
     """One sheet of a book: cells by reference (``sheet['B3']``) or by number
     (``sheet.cell(row=3, column=2)``), rows by ``iter_rows``, and formatting."""
 
-    __slots__ = ('_book', '_index', '_rows', '_max_x', '_max_y', '_grid', '_walked_size',
-                 '_full_rows', '_row_index', '_buffer', '_xs', '_ys', '_kinds', '_numbers',
+    __slots__ = ('_book', '_index', '_rows', '_max_x', '_max_y', '_walked', '_row_index',
+                 '_buffer', '_xs', '_ys', '_kinds', '_numbers',
                  '_texts', '_room', '_plain_texts')
 
     def __init__(self, book: 'Book', index: int) -> None:
@@ -159,9 +159,7 @@ class Sheet:
         self._row_index = _ROW_INDEX_95 if book.excel95 else _ROW_INDEX
         self._max_x = 0  # one past the last column and row written
         self._max_y = 0
-        self._grid: Optional[dict] = None
-        self._walked_size = (0, 0)
-        self._full_rows = -1  # the width of every row of the walked grid, if all have it
+        self._walked: Optional[WalkedSheet] = None  # a read book's cells, once walked
         # The buffer's lists, appended to by name: list.append called on an attribute is
         # the quickest append there is.
         buffer = self._buffer = CellBuffer()
@@ -260,8 +258,8 @@ class Sheet:
         book = self._book
         h = book._live()
         if book.read_only:
-            self._walked()
-            return self._walked_size
+            walked = self._walk()
+            return walked.width, walked.height
         columns, rows = ctypes.c_int32(), ctypes.c_int32()
         if not book._from_file or XM.XM_GetMaxData(h, self._index, columns, rows) != 0:
             columns.value = rows.value = 0
@@ -292,23 +290,7 @@ class Sheet:
             for y in range(min_row - 1, max_row):
                 yield tuple(read(x, y) for x in range(min_col - 1, max_col))
             return
-        grid = self._walked()
-        width = max_col - min_col + 1
-        if min_col == 1 and max_row <= self._walked_size[1] and self._full_rows == max_col:
-            # Every row is there, as wide as asked: handed out as they are.
-            yield from map(grid.__getitem__, range(min_row - 1, max_row))
-            return
-        get = grid.get
-        empty = (None,) * width
-        for y in range(min_row - 1, max_row):
-            row = get(y)
-            if row is None:
-                yield empty
-            elif min_col == 1 and len(row) == width:
-                yield row
-            else:
-                part = row[min_col - 1:max_col]
-                yield part + (None,) * (width - len(part)) if len(part) < width else part
+        yield from self._walk().rows(min_row - 1, max_row, min_col - 1, max_col)
 
     @property
     def values(self) -> Iterator[tuple]:
@@ -450,9 +432,6 @@ class Sheet:
     # ---- reading --------------------------------------------------------------------------
 
     def _read(self, x: int, y: int) -> Value:
-        if self._grid is not None:
-            row = self._grid.get(y)
-            return row[x] if row is not None and x < len(row) else None
         book = self._book
         cell = book._cell
         rc = eng.read_cell(book._live(), self._index, x, y, book._p_cell, book._text,
@@ -474,17 +453,13 @@ class Sheet:
             return None
         return from_serial(value, book.date1904) if book._is_date_xf(cell.xf) else value
 
-    def _walked(self) -> dict:
-        """Every cell of the sheet's file, walked once: {row: values of its columns}."""
-        if self._grid is None:
+    def _walk(self) -> WalkedSheet:
+        """Every cell of a read book's sheet, walked once."""
+        if self._walked is None:
             book = self._book
-            self._grid, width = walk_sheet(book._live(), self._index, book._is_date_xf,
-                                           book.date1904)
-            height = max(self._grid, default=-1) + 1
-            self._walked_size = (width, height)
-            widths = set(map(len, self._grid.values()))
-            self._full_rows = width if len(self._grid) == height and widths == {width} else -1
-        return self._grid
+            self._walked = walk_sheet(book._live(), self._index, book._is_date_xf,
+                                      book.date1904)
+        return self._walked
 
     # ---- formatting -----------------------------------------------------------------------
 

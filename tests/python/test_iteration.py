@@ -108,3 +108,24 @@ def test_large_sheet_equals_xlrd(tmp_path):
         assert list(sheet.iter_rows(values_only=True)) == expected
         assert list(sheet.iter_rows(min_row=20990, min_col=3, max_col=5, values_only=True)) == \
             [row[2:5] for row in expected[20989:]]
+
+
+def test_cells_out_of_row_order_come_out_as_rows():
+    """No writer at hand stores cells out of row order, but a file may: the walk's records
+    are made here as the engine delivers them."""
+    import ctypes
+    import struct
+
+    from tabrix import _walk
+    text = (ctypes.c_uint16 * 8)(*b'aTRUE')
+    cells = [(0, 5, 1, 1.0, 0, 0), (1, 5, 4, 0.0, 0, 1), (0, 2, 2, 2.5, 1, 0),
+             (3, 2, 3, -1.0, 1, 4), (0, 5, 1, 9.0, 5, 0)]  # x, y, kind, value, text, length
+    raw = bytearray(b''.join(struct.pack('<4id2i', x, y, 15, kind, value, start, length)
+                             for x, y, kind, value, start, length in cells))
+    rows = _walk._Rows(lambda xf: False, False)
+    rows.place(raw, len(raw), text)
+    walked = rows.finish()
+    assert (walked.width, walked.height) == (4, 6)
+    assert list(walked.rows(0, 7, 0, 4)) == [(None,) * 4] * 2 + [
+        (2.5, None, None, True)] + [(None,) * 4] * 2 + [
+        (9, 'a', None, None), (None,) * 4]
