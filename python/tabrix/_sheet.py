@@ -35,6 +35,9 @@ _INT_MIN, _INT_MAX = -2 ** 31, 2 ** 31 - 1
 # and a leading '=' or apostrophe means something else.
 _PLAIN_TEXT = 16383
 _MARKED = ('=', "'")
+# A buffer of short texts (at most 255 characters, see Cell.value) is bounded by its count;
+# longer ones are counted, and handed over once they reach this many characters.
+_TEXT_ROOM = 1 << 20
 _CELL_REFERENCE = re.compile(r'\$?([A-Za-z]{1,3})\$?([0-9]+)$')
 _new = object.__new__
 # 0-based positions by 1-based number: indexing refuses what is not an int, and too large a
@@ -111,7 +114,8 @@ class Cell:
         # that must be refused, go through Sheet._write.
         sheet = self._sheet
         kind = type(value)
-        # Literal numbers: INTEGER, NUMBER and TEXT of _writes, and the 32-bit range.
+        # Literal numbers: INTEGER, NUMBER and TEXT of _writes, and the 32-bit range. Short
+        # texts only: the buffer's room counts cells, not characters.
         if kind is int and -2147483648 <= value <= 2147483647:
             sheet._kinds.append(1)
             sheet._numbers.append(value)
@@ -119,7 +123,7 @@ class Cell:
             sheet._kinds.append(2)
             sheet._numbers.append(value)
         elif kind is str and value[:1] not in _MARKED and sheet._plain_texts and \
-                len(value) <= 16383 and '\0' not in value:
+                len(value) <= 255 and '\0' not in value:
             sheet._kinds.append(4)
             sheet._numbers.append(0.0)
             sheet._texts.append(value)
@@ -150,7 +154,7 @@ class Sheet:
 
     __slots__ = ('_book', '_index', '_rows', '_max_x', '_max_y', '_walked', '_row_index',
                  '_buffer', '_xs', '_ys', '_kinds', '_numbers',
-                 '_texts', '_room', '_plain_texts')
+                 '_texts', '_text_units', '_room', '_plain_texts')
 
     def __init__(self, book: 'Book', index: int) -> None:
         self._book = book
@@ -165,6 +169,7 @@ class Sheet:
         buffer = self._buffer = CellBuffer()
         self._xs, self._ys, self._kinds = buffer.xs, buffer.ys, buffer.kinds
         self._numbers, self._texts = buffer.numbers, buffer.texts
+        self._text_units = 0  # characters of the long texts in the buffer
         # The buffer's length that calls _buffer_full: 1 until the book knows the sheet has
         # writes waiting, 0 when it takes none.
         self._room = 0 if book.read_only else 1
@@ -349,9 +354,10 @@ class Sheet:
         self._numbers.append(number)
         if text is not None:
             self._texts.append(text)
+            self._text_units += len(text)
         self._xs.append(x)
         self._ys.append(y)
-        if len(self._xs) >= self._room:
+        if len(self._xs) >= self._room or self._text_units > _TEXT_ROOM:
             self._buffer_full()
 
     def _buffer_full(self) -> None:
@@ -364,13 +370,14 @@ class Sheet:
         if self._room == 1:
             book._pending.append(self)
             self._room = BLOCK_CELLS
-        else:
+        if len(self._xs) >= BLOCK_CELLS or self._text_units > _TEXT_ROOM:
             book._pending.remove(self)
             self._flush()
 
     def _flush(self) -> None:
         """Hands the buffer to the engine (the book has taken the sheet off its list)."""
         self._room = 1
+        self._text_units = 0
         if not self._xs:
             return
         columns, rows = self._buffer.extent()

@@ -239,11 +239,14 @@ def test_writes_keep_their_order_across_sheets_blocks_and_other_calls(tmp_path):
         first.format('C1', bold=True)
         first['C2'] = 'formatted before'
         first.format('C2', italic=True)
+        for row in range(1, 81):  # long texts: more characters than a buffer holds
+            first.cell(row=row, column=4).value = '%05d' % row * 3000
     check = read_back(path, formatting=True)
     sheet, other = check.sheet_by_name('First'), check.sheet_by_index(1)
     assert sheet.col_values(0) == ['after the formula'] + [float(r) for r in range(2, 40001)]
     assert sheet.cell_type(0, 1) == xlrd.XL_CELL_NUMBER  # the formula (no stored result)
     assert sheet.col_values(2)[:2] == ['renamed next', 'formatted before']
+    assert sheet.col_values(3)[:80] == ['%05d' % row * 3000 for row in range(1, 81)]
     fonts = [check.font_list[check.xf_list[sheet.cell_xf_index(r, 2)].font_index]
              for r in (0, 1)]
     assert (fonts[0].weight, fonts[1].italic) == (700, 1)
