@@ -10,7 +10,6 @@ the cell-by-cell path and are kept as rows.
 from __future__ import annotations
 
 import ctypes
-import gc
 from bisect import bisect_left, bisect_right
 from itertools import repeat
 from math import trunc
@@ -46,25 +45,17 @@ def walk_sheet(h: int, sheet: int, is_date_xf: Callable[[int], bool],
     count = ctypes.c_int32()
     rows = _Rows(is_date_xf, date1904)
     position = 0
-    # The walk makes rows of numbers and texts, nothing the cycle collector could free; its
-    # passes over the growing grid would take a good part of the walk.
-    collecting = gc.isenabled()
-    gc.disable()
-    try:
-        while True:
-            position = eng.walk_cells(h, sheet, position, cells, _CELLS, text, _TEXT_UNITS,
-                                      ctypes.byref(count))
-            if position < -1:
-                raise engine_error(position, 'reading sheet %d' % sheet)
-            if count.value:
-                # A row cut by the end of a delivery is placed in two parts, the second
-                # merged into the first.
-                rows.place(raw, count.value * _RECORD, text)
-            if position <= 0:
-                return rows.finish()
-    finally:
-        if collecting:
-            gc.enable()
+    while True:
+        position = eng.walk_cells(h, sheet, position, cells, _CELLS, text, _TEXT_UNITS,
+                                  ctypes.byref(count))
+        if position < -1:
+            raise engine_error(position, 'reading sheet %d' % sheet)
+        if count.value:
+            # A row cut by the end of a delivery is placed in two parts, the second merged
+            # into the first.
+            rows.place(raw, count.value * _RECORD, text)
+        if position <= 0:
+            return rows.finish()
 
 
 class _Texts:
