@@ -111,11 +111,11 @@ class Cell:
     @value.setter
     def value(self, value: Any) -> None:
         # The common values go straight into the sheet's buffer; the rest, and anything
-        # that must be refused, go through Sheet._write.
+        # that must be refused, go through Sheet._write. Literal numbers: INTEGER, NUMBER
+        # and TEXT of _writes, and the 32-bit range. Short texts only: the buffer's room
+        # counts cells, not characters.
         sheet = self._sheet
         kind = type(value)
-        # Literal numbers: INTEGER, NUMBER and TEXT of _writes, and the 32-bit range. Short
-        # texts only: the buffer's room counts cells, not characters.
         if kind is int and -2147483648 <= value <= 2147483647:
             sheet._kinds.append(1)
             sheet._numbers.append(value)
@@ -153,8 +153,8 @@ class Sheet:
     (``sheet.cell(row=3, column=2)``), rows by ``iter_rows``, and formatting."""
 
     __slots__ = ('_book', '_index', '_rows', '_max_x', '_max_y', '_walked', '_row_index',
-                 '_buffer', '_xs', '_ys', '_kinds', '_numbers',
-                 '_texts', '_text_units', '_room', '_plain_texts')
+                 '_buffer', '_xs', '_ys', '_kinds', '_numbers', '_texts', '_text_units',
+                 '_room', '_plain_texts')
 
     def __init__(self, book: 'Book', index: int) -> None:
         self._book = book
