@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/data_folder.h"
-#include "core/main_form.h"
+#include "core/files/data_folder.h"
+#include "core/forms/main_form.h"
 
 namespace labelora {
 

@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "core/batch.h"
-#include "core/report.h"
+#include "core/printing/report.h"
 #include "ui/japanese_font.h"
 #include "ui/painter_canvas.h"
 

@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "core/data_form.h"
+#include "core/forms/data_form.h"
 
 class QRadioButton;
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/batch.h"
-#include "core/data_folder.h"
+#include "core/files/data_folder.h"
 #include "tabrix.h"
 #include "ui/batch_print.h"
 #include "ui/japanese_font.h"

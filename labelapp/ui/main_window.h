@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/main_form.h"
+#include "core/forms/main_form.h"
 
 class QAction;
 class QCheckBox;

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "core/controls.h"
+#include "core/forms/controls.h"
 
 namespace labelora {
 

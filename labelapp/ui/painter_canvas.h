@@ -10,7 +10,7 @@
 #include <QString>
 #include <memory>
 
-#include "core/canvas.h"
+#include "core/printing/canvas.h"
 
 class QPagedPaintDevice;
 class QPdfWriter;

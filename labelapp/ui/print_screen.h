@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "core/main_form.h"
+#include "core/forms/main_form.h"
 
 namespace labelora {
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/cp932.h"
+#include "core/files/cp932.h"
 #include "recording_canvas.h"
 #include "temp_folder.h"
 

@@ -1,8 +1,8 @@
-#include "core/cp932.h"
+#include "core/files/cp932.h"
 
 #include <gtest/gtest.h>
 
-#include "core/controls.h"
+#include "core/forms/controls.h"
 
 namespace labelora {
 namespace {

@@ -1,9 +1,9 @@
-#include "core/data_form.h"
+#include "core/forms/data_form.h"
 
 #include <gtest/gtest.h>
 
-#include "core/cp932.h"
-#include "core/main_form.h"
+#include "core/files/cp932.h"
+#include "core/forms/main_form.h"
 #include "temp_folder.h"
 
 namespace labelora {

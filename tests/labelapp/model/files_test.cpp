@@ -4,10 +4,10 @@
 
 #include <csignal>
 
-#include "core/cp932.h"
-#include "core/data_folder.h"
-#include "core/text_file.h"
-#include "core/word_lists.h"
+#include "core/files/cp932.h"
+#include "core/files/data_folder.h"
+#include "core/files/text_file.h"
+#include "core/files/word_lists.h"
 #include "temp_folder.h"
 
 namespace labelora {

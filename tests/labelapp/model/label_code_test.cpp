@@ -3,11 +3,11 @@
 
 #include <algorithm>
 
-#include "core/cp932.h"
-#include "core/label_printer.h"
-#include "core/list_file.h"
-#include "core/main_form.h"
-#include "core/sheet_grid.h"
+#include "core/files/cp932.h"
+#include "core/printing/label_printer.h"
+#include "core/files/list_file.h"
+#include "core/forms/main_form.h"
+#include "core/printing/sheet_grid.h"
 #include "recording_canvas.h"
 #include "tabrix.h"
 #include "temp_folder.h"

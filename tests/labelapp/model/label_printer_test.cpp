@@ -1,11 +1,11 @@
 // What a print run and a report put on the canvas: shapes, colours, fonts and where the
 // texts go on each sheet type.
-#include "core/label_printer.h"
+#include "core/printing/label_printer.h"
 
 #include <gtest/gtest.h>
 
-#include "core/report.h"
-#include "core/sheet_grid.h"
+#include "core/printing/report.h"
+#include "core/printing/sheet_grid.h"
 #include "recording_canvas.h"
 
 namespace labelora {

@@ -1,9 +1,9 @@
 // The texts of a run's labels and the plan of its sheets.
 #include <gtest/gtest.h>
 
-#include "core/label_texts.h"
-#include "core/print_plan.h"
-#include "core/sheet_grid.h"
+#include "core/printing/label_texts.h"
+#include "core/printing/print_plan.h"
+#include "core/printing/sheet_grid.h"
 
 namespace labelora {
 namespace {

@@ -1,8 +1,8 @@
-#include "core/main_form.h"
+#include "core/forms/main_form.h"
 
 #include <gtest/gtest.h>
 
-#include "core/cp932.h"
+#include "core/files/cp932.h"
 #include "temp_folder.h"
 
 namespace labelora {

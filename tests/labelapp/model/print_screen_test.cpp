@@ -2,9 +2,9 @@
 // with the advance of the start position and number, and "Report".
 #include <gtest/gtest.h>
 
-#include "core/cp932.h"
-#include "core/main_form.h"
-#include "core/report.h"
+#include "core/files/cp932.h"
+#include "core/forms/main_form.h"
+#include "core/printing/report.h"
 #include "recording_canvas.h"
 #include "temp_folder.h"
 

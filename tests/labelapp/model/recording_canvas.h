@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/canvas.h"
-#include "core/cp932.h"
+#include "core/printing/canvas.h"
+#include "core/files/cp932.h"
 
 namespace labelora {
 

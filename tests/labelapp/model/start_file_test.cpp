@@ -1,4 +1,4 @@
-#include "core/start_file.h"
+#include "core/files/start_file.h"
 
 #include <gtest/gtest.h>
 

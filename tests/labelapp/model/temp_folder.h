@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "core/text_file.h"
+#include "core/files/text_file.h"
 
 namespace labelora {
 

@@ -1,15 +1,15 @@
 // The workbook record of a printed run: which runs have one, its file name, the Book API
 // calls in their order, and "Excel" on the main form. What the library makes of the calls is
 // read back by the interop check (tests/interop/test_label_export.py).
-#include "core/workbook_export.h"
+#include "core/export/workbook_export.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "core/cp932.h"
-#include "core/main_form.h"
-#include "core/preview_text.h"
+#include "core/files/cp932.h"
+#include "core/forms/main_form.h"
+#include "core/printing/preview_text.h"
 #include "recording_canvas.h"
 #include "temp_folder.h"
 

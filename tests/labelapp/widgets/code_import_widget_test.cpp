@@ -17,11 +17,6 @@ class CodeImportTest : public QObject {
   private:
     StartedWindow w;
     MainForm &model() { return w.window->model(); }
-    void click(const char *name) {
-        auto *button = w.find<QAbstractButton>(name);
-        QVERIFY2(button, name);
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-    }
 
   private slots:
     void initTestCase() { QVERIFY(w.start()); }
@@ -29,38 +24,38 @@ class CodeImportTest : public QObject {
     void theCodeChoiceFollowsWhatTheLabelsHaveRoomFor() {
         model().typeEdit("Edit1", "ABC");
         w.window->sync();
-        click("cmdPrintSet");
+        w.click("cmdPrintSet");
         auto *bars = w.find<QRadioButton>("rbCode128");
         auto *qr = w.find<QRadioButton>("rbCodeQr");
         QVERIFY(bars && qr && qr->isVisible());
         QVERIFY(!bars->isEnabled());
         QVERIFY(bars->toolTip().contains("Code 128"));
-        click("rbCodeQr");
+        w.click("rbCodeQr");
         QCOMPARE(model().state.code, Symbology::Qr);
         QVERIFY(qr->isChecked());
         QCOMPARE(model().printStyle().code, Symbology::Qr);
-        click("cmdBack");
+        w.click("cmdBack");
 
         // On the 12 x 40 mm sheet Code 128 is offered, and the choice of QR is kept.
-        click("RadioButton3");
-        click("cmdPrintSet");
+        w.click("RadioButton3");
+        w.click("cmdPrintSet");
         QVERIFY(bars->isEnabled());
         QVERIFY(bars->toolTip().isEmpty());
         QVERIFY(qr->isChecked());
-        click("rbCode128");
+        w.click("rbCode128");
         QCOMPARE(model().printStyle().code, Symbology::Code128);
-        click("cmdBack");
+        w.click("cmdBack");
     }
 
     void importFillsTheTextListAndSaysWhatItTook() {
-        click("RadioButton10");
+        w.click("RadioButton10");
         w.find<QTabBar>("TabControl1")->setCurrentIndex(2);
         QFile csv(w.filePath("samples.csv"));
         QVERIFY(csv.open(QIODevice::WriteOnly));
         csv.write("name,kind\n\nserum-12,x\nurine\n");
         csv.close();
         model().chooseListFile = [this] { return w.filePath("samples.csv").toStdString(); };
-        click(importButton(groupPanels()[2]).c_str());
+        w.click(importButton(groupPanels()[2]).c_str());
         auto *memo = w.find<QPlainTextEdit>("Memo10");
         QVERIFY(memo && memo->isVisible());
         QCOMPARE(memo->toPlainText(), QString("name\nserum\nurine"));

@@ -23,11 +23,6 @@ class PrintScreenTest : public QObject {
   private:
     StartedWindow w;
     MainForm &model() { return w.window->model(); }
-    void click(const char *name) {
-        auto *button = w.find<QAbstractButton>(name);
-        QVERIFY2(button, name);
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-    }
     QString startLine(int sheet) {
         QFile file(w.filePath("start.txt"));
         if (!file.open(QIODevice::ReadOnly)) return {};
@@ -40,7 +35,7 @@ class PrintScreenTest : public QObject {
     void printSetShowsTheSheetOfTheRun() {
         model().typeEdit("Edit1", "ABC");
         w.window->sync();
-        click("cmdPrintSet");
+        w.click("cmdPrintSet");
         QVERIFY(w.find<QWidget>("pnlPrint")->isVisible());
         QVERIFY(w.find<QWidget>("pnlCircle")->isVisible());
         QVERIFY(!w.find<QWidget>("PnlTube")->isVisible());
@@ -76,7 +71,7 @@ class PrintScreenTest : public QObject {
         background->setCurrentIndex(1);
         emit background->activated(1);
         QCOMPARE(model().previewBackground, (Rgb{255, 255, 0}));
-        click("CheckBox1");
+        w.click("CheckBox1");
         QVERIFY(model().checkBox("CheckBox1").checked);
     }
 
@@ -85,7 +80,7 @@ class PrintScreenTest : public QObject {
         model().choosePrinter = [pdf](PrintKind) -> std::unique_ptr<Canvas> {
             return pdfCanvas(pdf, japaneseFontFamily());
         };
-        click("cmdPrint");
+        w.click("cmdPrint");
         QVERIFY(QFile(pdf).size() > 1000);
         QVERIFY(w.find<QWidget>("pnlMain")->isVisible());
         QVERIFY(!w.find<QWidget>("pnlPrint")->isVisible());
@@ -97,18 +92,18 @@ class PrintScreenTest : public QObject {
     }
 
     void cancellingTheDialogPrintsNothing() {
-        click("cmdPrintSet");
+        w.click("cmdPrintSet");
         model().choosePrinter = [](PrintKind) { return std::unique_ptr<Canvas>(); };
-        click("cmdPrint");
+        w.click("cmdPrint");
         QVERIFY(w.find<QWidget>("pnlPrint")->isVisible());
         QCOMPARE(model().state.startPosition[0], 25);
-        click("cmdBack");
+        w.click("cmdBack");
         QVERIFY(w.find<QWidget>("pnlMain")->isVisible());
     }
 
     void theTextPreviewShowsItsLinesInTheTextColour() {
-        click("RadioButton9");
-        click("cmdPrintSet");
+        w.click("RadioButton9");
+        w.click("cmdPrintSet");
         auto *memo = w.find<QPlainTextEdit>("Memo7");
         QVERIFY(memo && memo->isVisible());
         QCOMPARE(memo->palette().color(QPalette::Text), QColor(Qt::black));
@@ -117,7 +112,7 @@ class PrintScreenTest : public QObject {
         emit text->activated(1);
         QCOMPARE(text->currentText(), QString("Red"));
         QCOMPARE(memo->palette().color(QPalette::Text), QColor(255, 0, 0));
-        click("cmdBack");
+        w.click("cmdBack");
     }
 
     void eachScreenKeepsTheWindowAtTheSizeTheUserGaveIt() {
@@ -128,11 +123,11 @@ class PrintScreenTest : public QObject {
             for (int sheet = 1; sheet <= 4; ++sheet) {
                 model().clickSheetType(sheet);
                 w.window->sync();
-                click("cmdPrintSet");
+                w.click("cmdPrintSet");
                 QTest::qWait(20);  // layouts settle on posted events
                 QVERIFY(w.find<QWidget>("pnlPrint")->isVisible());
                 QCOMPARE(w.window->size(), size);
-                click("cmdBack");
+                w.click("cmdBack");
                 QTest::qWait(20);
                 QCOMPARE(w.window->size(), size);
             }

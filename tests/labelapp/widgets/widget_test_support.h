@@ -1,6 +1,7 @@
 // Shared by the widget tests: a data folder with the shipped files and a started window.
 #pragma once
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -38,6 +39,13 @@ struct StartedWindow {
     template <typename Widget>
     Widget *find(const char *name) const {
         return window->centralWidget()->findChild<Widget *>(name);
+    }
+
+    // Clicks a button of the window by its object name; the test fails without one.
+    void click(const char *name) const {
+        auto *button = find<QAbstractButton>(name);
+        QVERIFY2(button, name);
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
     }
 };
 
