@@ -40,7 +40,10 @@ class Text(str):
 Value = Union[None, bool, int, float, str, datetime.datetime, datetime.date, datetime.time,
               CellError]
 
-_LITERALS = re.compile(r'"[^"]*"|\\.|_.|\*.|\[(?!h\]|hh\]|m\]|mm\]|s\]|ss\])[^\]]*\]', re.I)
+# Quoted texts, escapes, spacing and fill characters, exponents (E+ and E- are not eras) and
+# bracketed colours or conditions; [h], [mm] and [ss] stay.
+_LITERALS = re.compile(r'"[^"]*"|\\.|_.|\*.|E[+-]|\[(?!h\]|hh\]|m\]|mm\]|s\]|ss\])[^\]]*\]',
+                       re.I)
 _DATE_CODES = re.compile(r'[dmyhsegb]|\[(h|hh|m|mm|s|ss)\]', re.I)
 
 

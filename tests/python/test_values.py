@@ -155,3 +155,23 @@ def test_dates_in_both_date_systems(tmp_path):
             book.sheets[0]['A1'] = datetime.datetime(1899, 12, 31)
         with pytest.raises(ValueError):
             book.sheets[0]['A1'] = datetime.datetime(2020, 1, 1, tzinfo=datetime.timezone.utc)
+
+
+def test_number_formats_tell_dates_as_xlrd_does(tmp_path):
+    path = str(tmp_path / 'formats.xls')
+    formats = ['0.00E+00', '##0.0E+0', '#,##0.00', '0%', '"day" 0', '[Red]0.00', '@',
+               'yyyy/m/d', 'h:mm AM/PM', '[h]:mm:ss', 'mm:ss.0', 'ge.m.d', 'd-mmm-yy',
+               'yyyy"年"m"月"d"日"']
+    with tabrix.create(path) as book:
+        sheet = book.sheets[0]
+        for row, number_format in enumerate(formats, 1):
+            sheet.cell(row=row, column=1).value = 1.5
+            sheet.format('A%d' % row, number_format=number_format)
+        in_memory = [row[0] for row in sheet.iter_rows(values_only=True)]
+    check = xlrd.open_workbook(path, formatting_info=True).sheet_by_index(0)
+    dates = [check.cell_type(row, 0) == xlrd.XL_CELL_DATE for row in range(len(formats))]
+    assert dates == [False] * 7 + [True] * 7  # the list's own split, confirmed by xlrd
+    with tabrix.read(path) as book:
+        read = [row[0] for row in book.sheets[0].iter_rows(values_only=True)]
+    for values in (in_memory, read):
+        assert [isinstance(v, (datetime.datetime, datetime.time)) for v in values] == dates
