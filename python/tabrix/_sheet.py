@@ -283,19 +283,17 @@ class Sheet:
         min_row = 1 if min_row is None else min_row
         min_col = 1 if min_col is None else min_col
         if max_row < min_row or max_col < min_col:
-            return
+            return iter(())
         self._check_position(min_row, min_col)
         self._check_position(max_row, max_col)
         if not values_only:
-            for row in range(min_row, max_row + 1):
-                yield tuple(self.cell(row, column) for column in range(min_col, max_col + 1))
-            return
+            return (tuple(self.cell(row, column) for column in range(min_col, max_col + 1))
+                    for row in range(min_row, max_row + 1))
         if not self._book.read_only:
             read = self._read
-            for y in range(min_row - 1, max_row):
-                yield tuple(read(x, y) for x in range(min_col - 1, max_col))
-            return
-        yield from self._walk().rows(min_row - 1, max_row, min_col - 1, max_col)
+            return (tuple(read(x, y) for x in range(min_col - 1, max_col))
+                    for y in range(min_row - 1, max_row))
+        return self._walk().rows(min_row - 1, max_row, min_col - 1, max_col)
 
     @property
     def values(self) -> Iterator[tuple]:

@@ -25,6 +25,9 @@ _TEXT_UNITS = 262144  # eight units a cell; a delivery takes as many whole recor
 _RECORD = 32  # bytes of one XLWALKCELL: x, y, xf, kind, value, text, length
 _MIN_RUN = 4  # rows in a run worth converting by columns
 _NOT_TEXT = bytes((0, 1, 2))  # kinds without a text: blank, integer, number
+# Kinds as runs compare them: an integer and a number may share a column (a whole number is
+# stored as an integer), and still make one run.
+_RUN_KINDS = bytes(2 if kind == 1 else kind for kind in range(256))
 _COLUMNS = bytes(range(256))
 _WORDS = {'TRUE': True, 'FALSE': False}
 
@@ -122,6 +125,16 @@ class WalkedSheet:
     def rows(self, y0: int, y1: int, x0: int, x1: int) -> Iterator[tuple]:
         """Rows y0 to y1 - 1, each the values of columns x0 to x1 - 1 (all 0-based); a row
         without cells is all None."""
+        for piece in self.pieces:
+            heads = piece.heads
+            if heads[-1] >= y0:
+                if type(piece) is _Run and heads[0] == y0 and heads[-1] - y0 == len(heads) - 1 \
+                        and heads[-1] == y1 - 1:
+                    return piece.rows(0, len(heads), x0, x1)  # one table: its zip as it is
+                break
+        return self._rows(y0, y1, x0, x1)
+
+    def _rows(self, y0: int, y1: int, x0: int, x1: int) -> Iterator[tuple]:
         empty = (None,) * (x1 - x0)
         y = y0
         for piece in self.pieces:
@@ -177,7 +190,16 @@ class _Rows:
 
     def _add_run(self, heads: List[int], columns: list) -> None:
         if self.grid is None and heads[0] > self.top:
-            self.pieces.append(_Run(heads, columns))
+            last = self.pieces[-1] if self.pieces else None
+            if type(last) is _Run and [c is None for c in last.columns] == \
+                    [c is None for c in columns]:
+                # The same table going on in the next delivery: one piece.
+                last.heads += heads
+                for kept, more in zip(last.columns, columns):
+                    if kept is not None:
+                        kept += more
+            else:
+                self.pieces.append(_Run(heads, columns))
             self.top = heads[-1]
             self.width = max(self.width, len(columns))
             return
@@ -231,6 +253,7 @@ class _Rows:
         # One byte of each record's x, y, attribute and kind, for comparing many at once
         # (x < 256 and y < 65536 take one and two bytes, an attribute number two).
         self.xs, self.kinds = raw[0:size:_RECORD], raw[12:size:_RECORD]
+        self.run_kinds = self.kinds.translate(_RUN_KINDS)
         self.y_bytes = raw[4:size:_RECORD], raw[5:size:_RECORD]
         self.xf_bytes = raw[8:size:_RECORD], raw[9:size:_RECORD]
         self.texts = _Texts(self.words, text) if self.kinds.translate(None, _NOT_TEXT) \
@@ -279,7 +302,7 @@ class _Rows:
     def _same_rows(self, at: int, length: int, rows: int) -> bool:
         stop = at + rows * length
         if self.xs[at:stop] != self.xs[at:at + length] * rows or \
-                self.kinds[at:stop] != self.kinds[at:at + length] * rows:
+                self.run_kinds[at:stop] != self.run_kinds[at:at + length] * rows:
             return False
         for part in self.y_bytes:  # each row's cells in one row
             heads = part[at:stop:length]
@@ -298,7 +321,14 @@ class _Rows:
             kind = self.kinds[i]
             if kind in (1, 2):
                 numbers = self.numbers[i * 4 + 2:stop * 4:length * 4]
-                values = list(map(trunc, numbers)) if kind == 1 else numbers.tolist()
+                integers = self.kinds[i:stop:length].count(1)
+                if integers == rows:
+                    values = list(map(trunc, numbers))
+                elif integers == 0:
+                    values = numbers.tolist()
+                else:
+                    values = [trunc(v) if k == 1 else v
+                              for v, k in zip(numbers.tolist(), self.kinds[i:stop:length])]
                 if not same_xfs:
                     values = self._dated(values, words[i * 8 + 2:stop * 8:step])
                 elif self.is_date_xf(words[i * 8 + 2]):
