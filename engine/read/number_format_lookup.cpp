@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "engine/biff/biff_string.h"
@@ -18,6 +19,26 @@ namespace tabrix::engine {
 namespace {
 
 constexpr size_t kXfFormatAt = 2;
+
+// Built-in formats of Japanese spreadsheet programs that the shared table leaves out: dates
+// that files use by number alone, without a FORMAT record.
+struct JapaneseDateFormat {
+    uint16_t number;
+    std::u16string_view text;
+};
+constexpr JapaneseDateFormat kJapaneseDateFormats[] = {
+    {27, u"ge.m.d"},
+    {28, u"ggge\"年\"m\"月\"d\"日\""},
+    {29, u"ggge\"年\"m\"月\"d\"日\""},
+    {34, u"yyyy\"年\"m\"月\""},
+    {35, u"m\"月\"d\"日\""},
+    {36, u"ge.m.d"},
+    {50, u"ge.m.d"},
+    {51, u"ggge\"年\"m\"月\"d\"日\""},
+    {52, u"yyyy\"年\"m\"月\""},
+    {53, u"m\"月\"d\"日\""},
+    {54, u"ggge\"年\"m\"月\"d\"日\""},
+};
 constexpr size_t kFormatTextAt = 2;
 
 bool from_file(const Workbook &book) {
@@ -71,6 +92,9 @@ std::optional<std::u16string> xf_number_format(const Workbook &book, int32_t xf)
     }
     if (const char *builtin = builtin_number_format(*number)) {
         return platform::cp932_to_utf16(builtin);
+    }
+    for (const JapaneseDateFormat &format : kJapaneseDateFormats) {
+        if (format.number == *number) return std::u16string(format.text);
     }
     return std::u16string();
 }

@@ -360,7 +360,8 @@ TABRIX_API int32_t XM_WalkCellsW(int32_t h, int32_t s, int32_t position, XLWALKC
 TABRIX_API int32_t XM_ReadCellW(int32_t h, int32_t s, int32_t x, int32_t y, XLWALKCELL *cell,
                                 char16_t *text, int32_t text_size);
 /* The number format that attribute (XF) number xf shows (its FORMAT record's, else the
- * built-in one of its number; General, format 0, is the empty text), as text cut to size
+ * built-in one of its number, the Japanese date formats 27-36 and 50-58 included; General,
+ * format 0, and numbers without a built-in format are the empty text), as text cut to size
  * units with a NUL: 0; -2, -3; -34 no such
  * attribute, a null buffer or a size below 1. A read-mode workbook answers from its file,
  * any other from its records in memory. */

@@ -21,6 +21,10 @@ class XLWALKCELL(ctypes.Structure):
                 ('length', ctypes.c_int32)]
 
 
+class XLATTR(ctypes.Structure):
+    _fields_ = [('field%d' % i, ctypes.c_int16) for i in range(26)]  # Font, Format, ...
+
+
 def write_cells(h, sheet, cells):
     """cells: (x, y, kind, value) with the text as value for kind 4; -> (rc, written)."""
     xs, ys, kinds = (array('i', [c[i] for c in cells]) for i in range(3))
@@ -126,6 +130,23 @@ class CellBlocks(unittest.TestCase):
         h = LIB.XM_Create(self.path('new.xls').encode(), 1)
         self.assertEqual((LIB.XM_GetDateMode(h), xf_format(h, 15)), (0, ''))  # General
         self.assertEqual(LIB.XM_Cancel(h), 0)
+
+    def test_japanese_date_formats_known_by_number_alone(self):
+        """Files use formats 27-36 and 50-58 without a FORMAT record; xlrd calls them dates."""
+        h = LIB.XM_Create97(self.path('era.xls').encode(), 1)
+        attr = XLATTR()
+        LIB.XM_InitAttr(ctypes.byref(attr))
+        attr.field1 = 28
+        self.assertEqual(LIB.XM_WriteDouble2(h, 0, 0, 0, ctypes.c_double(46000.0),
+                                             -LIB.XM_GetAttrNo2(h, ctypes.byref(attr))), 0)
+        self.assertEqual(LIB.XM_Close(h), 0)
+        book = xlrd.open_workbook(self.path('era.xls'), formatting_info=True)
+        xf = book.sheet_by_index(0).cell_xf_index(0, 0)
+        self.assertEqual(book.xf_list[xf].format_key, 28)
+        self.assertEqual(book.format_map[28].type, xlrd.formatting.FDT)
+        h = LIB.XM_ReadOpen(self.path('era.xls').encode())
+        self.assertEqual(xf_format(h, xf), 'ggge"年"m"月"d"日"')
+        self.assertEqual(LIB.XM_ReadClose(h), 0)
 
 
 if __name__ == '__main__':
