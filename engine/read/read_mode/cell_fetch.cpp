@@ -7,6 +7,7 @@
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/narrow_string.h"
 #include "engine/biff/record_numbers.h"
+#include "engine/read/read_mode/row_index.h"
 #include "engine/read/reader/sheet_scan.h"
 #include "engine/read/reader/workbook_reader.h"
 #include "platform/codepage.h"
@@ -18,7 +19,6 @@ namespace {
 constexpr int32_t kMissing = err::of(errDataKind);
 constexpr int32_t kErrorValue = err::of(errValue);
 constexpr int32_t kNoCell = -1;  // a workbook in memory has no cell there
-constexpr int64_t kWholeSheet = -2;
 constexpr uint32_t kLastRow = 0xFFFF;
 
 // The texts of a workbook in memory: narrow texts are in the workbook's code page, as it
@@ -136,7 +136,7 @@ void load_region(const WorkbookReader &reader, size_t sheet, SheetReadState &sta
     state.region = -1;
     state.cells.clear();
     state.last_lookup = 0;
-    if (region == kWholeSheet) {
+    if (region == kWholeSheetRegion) {
         RecordReader records = reader.sheet_records(sheet);
         RawRecord bof;
         if (records.next(bof) && bof.number == rec::kBof) {
@@ -301,7 +301,7 @@ int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue
     if (sheet >= reader.sheets().size() || reader.sheets()[sheet].is_chart()) return kMissing;
     if (x < 0 || x > 255 || y < 0 || static_cast<uint32_t>(y) > kLastRow) return kMissing;
     SheetReadState &state = located_rows(book, sheet);
-    int64_t region = kWholeSheet;
+    int64_t region = kWholeSheetRegion;
     if (state.indexed) {
         const uint32_t row = static_cast<uint32_t>(y);
         if (row < state.first_row || row >= state.row_end) return kMissing;
@@ -316,12 +316,21 @@ int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue
             region = after - state.blocks.begin() - 1;
         }
     }
-    if (state.region != region) load_region(reader, sheet, state, region);
-    const CellRecordPlace *place =
-        find_place(state, static_cast<uint16_t>(y), static_cast<uint8_t>(x));
-    if (!place) return kMissing;
+    uint32_t offset = 0;
+    if (rows_in_order(reader, sheet, state, region)) {
+        const std::optional<uint32_t> found =
+            find_in_row(reader.stream(), state, static_cast<uint16_t>(y), static_cast<uint8_t>(x));
+        if (!found) return kMissing;
+        offset = *found;
+    } else {
+        if (state.region != region) load_region(reader, sheet, state, region);
+        const CellRecordPlace *place =
+            find_place(state, static_cast<uint16_t>(y), static_cast<uint8_t>(x));
+        if (!place) return kMissing;
+        offset = place->offset;
+    }
 
-    RecordReader records(reader.stream(), place->offset);
+    RecordReader records(reader.stream(), offset);
     RawRecord record;
     if (!records.next(record)) return kMissing;
     const WholeCellRecord whole(records, record, reader.biff8());
