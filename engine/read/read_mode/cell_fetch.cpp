@@ -333,12 +333,15 @@ int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue
     RecordReader records(reader.stream(), offset);
     RawRecord record;
     if (!records.next(record)) return kMissing;
-    const WholeCellRecord whole(records, record, reader.biff8());
     const FileTexts texts(reader);
-    return decode_cell(texts, cell_record_of(record.number), whole.data(), static_cast<uint8_t>(x),
-                       whole.string(), out)
-               ? 0
-               : kMissing;
+    const CellRecord kind = cell_record_of(record.number);
+    const auto column = static_cast<uint8_t>(x);
+    if (kind != CellRecord::label && kind != CellRecord::rstring && kind != CellRecord::formula) {
+        // Nothing to join from the records behind it.
+        return decode_cell(texts, kind, record.data, column, nullptr, out) ? 0 : kMissing;
+    }
+    const WholeCellRecord whole(records, record, reader.biff8());
+    return decode_cell(texts, kind, whole.data(), column, whole.string(), out) ? 0 : kMissing;
 }
 
 int32_t cell_value_at(Workbook &book, int32_t sheet, int32_t x, int32_t y, CellValue &out) {
