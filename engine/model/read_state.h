@@ -52,6 +52,7 @@ struct SheetReadState {
     uint32_t first_row = 0;
     uint32_t row_end = 0;
     std::vector<RowBlockPlace> blocks;  // by first row
+    int64_t last_block = -1;            // the block the last row read lies in
 
     // The cell records of one region, sorted by row and first column (stream order among
     // equals): a row block, or the whole sheet when it has no usable INDEX.

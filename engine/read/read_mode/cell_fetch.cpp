@@ -305,8 +305,8 @@ int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue
     if (state.indexed) {
         const uint32_t row = static_cast<uint32_t>(y);
         if (row < state.first_row || row >= state.row_end) return kMissing;
-        if (state.region >= 0 && in_block(state, static_cast<size_t>(state.region), row)) {
-            region = state.region;
+        if (state.last_block >= 0 && in_block(state, static_cast<size_t>(state.last_block), row)) {
+            region = state.last_block;
         } else {
             auto after = std::upper_bound(state.blocks.begin(), state.blocks.end(), row,
                                           [](uint32_t wanted, const RowBlockPlace &block) {
@@ -314,6 +314,7 @@ int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue
                                           });
             if (after == state.blocks.begin()) return kMissing;
             region = after - state.blocks.begin() - 1;
+            state.last_block = region;
         }
     }
     uint32_t offset = 0;

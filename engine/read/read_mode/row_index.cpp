@@ -133,7 +133,15 @@ std::optional<uint32_t> find_in_row(std::span<const uint8_t> stream, SheetReadSt
     }
     cursor.column = column;
     cursor.next = at;
-    if (found) return found;
+    if (found) {
+        // The next column goes on behind the answer, which then comes before it.
+        if (column < 255) {
+            cursor = RowCursor{
+                row, static_cast<uint8_t>(column + 1),
+                at + static_cast<uint32_t>(kHeader + load_u16(stream.data() + at + 2)), true, at};
+        }
+        return found;
+    }
     if (cursor.has_before && place_at(stream, cursor.before, place) &&
         place.last_column >= column) {
         return cursor.before;
