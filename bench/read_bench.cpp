@@ -1,17 +1,20 @@
 // Reading the standard workload file (written by write_bench): every cell fetched through
-// XM_Read, every cell delivered by the sequential walk, or the file with keywords
-// (write_bench ... keywords) filled as a template: its 1000 keyword cells written and the
-// workbook closed. Prints the seconds taken, and a check sum of what was read.
+// XM_Read, the 200,000 cells of random_cells.h fetched through XM_Read in that order, every
+// cell delivered by the sequential walk, every cell delivered 4096 at a time by XM_WalkCellsW, or
+// the file with keywords (write_bench ... keywords) filled as a template: its 1000 keyword cells
+// written and the workbook closed. Prints the seconds taken, and a check sum of what was read.
 //
-//   read_bench FILE.xls read | walk
+//   read_bench FILE.xls read | random | walk | blocks
 //   read_bench TEMPLATE.xls template OUTPUT.xls
 #include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/read/read_mode/sequential_walk.h"
+#include "random_cells.h"
 #include "tabrix.h"
 
 namespace {
@@ -42,6 +45,23 @@ int read_every_cell(const char *path, double *sum) {
     return XM_ReadClose(h) == 0 ? 0 : fail("read close", -1);
 }
 
+int read_random_cells(const char *path, double *sum) {
+    int32_t h = XM_ReadOpen(path);
+    if (h < 0) return fail("read open", h);
+    char text[64];
+    uint64_t state = 1;
+    for (int32_t i = 0; i < RANDOM_CELL_COUNT; ++i) {
+        int32_t r = 0, c = 0, kind = 0;
+        next_random_cell(&state, &r, &c);
+        double value = 0;
+        if (int32_t rc = XM_Read(h, 0, c, r, &kind, &value, text, sizeof text); rc != 0) {
+            return fail("read", rc);
+        }
+        *sum += kind == 1 ? text[0] : value;
+    }
+    return XM_ReadClose(h) == 0 ? 0 : fail("read close", -1);
+}
+
 int walk_every_cell(const char *path, double *sum) {
     int32_t h = XM_ReadOpen(path);
     if (h < 0) return fail("read open", h);
@@ -64,6 +84,29 @@ int walk_every_cell(const char *path, double *sum) {
     return XM_ReadClose(h) == 0 ? 0 : fail("read close", -1);
 }
 
+int walk_blocks(const char *path, double *sum) {
+    int32_t h = XM_ReadOpen(path);
+    if (h < 0) return fail("read open", h);
+    std::vector<XLWALKCELL> cells(4096);
+    std::vector<char16_t> text(1 << 17);
+    int64_t total = 0;
+    for (int32_t position = 0;;) {
+        int32_t count = 0;
+        position = XM_WalkCellsW(h, 0, position, cells.data(), static_cast<int32_t>(cells.size()),
+                                 text.data(), static_cast<int32_t>(text.size()), &count);
+        if (position < -1) return fail("walk", position);
+        for (int32_t i = 0; i < count; ++i) {
+            const XLWALKCELL &cell = cells[static_cast<size_t>(i)];
+            *sum += cell.kind == 4 ? text[static_cast<size_t>(cell.text)] : cell.value;
+        }
+        total += count;
+        if (position <= 0) break;
+    }
+    if (total != int64_t{kRows} * kColumns)
+        return fail("walk (cells)", static_cast<int32_t>(total));
+    return XM_ReadClose(h) == 0 ? 0 : fail("read close", -1);
+}
+
 int fill_template(const char *path, const char *output) {
     int32_t h = XM_CreateT(output, path);
     if (h < 0) return fail("template create", h);
@@ -81,15 +124,19 @@ int fill_template(const char *path, const char *output) {
 
 int main(int argc, char **argv) {
     if (argc < 3 || (std::strcmp(argv[2], "template") == 0 && argc < 4)) {
-        std::fprintf(stderr, "usage: %s FILE.xls read|walk | %s TEMPLATE.xls template OUT.xls\n",
-                     argv[0], argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s FILE.xls read|random|walk|blocks | %s TEMPLATE.xls template OUT.xls\n",
+            argv[0], argv[0]);
         return 2;
     }
     double sum = 0;
     const auto start = std::chrono::steady_clock::now();
     int result = 2;
     if (std::strcmp(argv[2], "read") == 0) result = read_every_cell(argv[1], &sum);
+    if (std::strcmp(argv[2], "random") == 0) result = read_random_cells(argv[1], &sum);
     if (std::strcmp(argv[2], "walk") == 0) result = walk_every_cell(argv[1], &sum);
+    if (std::strcmp(argv[2], "blocks") == 0) result = walk_blocks(argv[1], &sum);
     if (std::strcmp(argv[2], "template") == 0) result = fill_template(argv[1], argv[3]);
     if (result != 0) return result;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;

@@ -83,7 +83,9 @@ Workbook *hold_entry(int32_t handle) {
     if (!held) {
         calls.held.reserve(4);  // may throw: nothing is locked yet
         entry->call_lock.lock();
-        calls.held.push_back(entry);
+        Workbook *book = entry.get();
+        calls.held.push_back(std::move(entry));
+        return book->closed ? nullptr : book;
     }
     return entry->closed ? nullptr : entry.get();
 }

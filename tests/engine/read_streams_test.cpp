@@ -3,8 +3,10 @@
 // mutated streams.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
+#include <map>
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
@@ -182,6 +184,54 @@ TEST(ReadStreams, ADamagedIndexFallsBackToTheWholeSheet) {
                              biff8);
         EXPECT_EQ(number_at(*twice, 0, 7, &rc), 7.5);
         EXPECT_FALSE(twice->read_state.sheets[0].indexed);
+    }
+}
+
+// Cells asked for in any order answer as the sheet holds them, whether its cell records come
+// in row and column order or not: numbers, a MULRK run over columns 2-4 of row 1, and gaps.
+TEST(ReadStreams, CellsAnswerInAnyOrderOfAsking) {
+    struct Placed {
+        uint16_t row, column;
+        double value;
+    };
+    const std::vector<Placed> numbers{{0, 0, 1.5}, {0, 3, 2.5}, {1, 1, 3.5},
+                                      {1, 6, 6.5}, {4, 0, 4.5}, {4, 7, 5.5}};
+    std::map<std::pair<int32_t, int32_t>, double> expected;
+    for (const Placed &p : numbers) expected[{p.column, p.row}] = p.value;
+    Bytes run;  // integers 12, 13, 14 as RK values, each with its XF
+    for (uint32_t column = 2; column <= 4; ++column) {
+        put_u32(run, (10 + column) << 2 | 2);
+        if (column < 4) put_u16(run, 15);
+        expected[{column, 1}] = 10 + column;
+    }
+    put_u16(run, 4);
+    for (const bool reversed : {false, true}) {
+        Stream s = one_sheet(true);
+        std::vector<std::pair<uint16_t, Bytes>> records;
+        for (const Placed &p : numbers)
+            records.push_back({rec::kNumber, cell(p.row, p.column, number(p.value))});
+        records.insert(records.begin() + 3, {rec::kMulRk, cell(1, 2, run)});
+        if (reversed) std::reverse(records.begin(), records.end());
+        for (const auto &[record, data] : records) s.add(record, data);
+        s.add(rec::kEof, {});
+        auto book = book_of(s.bytes, true);
+        ASSERT_TRUE(book);
+        // Right to left and bottom up, then as a reader goes through a sheet.
+        for (const bool backwards : {true, false}) {
+            for (int32_t i = 0; i < 6 * 9; ++i) {
+                const int32_t at = backwards ? 6 * 9 - 1 - i : i;
+                const int32_t x = at % 9, y = at / 9;
+                int32_t rc = 0;
+                const double value = number_at(*book, x, y, &rc);
+                const auto found = expected.find({x, y});
+                if (found == expected.end()) {
+                    EXPECT_EQ(rc, -7) << x << "," << y;
+                } else {
+                    EXPECT_EQ(rc, 0) << x << "," << y;
+                    EXPECT_EQ(value, found->second) << x << "," << y;
+                }
+            }
+        }
     }
 }
 

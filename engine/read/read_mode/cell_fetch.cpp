@@ -7,6 +7,7 @@
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/narrow_string.h"
 #include "engine/biff/record_numbers.h"
+#include "engine/read/read_mode/row_index.h"
 #include "engine/read/reader/sheet_scan.h"
 #include "engine/read/reader/workbook_reader.h"
 #include "platform/codepage.h"
@@ -18,7 +19,6 @@ namespace {
 constexpr int32_t kMissing = err::of(errDataKind);
 constexpr int32_t kErrorValue = err::of(errValue);
 constexpr int32_t kNoCell = -1;  // a workbook in memory has no cell there
-constexpr int64_t kWholeSheet = -2;
 constexpr uint32_t kLastRow = 0xFFFF;
 
 // The texts of a workbook in memory: narrow texts are in the workbook's code page, as it
@@ -136,7 +136,7 @@ void load_region(const WorkbookReader &reader, size_t sheet, SheetReadState &sta
     state.region = -1;
     state.cells.clear();
     state.last_lookup = 0;
-    if (region == kWholeSheet) {
+    if (region == kWholeSheetRegion) {
         RecordReader records = reader.sheet_records(sheet);
         RawRecord bof;
         if (records.next(bof) && bof.number == rec::kBof) {
@@ -301,12 +301,12 @@ int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue
     if (sheet >= reader.sheets().size() || reader.sheets()[sheet].is_chart()) return kMissing;
     if (x < 0 || x > 255 || y < 0 || static_cast<uint32_t>(y) > kLastRow) return kMissing;
     SheetReadState &state = located_rows(book, sheet);
-    int64_t region = kWholeSheet;
+    int64_t region = kWholeSheetRegion;
     if (state.indexed) {
         const uint32_t row = static_cast<uint32_t>(y);
         if (row < state.first_row || row >= state.row_end) return kMissing;
-        if (state.region >= 0 && in_block(state, static_cast<size_t>(state.region), row)) {
-            region = state.region;
+        if (state.last_block >= 0 && in_block(state, static_cast<size_t>(state.last_block), row)) {
+            region = state.last_block;
         } else {
             auto after = std::upper_bound(state.blocks.begin(), state.blocks.end(), row,
                                           [](uint32_t wanted, const RowBlockPlace &block) {
@@ -314,22 +314,35 @@ int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue
                                           });
             if (after == state.blocks.begin()) return kMissing;
             region = after - state.blocks.begin() - 1;
+            state.last_block = region;
         }
     }
-    if (state.region != region) load_region(reader, sheet, state, region);
-    const CellRecordPlace *place =
-        find_place(state, static_cast<uint16_t>(y), static_cast<uint8_t>(x));
-    if (!place) return kMissing;
+    uint32_t offset = 0;
+    if (rows_in_order(reader, sheet, state, region)) {
+        const std::optional<uint32_t> found =
+            find_in_row(reader.stream(), state, static_cast<uint16_t>(y), static_cast<uint8_t>(x));
+        if (!found) return kMissing;
+        offset = *found;
+    } else {
+        if (state.region != region) load_region(reader, sheet, state, region);
+        const CellRecordPlace *place =
+            find_place(state, static_cast<uint16_t>(y), static_cast<uint8_t>(x));
+        if (!place) return kMissing;
+        offset = place->offset;
+    }
 
-    RecordReader records(reader.stream(), place->offset);
+    RecordReader records(reader.stream(), offset);
     RawRecord record;
     if (!records.next(record)) return kMissing;
-    const WholeCellRecord whole(records, record, reader.biff8());
     const FileTexts texts(reader);
-    return decode_cell(texts, cell_record_of(record.number), whole.data(), static_cast<uint8_t>(x),
-                       whole.string(), out)
-               ? 0
-               : kMissing;
+    const CellRecord kind = cell_record_of(record.number);
+    const auto column = static_cast<uint8_t>(x);
+    if (kind != CellRecord::label && kind != CellRecord::rstring && kind != CellRecord::formula) {
+        // Nothing to join from the records behind it.
+        return decode_cell(texts, kind, record.data, column, nullptr, out) ? 0 : kMissing;
+    }
+    const WholeCellRecord whole(records, record, reader.biff8());
+    return decode_cell(texts, kind, whole.data(), column, whole.string(), out) ? 0 : kMissing;
 }
 
 int32_t cell_value_at(Workbook &book, int32_t sheet, int32_t x, int32_t y, CellValue &out) {

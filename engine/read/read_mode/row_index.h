@@ -1,0 +1,34 @@
+// Where each row's cell records lie in a sheet of a workbook's file, so that a cell read by
+// row and column goes straight to its row, whatever order the cells are asked for in.
+//
+// A region (a row block, or the whole sheet when it has no usable INDEX) is indexed the
+// first time one of its rows is asked for: one pass over its records notes where each row's
+// cell records begin and end. That holds when the region's cell records come in row and
+// column order, as every writer puts them; a region out of that order (or a whole sheet with
+// an embedded chart among its records) is left to the sorted list of cell_fetch.cpp.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "engine/model/read_state.h"
+
+namespace tabrix::engine {
+
+class WorkbookReader;
+
+// Indexes the region's rows unless it has been; whether the region is in order (and its rows
+// are indexed). `region` is a block number of the sheet's INDEX, or kWholeSheetRegion.
+inline constexpr int64_t kWholeSheetRegion = -2;
+bool rows_in_order(const WorkbookReader &reader, size_t sheet, SheetReadState &state,
+                   int64_t region);
+
+// The offset of the cell record that answers (row, column) in an indexed region: the first
+// record of the row starting at the column, else the record before it if it covers the
+// column. None when there is none. Reading a row left to right goes on from the last answer.
+std::optional<uint32_t> find_in_row(std::span<const uint8_t> stream, SheetReadState &state,
+                                    uint16_t row, uint8_t column);
+
+}  // namespace tabrix::engine
