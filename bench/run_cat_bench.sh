@@ -6,16 +6,6 @@
 #   bench/run_cat_bench.sh [BUILD_DIR]     (default: build)
 set -euo pipefail
 
-# Called by itself: runs a command with its output into a file and prints the seconds.
-if [ "${1:-}" = --timed ]; then
-  out="$2"
-  shift 2
-  start="$(date +%s.%N)"
-  "$@" > "$out"
-  awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.3f\n", e - s }'
-  exit 0
-fi
-
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 BUILD="${1:-$HERE/../build}"
 WRITE="$BUILD/bench/write_bench"
@@ -31,9 +21,9 @@ source "$HERE/timing.sh"
 
 declare -A SECONDS_TAKEN PEAK_KB
 "$WRITE" "$OUT/standard.xls" > /dev/null
-run tabrix_cat 5 "$0" --timed "$OUT/tabrix.csv" "$TABRIX" cat "$OUT/standard.xls"
-run ssconvert 1 "$0" --timed /dev/null ssconvert "$OUT/standard.xls" "$OUT/ssconvert.csv"
-run xlrd 1 "$0" --timed "$OUT/xlrd.csv" /usr/bin/python3 "$HERE/xlrd_csv_bench.py" "$OUT/standard.xls"
+run tabrix_cat 5 "$HERE/timed.sh" "$OUT/tabrix.csv" "$TABRIX" cat "$OUT/standard.xls"
+run ssconvert 1 "$HERE/timed.sh" /dev/null ssconvert "$OUT/standard.xls" "$OUT/ssconvert.csv"
+run xlrd 1 "$HERE/timed.sh" "$OUT/xlrd.csv" /usr/bin/python3 "$HERE/xlrd_csv_bench.py" "$OUT/standard.xls"
 wc -l "$OUT/tabrix.csv" "$OUT/ssconvert.csv" "$OUT/xlrd.csv"
 
 printf '%-12s %10s %14s\n' run seconds "peak RSS KB"

@@ -7,15 +7,6 @@
 #   bench/run_python_bench.sh [BUILD_DIR]     (default: build)
 set -euo pipefail
 
-# Called by itself: the seconds of a whole command.
-if [ "${1:-}" = --timed ]; then
-  shift
-  start="$(date +%s.%N)"
-  "$@" > /dev/null
-  awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.3f\n", e - s }'
-  exit 0
-fi
-
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 BUILD="${1:-$HERE/../build}"
 WRITE="$BUILD/bench/write_bench"
@@ -36,7 +27,7 @@ run xlwt_write 3 /usr/bin/python3 "$HERE/xlwt_write_bench.py" "$OUT/xlwt.xls"
 run python_sum 5 /usr/bin/python3 "$HERE/python_face_bench.py" sum "$OUT/standard.xls"
 run xlrd_read 3 /usr/bin/python3 "$HERE/xlrd_read_bench.py" "$OUT/standard.xls"
 run python_read 5 /usr/bin/python3 "$HERE/python_face_bench.py" read "$OUT/standard.xls"
-run tabrix_cat 5 bash "$HERE/run_python_bench.sh" --timed "$TABRIX" cat "$OUT/standard.xls"
+run tabrix_cat 5 "$HERE/timed.sh" /dev/null "$TABRIX" cat "$OUT/standard.xls"
 
 printf '%-14s %10s %14s\n' run seconds "peak RSS KB"
 for name in python_write xlwt_write python_sum xlrd_read python_read tabrix_cat; do

@@ -10,16 +10,6 @@
 #   bench/run_speed_bench.sh [BUILD_DIR]     (default: build; configure it as Release)
 set -euo pipefail
 
-# Called by itself: runs a command with its output into a file and prints the seconds.
-if [ "${1:-}" = --timed ]; then
-  out="$2"
-  shift 2
-  start="$(date +%s.%N)"
-  "$@" > "$out"
-  awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.3f\n", e - s }'
-  exit 0
-fi
-
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 BUILD="${1:-$HERE/../build}"
 
@@ -64,8 +54,8 @@ run freexl_random 5 "$FREEXL" "$OUT/standard.xls" random
 run write 5 "$WRITE" "$OUT/written.xls"
 run xlsxwriter 5 "$XLSXWRITER" "$OUT/peer.xlsx"
 run xlsxwriter_constant 5 "$XLSXWRITER" "$OUT/peer_constant.xlsx" constant
-run cat 5 "$0" --timed "$OUT/tabrix.csv" "$TABRIX" cat "$OUT/standard.xls"
-run xls2csv 5 "$0" --timed "$OUT/xls2csv.csv" xls2csv "$OUT/standard.xls"
+run cat 5 "$HERE/timed.sh" "$OUT/tabrix.csv" "$TABRIX" cat "$OUT/standard.xls"
+run xls2csv 5 "$HERE/timed.sh" "$OUT/xls2csv.csv" xls2csv "$OUT/standard.xls"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 wc -l "$OUT/tabrix.csv" "$OUT/xls2csv.csv"
 
