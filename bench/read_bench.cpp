@@ -12,8 +12,6 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/lifecycle/workbook_table.h"
-#include "engine/read/read_mode/sequential_walk.h"
 #include "random_cells.h"
 #include "tabrix.h"
 
@@ -63,25 +61,22 @@ int read_random_cells(const char *path, double *sum) {
 }
 
 int walk_every_cell(const char *path, double *sum) {
-    int32_t h = XM_ReadOpen(path);
-    if (h < 0) return fail("read open", h);
-    tabrix::engine::Workbook *book = tabrix::engine::workbook_at(h);
+    int32_t book = 0;
+    if (!XlsReadBook(path, &book)) return fail("read book", 0);
     char text[64];
-    const tabrix::engine::TextBuffer buffer{text, nullptr, sizeof text};
     int32_t position = 0;
     int64_t cells = 0;
     for (;;) {
         int32_t column = 0, row = 0, xf = 0, kind = 0;
         double number = 0;
-        position = tabrix::engine::walk_sheet_into(*book, 0, position, &column, &row, &xf, &kind,
-                                                   &number, buffer);
+        position = XlsGetReadBin(position, &column, &row, &xf, &kind, &number, text, sizeof text);
         if (position <= 1) break;
         *sum += kind == 1 ? text[0] : number;
         ++cells;
     }
     if (cells != int64_t{kRows} * kColumns)
         return fail("walk (cells)", static_cast<int32_t>(cells));
-    return XM_ReadClose(h) == 0 ? 0 : fail("read close", -1);
+    return XlsCloseBook(0) ? 0 : fail("close book", 0);
 }
 
 int walk_blocks(const char *path, double *sum) {
