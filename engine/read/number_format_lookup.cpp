@@ -64,7 +64,10 @@ void visit_globals(const Workbook &book,
     }
 }
 
-std::optional<std::u16string> format_text(const Workbook &book, std::span<const uint8_t> body) {
+}  // namespace
+
+std::optional<std::u16string> format_record_text(const Workbook &book,
+                                                 std::span<const uint8_t> body) {
     size_t at = kFormatTextAt;
     if (book.biff8()) return read_biff8_string(body, at);
     if (body.size() <= at || body.size() < at + 1 + size_t{body[at]}) return std::nullopt;
@@ -72,8 +75,6 @@ std::optional<std::u16string> format_text(const Workbook &book, std::span<const 
     return from_file(book) ? book.source->decode_narrow(bytes)
                            : decode_narrow(bytes, book.code_page);
 }
-
-}  // namespace
 
 std::optional<std::u16string> xf_number_format(const Workbook &book, int32_t xf) {
     if (xf < 0) return std::nullopt;
@@ -88,7 +89,7 @@ std::optional<std::u16string> xf_number_format(const Workbook &book, int32_t xf)
     });
     if (!number) return std::nullopt;
     for (std::span<const uint8_t> body : formats) {
-        if (load_u16(body.data()) == *number) return format_text(book, body);
+        if (load_u16(body.data()) == *number) return format_record_text(book, body);
     }
     if (const char *builtin = builtin_number_format(*number)) {
         return platform::cp932_to_utf16(builtin);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "engine/model/workbook.h"
@@ -14,6 +15,11 @@ namespace tabrix::engine {
 // The format text attribute number `xf` shows: its FORMAT record's, else the built-in one of
 // that number; nothing for an attribute the workbook lacks.
 std::optional<std::u16string> xf_number_format(const Workbook &book, int32_t xf);
+
+// The text of a FORMAT record's body in the workbook (its file's, for a read-mode workbook);
+// nothing for a body cut short.
+std::optional<std::u16string> format_record_text(const Workbook &book,
+                                                 std::span<const uint8_t> body);
 
 // Whether serial numbers count days from 1904-01-01 (the 1904 record set) instead of 1900.
 bool uses_1904_dates(const Workbook &book);

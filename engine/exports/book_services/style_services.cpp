@@ -9,6 +9,7 @@
 #include "engine/biff/record_reader.h"
 #include "engine/exports/book_services/book_services.h"
 #include "engine/lifecycle/workbook_table.h"
+#include "engine/read/number_format_lookup.h"
 #include "engine/read/reader/workbook_reader.h"
 #include "engine/styles/default_records.h"
 #include "engine/styles/xf_records.h"
@@ -195,7 +196,8 @@ bool file_font(int32_t h, int32_t number, FileFont &font) {
 }
 
 bool file_format(int32_t h, int32_t number, std::u16string &format) {
-    if (!workbook_at(h)) return false;
+    const Workbook *book = workbook_at(h);
+    if (!book) return false;
     if (number >= 0 && number <= 0xFFFF) {
         if (const char *builtin = builtin_number_format(static_cast<uint16_t>(number))) {
             format = platform::cp932_to_utf16(builtin);
@@ -207,14 +209,7 @@ bool file_format(int32_t h, int32_t number, std::u16string &format) {
         if (record.number == rec::kXf) return false;
         if (record.number != rec::kFormat || record.data.size() < kFormatText) return true;
         if (load_u16(record.data.data()) != number) return true;
-        const WorkbookReader &source = source_of(h);
-        size_t at = kFormatText;
-        if (source.biff8()) {
-            found = read_biff8_string(record.data, at);
-        } else if (record.data.size() > at &&
-                   record.data.size() >= at + 1 + size_t{record.data[at]}) {
-            found = source.decode_narrow(record.data.subspan(at + 1, record.data[at]));
-        }
+        found = format_record_text(*book, record.data);
         return false;
     });
     if (!found) return false;
