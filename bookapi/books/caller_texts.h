@@ -17,6 +17,10 @@ inline std::string_view narrow_view(const char *text) {
 inline std::u16string_view wide_view(const char16_t *text) {
     return text ? std::u16string_view(text) : std::u16string_view();
 }
+// A narrow text in UTF-16, a null pointer read as the empty text.
+inline std::u16string wide_of(const char *text) {
+    return platform::narrow_to_utf16(narrow_view(text));
+}
 // A UTF-16 text in the interface's narrow code page, a null pointer read as the empty text.
 inline std::string narrow_of(const char16_t *text) {
     return text ? platform::utf16_to_narrow(text) : std::string();

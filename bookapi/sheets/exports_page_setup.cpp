@@ -9,17 +9,12 @@
 #include "bookapi/books/book_call.h"
 #include "bookapi/positions/position_parser.h"
 #include "engine/exports/book_services/book_services.h"
-#include "platform/interface_text.h"
 #include "tabrix.h"
 
 using namespace tabrix::bookapi;
 namespace services = tabrix::engine::services;
 
 namespace {
-
-std::u16string wide_of(const char *text) {
-    return tabrix::platform::narrow_to_utf16(narrow_view(text));
-}
 
 // The header and footer calls answer 0 without a current book and leave the last error.
 template <class Set>

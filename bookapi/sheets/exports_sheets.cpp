@@ -131,8 +131,7 @@ TABRIX_API int32_t XlsGetSheetName2W(int32_t sheet, char16_t *buffer) {
 }
 
 TABRIX_API int32_t XlsGetSheetNo2(const char *name) {
-    return guarded_call(
-        [&] { return sheet_number_of(tabrix::platform::narrow_to_utf16(narrow_view(name))); }, -1);
+    return guarded_call([&] { return sheet_number_of(wide_of(name)); }, -1);
 }
 
 TABRIX_API int32_t XlsGetSheetNo2W(const char16_t *name) {

@@ -2,7 +2,6 @@
 #include "bookapi/books/book_call.h"
 #include "bookapi/values/position_writes.h"
 #include "bookapi/values/variant_values.h"
-#include "platform/interface_text.h"
 #include "tabrix.h"
 
 using namespace tabrix::bookapi;
@@ -11,10 +10,6 @@ namespace {
 
 // 15 is the engine's default attribute: the forms without an attribute number use it.
 constexpr int32_t kDefaultAttribute = 15;
-
-std::u16string wide_keyword(const char *keyword) {
-    return tabrix::platform::narrow_to_utf16(keyword);
-}
 
 int32_t put_text(BookRecord &book, const char *text, const char *position, int32_t attr) {
     const int32_t h = book.engine_handle, s = book.current_sheet;
@@ -30,7 +25,7 @@ int32_t put_wide_text(BookRecord &book, const char16_t *text, const char *positi
     return write_at_position(
         book, position, [&](int32_t x, int32_t y) { return XM_WriteStr2W(h, s, x, y, text, attr); },
         [&](const char *kw, int32_t dx, int32_t dy) {
-            return XM_WriteStr2hW(h, s, wide_keyword(kw).c_str(), dx, dy, text, attr);
+            return XM_WriteStr2hW(h, s, wide_of(kw).c_str(), dx, dy, text, attr);
         });
 }
 
@@ -71,7 +66,7 @@ int32_t put_formula(BookRecord &book, const char16_t *formula, const char *posit
     return write_at_position(
         book, position, [&](int32_t x, int32_t y) { return XM_WriteFuncW(h, s, x, y, formula); },
         [&](const char *kw, int32_t dx, int32_t dy) {
-            return XM_WriteFunchW(h, s, wide_keyword(kw).c_str(), dx, dy, formula);
+            return XM_WriteFunchW(h, s, wide_of(kw).c_str(), dx, dy, formula);
         });
 }
 
@@ -165,10 +160,8 @@ TABRIX_API int32_t XlsPutValue2W(VARIANT value, const char16_t *position, int32_
 
 // The value given with a formula is not stored: the formula is calculated on opening.
 TABRIX_API int32_t XlsPutFunc(const char *formula, const char *, const char *position) {
-    return on_current_book([&](BookRecord &book) {
-        return put_formula(book, tabrix::platform::narrow_to_utf16(narrow_view(formula)).c_str(),
-                           position);
-    });
+    return on_current_book(
+        [&](BookRecord &book) { return put_formula(book, wide_of(formula).c_str(), position); });
 }
 
 TABRIX_API int32_t XlsPutFuncV(const char *formula, VARIANT, const char *position) {
