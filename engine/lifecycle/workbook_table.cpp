@@ -25,69 +25,84 @@ constexpr std::string_view kBiff8DefaultFontName =
     "\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e";  // ＭＳ Ｐゴシック
 
 // Under table_mutex().
-std::vector<std::shared_ptr<Workbook>> &table() {
+std::vector<std::unique_ptr<WorkbookEntry>> &table() {
     return process_state().workbooks;
 }
 
-size_t lowest_free_entry() {
+// Under table_mutex().
+WorkbookEntry &lowest_free_entry(size_t *handle) {
     for (size_t i = 0; i < table().size(); ++i) {
-        if (!table()[i]) return i;
+        if (!table()[i]->book.load(std::memory_order_acquire)) {
+            *handle = i;
+            return *table()[i];
+        }
     }
-    table().emplace_back();
-    return table().size() - 1;
+    table().push_back(std::make_unique<WorkbookEntry>());
+    *handle = table().size() - 1;
+    return *table().back();
 }
 
-// The workbooks the C call running on this thread holds, locked, and how deeply C calls are
-// nested on it (an entry point may call another).
-struct ThreadCalls {
-    int depth = 0;
-    std::vector<std::shared_ptr<Workbook>> held;
+// How deeply C calls are nested on this thread (an entry point may call another), the table
+// entries the running call holds locked, and the entry this thread looked up last. Every C
+// call reaches it, so it is trivially built: no guard on each access.
+struct CallFrame {
+    static constexpr uint32_t kInlineHeld = 4;
+    int32_t depth;
+    uint32_t held_count;
+    WorkbookEntry *held[kInlineHeld];
+    int32_t last_handle;
+    WorkbookEntry *last_entry;
 };
-thread_local ThreadCalls calls;
+constinit thread_local CallFrame frame{0, 0, {}, -1, nullptr};
 
-// Counts the changes of the table (a workbook registered or released), under table_mutex().
-std::atomic<uint64_t> table_changes = 1;
-
-// The entry this thread looked up last, good while the table has not changed since: the calls
-// of a thread that writes one workbook then never touch the table's lock, which threads
-// writing other workbooks would otherwise pass back and forth on every call.
-struct LastEntry {
-    uint64_t change = 0;
-    int32_t handle = -1;
-    std::weak_ptr<Workbook> book;  // weak: a closed workbook is not kept by a thread's memory
-};
-thread_local LastEntry last_entry;
-
-void table_changed() {
-    table_changes.fetch_add(1, std::memory_order_release);
+// The frame's address, for a function to take once: in a shared library each computation of a
+// thread-local address is a call, and the compiler would otherwise compute it at every use.
+CallFrame &this_frame() {
+    CallFrame *calls = &frame;
+    asm("" : "+r"(calls));
+    return *calls;
 }
 
-std::shared_ptr<Workbook> table_entry(int32_t handle) {
-    if (last_entry.handle == handle &&
-        last_entry.change == table_changes.load(std::memory_order_acquire)) {
-        return last_entry.book.lock();
-    }
+// The entries a call holds beyond the frame's own few (a call that reaches many workbooks).
+thread_local std::vector<WorkbookEntry *> more_held;
+
+WorkbookEntry *table_entry(CallFrame &calls, int32_t handle) {
+    if (handle == calls.last_handle) return calls.last_entry;
     const std::lock_guard lock(table_mutex());
     if (handle < 0 || static_cast<size_t>(handle) >= table().size()) return nullptr;
-    last_entry = {table_changes.load(std::memory_order_relaxed), handle, table()[handle]};
-    return table()[handle];
+    calls.last_handle = handle;
+    calls.last_entry = table()[static_cast<size_t>(handle)].get();
+    return calls.last_entry;
 }
 
-// The workbook under a handle, locked for the rest of the C call on this thread; null when
-// there is none or it was closed while this thread waited for it. Outside a C call (the
+bool holds(const CallFrame &calls, const WorkbookEntry *entry) {
+    for (uint32_t i = 0; i < calls.held_count && i < CallFrame::kInlineHeld; ++i) {
+        if (calls.held[i] == entry) return true;
+    }
+    return calls.held_count > CallFrame::kInlineHeld &&
+           std::find(more_held.begin(), more_held.end(), entry) != more_held.end();
+}
+
+// The workbook under a handle, its entry locked for the rest of the C call on this thread; null
+// when there is none or it was closed while this thread waited for it. Outside a C call (the
 // engine's own tests) nothing is locked.
 Workbook *hold_entry(int32_t handle) {
-    std::shared_ptr<Workbook> entry = table_entry(handle);
-    if (!entry || calls.depth == 0) return entry.get();
-    const bool held = std::find(calls.held.begin(), calls.held.end(), entry) != calls.held.end();
-    if (!held) {
-        calls.held.reserve(4);  // may throw: nothing is locked yet
-        entry->call_lock.lock();
-        Workbook *book = entry.get();
-        calls.held.push_back(std::move(entry));
-        return book->closed ? nullptr : book;
+    CallFrame &calls = this_frame();
+    WorkbookEntry *entry = table_entry(calls, handle);
+    if (!entry) return nullptr;
+    if (calls.depth == 0 || holds(calls, entry)) {
+        return entry->book.load(std::memory_order_acquire);
     }
-    return entry->closed ? nullptr : entry.get();
+    if (calls.held_count >= CallFrame::kInlineHeld) {
+        more_held.reserve(more_held.size() + 1);  // may throw: nothing is locked yet
+        entry->call_lock.lock();
+        more_held.push_back(entry);
+    } else {
+        entry->call_lock.lock();
+        calls.held[calls.held_count] = entry;
+    }
+    ++calls.held_count;
+    return entry->book.load(std::memory_order_acquire);
 }
 
 // Claims the file, then makes the compound file with its class identifier and workbook
@@ -111,13 +126,11 @@ bool create_container(Workbook &book, std::u16string_view file_name) {
     return book.stream != nullptr;
 }
 
-// The caller holds the workbook's own lock (or runs outside a C call): a call waiting for
-// it finds it closed.
-void release_entry(int32_t handle, Workbook &book) {
-    book.closed = true;
+// The caller holds the entry's lock (or runs outside a C call): a call waiting for it finds
+// the entry empty. The workbook is freed at once; the lock it waited on is the entry's.
+void release_entry(int32_t handle) {
+    const std::unique_ptr<Workbook> book(table_entry(this_frame(), handle)->book.exchange(nullptr));
     const std::lock_guard lock(table_mutex());
-    if (table()[handle].get() == &book) table()[handle].reset();
-    table_changed();
     if (handle == 0) process_state().xl_current = false;
 }
 
@@ -171,10 +184,10 @@ void fill_new_workbook(Workbook &book, int32_t sheet_count, bool default_tables)
 
 int32_t register_workbook(std::unique_ptr<Workbook> &book) {
     const std::lock_guard lock(table_mutex());
-    // Either may throw, leaving the book the caller's and the entry free.
-    const size_t handle = lowest_free_entry();
-    table()[handle] = std::shared_ptr<Workbook>(std::move(book));
-    table_changed();
+    size_t handle = 0;
+    // May throw, leaving the book the caller's.
+    WorkbookEntry &entry = lowest_free_entry(&handle);
+    entry.book.store(book.release(), std::memory_order_release);
     return static_cast<int32_t>(handle);
 }
 
@@ -204,7 +217,7 @@ int32_t close_workbook(int32_t handle) {
     } catch (const std::bad_alloc &) {
         result = err::kMemory;
     }
-    release_entry(handle, *book);
+    release_entry(handle);
     return result;
 }
 
@@ -212,21 +225,24 @@ int32_t cancel_workbook(int32_t handle) {
     const BookRef ref = book_ref(handle);
     if (!ref.book) return ref.missing;
     // Nothing was written: the file, if there was one, is as it was before the create.
-    release_entry(handle, *ref.book);
+    release_entry(handle);
     return 0;
 }
 
 void enter_call() noexcept {
-    ++calls.depth;
+    ++frame.depth;
 }
 
 void leave_call() {
+    CallFrame &calls = this_frame();
     if (--calls.depth > 0) return;
-    for (auto book = calls.held.rbegin(); book != calls.held.rend(); ++book) {
-        (*book)->call_lock.unlock();
+    if (calls.held_count > CallFrame::kInlineHeld) {
+        for (size_t i = more_held.size(); i-- > 0;) more_held[i]->call_lock.unlock();
+        more_held.clear();
     }
-    // A workbook closed during the call is freed here, after its lock was given back.
-    calls.held.clear();
+    const uint32_t inline_held = std::min(calls.held_count, CallFrame::kInlineHeld);
+    for (uint32_t i = inline_held; i-- > 0;) calls.held[i]->call_lock.unlock();
+    calls.held_count = 0;
 }
 
 BookRef book_ref(int32_t handle) {
@@ -264,9 +280,8 @@ void reset_process_state() {
     }
     ProcessState &state = process_state();
     {
+        // The entries stay: other threads may keep their addresses.
         const std::lock_guard lock(table_mutex());
-        state.workbooks.clear();
-        table_changed();
         state.xl_current = false;
     }
     const std::lock_guard lock(settings_mutex());

@@ -23,10 +23,20 @@ struct DefaultFontTable {
     std::array<std::vector<uint8_t>, 5> biff8;
 };
 
+// One entry of the workbook table. Entries are never freed, so a thread keeps the address of
+// the entry a handle names and reaches its workbook without the table's lock; the entry's own
+// lock serialises the C calls on its workbook. A call takes it at its first lookup of the
+// handle and keeps it to its end; the close that empties the entry does so under it, so a call
+// that waited for it finds no workbook, and the closed workbook is freed after the lock is
+// given back.
+struct WorkbookEntry {
+    std::mutex call_lock;
+    std::atomic<Workbook *> book = nullptr;  // owned; null when the entry is free
+};
+
 struct ProcessState {
-    // By handle; empty entries are free. A call holds its workbook by a share of its own, so
-    // that a close on another thread empties the entry without freeing the workbook under it.
-    std::vector<std::shared_ptr<Workbook>> workbooks;
+    // By handle; an entry without a workbook is free.
+    std::vector<std::unique_ptr<WorkbookEntry>> workbooks;
     bool xl_current = false;  // workbook 0 belongs to the older layer
     std::u16string keyword_prefix = u"**";
     std::atomic<bool> replace_mode = false;         // applying to one cell replaces its attribute

@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -81,12 +80,6 @@ struct Workbook {
     AttributeRegistry attributes;   // fonts, formats and XFs registered after the defaults
     std::string default_font_name;  // code page 932
     double default_font_size = 11.0;
-
-    // Serialises the C calls on this workbook: a call takes it at its first lookup of the handle
-    // and keeps it to its end. `closed` is set, under it, by the close or cancel that releases
-    // the handle, so that a call that waited for it finds the workbook gone.
-    std::mutex call_lock;
-    bool closed = false;
 
     bool biff8() const { return format.biff8; }
     int32_t sheet_count() const { return static_cast<int32_t>(sheets.size()); }
