@@ -319,10 +319,10 @@ int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue
     }
     uint32_t offset = 0;
     if (rows_in_order(reader, sheet, state, region)) {
-        const std::optional<uint32_t> found =
-            find_in_row(reader.stream(), state, static_cast<uint16_t>(y), static_cast<uint8_t>(x));
-        if (!found) return kMissing;
-        offset = *found;
+        if (!find_in_row(reader.stream(), state, static_cast<uint16_t>(y), static_cast<uint8_t>(x),
+                         &offset)) {
+            return kMissing;
+        }
     } else {
         if (state.region != region) load_region(reader, sheet, state, region);
         const CellRecordPlace *place =
@@ -331,16 +331,22 @@ int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue
         offset = place->offset;
     }
 
-    RecordReader records(reader.stream(), offset);
-    RawRecord record;
-    if (!records.next(record)) return kMissing;
+    const std::span<const uint8_t> stream = reader.stream();
+    if (offset > stream.size() || stream.size() - offset < 4) return kMissing;
+    const size_t length = load_u16(stream.data() + offset + 2);
+    if (length > stream.size() - offset - 4) return kMissing;
     const FileTexts texts(reader);
-    const CellRecord kind = cell_record_of(record.number);
+    const CellRecord kind = cell_record_of(load_u16(stream.data() + offset));
     const auto column = static_cast<uint8_t>(x);
     if (kind != CellRecord::label && kind != CellRecord::rstring && kind != CellRecord::formula) {
-        // Nothing to join from the records behind it.
-        return decode_cell(texts, kind, record.data, column, nullptr, out) ? 0 : kMissing;
+        // Nothing to join from the records behind it: decoded where it lies.
+        return decode_cell(texts, kind, stream.subspan(offset + 4, length), column, nullptr, out)
+                   ? 0
+                   : kMissing;
     }
+    RecordReader records(stream, offset);
+    RawRecord record;
+    if (!records.next(record)) return kMissing;
     const WholeCellRecord whole(records, record, reader.biff8());
     return decode_cell(texts, kind, whole.data(), column, whole.string(), out) ? 0 : kMissing;
 }

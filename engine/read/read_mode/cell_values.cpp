@@ -17,7 +17,6 @@ namespace tabrix::engine {
 
 namespace {
 
-constexpr size_t kCellHeader = 6;  // row, column, XF
 constexpr uint16_t kSpecialResult = 0xFFFF;
 constexpr uint8_t kResultText = 0;
 constexpr uint8_t kResultBoolean = 1;
@@ -126,47 +125,6 @@ const std::u16string *FileTexts::shared(uint32_t index) const {
     return index < strings.size() ? &strings[index] : nullptr;
 }
 
-CellRecord cell_record_of(uint16_t number) {
-    switch (number & 0xFF) {
-        case 0x7E:
-            return CellRecord::rk;
-        case 0x03:
-            return CellRecord::number;
-        case 0x04:
-            return CellRecord::label;
-        case 0x05:
-            return CellRecord::boolerr;
-        case 0x06:
-            return CellRecord::formula;
-        case 0xFD:
-            return CellRecord::label_sst;
-        case 0xD6:
-            return CellRecord::rstring;
-        case 0xBD:
-            return CellRecord::mulrk;
-        case 0xBE:
-            return CellRecord::mulblank;
-        default:
-            return CellRecord::none;
-    }
-}
-
-bool cell_place_of(CellRecord kind, std::span<const uint8_t> data, CellRecordPlace &out) {
-    if (kind == CellRecord::none || data.size() < kCellHeader) return false;
-    const uint16_t column = load_u16(data.data() + 2);
-    if (column > 255) return false;
-    out.row = load_u16(data.data());
-    out.first_column = static_cast<uint8_t>(column);
-    out.last_column = out.first_column;
-    if (kind == CellRecord::mulrk || kind == CellRecord::mulblank) {
-        const size_t element_size = kind == CellRecord::mulrk ? 6 : 2;
-        const size_t count = (data.size() - kCellHeader) / element_size;
-        if (count == 0) return false;
-        out.last_column = static_cast<uint8_t>(std::min<size_t>(255, column + count - 1));
-    }
-    return true;
-}
-
 bool formula_has_string(std::span<const uint8_t> data) {
     return data.size() >= 14 && load_u16(data.data() + 12) == kSpecialResult &&
            data[6] == kResultText;
@@ -186,7 +144,15 @@ WholeCellRecord::WholeCellRecord(RecordReader &records, const RawRecord &record,
 
 bool decode_cell(const CellTexts &texts, CellRecord kind, std::span<const uint8_t> data,
                  uint8_t column, const std::span<const uint8_t> *string, CellValue &out) {
-    out = CellValue{};
+    // Field by field: assigning a fresh value would build and free a text each time.
+    out.kind = CellKind::blank;
+    out.formula = false;
+    out.xf = 0;
+    out.number = 0;
+    out.integer = 0;
+    out.code = 0;
+    out.text.clear();
+    out.shared_text = nullptr;
     if (data.size() < kCellHeader) return false;
     out.xf = load_u16(data.data() + 4);
     switch (kind) {

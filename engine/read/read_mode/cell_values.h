@@ -3,12 +3,15 @@
 // to callers' buffers.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/biff/le_bytes.h"
 #include "engine/biff/record_reader.h"
 #include "engine/model/read_state.h"
 
@@ -27,7 +30,29 @@ enum class CellRecord : uint8_t {
     mulrk,
     mulblank,
 };
-CellRecord cell_record_of(uint16_t number);
+inline constexpr size_t kCellHeader = 6;  // row, column, XF
+
+namespace detail {
+constexpr std::array<CellRecord, 256> cell_records_by_low_byte() {
+    std::array<CellRecord, 256> table{};
+    table[0x7E] = CellRecord::rk;
+    table[0x03] = CellRecord::number;
+    table[0x04] = CellRecord::label;
+    table[0x05] = CellRecord::boolerr;
+    table[0x06] = CellRecord::formula;
+    table[0xFD] = CellRecord::label_sst;
+    table[0xD6] = CellRecord::rstring;
+    table[0xBD] = CellRecord::mulrk;
+    table[0xBE] = CellRecord::mulblank;
+    return table;
+}
+inline constexpr std::array<CellRecord, 256> kCellRecords = cell_records_by_low_byte();
+}  // namespace detail
+
+// Looked up for every record the readers step over: one table read.
+inline CellRecord cell_record_of(uint16_t number) {
+    return detail::kCellRecords[number & 0xFF];
+}
 
 enum class CellKind : uint8_t { blank, integer, number, boolean, error, text };
 
@@ -70,8 +95,23 @@ class FileTexts final : public CellTexts {
 };
 
 // Row and columns a cell record covers (a MULRK or MULBLANK as many columns as it holds
-// elements, up to column 255); false when the record is too short to be one.
-bool cell_place_of(CellRecord kind, std::span<const uint8_t> data, CellRecordPlace &out);
+// elements, up to column 255); false when the record is too short to be one. Inline: the row
+// index and the sorted list ask it of every record they pass.
+inline bool cell_place_of(CellRecord kind, std::span<const uint8_t> data, CellRecordPlace &out) {
+    if (kind == CellRecord::none || data.size() < kCellHeader) return false;
+    const uint16_t column = load_u16(data.data() + 2);
+    if (column > 255) return false;
+    out.row = load_u16(data.data());
+    out.first_column = static_cast<uint8_t>(column);
+    out.last_column = out.first_column;
+    if (kind == CellRecord::mulrk || kind == CellRecord::mulblank) {
+        const size_t element_size = kind == CellRecord::mulrk ? 6 : 2;
+        const size_t count = (data.size() - kCellHeader) / element_size;
+        if (count == 0) return false;
+        out.last_column = static_cast<uint8_t>(std::min<size_t>(255, column + count - 1));
+    }
+    return true;
+}
 
 // Whether a FORMULA's result is a text, held by the STRING record that follows it.
 bool formula_has_string(std::span<const uint8_t> data);

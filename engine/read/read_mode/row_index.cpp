@@ -106,11 +106,11 @@ bool rows_in_order(const WorkbookReader &reader, size_t sheet, SheetReadState &s
     return order == RegionOrder::in_order;
 }
 
-std::optional<uint32_t> find_in_row(std::span<const uint8_t> stream, SheetReadState &state,
-                                    uint16_t row, uint8_t column) {
-    if (row < state.rows_base || row - state.rows_base >= state.rows.size()) return std::nullopt;
+bool find_in_row(std::span<const uint8_t> stream, SheetReadState &state, uint16_t row,
+                 uint8_t column, uint32_t *offset) {
+    if (row < state.rows_base || row - state.rows_base >= state.rows.size()) return false;
     const RowSpan &span = state.rows[row - state.rows_base];
-    if (span.end == 0) return std::nullopt;
+    if (span.end == 0) return false;
     // Every record before the cursor starts left of its column: a read further right in the
     // same row goes on from there.
     RowCursor &cursor = state.cursor;
@@ -118,35 +118,32 @@ std::optional<uint32_t> find_in_row(std::span<const uint8_t> stream, SheetReadSt
         cursor = RowCursor{row, column, span.start, false, 0};
     }
     uint32_t at = cursor.next;
-    std::optional<uint32_t> found;
     CellRecordPlace place;
     while (at < span.end) {
+        const uint32_t next =
+            at + static_cast<uint32_t>(kHeader + load_u16(stream.data() + at + 2));
         if (place_at(stream, at, place)) {
-            if (place.first_column >= column) {
-                if (place.first_column == column) found = at;
-                break;
+            if (place.first_column == column) {
+                // The next column goes on behind the answer, which then comes before it.
+                cursor = RowCursor{row, static_cast<uint8_t>(column < 255 ? column + 1 : column),
+                                   column < 255 ? next : at, column < 255, at};
+                *offset = at;
+                return true;
             }
+            if (place.first_column > column) break;
             cursor.has_before = true;
             cursor.before = at;
         }
-        at += static_cast<uint32_t>(kHeader + load_u16(stream.data() + at + 2));
+        at = next;
     }
     cursor.column = column;
     cursor.next = at;
-    if (found) {
-        // The next column goes on behind the answer, which then comes before it.
-        if (column < 255) {
-            cursor = RowCursor{
-                row, static_cast<uint8_t>(column + 1),
-                at + static_cast<uint32_t>(kHeader + load_u16(stream.data() + at + 2)), true, at};
-        }
-        return found;
-    }
     if (cursor.has_before && place_at(stream, cursor.before, place) &&
         place.last_column >= column) {
-        return cursor.before;
+        *offset = cursor.before;
+        return true;
     }
-    return std::nullopt;
+    return false;
 }
 
 }  // namespace tabrix::engine

@@ -27,8 +27,8 @@ bool rows_in_order(const WorkbookReader &reader, size_t sheet, SheetReadState &s
 
 // The offset of the cell record that answers (row, column) in an indexed region: the first
 // record of the row starting at the column, else the record before it if it covers the
-// column. None when there is none. Reading a row left to right goes on from the last answer.
-std::optional<uint32_t> find_in_row(std::span<const uint8_t> stream, SheetReadState &state,
-                                    uint16_t row, uint8_t column);
+// column; false when there is none. Reading a row left to right goes on from the last answer.
+bool find_in_row(std::span<const uint8_t> stream, SheetReadState &state, uint16_t row,
+                 uint8_t column, uint32_t *offset);
 
 }  // namespace tabrix::engine
