@@ -147,6 +147,37 @@ TEST(EngineThreads, CloseWhileOtherThreadsWrite) {
     EXPECT_EQ(XM_ReadClose(r), 0);
 }
 
+// A handle closed and given to a new workbook by other threads names the new workbook on a
+// thread that used it before, too: no thread keeps reaching the closed one.
+TEST(EngineThreads, HandleTakenByANewWorkbookElsewhere) {
+    tabrix::test::ScratchFolder folder;
+    const std::string first = (folder.path() / "first.xls").string();
+    const std::string second = (folder.path() / "second.xls").string();
+    const int32_t h = XM_Create97(first.c_str(), 1);
+    ASSERT_GE(h, 0);
+    std::atomic<int> step = 0;
+    run_threads(2, [&](int t) {
+        if (t == 0) {
+            EXPECT_EQ(XM_WriteInt(h, 0, 0, 0, 1), 0);
+            step = 1;
+            while (step.load() < 2) std::this_thread::yield();
+            EXPECT_EQ(XM_WriteInt(h, 0, 0, 0, 2), 0);
+            return;
+        }
+        while (step.load() < 1) std::this_thread::yield();
+        EXPECT_EQ(XM_Close(h), 0);
+        EXPECT_EQ(XM_Create97(second.c_str(), 1), h);
+        step = 2;
+    });
+    EXPECT_EQ(XM_Close(h), 0);
+    for (const auto &[file, value] : {std::pair{first, 1.0}, std::pair{second, 2.0}}) {
+        const int32_t r = XM_ReadOpen(file.c_str());
+        ASSERT_GE(r, 0);
+        EXPECT_EQ(read_number(r, 0, 0), value) << file;
+        EXPECT_EQ(XM_ReadClose(r), 0);
+    }
+}
+
 // The Book API's one current book, written from two threads: its calls run one at a time.
 TEST(BookApiThreads, TwoThreadsOnTheCurrentBook) {
     tabrix::test::ScratchFolder folder;
