@@ -37,13 +37,14 @@ struct RowSpan {
 };
 
 // How far the last cell read got in its row: the first record from `column` on (or the
-// row's end) and the last record before it, if any.
+// row's end) and the last record before it, if any, and where the row's records end.
 struct RowCursor {
     int32_t row = -1;
     uint8_t column = 0;
     uint32_t next = 0;
     bool has_before = false;
     uint32_t before = 0;
+    uint32_t end = 0;
 };
 
 struct SheetReadState {

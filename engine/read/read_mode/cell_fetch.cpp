@@ -268,6 +268,27 @@ int32_t model_cell_data(Workbook &book, int32_t sheet, int32_t x, int32_t y, int
     return cell_data_answer(cell, false, integer, value, text);
 }
 
+// The cell of the record at `offset` (found inside the stream), in `column`.
+int32_t cell_at(const WorkbookReader &reader, uint32_t offset, uint8_t column, CellValue &out) {
+    const std::span<const uint8_t> stream = reader.stream();
+    if (offset > stream.size() || stream.size() - offset < 4) return kMissing;
+    const size_t length = load_u16(stream.data() + offset + 2);
+    if (length > stream.size() - offset - 4) return kMissing;
+    const FileTexts texts(reader);
+    const CellRecord kind = cell_record_of(load_u16(stream.data() + offset));
+    if (kind != CellRecord::label && kind != CellRecord::rstring && kind != CellRecord::formula) {
+        // Nothing to join from the records behind it: decoded where it lies.
+        return decode_cell(texts, kind, stream.subspan(offset + 4, length), column, nullptr, out)
+                   ? 0
+                   : kMissing;
+    }
+    RecordReader records(stream, offset);
+    RawRecord record;
+    if (!records.next(record)) return kMissing;
+    const WholeCellRecord whole(records, record, reader.biff8());
+    return decode_cell(texts, kind, whole.data(), column, whole.string(), out) ? 0 : kMissing;
+}
+
 }  // namespace
 
 SheetReadState &read_state_of(Workbook &book, size_t sheet) {
@@ -298,12 +319,20 @@ SheetReadState &located_rows(Workbook &book, size_t sheet) {
 
 int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue &out) {
     const WorkbookReader &reader = *book.source;
-    if (sheet >= reader.sheets().size() || reader.sheets()[sheet].is_chart()) return kMissing;
     if (x < 0 || x > 255 || y < 0 || static_cast<uint32_t>(y) > kLastRow) return kMissing;
+    const auto row = static_cast<uint16_t>(y);
+    const auto column = static_cast<uint8_t>(x);
+    uint32_t offset = 0;
+    // A sheet's cursor is set only by a read that passed every check below.
+    std::vector<SheetReadState> &states = book.read_state.sheets;
+    if (sheet < states.size() &&
+        find_at_cursor(reader.stream(), states[sheet], row, column, &offset)) {
+        return cell_at(reader, offset, column, out);
+    }
+    if (sheet >= reader.sheets().size() || reader.sheets()[sheet].is_chart()) return kMissing;
     SheetReadState &state = located_rows(book, sheet);
     int64_t region = kWholeSheetRegion;
     if (state.indexed) {
-        const uint32_t row = static_cast<uint32_t>(y);
         if (row < state.first_row || row >= state.row_end) return kMissing;
         if (state.last_block >= 0 && in_block(state, static_cast<size_t>(state.last_block), row)) {
             region = state.last_block;
@@ -317,38 +346,15 @@ int32_t fetch_cell(Workbook &book, size_t sheet, int32_t x, int32_t y, CellValue
             state.last_block = region;
         }
     }
-    uint32_t offset = 0;
     if (rows_in_order(reader, sheet, state, region)) {
-        if (!find_in_row(reader.stream(), state, static_cast<uint16_t>(y), static_cast<uint8_t>(x),
-                         &offset)) {
-            return kMissing;
-        }
+        if (!find_in_row(reader.stream(), state, row, column, &offset)) return kMissing;
     } else {
         if (state.region != region) load_region(reader, sheet, state, region);
-        const CellRecordPlace *place =
-            find_place(state, static_cast<uint16_t>(y), static_cast<uint8_t>(x));
+        const CellRecordPlace *place = find_place(state, row, column);
         if (!place) return kMissing;
         offset = place->offset;
     }
-
-    const std::span<const uint8_t> stream = reader.stream();
-    if (offset > stream.size() || stream.size() - offset < 4) return kMissing;
-    const size_t length = load_u16(stream.data() + offset + 2);
-    if (length > stream.size() - offset - 4) return kMissing;
-    const FileTexts texts(reader);
-    const CellRecord kind = cell_record_of(load_u16(stream.data() + offset));
-    const auto column = static_cast<uint8_t>(x);
-    if (kind != CellRecord::label && kind != CellRecord::rstring && kind != CellRecord::formula) {
-        // Nothing to join from the records behind it: decoded where it lies.
-        return decode_cell(texts, kind, stream.subspan(offset + 4, length), column, nullptr, out)
-                   ? 0
-                   : kMissing;
-    }
-    RecordReader records(stream, offset);
-    RawRecord record;
-    if (!records.next(record)) return kMissing;
-    const WholeCellRecord whole(records, record, reader.biff8());
-    return decode_cell(texts, kind, whole.data(), column, whole.string(), out) ? 0 : kMissing;
+    return cell_at(reader, offset, column, out);
 }
 
 int32_t cell_value_at(Workbook &book, int32_t sheet, int32_t x, int32_t y, CellValue &out) {

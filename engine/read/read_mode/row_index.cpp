@@ -89,6 +89,20 @@ bool index_rows(std::span<const uint8_t> stream, const Region &region, SheetRead
     return true;
 }
 
+// The cursor after the record at `at`, starting at `column`, answered: the next column goes
+// on behind it, and it comes before that column.
+void answered(std::span<const uint8_t> stream, RowCursor &cursor, uint8_t column, uint32_t at) {
+    if (column == 255) {
+        cursor.column = column;
+        cursor.next = at;
+        return;
+    }
+    cursor.column = static_cast<uint8_t>(column + 1);
+    cursor.next = at + static_cast<uint32_t>(kHeader + load_u16(stream.data() + at + 2));
+    cursor.has_before = true;
+    cursor.before = at;
+}
+
 }  // namespace
 
 bool rows_in_order(const WorkbookReader &reader, size_t sheet, SheetReadState &state,
@@ -106,6 +120,18 @@ bool rows_in_order(const WorkbookReader &reader, size_t sheet, SheetReadState &s
     return order == RegionOrder::in_order;
 }
 
+bool find_at_cursor(std::span<const uint8_t> stream, SheetReadState &state, uint16_t row,
+                    uint8_t column, uint32_t *offset) {
+    RowCursor &cursor = state.cursor;
+    if (cursor.row != row || column < cursor.column || cursor.next >= cursor.end) return false;
+    const uint32_t at = cursor.next;
+    CellRecordPlace place;
+    if (!place_at(stream, at, place) || place.first_column != column) return false;
+    answered(stream, cursor, column, at);
+    *offset = at;
+    return true;
+}
+
 bool find_in_row(std::span<const uint8_t> stream, SheetReadState &state, uint16_t row,
                  uint8_t column, uint32_t *offset) {
     if (row < state.rows_base || row - state.rows_base >= state.rows.size()) return false;
@@ -115,18 +141,14 @@ bool find_in_row(std::span<const uint8_t> stream, SheetReadState &state, uint16_
     // same row goes on from there.
     RowCursor &cursor = state.cursor;
     if (cursor.row != row || column < cursor.column) {
-        cursor = RowCursor{row, column, span.start, false, 0};
+        cursor = RowCursor{row, column, span.start, false, 0, span.end};
     }
     uint32_t at = cursor.next;
     CellRecordPlace place;
     while (at < span.end) {
-        const uint32_t next =
-            at + static_cast<uint32_t>(kHeader + load_u16(stream.data() + at + 2));
         if (place_at(stream, at, place)) {
             if (place.first_column == column) {
-                // The next column goes on behind the answer, which then comes before it.
-                cursor = RowCursor{row, static_cast<uint8_t>(column < 255 ? column + 1 : column),
-                                   column < 255 ? next : at, column < 255, at};
+                answered(stream, cursor, column, at);
                 *offset = at;
                 return true;
             }
@@ -134,7 +156,7 @@ bool find_in_row(std::span<const uint8_t> stream, SheetReadState &state, uint16_
             cursor.has_before = true;
             cursor.before = at;
         }
-        at = next;
+        at += static_cast<uint32_t>(kHeader + load_u16(stream.data() + at + 2));
     }
     cursor.column = column;
     cursor.next = at;

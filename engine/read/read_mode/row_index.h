@@ -31,4 +31,9 @@ bool rows_in_order(const WorkbookReader &reader, size_t sheet, SheetReadState &s
 bool find_in_row(std::span<const uint8_t> stream, SheetReadState &state, uint16_t row,
                  uint8_t column, uint32_t *offset);
 
+// The same answer for a read further along the row of the sheet's last read, when the record
+// at its cursor starts at the column: reading a row cell after cell finds no row again.
+bool find_at_cursor(std::span<const uint8_t> stream, SheetReadState &state, uint16_t row,
+                    uint8_t column, uint32_t *offset);
+
 }  // namespace tabrix::engine
