@@ -41,6 +41,43 @@ size_t capped_length(std::u16string_view text) {
     return last >= 0xD800 && last <= 0xDBFF ? kMaxCharacters - 1 : kMaxCharacters;
 }
 
+// A narrow text of ASCII characters only: each byte is one UTF-16 code unit.
+struct AsciiText {
+    std::string_view bytes;
+};
+
+// Hash and equality over code units, so that an ASCII text finds the entry of the same
+// units in UTF-16 without being widened first.
+template <class Units>
+size_t hash_units(const Units &units) {
+    uint64_t hash = 0xcbf29ce484222325u;  // FNV-1a over whole units
+    for (const auto unit : units) hash = (hash ^ static_cast<char16_t>(unit)) * 0x100000001b3u;
+    return static_cast<size_t>(hash ^ (hash >> 29));
+}
+
+struct UnitHash {
+    using is_transparent = void;
+    size_t operator()(std::u16string_view text) const { return hash_units(text); }
+    size_t operator()(AsciiText text) const { return hash_units(text.bytes); }
+};
+
+struct UnitEqual {
+    using is_transparent = void;
+    bool operator()(std::u16string_view a, std::u16string_view b) const { return a == b; }
+    bool operator()(AsciiText a, std::u16string_view b) const {
+        return std::equal(a.bytes.begin(), a.bytes.end(), b.begin(), b.end(),
+                          [](char x, char16_t y) { return static_cast<char16_t>(x) == y; });
+    }
+    bool operator()(std::u16string_view a, AsciiText b) const { return (*this)(b, a); }
+};
+
+std::u16string widened(std::u16string_view text) {
+    return std::u16string(text);
+}
+std::u16string widened(AsciiText text) {
+    return std::u16string(text.bytes.begin(), text.bytes.end());
+}
+
 }  // namespace
 
 struct SharedStringTable::Impl {
@@ -62,11 +99,10 @@ struct SharedStringTable::Impl {
         std::u16string text;
     };
 
-    std::unordered_map<std::u16string, uint32_t> index;
+    std::unordered_map<std::u16string, uint32_t, UnitHash, UnitEqual> index;
     // Texts with formatting runs or phonetic data, by text, runs and phonetic block together.
     std::unordered_map<std::string, FormattedText> formatted;
     std::vector<const std::u16string *> texts;  // the texts of both maps by their number
-    std::u16string key;  // the text being looked up; reused so lookups do not allocate
     std::vector<uint8_t> buffer;
     std::vector<Record> records;
     uint32_t completed_bytes = 0;  // on-disk size of the records in `records`
@@ -75,7 +111,8 @@ struct SharedStringTable::Impl {
     uint32_t unique = 0;
     bool finished = false;
 
-    uint32_t add_key();
+    template <class Text>
+    uint32_t add_text(Text text);
     uint32_t add_formatted(std::u16string_view text, std::span<const uint8_t> runs,
                            std::span<const uint8_t> phonetic);
     Mark mark() const;
@@ -86,10 +123,11 @@ struct SharedStringTable::Impl {
     size_t room() const { return kRecordDataLimit - buffer.size(); }
 };
 
-// Adds the text held in `key`.
-uint32_t SharedStringTable::Impl::add_key() {
+// Looks the text up in place; only a new text is copied, into the index.
+template <class Text>
+uint32_t SharedStringTable::Impl::add_text(Text text) {
     if (finished) return kNotAdded;
-    if (const auto found = index.find(key); found != index.end()) {
+    if (const auto found = index.find(text); found != index.end()) {
         ++total;
         return found->second;
     }
@@ -97,9 +135,9 @@ uint32_t SharedStringTable::Impl::add_key() {
     const Mark before = mark();
     auto entry = index.end();
     try {
-        entry = index.emplace(key, unique).first;
+        entry = index.emplace(widened(text), unique).first;
         texts.push_back(&entry->first);
-        write_string(key, {}, {});
+        write_string(entry->first, {}, {});
     } catch (...) {
         roll_back(before);
         if (entry != index.end()) index.erase(entry);
@@ -221,19 +259,15 @@ SharedStringTable::~SharedStringTable() = default;
 
 uint32_t SharedStringTable::add(std::string_view narrow) {
     if (is_ascii(narrow)) {
-        const size_t length = std::min(narrow.size(), kMaxCharacters);
-        impl_->key.resize(length);
-        std::copy_n(narrow.begin(), length, impl_->key.begin());
-        return impl_->add_key();
+        return impl_->add_text(
+            AsciiText{narrow.substr(0, std::min(narrow.size(), kMaxCharacters))});
     }
-    impl_->key = platform::cp932_to_utf16(narrow);
-    impl_->key.resize(capped_length(impl_->key));
-    return impl_->add_key();
+    const std::u16string wide = platform::cp932_to_utf16(narrow);
+    return add(wide);
 }
 
 uint32_t SharedStringTable::add(std::u16string_view wide) {
-    impl_->key.assign(wide.substr(0, capped_length(wide)));
-    return impl_->add_key();
+    return impl_->add_text(wide.substr(0, capped_length(wide)));
 }
 
 uint32_t SharedStringTable::add(std::u16string_view wide, std::span<const uint8_t> runs,
