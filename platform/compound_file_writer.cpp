@@ -51,12 +51,18 @@ class FdSink final : public Sink {
     explicit FdSink(int fd) : fd_(fd), buffer_(new uint8_t[kBufferSize]) {}
 
     bool write(const uint8_t *bytes, size_t n) override {
-        // A piece this large gains nothing from a copy: it follows what was gathered as it is.
-        if (n >= kStraightSize) return flush() && write_all(bytes, n);
-        if (n > kBufferSize - used_ && !flush()) return false;
-        std::memcpy(buffer_.get() + used_, bytes, n);
-        used_ += n;
-        return true;
+        if (n <= kBufferSize - used_) {
+            std::memcpy(buffer_.get() + used_, bytes, n);
+            used_ += n;
+            return true;
+        }
+        if (!flush()) return false;
+        if (n < kBufferSize) {
+            std::memcpy(buffer_.get(), bytes, n);
+            used_ = n;
+            return true;
+        }
+        return write_all(bytes, n);
     }
 
     bool flush() override {
@@ -68,8 +74,7 @@ class FdSink final : public Sink {
     int error() const { return error_; }
 
   private:
-    static constexpr size_t kBufferSize = size_t{256} << 10;
-    static constexpr size_t kStraightSize = size_t{32} << 10;
+    static constexpr size_t kBufferSize = size_t{1} << 20;
 
     bool write_all(const uint8_t *bytes, size_t n) {
         start_writeback(n);
