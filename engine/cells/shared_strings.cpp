@@ -4,6 +4,7 @@
 #include "engine/cells/shared_strings.h"
 
 #include <algorithm>
+#include <deque>
 #include <string>
 #include <unordered_map>
 
@@ -54,21 +55,69 @@ size_t hash_units(const Units &units) {
     for (const auto unit : units) hash = (hash ^ static_cast<char16_t>(unit)) * 0x100000001b3u;
     return static_cast<size_t>(hash ^ (hash >> 29));
 }
+size_t hash_units(AsciiText text) {
+    return hash_units(text.bytes);
+}
 
-struct UnitHash {
-    using is_transparent = void;
-    size_t operator()(std::u16string_view text) const { return hash_units(text); }
-    size_t operator()(AsciiText text) const { return hash_units(text.bytes); }
-};
+bool same_units(std::u16string_view a, std::u16string_view b) {
+    return a == b;
+}
+bool same_units(AsciiText a, std::u16string_view b) {
+    return std::equal(a.bytes.begin(), a.bytes.end(), b.begin(), b.end(),
+                      [](char x, char16_t y) { return static_cast<char16_t>(x) == y; });
+}
 
-struct UnitEqual {
-    using is_transparent = void;
-    bool operator()(std::u16string_view a, std::u16string_view b) const { return a == b; }
-    bool operator()(AsciiText a, std::u16string_view b) const {
-        return std::equal(a.bytes.begin(), a.bytes.end(), b.begin(), b.end(),
-                          [](char x, char16_t y) { return static_cast<char16_t>(x) == y; });
+// The plain texts by their units: open addressing over a power-of-two table, so that a
+// lookup hashes the text once, finds its place with a mask and compares only texts of the
+// same hash.
+class PlainTextIndex {
+  public:
+    static constexpr uint32_t kNone = 0xFFFFFFFF;
+
+    template <class Text>
+    uint32_t find(Text text, size_t hash) const {
+        if (slots_.empty()) return kNone;
+        for (size_t at = hash & mask();; at = (at + 1) & mask()) {
+            const Slot &slot = slots_[at];
+            if (slot.text == nullptr) return kNone;
+            if (slot.hash == hash && same_units(text, *slot.text)) return slot.number;
+        }
     }
-    bool operator()(std::u16string_view a, AsciiText b) const { return (*this)(b, a); }
+
+    // Makes room for one more text, so that add() cannot fail; std::bad_alloc leaves the
+    // index as it was.
+    void reserve_one() {
+        if (2 * (used_ + 1) <= slots_.size()) return;
+        std::vector<Slot> grown(std::max<size_t>(64, 2 * slots_.size()));
+        const size_t grown_mask = grown.size() - 1;
+        for (const Slot &slot : slots_) {
+            if (slot.text == nullptr) continue;
+            size_t at = slot.hash & grown_mask;
+            while (grown[at].text != nullptr) at = (at + 1) & grown_mask;
+            grown[at] = slot;
+        }
+        slots_.swap(grown);
+    }
+
+    // A text not in the index, after reserve_one(); it must outlive the index.
+    void add(size_t hash, const std::u16string *text, uint32_t number) noexcept {
+        size_t at = hash & mask();
+        while (slots_[at].text != nullptr) at = (at + 1) & mask();
+        slots_[at] = Slot{hash, text, number};
+        ++used_;
+    }
+
+  private:
+    struct Slot {
+        size_t hash = 0;
+        const std::u16string *text = nullptr;  // null: free
+        uint32_t number = 0;
+    };
+
+    size_t mask() const { return slots_.size() - 1; }
+
+    std::vector<Slot> slots_;
+    size_t used_ = 0;
 };
 
 std::u16string widened(std::u16string_view text) {
@@ -99,10 +148,11 @@ struct SharedStringTable::Impl {
         std::u16string text;
     };
 
-    std::unordered_map<std::u16string, uint32_t, UnitHash, UnitEqual> index;
+    PlainTextIndex index;
+    std::deque<std::u16string> plain_texts;  // the texts the index points at
     // Texts with formatting runs or phonetic data, by text, runs and phonetic block together.
     std::unordered_map<std::string, FormattedText> formatted;
-    std::vector<const std::u16string *> texts;  // the texts of both maps by their number
+    std::vector<const std::u16string *> texts;  // every text, plain or formatted, by number
     std::vector<uint8_t> buffer;
     std::vector<Record> records;
     uint32_t completed_bytes = 0;  // on-disk size of the records in `records`
@@ -123,26 +173,29 @@ struct SharedStringTable::Impl {
     size_t room() const { return kRecordDataLimit - buffer.size(); }
 };
 
-// Looks the text up in place; only a new text is copied, into the index.
+// Looks the text up in place; only a new text is copied, into the table.
 template <class Text>
 uint32_t SharedStringTable::Impl::add_text(Text text) {
     if (finished) return kNotAdded;
-    if (const auto found = index.find(text); found != index.end()) {
+    const size_t hash = hash_units(text);
+    if (const uint32_t found = index.find(text, hash); found != PlainTextIndex::kNone) {
         ++total;
-        return found->second;
+        return found;
     }
 
+    // Each step that may run out of memory comes before the index changes.
     const Mark before = mark();
-    auto entry = index.end();
+    index.reserve_one();
+    plain_texts.push_back(widened(text));
     try {
-        entry = index.emplace(widened(text), unique).first;
-        texts.push_back(&entry->first);
-        write_string(entry->first, {}, {});
+        texts.push_back(&plain_texts.back());
+        write_string(plain_texts.back(), {}, {});
     } catch (...) {
         roll_back(before);
-        if (entry != index.end()) index.erase(entry);
+        plain_texts.pop_back();
         throw;
     }
+    index.add(hash, &plain_texts.back(), unique);
     ++total;
     return unique++;
 }
