@@ -51,18 +51,12 @@ class FdSink final : public Sink {
     explicit FdSink(int fd) : fd_(fd), buffer_(new uint8_t[kBufferSize]) {}
 
     bool write(const uint8_t *bytes, size_t n) override {
-        if (n <= kBufferSize - used_) {
-            std::memcpy(buffer_.get() + used_, bytes, n);
-            used_ += n;
-            return true;
-        }
-        if (!flush()) return false;
-        if (n < kBufferSize) {
-            std::memcpy(buffer_.get(), bytes, n);
-            used_ = n;
-            return true;
-        }
-        return write_all(bytes, n);
+        // Half a buffer or more gains nothing from a copy: it follows what was gathered as it is.
+        if (n >= kBufferSize / 2) return flush() && write_all(bytes, n);
+        if (n > kBufferSize - used_ && !flush()) return false;
+        std::memcpy(buffer_.get() + used_, bytes, n);
+        used_ += n;
+        return true;
     }
 
     bool flush() override {

@@ -6,7 +6,8 @@ namespace tabrix::engine {
 
 namespace {
 
-constexpr size_t kBufferPages = 8;
+// A megabyte: the compound-file sink takes pieces this large without copying them again.
+constexpr size_t kBufferPages = 128;
 
 }  // namespace
 

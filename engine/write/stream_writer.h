@@ -1,5 +1,5 @@
 // Buffered writer of the workbook stream: bytes are gathered in pages of 8192 bytes and
-// handed to the sink a few pages at a time.
+// handed to the sink a megabyte at a time.
 #pragma once
 
 #include <cstdint>
