@@ -141,6 +141,33 @@ std::string ClassId::to_string() const {
     return out;
 }
 
+// Runs the producer at once, its bytes written through the stream in place of its content.
+StorageStatus Stream::produce(uint64_t size, StreamProducer produce) {
+    class Through final : public ByteSink {
+      public:
+        explicit Through(Stream &stream) : stream_(stream) {}
+        bool write(const void *data, size_t n) override {
+            if (!ok_) return false;
+            const size_t done = stream_.write(data, n);
+            written_ += done;
+            ok_ = done == n;
+            return ok_;
+        }
+        uint64_t written() const { return written_; }
+
+      private:
+        Stream &stream_;
+        uint64_t written_ = 0;
+        bool ok_ = true;
+    };
+    if (set_size(0) != StorageStatus::ok || !seek(0, SeekOrigin::begin) ||
+        reserve(size) != StorageStatus::ok) {
+        return StorageStatus::io_error;
+    }
+    Through sink(*this);
+    return produce(sink) && sink.written() == size ? StorageStatus::ok : StorageStatus::io_error;
+}
+
 // ---- the objects over the tree -----------------------------------------------------------
 
 namespace {
@@ -158,7 +185,7 @@ class StreamImpl final : public Stream {
     StreamImpl(Node *node, const Context *context) : node_(node), context_(context) {}
 
     size_t read(void *buffer, size_t n) override {
-        const auto &data = node_->data;
+        const auto &data = node_->data;  // empty while a producer stands for the content
         if (n == 0 || position_ >= data.size()) return 0;
         const size_t count = static_cast<size_t>(std::min<uint64_t>(n, data.size() - position_));
         std::memcpy(buffer, data.data() + position_, count);
@@ -167,11 +194,13 @@ class StreamImpl final : public Stream {
     }
 
     std::optional<std::span<const uint8_t>> contents() const override {
+        if (node_->producer) return std::nullopt;
         return std::span<const uint8_t>(node_->data);
     }
 
     size_t write(const void *bytes, size_t n) override {
         if (!context_->writable || n == 0 || position_ >= cfb::kMaxStreamSize) return 0;
+        node_->drop_producer();
         const size_t count =
             static_cast<size_t>(std::min<uint64_t>(n, cfb::kMaxStreamSize - position_));
         auto &data = node_->data;
@@ -189,7 +218,7 @@ class StreamImpl final : public Stream {
     bool seek(int64_t offset, SeekOrigin origin) override {
         uint64_t base = 0;
         if (origin == SeekOrigin::current) base = position_;
-        if (origin == SeekOrigin::end) base = node_->data.size();
+        if (origin == SeekOrigin::end) base = node_->stream_size();
         if (offset < 0) {
             const uint64_t back = static_cast<uint64_t>(-(offset + 1)) + 1;
             if (back > base) return false;
@@ -203,7 +232,7 @@ class StreamImpl final : public Stream {
     }
 
     uint64_t position() const override { return position_; }
-    uint64_t size() const override { return node_->data.size(); }
+    uint64_t size() const override { return node_->stream_size(); }
 
     StorageStatus reserve(uint64_t size) override {
         if (!context_->writable) return StorageStatus::access_denied;
@@ -220,11 +249,25 @@ class StreamImpl final : public Stream {
         if (!context_->writable) return StorageStatus::access_denied;
         if (size > cfb::kMaxStreamSize) return StorageStatus::io_error;
         try {
+            node_->drop_producer();
             node_->data.resize(static_cast<size_t>(size));
             if (size == 0) node_->data.shrink_to_fit();
         } catch (const std::exception &) {
             return StorageStatus::io_error;
         }
+        return StorageStatus::ok;
+    }
+
+    StorageStatus produce(uint64_t size, StreamProducer produce) override {
+        if (!context_->writable) return StorageStatus::access_denied;
+        if (size > cfb::kMaxStreamSize) return StorageStatus::io_error;
+        try {
+            node_->producer = std::move(produce);
+        } catch (const std::exception &) {
+            return StorageStatus::io_error;
+        }
+        node_->produced_size = size;
+        std::vector<uint8_t>().swap(node_->data);
         return StorageStatus::ok;
     }
 
@@ -281,7 +324,7 @@ class StorageImpl final : public Storage {
                 if (child->is_storage) {
                     info.class_id = child->class_id;
                 } else {
-                    info.size = child->data.size();
+                    info.size = child->stream_size();
                 }
                 out.push_back(std::move(info));
             }
@@ -329,6 +372,7 @@ class StorageImpl final : public Storage {
                     // Emptied in place, so objects handed out for it stay valid.
                     node->data.clear();
                     node->data.shrink_to_fit();
+                    node->drop_producer();
                     node->children.clear();
                     node->class_id = ClassId{};
                     node->state_bits = 0;

@@ -22,6 +22,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -60,6 +61,17 @@ struct ClassId {
 
 enum class SeekOrigin { begin, current, end };
 
+// Where the bytes of a stream made while its file is written go, in order (Stream::produce).
+class ByteSink {
+  public:
+    virtual ~ByteSink() = default;
+    // False once the bytes cannot all be taken; nothing after that is taken.
+    virtual bool write(const void *data, size_t n) = 0;
+};
+
+// Writes a stream's content through the sink; false on any failure of its own or the sink's.
+using StreamProducer = std::function<bool(ByteSink &)>;
+
 struct ElementInfo {
     std::u16string name;
     bool is_storage = false;
@@ -90,6 +102,14 @@ class Stream {
     // Makes room for a stream of that many bytes without changing its size, so that a writer
     // that knows its total appends without the content being moved as it grows.
     virtual StorageStatus reserve(uint64_t size) = 0;
+    // Replaces the content with `size` bytes that `produce` writes. A stream of a compound
+    // file keeps only the producer and its size, and each commit calls it while writing the
+    // file, so the content never sits in memory whole and goes out with no copy of its own;
+    // a false return or a count other than `size` fails that commit. Until a write or
+    // set_size drops the producer (the content then starts empty), the stream has its size
+    // but reads nothing. Any other stream runs the producer at once through its own write():
+    // io_error when it fails.
+    virtual StorageStatus produce(uint64_t size, StreamProducer produce);
 };
 
 // Element calls give nullptr (and the reason in *status) on failure: invalid_name,

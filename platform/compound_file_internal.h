@@ -52,12 +52,23 @@ struct Node {
     uint32_t state_bits = 0;
     uint64_t created = 0;  // FILETIME values as read; zero for what we make
     uint64_t modified = 0;
-    std::vector<uint8_t> data;                    // streams
+    std::vector<uint8_t> data;  // streams
+    // A stream whose content is made while the file is written (Stream::produce), in
+    // place of `data`: `produced_size` bytes.
+    StreamProducer producer;
+    uint64_t produced_size = 0;
     std::vector<std::unique_ptr<Node>> children;  // storages, kept in name order
 
     // The objects handed out for this element (compound_file.cpp); they die with it.
     std::unique_ptr<Storage> storage_object;
     std::vector<std::unique_ptr<Stream>> stream_objects;
+
+    uint64_t stream_size() const { return producer ? produced_size : data.size(); }
+    // Back to content held in `data`, empty.
+    void drop_producer() {
+        producer = nullptr;
+        produced_size = 0;
+    }
 };
 
 // The format's upper-casing of one UTF-16 code unit (simple case mapping of the letters

@@ -3,10 +3,11 @@
 //   header | FAT | DIFAT | directory | mini FAT | mini stream | each large stream
 //
 // Every chain is contiguous, so each large stream goes out with one write straight from its
-// buffer. Directory entries are numbered breadth first (the root, then each storage's
-// children in name order); each storage's children form a balanced binary search tree,
-// coloured as a valid red-black tree (the incomplete bottom level red, the rest black).
-// Nothing depends on the clock.
+// buffer, or from its producer as it makes the bytes. Directory entries are numbered breadth first
+// (the root, then each storage's children in name order); each storage's children form a balanced
+// binary search tree, coloured as a valid red-black tree (the incomplete bottom level red, the rest
+// black). Nothing depends on the clock.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -50,18 +51,12 @@ class FdSink final : public Sink {
     explicit FdSink(int fd) : fd_(fd), buffer_(new uint8_t[kBufferSize]) {}
 
     bool write(const uint8_t *bytes, size_t n) override {
-        if (n <= kBufferSize - used_) {
-            std::memcpy(buffer_.get() + used_, bytes, n);
-            used_ += n;
-            return true;
-        }
-        if (!flush()) return false;
-        if (n < kBufferSize) {
-            std::memcpy(buffer_.get(), bytes, n);
-            used_ = n;
-            return true;
-        }
-        return write_all(bytes, n);
+        // Half a buffer or more gains nothing from a copy: it follows what was gathered as it is.
+        if (n >= kBufferSize / 2) return flush() && write_all(bytes, n);
+        if (n > kBufferSize - used_ && !flush()) return false;
+        std::memcpy(buffer_.get() + used_, bytes, n);
+        used_ += n;
+        return true;
     }
 
     bool flush() override {
@@ -76,6 +71,7 @@ class FdSink final : public Sink {
     static constexpr size_t kBufferSize = size_t{1} << 20;
 
     bool write_all(const uint8_t *bytes, size_t n) {
+        start_writeback(n);
         while (n > 0) {
             const ssize_t done = ::write(fd_, bytes, std::min<size_t>(n, size_t{1} << 30));
             if (done < 0) {
@@ -93,8 +89,22 @@ class FdSink final : public Sink {
         return true;
     }
 
+    // Hands what was written so far to the disk every few megabytes, so that the sync at
+    // the end of the save waits for less. Only a hint: the sync still decides.
+    void start_writeback(size_t coming) {
+        constexpr uint64_t kStep = uint64_t{4} << 20;
+        if (written_ - started_ >= kStep) {
+            (void)::sync_file_range(fd_, static_cast<off_t>(started_),
+                                    static_cast<off_t>(written_ - started_), SYNC_FILE_RANGE_WRITE);
+            started_ = written_;
+        }
+        written_ += coming;
+    }
+
     int fd_;
     int error_ = 0;
+    uint64_t written_ = 0;  // bytes handed to write(), from the start of the file
+    uint64_t started_ = 0;  // of which writeback was started
     std::unique_ptr<uint8_t[]> buffer_;
     size_t used_ = 0;
 };
@@ -134,10 +144,10 @@ class Writer {
     };
 
     static bool is_mini(const Node &node) {
-        return !node.is_storage && !node.data.empty() && node.data.size() < kMiniStreamCutoff;
+        return !node.is_storage && node.stream_size() > 0 && node.stream_size() < kMiniStreamCutoff;
     }
     static bool is_large(const Node &node) {
-        return !node.is_storage && node.data.size() >= kMiniStreamCutoff;
+        return !node.is_storage && node.stream_size() >= kMiniStreamCutoff;
     }
 
     // Children entries[first, first + count) in name order become a balanced tree; returns
@@ -176,7 +186,7 @@ class Writer {
         for (Entry &entry : entries_) {
             if (!is_mini(*entry.node)) continue;
             entry.start = static_cast<uint32_t>(mini_sectors);
-            mini_sectors += ceil_div(entry.node->data.size(), kMiniSectorSize);
+            mini_sectors += ceil_div(entry.node->stream_size(), kMiniSectorSize);
         }
         mini_sector_count_ = mini_sectors;
         mini_fat_sectors_ = ceil_div(mini_sectors, per_fat_sector_);
@@ -186,9 +196,9 @@ class Writer {
         uint64_t data_sectors = directory_sectors_ + mini_fat_sectors_ + mini_stream_sectors_;
         for (const Entry &entry : entries_) {
             if (!is_large(*entry.node)) continue;
-            if (version_ == 3 && entry.node->data.size() > kMaxStreamSize)
+            if (version_ == 3 && entry.node->stream_size() > kMaxStreamSize)
                 return StorageStatus::io_error;
-            data_sectors += ceil_div(entry.node->data.size(), sector_size_);
+            data_sectors += ceil_div(entry.node->stream_size(), sector_size_);
         }
         // FAT and DIFAT sectors also take FAT entries: grow both until they cover everything.
         const uint64_t per_difat = per_fat_sector_ - 1;
@@ -224,7 +234,7 @@ class Writer {
         mini_stream_start_ = take(mini_stream_sectors_);
         for (Entry &entry : entries_) {
             if (is_large(*entry.node))
-                entry.start = take(ceil_div(entry.node->data.size(), sector_size_));
+                entry.start = take(ceil_div(entry.node->stream_size(), sector_size_));
         }
         return StorageStatus::ok;
     }
@@ -275,7 +285,7 @@ class Writer {
         chain(mini_stream_start_, mini_stream_sectors_);
         for (const Entry &entry : entries_) {
             if (is_large(*entry.node))
-                chain(entry.start, ceil_div(entry.node->data.size(), sector_size_));
+                chain(entry.start, ceil_div(entry.node->stream_size(), sector_size_));
         }
         return write_u32(sink, fat);
     }
@@ -348,8 +358,8 @@ class Writer {
             put32(raw + 116, mini_stream_sectors_ ? mini_stream_start_ : kEndOfChain);
             put64(raw + 120, mini_sector_count_ * kMiniSectorSize);
         } else if (!node.is_storage) {
-            put32(raw + 116, node.data.empty() ? kEndOfChain : entry.start);
-            put64(raw + 120, node.data.size());
+            put32(raw + 116, node.stream_size() == 0 ? kEndOfChain : entry.start);
+            put64(raw + 120, node.stream_size());
         }
     }
 
@@ -359,7 +369,7 @@ class Writer {
                                      kFreeSect);
         for (const Entry &entry : entries_) {
             if (!is_mini(*entry.node)) continue;
-            const uint64_t count = ceil_div(entry.node->data.size(), kMiniSectorSize);
+            const uint64_t count = ceil_div(entry.node->stream_size(), kMiniSectorSize);
             for (uint64_t i = 0; i < count; ++i) {
                 values[entry.start + i] =
                     i + 1 < count ? static_cast<uint32_t>(entry.start + i + 1) : kEndOfChain;
@@ -372,11 +382,10 @@ class Writer {
         uint64_t written = 0;
         for (const Entry &entry : entries_) {
             if (!is_mini(*entry.node)) continue;
-            const auto &data = entry.node->data;
+            const uint64_t size = entry.node->stream_size();
             const size_t padded =
-                static_cast<size_t>(ceil_div(data.size(), kMiniSectorSize)) * kMiniSectorSize;
-            if (!sink.write(data.data(), data.size()) || !sink.zeros(padded - data.size()))
-                return false;
+                static_cast<size_t>(ceil_div(size, kMiniSectorSize)) * kMiniSectorSize;
+            if (!write_content(sink, *entry.node) || !sink.zeros(padded - size)) return false;
             written += padded;
         }
         return sink.zeros(static_cast<size_t>(mini_stream_sectors_ * sector_size_ - written));
@@ -385,13 +394,38 @@ class Writer {
     bool write_large_streams(Sink &sink) {
         for (const Entry &entry : entries_) {
             if (!is_large(*entry.node)) continue;
-            const auto &data = entry.node->data;
-            const size_t padded =
-                static_cast<size_t>(ceil_div(data.size(), sector_size_)) * sector_size_;
-            if (!sink.write(data.data(), data.size()) || !sink.zeros(padded - data.size()))
-                return false;
+            const uint64_t size = entry.node->stream_size();
+            const size_t padded = static_cast<size_t>(ceil_div(size, sector_size_)) * sector_size_;
+            if (!write_content(sink, *entry.node) || !sink.zeros(padded - size)) return false;
         }
         return true;
+    }
+
+    // A stream's bytes: those it holds, or those its producer makes, which must be exactly
+    // as many as it announced, for the layout is already written.
+    static bool write_content(Sink &sink, const Node &node) {
+        if (!node.producer) return sink.write(node.data.data(), node.data.size());
+        class Counted final : public ByteSink {
+          public:
+            Counted(Sink &sink, uint64_t size) : sink_(sink), left_(size) {}
+            bool write(const void *data, size_t n) override {
+                if (!ok_ || n > left_) {
+                    ok_ = false;
+                    return false;
+                }
+                left_ -= n;
+                ok_ = sink_.write(static_cast<const uint8_t *>(data), n);
+                return ok_;
+            }
+            bool complete() const { return ok_ && left_ == 0; }
+
+          private:
+            Sink &sink_;
+            uint64_t left_;
+            bool ok_ = true;
+        };
+        Counted counted(sink, node.produced_size);
+        return node.producer(counted) && counted.complete();
     }
 
     const Node &root_;

@@ -4,6 +4,7 @@
 #include "engine/cells/shared_strings.h"
 
 #include <algorithm>
+#include <deque>
 #include <string>
 #include <unordered_map>
 
@@ -41,6 +42,91 @@ size_t capped_length(std::u16string_view text) {
     return last >= 0xD800 && last <= 0xDBFF ? kMaxCharacters - 1 : kMaxCharacters;
 }
 
+// A narrow text of ASCII characters only: each byte is one UTF-16 code unit.
+struct AsciiText {
+    std::string_view bytes;
+};
+
+// Hash and equality over code units, so that an ASCII text finds the entry of the same
+// units in UTF-16 without being widened first.
+template <class Units>
+size_t hash_units(const Units &units) {
+    uint64_t hash = 0xcbf29ce484222325u;  // FNV-1a over whole units
+    for (const auto unit : units) hash = (hash ^ static_cast<char16_t>(unit)) * 0x100000001b3u;
+    return static_cast<size_t>(hash ^ (hash >> 29));
+}
+size_t hash_units(AsciiText text) {
+    return hash_units(text.bytes);
+}
+
+bool same_units(std::u16string_view a, std::u16string_view b) {
+    return a == b;
+}
+bool same_units(AsciiText a, std::u16string_view b) {
+    return std::equal(a.bytes.begin(), a.bytes.end(), b.begin(), b.end(),
+                      [](char x, char16_t y) { return static_cast<char16_t>(x) == y; });
+}
+
+// The plain texts by their units: open addressing over a power-of-two table, so that a
+// lookup hashes the text once, finds its place with a mask and compares only texts of the
+// same hash.
+class PlainTextIndex {
+  public:
+    static constexpr uint32_t kNone = 0xFFFFFFFF;
+
+    template <class Text>
+    uint32_t find(Text text, size_t hash) const {
+        if (slots_.empty()) return kNone;
+        for (size_t at = hash & mask();; at = (at + 1) & mask()) {
+            const Slot &slot = slots_[at];
+            if (slot.text == nullptr) return kNone;
+            if (slot.hash == hash && same_units(text, *slot.text)) return slot.number;
+        }
+    }
+
+    // Makes room for one more text, so that add() cannot fail; std::bad_alloc leaves the
+    // index as it was.
+    void reserve_one() {
+        if (2 * (used_ + 1) <= slots_.size()) return;
+        std::vector<Slot> grown(std::max<size_t>(64, 2 * slots_.size()));
+        const size_t grown_mask = grown.size() - 1;
+        for (const Slot &slot : slots_) {
+            if (slot.text == nullptr) continue;
+            size_t at = slot.hash & grown_mask;
+            while (grown[at].text != nullptr) at = (at + 1) & grown_mask;
+            grown[at] = slot;
+        }
+        slots_.swap(grown);
+    }
+
+    // A text not in the index, after reserve_one(); it must outlive the index.
+    void add(size_t hash, const std::u16string *text, uint32_t number) noexcept {
+        size_t at = hash & mask();
+        while (slots_[at].text != nullptr) at = (at + 1) & mask();
+        slots_[at] = Slot{hash, text, number};
+        ++used_;
+    }
+
+  private:
+    struct Slot {
+        size_t hash = 0;
+        const std::u16string *text = nullptr;  // null: free
+        uint32_t number = 0;
+    };
+
+    size_t mask() const { return slots_.size() - 1; }
+
+    std::vector<Slot> slots_;
+    size_t used_ = 0;
+};
+
+std::u16string widened(std::u16string_view text) {
+    return std::u16string(text);
+}
+std::u16string widened(AsciiText text) {
+    return std::u16string(text.bytes.begin(), text.bytes.end());
+}
+
 }  // namespace
 
 struct SharedStringTable::Impl {
@@ -62,11 +148,11 @@ struct SharedStringTable::Impl {
         std::u16string text;
     };
 
-    std::unordered_map<std::u16string, uint32_t> index;
+    PlainTextIndex index;
+    std::deque<std::u16string> plain_texts;  // the texts the index points at
     // Texts with formatting runs or phonetic data, by text, runs and phonetic block together.
     std::unordered_map<std::string, FormattedText> formatted;
-    std::vector<const std::u16string *> texts;  // the texts of both maps by their number
-    std::u16string key;  // the text being looked up; reused so lookups do not allocate
+    std::vector<const std::u16string *> texts;  // every text, plain or formatted, by number
     std::vector<uint8_t> buffer;
     std::vector<Record> records;
     uint32_t completed_bytes = 0;  // on-disk size of the records in `records`
@@ -75,7 +161,8 @@ struct SharedStringTable::Impl {
     uint32_t unique = 0;
     bool finished = false;
 
-    uint32_t add_key();
+    template <class Text>
+    uint32_t add_text(Text text);
     uint32_t add_formatted(std::u16string_view text, std::span<const uint8_t> runs,
                            std::span<const uint8_t> phonetic);
     Mark mark() const;
@@ -86,25 +173,29 @@ struct SharedStringTable::Impl {
     size_t room() const { return kRecordDataLimit - buffer.size(); }
 };
 
-// Adds the text held in `key`.
-uint32_t SharedStringTable::Impl::add_key() {
+// Looks the text up in place; only a new text is copied, into the table.
+template <class Text>
+uint32_t SharedStringTable::Impl::add_text(Text text) {
     if (finished) return kNotAdded;
-    if (const auto found = index.find(key); found != index.end()) {
+    const size_t hash = hash_units(text);
+    if (const uint32_t found = index.find(text, hash); found != PlainTextIndex::kNone) {
         ++total;
-        return found->second;
+        return found;
     }
 
+    // Each step that may run out of memory comes before the index changes.
     const Mark before = mark();
-    auto entry = index.end();
+    index.reserve_one();
+    plain_texts.push_back(widened(text));
     try {
-        entry = index.emplace(key, unique).first;
-        texts.push_back(&entry->first);
-        write_string(key, {}, {});
+        texts.push_back(&plain_texts.back());
+        write_string(plain_texts.back(), {}, {});
     } catch (...) {
         roll_back(before);
-        if (entry != index.end()) index.erase(entry);
+        plain_texts.pop_back();
         throw;
     }
+    index.add(hash, &plain_texts.back(), unique);
     ++total;
     return unique++;
 }
@@ -221,19 +312,15 @@ SharedStringTable::~SharedStringTable() = default;
 
 uint32_t SharedStringTable::add(std::string_view narrow) {
     if (is_ascii(narrow)) {
-        const size_t length = std::min(narrow.size(), kMaxCharacters);
-        impl_->key.resize(length);
-        std::copy_n(narrow.begin(), length, impl_->key.begin());
-        return impl_->add_key();
+        return impl_->add_text(
+            AsciiText{narrow.substr(0, std::min(narrow.size(), kMaxCharacters))});
     }
-    impl_->key = platform::cp932_to_utf16(narrow);
-    impl_->key.resize(capped_length(impl_->key));
-    return impl_->add_key();
+    const std::u16string wide = platform::cp932_to_utf16(narrow);
+    return add(wide);
 }
 
 uint32_t SharedStringTable::add(std::u16string_view wide) {
-    impl_->key.assign(wide.substr(0, capped_length(wide)));
-    return impl_->add_key();
+    return impl_->add_text(wide.substr(0, capped_length(wide)));
 }
 
 uint32_t SharedStringTable::add(std::u16string_view wide, std::span<const uint8_t> runs,

@@ -52,6 +52,8 @@ RowEntry setting_entry(uint16_t row, const RowSetting &setting) {
 // all settings left.
 std::vector<RowEntry> collect_rows(Sheet &sheet) {
     std::vector<RowEntry> entries;
+    entries.reserve(static_cast<size_t>(sheet.cells.last_row() + 1) +
+                    sheet.rows_columns.row_settings.size());
     auto setting = sheet.rows_columns.row_settings.begin();
     auto end = sheet.rows_columns.row_settings.end();
     sheet.cells.for_each_row([&](const RowView &view) {
@@ -90,6 +92,7 @@ std::vector<RowEntry> collect_rows(Sheet &sheet) {
 
 std::vector<uint8_t> dbcell_record(std::span<const RowEntry> rows, size_t cell_bytes) {
     std::vector<uint8_t> record;
+    record.reserve(8 + 2 * rows.size());
     put_u16(record, rec::kDbCell);
     put_u16(record, static_cast<uint16_t>(4 + 2 * rows.size()));
     put_u32(record, static_cast<uint32_t>(kRowRecordSize * rows.size() + cell_bytes));
@@ -119,6 +122,7 @@ CellArea build_cell_area(Sheet &sheet) {
                                        std::min(kRowsPerBlock, entries.size() - start));
         RowBlock block;
         block.rows.reserve(kRowRecordSize * rows.size());
+        block.cells.reserve(rows.size());
         size_t cell_bytes = 0;
         for (const RowEntry &row : rows) {
             put_row_record(block.rows, row);

@@ -6,28 +6,20 @@ namespace tabrix::engine {
 
 namespace {
 
-constexpr size_t kBufferPages = 8;
+// A megabyte: the compound-file sink takes pieces this large without copying them again.
+constexpr size_t kBufferPages = 128;
 
 }  // namespace
 
-StreamWriter::StreamWriter(platform::Stream &stream, uint64_t expected_size)
-    : stream_(stream), start_(stream.size()) {
+StreamWriter::StreamWriter(platform::ByteSink &sink) : sink_(sink) {
     buffer_.reserve(kPageSize * kBufferPages);
-    if (expected_size > 0 &&
-        stream_.reserve(start_ + expected_size) != platform::StorageStatus::ok) {
-        ok_ = false;
-    }
-    if (ok_ && !stream_.seek(static_cast<int64_t>(start_), platform::SeekOrigin::begin)) {
-        ok_ = false;
-    }
 }
 
 bool StreamWriter::drain() {
     if (!ok_) return false;
     if (buffer_.empty()) return true;
-    size_t n = stream_.write(buffer_.data(), buffer_.size());
-    if (n != buffer_.size()) ok_ = false;
-    written_ += n;
+    ok_ = sink_.write(buffer_.data(), buffer_.size());
+    if (ok_) written_ += buffer_.size();
     buffer_.clear();
     return ok_;
 }
@@ -43,9 +35,8 @@ bool StreamWriter::write(const void *data, size_t n) {
     if (!drain()) return false;
     if (n >= buffer_.capacity()) {
         // Large pieces (a row's cell records) go straight through.
-        size_t done = stream_.write(bytes, n);
-        written_ += done;
-        if (done != n) ok_ = false;
+        ok_ = sink_.write(bytes, n);
+        if (ok_) written_ += n;
         return ok_;
     }
     buffer_.insert(buffer_.end(), bytes, bytes + n);

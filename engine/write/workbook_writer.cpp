@@ -1,5 +1,6 @@
 #include "engine/write/workbook_writer.h"
 
+#include <memory>
 #include <vector>
 
 #include "engine/biff/record_numbers.h"
@@ -7,7 +8,6 @@
 #include "engine/write/row_blocks.h"
 #include "engine/write/sheet_records.h"
 #include "engine/write/stream_writer.h"
-#include "platform/memory.h"
 
 namespace tabrix::engine {
 
@@ -89,35 +89,22 @@ bool write_globals(StreamWriter &out, const Workbook &book) {
     return out.write_list(book.trailing_globals) && out.write_list(book.end);
 }
 
-// The workbook is released after close, so each row's cells are dropped from the store as
-// soon as they are in the stream, and the freed memory is handed back every megabyte: the
-// cells and the finished stream are never both resident in full.
-bool write_cell_area(StreamWriter &out, const CellArea &area, CellStore &store) {
-    constexpr size_t kReleaseEvery = 1 << 20;
-    size_t dropped = 0;
+bool write_cell_area(StreamWriter &out, const CellArea &area) {
     for (const RowBlock &block : area.blocks) {
         if (!out.write(block.rows.data(), block.rows.size())) return false;
         for (const RowCells &cells : block.cells) {
             if (!out.write(cells.bytes.data(), cells.bytes.size())) return false;
         }
         if (!out.write(block.dbcell.data(), block.dbcell.size())) return false;
-        for (const RowCells &cells : block.cells) {
-            dropped += cells.bytes.size();
-            store.drop_row(cells.row);
-        }
-        if (dropped >= kReleaseEvery) {
-            platform::release_free_memory();
-            dropped = 0;
-        }
     }
     return true;
 }
 
-bool write_sheet(StreamWriter &out, Sheet &sheet, const SheetSection &section) {
+bool write_sheet(StreamWriter &out, const Sheet &sheet, const SheetSection &section) {
     if (!sheet.carried.substream.empty()) return out.write_list(sheet.carried.substream);
     return out.write_list(section.header) && out.write_list(sheet.carried.references) &&
-           write_cell_area(out, section.cells, sheet.cells) &&
-           out.write_list(sheet.carried.objects) && out.write_list(section.trailer);
+           write_cell_area(out, section.cells) && out.write_list(sheet.carried.objects) &&
+           out.write_list(section.trailer);
 }
 
 }  // namespace
@@ -171,13 +158,18 @@ int32_t write_workbook(Workbook &book) {
         offset += sections[i].byte_total;
     }
 
-    StreamWriter out(*book.stream, offset);
-    bool ok = write_globals(out, book);
-    for (size_t i = 0; ok && i < sections.size(); ++i) {
-        ok = write_sheet(out, *book.sheets[i], sections[i]);
-    }
-    ok = out.flush() && ok;
-    return ok ? 0 : err::kWrite;
+    // The stream is made while the file is written (at commit, for a compound file): the
+    // records go from the cell stores to the file with no copy of the whole stream between.
+    auto planned = std::make_shared<std::vector<SheetSection>>(std::move(sections));
+    const auto produced = book.stream->produce(offset, [&book, planned](platform::ByteSink &sink) {
+        StreamWriter out(sink);
+        bool ok = write_globals(out, book);
+        for (size_t i = 0; ok && i < planned->size(); ++i) {
+            ok = write_sheet(out, *book.sheets[i], (*planned)[i]);
+        }
+        return out.flush() && ok;
+    });
+    return produced == platform::StorageStatus::ok ? 0 : err::kWrite;
 }
 
 }  // namespace tabrix::engine

@@ -162,6 +162,23 @@ TEST(SharedStrings, SameTextGetsOneEntry) {
     EXPECT_EQ(parsed.strings, (std::vector<std::u16string>{u"abc", u"xyz", u"ABC", u"日本"}));
 }
 
+TEST(SharedStrings, ThousandsOfTextsKeepTheirEntriesAsTheTableGrows) {
+    SharedStringTable sst;
+    std::vector<std::u16string> expected;
+    for (int i = 0; i < 5000; ++i) {
+        const std::string text = "t" + std::to_string(i);
+        ASSERT_EQ(sst.add(text), static_cast<uint32_t>(i));
+        expected.emplace_back(text.begin(), text.end());
+    }
+    expected.push_back(u"t");
+    EXPECT_EQ(sst.add(u"t"), 5000u) << "a prefix of stored texts is a text of its own";
+    for (int i = 0; i < 5000; i += 7) {
+        EXPECT_EQ(sst.add(expected[static_cast<size_t>(i)]), static_cast<uint32_t>(i));
+    }
+    sst.finish();
+    EXPECT_EQ(parse(sst.records()).strings, expected);
+}
+
 TEST(SharedStrings, WritesExactBytesOfASmallTable) {
     SharedStringTable sst;
     EXPECT_TRUE(sst.records().empty());

@@ -12,13 +12,12 @@
 namespace tabrix::engine::test {
 namespace {
 
-// An in-memory stream that accepts at most `limit` bytes and counts the write calls.
+// An in-memory stream that accepts at most `limit` bytes.
 class LimitedStream : public platform::Stream {
   public:
     explicit LimitedStream(size_t limit) : limit_(limit) {}
     size_t read(void *, size_t) override { return 0; }
     size_t write(const void *data, size_t n) override {
-        ++writes;
         size_t room = limit_ > position_ ? limit_ - position_ : 0;
         size_t done = std::min(n, room);
         if (bytes.size() < position_ + done) bytes.resize(position_ + done);
@@ -42,15 +41,33 @@ class LimitedStream : public platform::Stream {
     }
 
     std::vector<uint8_t> bytes;
-    int writes = 0;
 
   private:
     size_t limit_;
     size_t position_ = 0;
 };
 
+// A sink that takes at most `limit` bytes and counts the write calls.
+class LimitedSink : public platform::ByteSink {
+  public:
+    explicit LimitedSink(size_t limit) : limit_(limit) {}
+    bool write(const void *data, size_t n) override {
+        ++writes;
+        if (n > limit_ - bytes.size()) return false;
+        bytes.insert(bytes.end(), static_cast<const uint8_t *>(data),
+                     static_cast<const uint8_t *>(data) + n);
+        return true;
+    }
+
+    std::vector<uint8_t> bytes;
+    int writes = 0;
+
+  private:
+    size_t limit_;
+};
+
 TEST(StreamWriterTest, GathersSmallWritesIntoPages) {
-    LimitedStream stream(SIZE_MAX);
+    LimitedSink stream(SIZE_MAX);
     StreamWriter out(stream);
     std::vector<uint8_t> expected;
     for (int i = 0; i < 20000; ++i) {
@@ -69,7 +86,7 @@ TEST(StreamWriterTest, GathersSmallWritesIntoPages) {
 }
 
 TEST(StreamWriterTest, ShortWriteStopsEverything) {
-    LimitedStream stream(10000);
+    LimitedSink stream(10000);
     StreamWriter out(stream);
     std::vector<uint8_t> chunk(6000, 1);
     EXPECT_TRUE(out.write(chunk.data(), chunk.size()));
