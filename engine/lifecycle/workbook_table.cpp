@@ -209,11 +209,6 @@ int32_t close_workbook(int32_t handle) {
     int32_t result = 0;
     try {
         result = write_workbook(*book);
-        // A workbook whose stream goes elsewhere than a compound file has nothing to commit.
-        if (result == 0 && book->storage &&
-            book->storage->commit() != platform::StorageStatus::ok) {
-            result = err::kWrite;
-        }
     } catch (const std::bad_alloc &) {
         result = err::kMemory;
     }

@@ -1,6 +1,7 @@
 #include "engine/write/workbook_writer.h"
 
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "engine/biff/record_numbers.h"
@@ -160,16 +161,27 @@ int32_t write_workbook(Workbook &book) {
 
     // The stream is made while the file is written (at commit, for a compound file): the
     // records go from the cell stores to the file with no copy of the whole stream between.
+    // Memory running out while they are made is told apart from a refused write.
     auto planned = std::make_shared<std::vector<SheetSection>>(std::move(sections));
-    const auto produced = book.stream->produce(offset, [&book, planned](platform::ByteSink &sink) {
-        StreamWriter out(sink);
-        bool ok = write_globals(out, book);
-        for (size_t i = 0; ok && i < planned->size(); ++i) {
-            ok = write_sheet(out, *book.sheets[i], (*planned)[i]);
-        }
-        return out.flush() && ok;
-    });
-    return produced == platform::StorageStatus::ok ? 0 : err::kWrite;
+    auto out_of_memory = std::make_shared<bool>(false);
+    auto status =
+        book.stream->produce(offset, [&book, planned, out_of_memory](platform::ByteSink &sink) {
+            try {
+                StreamWriter out(sink);
+                bool ok = write_globals(out, book);
+                for (size_t i = 0; ok && i < planned->size(); ++i) {
+                    ok = write_sheet(out, *book.sheets[i], (*planned)[i]);
+                }
+                return out.flush() && ok;
+            } catch (const std::bad_alloc &) {
+                *out_of_memory = true;
+                return false;
+            }
+        });
+    // A workbook whose stream goes elsewhere than a compound file has nothing to commit.
+    if (status == platform::StorageStatus::ok && book.storage) status = book.storage->commit();
+    if (*out_of_memory) return err::kMemory;
+    return status == platform::StorageStatus::ok ? 0 : err::kWrite;
 }
 
 }  // namespace tabrix::engine

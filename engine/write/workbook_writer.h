@@ -9,9 +9,9 @@
 
 namespace tabrix::engine {
 
-// Returns 0, or -5 when the stream refused the records. The active sheet must be visible.
-// The records are made once (each row's cells are dropped as they go out): the workbook is
-// committed once after this and then released.
+// Writes the workbook's stream and commits its compound file: 0, -5 when the stream or the
+// file refused the records, -40 when memory ran out while they were made. The active sheet
+// must be visible. The workbook is released after this.
 int32_t write_workbook(Workbook &book);
 
 }  // namespace tabrix::engine
