@@ -42,27 +42,6 @@ WorkbookEntry &lowest_free_entry(size_t *handle) {
     return *table().back();
 }
 
-// How deeply C calls are nested on this thread (an entry point may call another), the table
-// entries the running call holds locked, and the entry this thread looked up last. Every C
-// call reaches it, so it is trivially built: no guard on each access.
-struct CallFrame {
-    static constexpr uint32_t kInlineHeld = 4;
-    int32_t depth;
-    uint32_t held_count;
-    WorkbookEntry *held[kInlineHeld];
-    int32_t last_handle;
-    WorkbookEntry *last_entry;
-};
-constinit thread_local CallFrame frame{0, 0, {}, -1, nullptr};
-
-// The frame's address, for a function to take once: in a shared library each computation of a
-// thread-local address is a call, and the compiler would otherwise compute it at every use.
-CallFrame &this_frame() {
-    CallFrame *calls = &frame;
-    asm("" : "+r"(calls));
-    return *calls;
-}
-
 // The entries a call holds beyond the frame's own few (a call that reaches many workbooks).
 thread_local std::vector<WorkbookEntry *> more_held;
 
@@ -135,6 +114,8 @@ void release_entry(int32_t handle) {
 }
 
 }  // namespace
+
+constinit thread_local CallFrame call_frame{0, 0, {}, -1, nullptr};
 
 std::optional<std::filesystem::path> file_path(std::u16string_view name) {
     try {
@@ -225,7 +206,7 @@ int32_t cancel_workbook(int32_t handle) {
 }
 
 void enter_call() noexcept {
-    ++frame.depth;
+    ++this_frame().depth;
 }
 
 void leave_call() {
@@ -240,7 +221,7 @@ void leave_call() {
     calls.held_count = 0;
 }
 
-BookRef book_ref(int32_t handle) {
+BookRef table_book_ref(int32_t handle) {
     if (handle < 0) return {nullptr, err::kHandle};
     return {hold_entry(handle), err::kNotOpen};
 }

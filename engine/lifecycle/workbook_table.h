@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 
+#include "engine/model/process_state.h"
 #include "engine/model/workbook.h"
 
 namespace tabrix::engine {
@@ -40,18 +41,67 @@ int32_t cancel_workbook(int32_t handle);
 // one workbook from several threads thus run one after the other, and a close waits for a
 // call on another thread (which then finds the workbook closed). A call reaches one workbook
 // at a time, so no two threads can wait for each other.
+//
+// The thread's frame of calls: how deeply C calls are nested on it (an entry point may call
+// another), the table entries the running call holds locked, and the entry it looked up last
+// (entries are never freed). Trivially built, so that no guard runs at each access; the
+// common call (the outermost, on one workbook, the handle the thread used last) takes and
+// gives back its entry's lock inline.
+struct CallFrame {
+    static constexpr uint32_t kInlineHeld = 4;
+    int32_t depth;
+    uint32_t held_count;
+    WorkbookEntry *held[kInlineHeld];
+    int32_t last_handle;
+    WorkbookEntry *last_entry;
+};
+extern constinit thread_local CallFrame call_frame;
+
+// The frame's address, for a function to take once: in a shared library each computation of a
+// thread-local address is a call, and the compiler would otherwise compute it at every use.
+inline CallFrame &this_frame() {
+    CallFrame *calls = &call_frame;
+    asm("" : "+r"(calls));
+    return *calls;
+}
+
 void enter_call() noexcept;
 void leave_call();
 class CallScope {
   public:
-    CallScope() noexcept { enter_call(); }
-    ~CallScope() { leave_call(); }
+    CallScope() noexcept { ++this_frame().depth; }
+    ~CallScope() {
+        CallFrame &calls = this_frame();
+        if (calls.depth != 1 || calls.held_count > 1) {
+            leave_call();
+            return;
+        }
+        calls.depth = 0;
+        if (calls.held_count == 1) {
+            calls.held_count = 0;
+            calls.held[0]->call_lock.unlock();
+        }
+    }
     CallScope(const CallScope &) = delete;
     CallScope &operator=(const CallScope &) = delete;
 };
 
+// book_ref's lookup through the table, for any call.
+BookRef table_book_ref(int32_t handle);
+
 // The workbook under a handle, or why there is none; locked for the C call (see CallScope).
-BookRef book_ref(int32_t handle);
+inline BookRef book_ref(int32_t handle) {
+    if (handle < 0) return {nullptr, err::kHandle};
+    CallFrame &calls = this_frame();
+    if (handle != calls.last_handle || calls.depth != 1 || calls.held_count != 0) {
+        return table_book_ref(handle);
+    }
+    WorkbookEntry *entry = calls.last_entry;
+    entry->call_lock.lock();
+    calls.held[0] = entry;
+    calls.held_count = 1;
+    return {entry->book.load(std::memory_order_acquire), err::kNotOpen};
+}
 // The workbook under a handle or null, without telling why; locked as book_ref locks it.
 Workbook *workbook_at(int32_t handle);
 
