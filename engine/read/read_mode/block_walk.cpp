@@ -54,7 +54,7 @@ bool BlockWalkSource::decode(size_t &at, uint16_t number, std::span<const uint8_
     RecordReader records(stream_, at + 4 + data.size());
     const FileTexts texts(*reader_);
     const CellRecord kind = cell_record_of(number);
-    out.count = 0;
+    out.cells.clear();
     out.units = 0;
     CellRecordPlace place;
     if (!cell_place_of(kind, data, place)) {
@@ -66,7 +66,7 @@ bool BlockWalkSource::decode(size_t &at, uint16_t number, std::span<const uint8_
         for (size_t column = place.first_column; column <= place.last_column; ++column) {
             const auto x = static_cast<uint8_t>(column);
             if (decode_cell(texts, kind, data, x, nullptr, out.value)) {
-                out.cells[out.count++] = walked_of(out.value, place.row, x);
+                out.cells.push_back(walked_of(out.value, place.row, x));
             }
         }
         return true;
@@ -76,9 +76,8 @@ bool BlockWalkSource::decode(size_t &at, uint16_t number, std::span<const uint8_
     if (!decode_cell(texts, kind, whole.data(), place.first_column, whole.string(), out.value)) {
         return false;
     }
-    out.cells[0] = walked_of(out.value, place.row, place.first_column);
-    out.count = 1;
-    out.units = out.cells[0].text.size();
+    out.cells.push_back(walked_of(out.value, place.row, place.first_column));
+    out.units = out.cells.back().text.size();
     return true;
 }
 

@@ -7,7 +7,6 @@
 // on the record number each; every other record takes the general decoding.
 #pragma once
 
-#include <array>
 #include <bit>
 #include <climits>
 #include <cstddef>
@@ -55,9 +54,8 @@ inline constexpr int32_t kBlockNoFile = err::of(errMode);
 // `value`, so the cells live as long as this.
 struct DecodedRecord {
     CellValue value;
-    std::array<BlockCell, 256> cells;
-    size_t count = 0;
-    size_t units = 0;  // text units of all the cells
+    std::vector<BlockCell> cells;  // grown when first needed: most walks never need it
+    size_t units = 0;              // text units of all the cells
 };
 
 // The sheet's stream and what the walk needs besides its fast path.
@@ -217,10 +215,10 @@ int32_t walk_cell_block(Workbook &book, int32_t sheet, int32_t position, Block &
                         at = after;
                         continue;
                     }
-                    if (!block.fits(decoded.count, decoded.units)) {
+                    if (!block.fits(decoded.cells.size(), decoded.units)) {
                         return block_stop_before(at, block.count());
                     }
-                    for (size_t i = 0; i < decoded.count; ++i) block.put(decoded.cells[i]);
+                    for (const BlockCell &cell : decoded.cells) block.put(cell);
                     at = after;
                     continue;
                 }
