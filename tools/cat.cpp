@@ -1,19 +1,18 @@
 // tabrix cat: the values of a sheet as CSV or TSV in UTF-8, walked many cells a call through
 // the engine's cell walk.
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "block_reader.h"
 #include "cli.h"
 #include "csv.h"
+#include "sheet_output.h"
 #include "tabrix.h"
 #include "text.h"
 
@@ -43,92 +42,7 @@ struct Cell {
 constexpr int32_t kWalkBlank = 0;
 constexpr int32_t kWalkInteger = 1;
 constexpr int32_t kWalkNumber = 2;
-// Cells and text units per walk call: any record fits.
-constexpr int32_t kBlockCells = 4096;
-constexpr size_t kBlockText = 1 << 17;
 constexpr uint32_t kColumns = 256;
-
-// The text of the sheets being written, to standard output. A sheet's text is held until the
-// sheet is done, so that it can be taken back when the sheet has to be read again; into a
-// regular file it goes out as it grows instead, and is taken back by cutting the file.
-class Output {
-  public:
-    Output() {
-        struct stat info {};
-        const off_t at = lseek(STDOUT_FILENO, 0, SEEK_CUR);
-        seekable_ = at >= 0 && fstat(STDOUT_FILENO, &info) == 0 && S_ISREG(info.st_mode);
-        if (seekable_) written_ = static_cast<uint64_t>(at);
-    }
-
-    // Room for n more bytes.
-    char *room(size_t n) {
-        if (capacity_ - used_ < n) grow(n);
-        return data_.get() + used_;
-    }
-    void wrote(char *end) { used_ = static_cast<size_t>(end - data_.get()); }
-    void put(char c) { *room(1) = c, ++used_; }
-    void put(std::string_view text) {
-        wrote(std::copy(text.begin(), text.end(), room(text.size())));
-    }
-
-    // Where the next byte goes in the whole output.
-    uint64_t position() const { return written_ + used_; }
-    // Takes back everything from `position` on.
-    void take_back(uint64_t position) {
-        if (position >= written_) {
-            used_ = static_cast<size_t>(position - written_);
-            return;
-        }
-        used_ = 0;
-        const auto at = static_cast<off_t>(position);
-        if (ftruncate(STDOUT_FILENO, at) != 0 || lseek(STDOUT_FILENO, at, SEEK_SET) != at) {
-            fail_with(errno);
-        }
-        written_ = position;
-    }
-    // Sends what is held when that is much and can be taken back.
-    void spill() {
-        if (seekable_ && used_ >= kSpillAt) flush();
-    }
-    void flush() {
-        for (size_t done = 0; done < used_ && !failed_;) {
-            const ssize_t n = write(STDOUT_FILENO, data_.get() + done, used_ - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) fail_with(n < 0 ? errno : EIO);
-            done += n > 0 ? static_cast<size_t>(n) : 0;
-        }
-        written_ += used_;
-        used_ = 0;
-    }
-    bool failed() const { return failed_; }
-    // The system's error number of the failed write.
-    int error() const { return error_; }
-
-  private:
-    static constexpr size_t kSpillAt = 1 << 20;
-
-    void fail_with(int error) {
-        if (!failed_) error_ = error;
-        failed_ = true;
-    }
-
-    // Left uninitialised: each byte is written before it is used.
-    void grow(size_t n) {
-        const size_t capacity = std::max(capacity_ * 2, used_ + n);
-        auto data = std::make_unique_for_overwrite<char[]>(capacity);
-        std::copy_n(data_.get(), used_, data.get());
-        data_ = std::move(data);
-        capacity_ = capacity;
-    }
-
-    size_t capacity_ = 2 * kSpillAt;
-    std::unique_ptr<char[]> data_ = std::make_unique_for_overwrite<char[]>(capacity_);
-    size_t used_ = 0;
-    uint64_t written_ = 0;
-    bool seekable_ = false;
-    bool failed_ = false;
-    int error_ = 0;
-};
 
 // One sheet as CSV rows of one width. Cells come in the file's order, which is row by row in
 // the files programs write: they go straight to the output, the width taken from the sheet's
@@ -160,13 +74,11 @@ class SheetDump {
     // it returns false; false then.
     template <class Take>
     bool walk(int32_t sheet, Take &&take) {
-        for (int32_t position = 0;;) {
-            int32_t count = 0;
-            const int32_t next =
-                XM_WalkCellsW(book_, sheet, position, block_cells_.data(), kBlockCells,
-                              block_text_.data(), static_cast<int32_t>(block_text_.size()), &count);
-            for (int32_t i = 0; i < count; ++i) {
-                const XLWALKCELL &cell = block_cells_[static_cast<size_t>(i)];
+        blocks_.start(book_, sheet);
+        BlockReader::Block block;
+        while (blocks_.next(block)) {
+            for (int32_t i = 0; i < block.count; ++i) {
+                const XLWALKCELL &cell = block.cells[i];
                 if (cell.kind == kWalkBlank) continue;
                 Walked walked{static_cast<uint32_t>(cell.x),
                               static_cast<uint32_t>(cell.y),
@@ -175,16 +87,18 @@ class SheetDump {
                               cell.value,
                               {}};
                 if (!walked.number) {
-                    walked.text = std::u16string_view(block_text_.data() + cell.text,
+                    walked.text = std::u16string_view(block.text + cell.text,
                                                       static_cast<size_t>(cell.length));
                 }
-                if (!take(walked)) return false;
+                if (!take(walked)) {
+                    blocks_.stop();
+                    return false;
+                }
             }
-            // The sheet's end, its drawing objects, or no sheet.
-            if (next <= 1) return true;
-            position = next;
-            progress_.update(static_cast<uint64_t>(position));
+            // Above 1 a position; else the sheet's end, its drawing objects, or no sheet.
+            if (block.next > 1) progress_.update(static_cast<uint64_t>(block.next));
         }
+        return true;
     }
 
     bool stream(int32_t sheet, Output &out) {
@@ -278,8 +192,7 @@ class SheetDump {
     int32_t book_;
     char delimiter_;
     Progress &progress_;
-    std::array<XLWALKCELL, kBlockCells> block_cells_{};
-    std::array<char16_t, kBlockText> block_text_{};
+    BlockReader blocks_;
     std::vector<Cell> cells_;
     std::string texts_;
 };

@@ -12,7 +12,7 @@ using namespace tabrix::engine;
 namespace {
 
 // The caller's cells and text buffer, filled from the front.
-class CellBlock final : public CellBlockSink {
+class CellBlock {
   public:
     CellBlock(XLWALKCELL *cells, int32_t capacity, char16_t *text, int32_t text_size)
         : cells_(cells),
@@ -20,12 +20,12 @@ class CellBlock final : public CellBlockSink {
           text_(text),
           text_size_(text && text_size > 0 ? static_cast<size_t>(text_size) : 0) {}
 
-    size_t count() const override { return count_; }
-    bool fits(size_t cells, size_t units) const override {
+    size_t count() const { return count_; }
+    bool fits(size_t cells, size_t units) const {
         return capacity_ - count_ >= cells && text_size_ - text_used_ >= units;
     }
 
-    void put(const BlockCell &walked) override {
+    void put(const BlockCell &walked) {
         XLWALKCELL &cell = cells_[count_++];
         cell.x = walked.column;
         cell.y = walked.row;

@@ -16,6 +16,7 @@
 #include "engine/edit/sheet_edits.h"
 #include "engine/lifecycle/read_workbooks.h"
 #include "engine/lifecycle/workbook_table.h"
+#include "engine/read/read_mode/block_walk.h"
 #include "engine/read/read_mode/cell_fetch.h"
 #include "engine/read/read_mode/sequential_walk.h"
 #include "engine/read/read_mode/sheet_readback.h"
@@ -130,6 +131,47 @@ std::vector<std::pair<int32_t, int32_t>> walk_cells(Workbook &book, int32_t shee
     return cells;
 }
 
+// Few cells and text units at a time, so that the block walk stops before records often.
+class SmallBlock {
+  public:
+    size_t count() const { return cells.size(); }
+    bool fits(size_t more, size_t units) const {
+        return cells.size() + more <= 3 && text_units + units <= 8;
+    }
+    void put(const BlockCell &cell) {
+        require(fits(1, cell.text.size()), "block walk put a cell that does not fit");
+        cells.emplace_back(cell.column, cell.row);
+        text_units += cell.text.size();
+    }
+
+    std::vector<std::pair<int32_t, int32_t>> cells;
+    size_t text_units = 0;
+};
+
+// The sheet's cells as the block walk meets them, a few a call: the cells the one-at-a-time
+// walk met, in its order, up to where a record fits no block.
+void walk_blocks(Workbook &book, int32_t sheet,
+                 const std::vector<std::pair<int32_t, int32_t>> &walked) {
+    const size_t stream_size = book.source->stream().size();
+    std::vector<std::pair<int32_t, int32_t>> cells;
+    int32_t position = 0;
+    for (int step = 0; step < kWalkSteps && cells.size() < walked.size(); ++step) {
+        SmallBlock block;
+        const int32_t next = walk_cell_block(book, sheet, position, block);
+        for (const auto &cell : block.cells) {
+            require(cell.first <= 255, "block-walked cell off the grid");
+            cells.push_back(cell);
+        }
+        if (next <= 0) break;
+        require(next > position && static_cast<size_t>(next) <= stream_size,
+                "block walk position outside the stream or going back");
+        position = next;
+    }
+    cells.resize(std::min(cells.size(), walked.size()));
+    require(std::equal(cells.begin(), cells.end(), walked.begin()),
+            "the block walk and the one-at-a-time walk disagree");
+}
+
 void read_one_cell(Workbook &book, int32_t sheet, int32_t x, int32_t y) {
     const bool in_file = book.read_only;
     std::array<char, 8> narrow{};
@@ -165,6 +207,7 @@ void read_back(Workbook &book, bool backwards) {
     const auto sheets = static_cast<int32_t>(book.source->sheets().size());
     for (int32_t sheet = 0; sheet < std::min(sheets, kSheetsRead); ++sheet) {
         std::vector<std::pair<int32_t, int32_t>> cells = walk_cells(book, sheet);
+        walk_blocks(book, sheet, cells);
         cells.insert(cells.end(), kChosenCells.begin(), kChosenCells.end());
         if (backwards) std::reverse(cells.begin(), cells.end());
         for (size_t i = 0; i < cells.size(); ++i) {

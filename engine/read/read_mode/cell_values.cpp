@@ -208,20 +208,6 @@ bool decode_cell(const CellTexts &texts, CellRecord kind, std::span<const uint8_
     return false;
 }
 
-double rk_value(uint32_t rk) {
-    double value = 0;
-    if (rk & 0x02) {
-        value = static_cast<double>(static_cast<int32_t>(rk) >> 2);
-    } else {
-        value = std::bit_cast<double>(static_cast<uint64_t>(rk & 0xFFFFFFFC) << 32);
-    }
-    return (rk & 0x01) ? value / 100 : value;
-}
-
-bool rk_is_integer(uint32_t rk) {
-    return (rk & 0x03) == 0x02;
-}
-
 int32_t error_number(uint8_t code) {
     for (size_t i = 0; i < kErrors.size(); ++i) {
         if (kErrors[i].code == code) return static_cast<int32_t>(i + 1);

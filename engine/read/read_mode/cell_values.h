@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -146,8 +147,15 @@ bool decode_cell(const CellTexts &texts, CellRecord kind, std::span<const uint8_
 
 // An RK number: a 30-bit integer or the top 30 bits of a double, divided by 100 when bit 0
 // is set. An integer only when bit 1 is set and bit 0 is not.
-double rk_value(uint32_t rk);
-bool rk_is_integer(uint32_t rk);
+inline double rk_value(uint32_t rk) {
+    const double value = (rk & 0x02)
+                             ? static_cast<double>(static_cast<int32_t>(rk) >> 2)
+                             : std::bit_cast<double>(static_cast<uint64_t>(rk & 0xFFFFFFFC) << 32);
+    return (rk & 0x01) ? value / 100 : value;
+}
+inline bool rk_is_integer(uint32_t rk) {
+    return (rk & 0x03) == 0x02;
+}
 
 // 1 #NULL!, 2 #DIV/0!, 3 #VALUE!, 4 #REF!, 5 #NAME?, 6 #NUM!, 7 #N/A; 0 for any other code.
 int32_t error_number(uint8_t code);
