@@ -115,7 +115,7 @@ void release_entry(int32_t handle) {
 
 }  // namespace
 
-constinit thread_local CallFrame call_frame{0, 0, {}, -1, nullptr};
+constinit thread_local CallFrame call_frame{0, -1, nullptr, {}, 0};
 
 std::optional<std::filesystem::path> file_path(std::u16string_view name) {
     try {

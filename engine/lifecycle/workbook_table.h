@@ -47,13 +47,17 @@ int32_t cancel_workbook(int32_t handle);
 // (entries are never freed). Trivially built, so that no guard runs at each access; the
 // common call (the outermost, on one workbook, the handle the thread used last) takes and
 // gives back its entry's lock inline.
+//
+// The depth stands apart from the counts beside it: a compiler that tests it together with
+// its neighbour in one wide read, just after the call's entry raised it, would wait on that
+// narrower store every call.
 struct CallFrame {
     static constexpr uint32_t kInlineHeld = 4;
-    int32_t depth;
     uint32_t held_count;
-    WorkbookEntry *held[kInlineHeld];
     int32_t last_handle;
     WorkbookEntry *last_entry;
+    WorkbookEntry *held[kInlineHeld];
+    alignas(8) int32_t depth;
 };
 extern constinit thread_local CallFrame call_frame;
 
