@@ -30,6 +30,13 @@ struct DefaultFontTable {
 // that waited for it finds no workbook, and the closed workbook is freed after the lock is
 // given back.
 struct WorkbookEntry {
+    WorkbookEntry() = default;
+    WorkbookEntry(const WorkbookEntry &) = delete;
+    WorkbookEntry &operator=(const WorkbookEntry &) = delete;
+    // A workbook still open when the process ends is released with its entry: its file claim
+    // goes, and the disk stays as it was before the create.
+    ~WorkbookEntry() { delete book.load(); }
+
     std::mutex call_lock;
     std::atomic<Workbook *> book = nullptr;  // owned; null when the entry is free
 };
