@@ -61,9 +61,14 @@ uint64_t widened_word(uint32_t bytes) {
 // Hash and equality over code units, so that an ASCII text finds the entry of the same
 // units in UTF-16 without being widened first. Four units are mixed per step: a text takes
 // a quarter of the dependent multiplications a unit-by-unit hash would.
+// The multiplications carry a unit's bits only upwards, and the index takes the low bits: the
+// last step folds every bit into every other, so that texts differing only in their last
+// units do not crowd into neighbouring slots.
 uint64_t finish_hash(uint64_t hash, uint64_t tail, size_t size) {
     hash = (hash ^ tail ^ (static_cast<uint64_t>(size) << 48)) * kHashMultiplier;
-    return hash ^ (hash >> 29);
+    hash = (hash ^ (hash >> 33)) * 0xff51afd7ed558ccdu;
+    hash = (hash ^ (hash >> 33)) * 0xc4ceb9fe1a85ec53u;
+    return hash ^ (hash >> 33);
 }
 
 size_t hash_units(std::u16string_view units) {
@@ -123,7 +128,9 @@ class PlainTextIndex {
         for (size_t at = hash & mask();; at = (at + 1) & mask()) {
             const Slot &slot = slots_[at];
             if (slot.text == nullptr) return kNone;
-            if (slot.hash == hash && same_units(text, *slot.text)) return slot.number;
+            if (slot.hash == hash && same_units(text, {slot.text, slot.size})) {
+                return slot.number;
+            }
         }
     }
 
@@ -142,18 +149,20 @@ class PlainTextIndex {
         slots_.swap(grown);
     }
 
-    // A text not in the index, after reserve_one(); it must outlive the index.
-    void add(size_t hash, const std::u16string *text, uint32_t number) noexcept {
+    // A text not in the index, after reserve_one(); its units must outlive the index.
+    void add(size_t hash, std::u16string_view text, uint32_t number) noexcept {
         size_t at = hash & mask();
         while (slots_[at].text != nullptr) at = (at + 1) & mask();
-        slots_[at] = Slot{hash, text, number};
+        slots_[at] = Slot{hash, text.data(), static_cast<uint32_t>(text.size()), number};
         ++used_;
     }
 
   private:
+    // The units themselves, not their string: a lookup reaches them in one step.
     struct Slot {
         size_t hash = 0;
-        const std::u16string *text = nullptr;  // null: free
+        const char16_t *text = nullptr;  // null: free
+        uint32_t size = 0;
         uint32_t number = 0;
     };
 
@@ -237,7 +246,7 @@ uint32_t SharedStringTable::Impl::add_text(Text text, size_t hash) {
         plain_texts.pop_back();
         throw;
     }
-    index.add(hash, &plain_texts.back(), unique);
+    index.add(hash, plain_texts.back(), unique);
     ++total;
     return unique++;
 }
