@@ -196,6 +196,7 @@ struct CellStore::Impl {
         return (*page)[row % kRowsPerPage];
     }
 
+    bool extend_tail_row(std::span<const uint8_t> image, const Slot &in);
     int insert(std::span<const uint8_t> image, const Slot &in);
     // Rebuilds a row: `part(out, bytes, slot)` appends what stays of each record to `out`.
     template <class Part>
@@ -205,6 +206,20 @@ struct CellStore::Impl {
                            uint16_t row_number);
     void insert_into_row(Row &row, std::span<const uint8_t> image, const Slot &in);
 };
+
+// A sheet written row by row adds each record after the last of the highest row: that takes
+// only the row's own bytes, with no search and no allocation while the row has room. False
+// when the record belongs anywhere else.
+bool CellStore::Impl::extend_tail_row(std::span<const uint8_t> image, const Slot &in) {
+    if (tail_row < 0 || load_u16(image.data() + 4) != tail_row) return false;
+    Row &row = (*pages[static_cast<size_t>(tail_row) / kRowsPerPage])[tail_row % kRowsPerPage];
+    if (in.first <= row.last_column) return false;
+    row.bytes.insert(row.bytes.end(), image.begin(), image.end());
+    row.last_column = in.last;
+    ++records;
+    bytes += image.size();
+    return true;
+}
 
 int CellStore::Impl::insert(std::span<const uint8_t> image, const Slot &in) {
     const uint16_t row_number = load_u16(image.data() + 4);
@@ -353,7 +368,9 @@ int CellStore::insert(std::span<const uint8_t> image) {
     Slot in;
     if (const int rc = check_image(image, &in); rc != 0) return rc;
     try {
-        if (is_run(in.number) && in.first == in.last) {
+        const bool single_cell_run = is_run(in.number) && in.first == in.last;
+        if (!single_cell_run && impl_->extend_tail_row(image, in)) return 0;
+        if (single_cell_run) {
             // A run of one cell is stored as the single-cell record it stands for.
             std::vector<uint8_t> single;
             append_run_part(single, image.data(), in, in.first, in.last);

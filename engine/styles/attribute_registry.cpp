@@ -58,11 +58,6 @@ CellAttribute attribute_record(const Workbook &book, int32_t number) {
     return default_attribute(xf_format(book));
 }
 
-uint16_t held_attribute(const Workbook &book, int64_t number) {
-    if (number < 0 || static_cast<uint64_t>(number) >= book.xfs.records().size()) return kDefaultXf;
-    return static_cast<uint16_t>(number);
-}
-
 int32_t register_attribute(Workbook &book, const CellAttribute &normalised) {
     const XfFormat format = xf_format(book);
     AttributeRegistry &registry = book.attributes;

@@ -8,11 +8,10 @@
 #include <vector>
 
 #include "engine/model/attribute_list.h"
+#include "engine/model/workbook.h"
 #include "engine/styles/xf_records.h"
 
 namespace tabrix::engine {
-
-struct Workbook;
 
 // The format facts the attribute records of a workbook depend on.
 XfFormat xf_format(const Workbook &book);
@@ -25,7 +24,11 @@ CellAttribute attribute_record(const Workbook &book, int32_t number);
 // number itself while the workbook holds an XF of that number, else the default attribute
 // 15, as a number nobody registered stands for the default record. Every attribute number
 // that reaches a cell passes here, so that no file refers to an XF it lacks.
-uint16_t held_attribute(const Workbook &book, int64_t number);
+// Inline: every value write asks.
+inline uint16_t held_attribute(const Workbook &book, int64_t number) {
+    if (number < 0 || static_cast<uint64_t>(number) >= book.xfs.records().size()) return kDefaultXf;
+    return static_cast<uint16_t>(number);
+}
 
 // The number of a normalised record: the first equal entry, or a new entry with its XF
 // record. -40 when the entry, -41 when its XF record cannot be added.

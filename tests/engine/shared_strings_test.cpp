@@ -162,6 +162,22 @@ TEST(SharedStrings, SameTextGetsOneEntry) {
     EXPECT_EQ(parsed.strings, (std::vector<std::u16string>{u"abc", u"xyz", u"ABC", u"日本"}));
 }
 
+TEST(SharedStrings, NarrowAndWideFormsMeetAtEveryLength) {
+    SharedStringTable sst;
+    const std::string digits = "0123456789";
+    for (size_t n = 0; n <= digits.size(); ++n) {
+        const std::string narrow = digits.substr(0, n);
+        const uint32_t index = sst.add(narrow);
+        EXPECT_EQ(index, static_cast<uint32_t>(n)) << n;
+        EXPECT_EQ(sst.add(std::u16string(narrow.begin(), narrow.end())), index) << n;
+    }
+    // Past the first four units the text is no longer plain ASCII.
+    const uint32_t mixed = sst.add("abcd\x93\xfa\x96\x7b");
+    EXPECT_EQ(sst.add(u"abcd日本"), mixed);
+    EXPECT_NE(sst.add(std::u16string(u"01\0", 3)), sst.add("01")) << "a trailing NUL counts";
+    EXPECT_NE(sst.add("0123x"), sst.add("01234"));
+}
+
 TEST(SharedStrings, ThousandsOfTextsKeepTheirEntriesAsTheTableGrows) {
     SharedStringTable sst;
     std::vector<std::u16string> expected;
