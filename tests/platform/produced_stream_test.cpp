@@ -57,8 +57,8 @@ TEST(ProducedStreamTest, AFailingOrMiscountedProducerLeavesTheOldFile) {
     const auto bytes = pattern(9000, 3);
     const std::vector<std::pair<const char *, StreamProducer>> cases = {
         {"refuses after writing", pieces_of(bytes, 1000, false)},
-        {"writes too few bytes", pieces_of(std::vector<uint8_t>(bytes.begin(), bytes.end() - 1),
-                                           1000)},
+        {"writes too few bytes",
+         pieces_of(std::vector<uint8_t>(bytes.begin(), bytes.end() - 1), 1000)},
         {"writes too many bytes", pieces_of(pattern(9001, 3), 1000)},
     };
     for (const auto &[what, producer] : cases) {
