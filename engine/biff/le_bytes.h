@@ -54,4 +54,9 @@ inline uint32_t load_u32(const uint8_t *at) {
            static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
 }
 
+inline double load_f64(const uint8_t *at) {
+    return std::bit_cast<double>(static_cast<uint64_t>(load_u32(at)) |
+                                 static_cast<uint64_t>(load_u32(at + 4)) << 32);
+}
+
 }  // namespace tabrix::engine

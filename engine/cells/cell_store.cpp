@@ -222,15 +222,11 @@ bool CellStore::Impl::extend_tail_row(std::span<const uint8_t> image, const Slot
 }
 
 int CellStore::Impl::insert(std::span<const uint8_t> image, const Slot &in) {
+    if (extend_tail_row(image, in)) return 0;
     const uint16_t row_number = load_u16(image.data() + 4);
     Row &row = make_row(row_number);
     if (row_number > tail_row) {
         append_to_new_row(row, image, in, row_number);
-    } else if (row_number == tail_row && in.first > row.last_column) {
-        row.bytes.insert(row.bytes.end(), image.begin(), image.end());
-        row.last_column = in.last;
-        ++records;
-        bytes += image.size();
     } else {
         insert_into_row(row, image, in);
     }
@@ -368,9 +364,7 @@ int CellStore::insert(std::span<const uint8_t> image) {
     Slot in;
     if (const int rc = check_image(image, &in); rc != 0) return rc;
     try {
-        const bool single_cell_run = is_run(in.number) && in.first == in.last;
-        if (!single_cell_run && impl_->extend_tail_row(image, in)) return 0;
-        if (single_cell_run) {
+        if (is_run(in.number) && in.first == in.last) {
             // A run of one cell is stored as the single-cell record it stands for.
             std::vector<uint8_t> single;
             append_run_part(single, image.data(), in, in.first, in.last);

@@ -2,6 +2,7 @@
 // family of calls in its own fixed order, the first failure reported.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 
@@ -21,17 +22,20 @@ enum class CheckOrder {
 };
 
 // Checks every column (0-255) and row (below the format's row count) given, the workbook
-// (the reference's own error when there is none) and the sheet number, in `order`.
-int32_t check_cells(const BookRef &ref, int32_t sheet, std::initializer_list<int32_t> columns,
-                    std::initializer_list<int32_t> rows, CheckOrder order, SheetPlace *out);
-
-// check_cells for one cell in the kCellInsert order, cheap enough for every value write.
-inline int32_t check_cell_insert(const BookRef &ref, int32_t sheet, int32_t x, int32_t y,
-                                 SheetPlace *out) {
-    if (x < 0 || x > 255) return err::kPosition;
+// (the reference's own error when there is none) and the sheet number, in `order`. Inline:
+// every value write makes these checks for its one cell.
+inline int32_t check_cells(const BookRef &ref, int32_t sheet,
+                           std::initializer_list<int32_t> columns,
+                           std::initializer_list<int32_t> rows, CheckOrder order, SheetPlace *out) {
+    const bool columns_ok =
+        std::all_of(columns.begin(), columns.end(), [](int32_t x) { return x >= 0 && x <= 255; });
+    if (order == CheckOrder::kCellInsert && !columns_ok) return err::kPosition;
     Workbook *book = ref.book;
     if (!book) return ref.missing;
-    if (y < 0 || static_cast<uint32_t>(y) >= book->max_rows) return err::kPosition;
+    const bool rows_ok = std::all_of(rows.begin(), rows.end(), [&](int32_t y) {
+        return y >= 0 && static_cast<uint32_t>(y) < book->max_rows;
+    });
+    if (!rows_ok || !columns_ok) return err::kPosition;
     if (sheet < 0 || sheet >= book->sheet_count()) return err::kSheetNo;
     *out = {book, book->sheets[static_cast<size_t>(sheet)].get()};
     return 0;

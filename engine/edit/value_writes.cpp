@@ -70,7 +70,9 @@ int32_t check_book_and_row(BookRef ref, int32_t y) {
 int32_t locate(BookRef ref, int32_t sheet, int32_t x, int32_t y, Target *out) {
     SheetPlace place;
     ref.missing = err::kNotOpen;
-    if (int32_t rc = check_cell_insert(ref, sheet, x, y, &place); rc != 0) return rc;
+    if (int32_t rc = check_cells(ref, sheet, {x}, {y}, CheckOrder::kCellInsert, &place); rc != 0) {
+        return rc;
+    }
     place.book->current_sheet = sheet;
     *out = {place.book, place.sheet, static_cast<uint16_t>(x), static_cast<uint16_t>(y)};
     return 0;

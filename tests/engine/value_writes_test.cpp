@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "engine/biff/le_bytes.h"
-#include "engine/edit/cell_checks.h"
 #include "engine/lifecycle/workbook_table.h"
 #include "engine/styles/attribute_merge.h"
 #include "tabrix.h"
@@ -329,29 +328,6 @@ TEST_F(ValueWritesTest, SheetNamesBeyondAsciiAre16BitInBiff8) {
     ASSERT_EQ(sheets.size(), 2u);
     EXPECT_EQ(Bytes(sheets[1]->data.begin() + 6, sheets[1]->data.end()), (Bytes{1, 1, 0x68, 0x88}));
     EXPECT_EQ(sheets[0]->data[7], 0) << "ASCII names stay 8-bit";
-}
-
-// The one-cell check every value write makes agrees with the general one, bad arguments in
-// any combination, so the first failed check keeps deciding the error.
-TEST_F(ValueWritesTest, OneCellChecksAgreeWithTheGeneralChecks) {
-    const int32_t h = create(true, 2);
-    for (const BookRef ref : {book_ref(h), book_ref(h + 1), book_ref(-1)}) {
-        for (int32_t sheet : {-1, 0, 1, 2}) {
-            for (int32_t x : {-1, 0, 255, 256}) {
-                for (int32_t y : {-1, 0, 65535, 65536}) {
-                    SheetPlace general, single;
-                    const int32_t expected =
-                        check_cells(ref, sheet, {x}, {y}, CheckOrder::kCellInsert, &general);
-                    const int32_t rc = check_cell_insert(ref, sheet, x, y, &single);
-                    ASSERT_EQ(rc, expected) << sheet << " " << x << " " << y;
-                    if (expected == 0) {
-                        EXPECT_EQ(single.sheet, general.sheet);
-                    }
-                }
-            }
-        }
-    }
-    EXPECT_EQ(XM_Close(h), 0);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "engine/read/read_mode/block_walk.h"
 
-#include "engine/read/read_mode/cell_walk_records.h"
 #include "engine/read/reader/workbook_reader.h"
 
 namespace tabrix::engine {

@@ -7,7 +7,6 @@
 // on the record number each; every other record takes the general decoding.
 #pragma once
 
-#include <bit>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +21,7 @@
 #include "engine/biff/record_reader.h"
 #include "engine/model/workbook.h"
 #include "engine/read/read_mode/cell_values.h"
+#include "engine/read/read_mode/cell_walk_records.h"
 
 namespace tabrix::engine {
 
@@ -139,14 +139,11 @@ int32_t walk_cell_block(Workbook &book, int32_t sheet, int32_t position, Block &
                 case rec::kNumber: {
                     if (length < 14 || load_u16(data + 2) > 255) break;
                     if (!block.fits(1, 0)) return block_stop_before(at, block.count());
-                    const double value =
-                        std::bit_cast<double>(static_cast<uint64_t>(load_u32(data + 6)) |
-                                              static_cast<uint64_t>(load_u32(data + 10)) << 32);
                     block.put({load_u16(data),
                                load_u16(data + 2),
                                load_u16(data + 4),
                                kBlockNumber,
-                               value,
+                               load_f64(data + 6),
                                {}});
                     break;
                 }
@@ -205,11 +202,8 @@ int32_t walk_cell_block(Workbook &book, int32_t sheet, int32_t position, Block &
                     break;
                 case rec::kEof:
                     return kBlockSheetEnd;
-                case rec::kObj:
-                case rec::kImData:
-                case rec::kMsoDrawing:
-                    return kBlockSheetObjects;
                 default: {
+                    if (ends_cell_walk(number)) return kBlockSheetObjects;
                     size_t after = at;
                     if (!source.decode(after, number, {data, length}, decoded)) {
                         at = after;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
 #include <optional>
 
@@ -35,11 +34,6 @@ constexpr std::array<ErrorName, 7> kErrors{{{0x00, u"#NULL!"},
                                             {0x1D, u"#NAME?"},
                                             {0x24, u"#NUM!"},
                                             {0x2A, u"#N/A"}}};
-
-double load_double(const uint8_t *at) {
-    return std::bit_cast<double>(static_cast<uint64_t>(load_u32(at)) |
-                                 static_cast<uint64_t>(load_u32(at + 4)) << 32);
-}
 
 // A text with a 16-bit count at `pos`: Excel 97 characters after their option byte, Excel 95
 // bytes in the file's code page. An empty Excel 97 text may lack its option byte.
@@ -82,7 +76,7 @@ bool decode_formula(const CellTexts &texts, std::span<const uint8_t> data,
     out.formula = true;
     if (load_u16(data.data() + 12) != kSpecialResult) {
         out.kind = CellKind::number;
-        out.number = load_double(data.data() + 6);
+        out.number = load_f64(data.data() + 6);
         return true;
     }
     switch (data[6]) {
@@ -163,7 +157,7 @@ bool decode_cell(const CellTexts &texts, CellRecord kind, std::span<const uint8_
         case CellRecord::number:
             if (data.size() < 14) return false;
             out.kind = CellKind::number;
-            out.number = load_double(data.data() + 6);
+            out.number = load_f64(data.data() + 6);
             return true;
         case CellRecord::label:
         case CellRecord::rstring: {

@@ -17,21 +17,6 @@ namespace {
 constexpr size_t kBooleanWidth = 5;
 constexpr size_t kErrorWidth = 7;
 
-// RK, NUMBER and LABELSST, the records nearly every sheet is made of: one cell each with
-// nothing joined to it, decoded without the general steps; none for any other record.
-CellRecord single_cell_record(uint16_t number) {
-    switch (number) {
-        case rec::kRk:
-            return CellRecord::rk;
-        case rec::kNumber:
-            return CellRecord::number;
-        case rec::kLabelSst:
-            return CellRecord::label_sst;
-        default:
-            return CellRecord::none;
-    }
-}
-
 int32_t position_of(size_t offset) {
     return offset > INT32_MAX ? kWalkEnd : static_cast<int32_t>(offset);
 }
@@ -108,16 +93,6 @@ int32_t walk_step(Workbook &book, int32_t sheet, int32_t position, Deliver &&del
             CellValue blank;
             blank.xf = load_u16(record.data.data() + 4);
             deliver(blank, false, load_u16(record.data.data()), load_u16(record.data.data() + 2));
-            return position_of(records.offset());
-        }
-        if (const CellRecord plain = single_cell_record(record.number); plain != CellRecord::none) {
-            // Off the grid, or unreadable: stepped over, as for the other cell records.
-            CellValue value;
-            if (record.data.size() < 6 || load_u16(record.data.data() + 2) > 255 ||
-                !decode_cell(texts, plain, record.data, 0, nullptr, value)) {
-                continue;
-            }
-            deliver(value, false, load_u16(record.data.data()), load_u16(record.data.data() + 2));
             return position_of(records.offset());
         }
         const CellRecord kind = cell_record_of(record.number);

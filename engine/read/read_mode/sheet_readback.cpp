@@ -1,7 +1,6 @@
 #include "engine/read/read_mode/sheet_readback.h"
 
 #include <algorithm>
-#include <bit>
 #include <climits>
 #include <cmath>
 #include <optional>
@@ -70,9 +69,7 @@ void read_row_heights(Workbook &book, size_t sheet, SheetReadState &state) {
 // from whole millimetres (20 mm is 0.7874... inches) from truncating to one less.
 std::optional<int32_t> margin_millimetres(const RawRecord &record) {
     if (record.data.size() < 8) return std::nullopt;
-    const double inches =
-        std::bit_cast<double>(static_cast<uint64_t>(load_u32(record.data.data())) |
-                              static_cast<uint64_t>(load_u32(record.data.data() + 4)) << 32);
+    const double inches = load_f64(record.data.data());
     const double millimetres = inches * 25.4;
     if (!(millimetres > -1e9 && millimetres < 1e9)) return std::nullopt;
     return static_cast<int32_t>(std::trunc(millimetres + (millimetres < 0 ? -1e-6 : 1e-6)));

@@ -1,7 +1,6 @@
 // A template sheet's settings taken into the sheet's model, for the sheet writer to write
 // again: rows and columns, page setup, window, merged ranges and phonetic settings.
 #include <algorithm>
-#include <bit>
 
 #include "engine/biff/biff_string.h"
 #include "engine/biff/le_bytes.h"
@@ -39,9 +38,7 @@ uint16_t u16_at(std::span<const uint8_t> data, size_t at) {
 }
 
 double f64_at(std::span<const uint8_t> data, size_t at) {
-    uint64_t bits = 0;
-    for (size_t i = 0; i < 8; ++i) bits |= uint64_t{data[at + i]} << (8 * i);
-    return std::bit_cast<double>(bits);
+    return load_f64(data.data() + at);
 }
 
 // A COLINFO goes into the sorted column list unless it overlaps a range already there.
