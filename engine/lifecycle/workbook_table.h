@@ -73,9 +73,9 @@ void enter_call() noexcept;
 void leave_call();
 class CallScope {
   public:
-    CallScope() noexcept { ++this_frame().depth; }
+    CallScope() noexcept : calls_(this_frame()) { ++calls_.depth; }
     ~CallScope() {
-        CallFrame &calls = this_frame();
+        CallFrame &calls = calls_;
         if (calls.depth != 1 || calls.held_count > 1) {
             leave_call();
             return;
@@ -88,6 +88,9 @@ class CallScope {
     }
     CallScope(const CallScope &) = delete;
     CallScope &operator=(const CallScope &) = delete;
+
+  private:
+    CallFrame &calls_;  // found once: each lookup of a thread-local is a call
 };
 
 // book_ref's lookup through the table, for any call.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/model/workbook.h"
+#include "platform/futex_lock.h"
 
 namespace tabrix::engine {
 
@@ -37,7 +38,7 @@ struct WorkbookEntry {
     // goes, and the disk stays as it was before the create.
     ~WorkbookEntry() { delete book.load(); }
 
-    std::mutex call_lock;
+    platform::FutexLock call_lock;
     std::atomic<Workbook *> book = nullptr;  // owned; null when the entry is free
 };
 

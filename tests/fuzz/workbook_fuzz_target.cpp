@@ -185,8 +185,15 @@ void read_one_cell(Workbook &book, int32_t sheet, int32_t x, int32_t y) {
                 "read_cell answer");
         require(rc != 0 || kind != 1 || nul_inside(narrow.data(), narrow.size()),
                 "read_cell text without its end");
+        // The first read may be answered at the row's cursor, this one (behind the cursor
+        // now) through the row index: the two agree.
+        const int32_t first_rc = rc, first_kind = kind;
+        const double first_value = value;
         rc = read_cell(book, sheet, x, y, &kind, &value,
                        TextBuffer{nullptr, wide.data(), wide.size()});
+        require(rc == first_rc && (rc != 0 || kind == first_kind), "read_cell answers differ");
+        require(rc != 0 || kind == 1 || std::memcmp(&value, &first_value, sizeof value) == 0,
+                "read_cell values differ");
         require(rc != 0 || kind != 1 || nul_inside(wide.data(), wide.size()),
                 "read_cell wide text without its end");
         CellValue cell;

@@ -368,8 +368,8 @@ int32_t cell_value_at(Workbook &book, int32_t sheet, int32_t x, int32_t y, CellV
     return model_cell(book, sheet, x, y, out) ? 0 : kMissing;
 }
 
-int32_t read_cell(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *kind, double *value,
-                  const TextBuffer &text) {
+int32_t read_any_cell(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *kind,
+                      double *value, const TextBuffer &text) {
     if (!book.read_only || !book.source) return err::of(errMode);
     if (sheet < 0 || static_cast<size_t>(sheet) >= book.source->sheets().size()) {
         return err::kParam;

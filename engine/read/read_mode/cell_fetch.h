@@ -13,6 +13,8 @@
 
 #include "engine/model/workbook.h"
 #include "engine/read/read_mode/cell_values.h"
+#include "engine/read/read_mode/row_index.h"
+#include "engine/read/reader/workbook_reader.h"
 
 namespace tabrix::engine {
 
@@ -37,6 +39,55 @@ int32_t cell_value_at(Workbook &book, int32_t sheet, int32_t x, int32_t y, CellV
 // cell, -8 for an error code that is none of the seven.
 int32_t read_cell(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *kind, double *value,
                   const TextBuffer &text);
+// read_cell through the sheets' row cursors and indexes, for any cell.
+int32_t read_any_cell(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *kind,
+                      double *value, const TextBuffer &text);
+
+// Reading a row cell after cell meets the record at the row's cursor: a plain number or shared
+// text there (RK, NUMBER, LABELSST) is answered inline, with no copy of the cell; anything
+// else, the general path answers, the cursor untouched.
+inline int32_t read_cell(Workbook &book, int32_t sheet, int32_t x, int32_t y, int32_t *kind,
+                         double *value, const TextBuffer &text) {
+    if (!book.read_only || !book.source || sheet < 0 ||
+        static_cast<size_t>(sheet) >= book.read_state.sheets.size()) {
+        return read_any_cell(book, sheet, x, y, kind, value, text);
+    }
+    RowCursor &cursor = book.read_state.sheets[static_cast<size_t>(sheet)].cursor;
+    if (y != cursor.row || x < cursor.column || x > 255 || cursor.next >= cursor.end) {
+        return read_any_cell(book, sheet, x, y, kind, value, text);
+    }
+    // The cursor stays on record boundaries of its row, whose records were found whole inside
+    // the stream when the row was indexed.
+    const uint8_t *record = book.source->stream().data() + cursor.next;
+    const size_t length = load_u16(record + 2);
+    const uint8_t *data = record + 4;
+    if (length < 10 || load_u16(data + 2) != x) {
+        return read_any_cell(book, sheet, x, y, kind, value, text);
+    }
+    switch (cell_record_of(load_u16(record))) {
+        case CellRecord::rk:
+            if (value) *value = rk_value(load_u32(data + 6));
+            if (kind) *kind = 0;
+            break;
+        case CellRecord::number:
+            if (length < 14) return read_any_cell(book, sheet, x, y, kind, value, text);
+            if (value) *value = load_f64(data + 6);
+            if (kind) *kind = 0;
+            break;
+        case CellRecord::label_sst: {
+            const std::vector<std::u16string> &strings = book.source->shared_strings();
+            const uint32_t index = load_u32(data + 6);
+            if (index >= strings.size()) return read_any_cell(book, sheet, x, y, kind, value, text);
+            text.put(strings[index]);
+            if (kind) *kind = 1;
+            break;
+        }
+        default:
+            return read_any_cell(book, sheet, x, y, kind, value, text);
+    }
+    advance_cursor(cursor, static_cast<uint8_t>(x), cursor.next, length);
+    return 0;
+}
 
 // XM_GetCellData: the kind of the cell as result. A read-mode workbook answers through the
 // file: 0 blank (MULBLANK), 1 integer (in `integer`), 2 number, 3 boolean or error (the

@@ -57,50 +57,38 @@ Region region_of(const WorkbookReader &reader, size_t sheet, const SheetReadStat
 }
 
 // Notes where the region's rows lie; false when its cell records are out of order (or a
-// whole sheet holds an embedded chart), leaving the rows noted so far unused.
+// whole sheet holds an embedded chart), leaving the rows noted so far unused. Every record of
+// the region passes here once, so the loop keeps to plain loads and one order key.
 bool index_rows(std::span<const uint8_t> stream, const Region &region, SheetReadState &state) {
-    CellRecordPlace previous;
-    bool any = false;
-    const size_t end = std::min(region.end, stream.size());
-    for (size_t at = region.start; at < end && stream.size() - at >= kHeader;) {
-        const uint16_t number = load_u16(stream.data() + at);
-        const size_t length = load_u16(stream.data() + at + 2);
-        if (length > stream.size() - at - kHeader) break;
-        if (region.whole_sheet && number == rec::kBof) return false;
-        if (region.whole_sheet && number == rec::kEof) break;
+    const uint8_t *const bytes = stream.data();
+    const size_t size = std::min<size_t>(stream.size(), UINT32_MAX);
+    const size_t end = std::min(region.end, size);
+    uint32_t previous = 0;  // (row << 8 | first column) + 1 of the last cell record; 0: none
+    for (size_t at = region.start; at < end && size - at >= kHeader;) {
+        const uint16_t number = load_u16(bytes + at);
+        const size_t length = load_u16(bytes + at + 2);
+        if (length > size - at - kHeader) break;
+        if (region.whole_sheet && (number == rec::kBof || number == rec::kEof)) {
+            if (number == rec::kBof) return false;
+            break;
+        }
+        const size_t next = at + kHeader + length;
         CellRecordPlace place;
-        if (at + kHeader + length <= UINT32_MAX && place_at(stream, at, place)) {
-            if (any && (place.row < previous.row || (place.row == previous.row &&
-                                                     place.first_column < previous.first_column))) {
-                return false;
-            }
+        if (cell_place_of(cell_record_of(number), {bytes + at + kHeader, length}, place)) {
+            const uint32_t key = (uint32_t{place.row} << 8 | place.first_column) + 1;
+            if (key < previous) return false;
+            previous = key;
             if (place.row >= region.first_row && place.row < region.row_end) {
                 const size_t index = place.row - state.rows_base;
                 if (index >= state.rows.size()) state.rows.resize(index + 1);
                 RowSpan &span = state.rows[index];
                 if (span.end == 0) span.start = static_cast<uint32_t>(at);
-                span.end = static_cast<uint32_t>(at + kHeader + length);
+                span.end = static_cast<uint32_t>(next);
             }
-            previous = place;
-            any = true;
         }
-        at += kHeader + length;
+        at = next;
     }
     return true;
-}
-
-// The cursor after the record at `at`, starting at `column`, answered: the next column goes
-// on behind it, and it comes before that column.
-void answered(std::span<const uint8_t> stream, RowCursor &cursor, uint8_t column, uint32_t at) {
-    if (column == 255) {
-        cursor.column = column;
-        cursor.next = at;
-        return;
-    }
-    cursor.column = static_cast<uint8_t>(column + 1);
-    cursor.next = at + static_cast<uint32_t>(kHeader + load_u16(stream.data() + at + 2));
-    cursor.has_before = true;
-    cursor.before = at;
 }
 
 }  // namespace
@@ -127,7 +115,7 @@ bool find_at_cursor(std::span<const uint8_t> stream, SheetReadState &state, uint
     const uint32_t at = cursor.next;
     CellRecordPlace place;
     if (!place_at(stream, at, place) || place.first_column != column) return false;
-    answered(stream, cursor, column, at);
+    advance_cursor(cursor, column, at, load_u16(stream.data() + at + 2));
     *offset = at;
     return true;
 }
@@ -148,7 +136,7 @@ bool find_in_row(std::span<const uint8_t> stream, SheetReadState &state, uint16_
     while (at < span.end) {
         if (place_at(stream, at, place)) {
             if (place.first_column == column) {
-                answered(stream, cursor, column, at);
+                advance_cursor(cursor, column, at, load_u16(stream.data() + at + 2));
                 *offset = at;
                 return true;
             }

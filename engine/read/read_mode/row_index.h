@@ -36,4 +36,18 @@ bool find_in_row(std::span<const uint8_t> stream, SheetReadState &state, uint16_
 bool find_at_cursor(std::span<const uint8_t> stream, SheetReadState &state, uint16_t row,
                     uint8_t column, uint32_t *offset);
 
+// Moves the cursor past the record at `at` (of `length` data bytes), which answered `column`:
+// the next column goes on behind it, and it comes before that column.
+inline void advance_cursor(RowCursor &cursor, uint8_t column, uint32_t at, size_t length) {
+    if (column == 255) {
+        cursor.column = column;
+        cursor.next = at;
+        return;
+    }
+    cursor.column = static_cast<uint8_t>(column + 1);
+    cursor.next = at + static_cast<uint32_t>(4 + length);
+    cursor.has_before = true;
+    cursor.before = at;
+}
+
 }  // namespace tabrix::engine
