@@ -13,6 +13,7 @@
 #include "engine/biff/errors.h"
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
+#include "platform/memory_arena.h"
 
 namespace tabrix::engine {
 namespace {
@@ -24,6 +25,9 @@ constexpr size_t kMinimumDataBytes = 6;
 constexpr size_t kRunFrameBytes = 6;
 constexpr size_t kRowsPerPage = 256;
 constexpr size_t kPages = 65536 / kRowsPerPage;
+
+// A row's record images, in the store's arena.
+using RowBytes = std::vector<uint8_t, platform::ArenaAllocator<uint8_t>>;
 
 // Bytes of the record at p, together with the records a FORMULA carries behind it: the
 // ARRAY or TABLE record of the formula range it anchors, then the STRING record of a text
@@ -72,7 +76,7 @@ struct Slot {
 };
 
 // Reads a record that insert() has already checked.
-Slot slot_at(const std::vector<uint8_t> &bytes, size_t offset) {
+Slot slot_at(std::span<const uint8_t> bytes, size_t offset) {
     const uint8_t *p = bytes.data() + offset;
     Slot slot;
     slot.offset = offset;
@@ -114,8 +118,8 @@ int check_image(std::span<const uint8_t> image, Slot *out) {
 
 // Appends the part from..to of the run at `run` inside `source`: RK or BLANK for one
 // cell, a shorter MULRK or MULBLANK otherwise.
-void append_run_part(std::vector<uint8_t> &out, const uint8_t *source, const Slot &run,
-                     uint8_t from, uint8_t to) {
+template <class Bytes>
+void append_run_part(Bytes &out, const uint8_t *source, const Slot &run, uint8_t from, uint8_t to) {
     const uint8_t *data = source + run.offset + kHeaderBytes;
     const size_t cell_bytes = run_cell_bytes(run.number);
     const uint8_t *cells = data + 4 + (from - run.first) * cell_bytes;
@@ -135,8 +139,9 @@ void append_run_part(std::vector<uint8_t> &out, const uint8_t *source, const Slo
 
 // Appends the part from..to of the record at `slot` inside `source` (a single cell: the whole
 // record with what it carries), its columns moved by `shift`.
-void append_moved(std::vector<uint8_t> &out, const uint8_t *source, const Slot &slot, uint8_t from,
-                  uint8_t to, int32_t shift) {
+template <class Bytes>
+void append_moved(Bytes &out, const uint8_t *source, const Slot &slot, uint8_t from, uint8_t to,
+                  int32_t shift) {
     const size_t start = out.size();
     if (is_run(slot.number)) {
         append_run_part(out, source, slot, from, to);
@@ -174,12 +179,29 @@ uint16_t CellView::xf_at(uint8_t column) const {
 
 struct CellStore::Impl {
     struct Row {
-        std::vector<uint8_t> bytes;
+        explicit Row(platform::MemoryArena &arena)
+            : bytes(platform::ArenaAllocator<uint8_t>(arena)) {}
+        RowBytes bytes;
         uint8_t first_column = 0;
         uint8_t last_column = 0;
     };
-    using Page = std::array<Row, kRowsPerPage>;
+    class Page {
+      public:
+        explicit Page(platform::MemoryArena &arena) {
+            rows_.reserve(kRowsPerPage);
+            for (size_t i = 0; i < kRowsPerPage; ++i) rows_.emplace_back(arena);
+        }
+        Row &operator[](size_t index) { return rows_[index]; }
+        const Row &operator[](size_t index) const { return rows_[index]; }
+        auto begin() { return rows_.begin(); }
+        auto end() { return rows_.end(); }
 
+      private:
+        std::vector<Row> rows_;
+    };
+
+    // Before the rows: they give their memory back to it.
+    platform::MemoryArena arena;
     std::array<std::unique_ptr<Page>, kPages> pages;
     size_t records = 0;
     size_t bytes = 0;
@@ -192,7 +214,7 @@ struct CellStore::Impl {
 
     Row &make_row(uint16_t row) {
         auto &page = pages[row / kRowsPerPage];
-        if (!page) page = std::make_unique<Page>();
+        if (!page) page = std::make_unique<Page>(arena);
         return (*page)[row % kRowsPerPage];
     }
 
@@ -240,7 +262,7 @@ void CellStore::Impl::append_to_new_row(Row &row, std::span<const uint8_t> image
     // gives back any growth slack.
     size_t room = image.size();
     if (tail_row >= 0) {
-        std::vector<uint8_t> &previous = make_row(static_cast<uint16_t>(tail_row)).bytes;
+        RowBytes &previous = make_row(static_cast<uint16_t>(tail_row)).bytes;
         previous.shrink_to_fit();
         room = std::max(room, previous.size());
     }
@@ -256,7 +278,7 @@ void CellStore::Impl::append_to_new_row(Row &row, std::span<const uint8_t> image
 // Replaces the records of the row that overlap the new one: a record wholly covered goes, a
 // run reaching out on either side keeps its cells outside the new record.
 void CellStore::Impl::insert_into_row(Row &row, std::span<const uint8_t> image, const Slot &in) {
-    const std::vector<uint8_t> &old = row.bytes;
+    const RowBytes &old = row.bytes;
     size_t begin = 0;
     while (begin < old.size()) {
         const Slot slot = slot_at(old, begin);
@@ -300,7 +322,7 @@ void CellStore::Impl::insert_into_row(Row &row, std::span<const uint8_t> image, 
     const bool was_empty = old.empty();
     if (new_size > old.capacity()) {
         // Build the grown row aside so that a failed allocation leaves the row as it was.
-        std::vector<uint8_t> grown;
+        RowBytes grown(row.bytes.get_allocator());
         grown.reserve(was_empty ? new_size : new_size + new_size / 4);
         grown.insert(grown.end(), old.begin(), old.begin() + static_cast<ptrdiff_t>(begin));
         grown.insert(grown.end(), piece.begin(), piece.end());
@@ -322,7 +344,7 @@ void CellStore::Impl::rebuild_row(uint16_t row_number, Part &&part) {
     const Row *found = row_at(row_number);
     if (found == nullptr || found->bytes.empty()) return;
     Row &row = make_row(row_number);
-    std::vector<uint8_t> out;
+    RowBytes out(row.bytes.get_allocator());
     out.reserve(row.bytes.size() + 2 * (kHeaderBytes + kRunFrameBytes));
     size_t old_count = 0;
     for (size_t offset = 0; offset < row.bytes.size(); ++old_count) {
@@ -341,7 +363,7 @@ void CellStore::Impl::rebuild_row(uint16_t row_number, Part &&part) {
     bytes = bytes - row.bytes.size() + out.size();
     row.bytes.swap(out);
     if (row.bytes.empty()) {
-        std::vector<uint8_t>().swap(row.bytes);
+        RowBytes(row.bytes.get_allocator()).swap(row.bytes);
         row.first_column = row.last_column = 0;
         if (row_number == tail_row) find_tail_from(row_number - 1);
     }
@@ -383,8 +405,14 @@ int CellStore::copy_from(const CellStore &source) {
     try {
         auto copy = std::make_unique<Impl>();
         for (size_t page = 0; page < kPages; ++page) {
-            if (source.impl_->pages[page]) {
-                copy->pages[page] = std::make_unique<Impl::Page>(*source.impl_->pages[page]);
+            if (!source.impl_->pages[page]) continue;
+            copy->pages[page] = std::make_unique<Impl::Page>(copy->arena);
+            for (size_t index = 0; index < kRowsPerPage; ++index) {
+                const Impl::Row &from = (*source.impl_->pages[page])[index];
+                Impl::Row &to = (*copy->pages[page])[index];
+                to.bytes.assign(from.bytes.begin(), from.bytes.end());
+                to.first_column = from.first_column;
+                to.last_column = from.last_column;
             }
         }
         copy->records = source.impl_->records;
@@ -421,7 +449,7 @@ void CellStore::for_each(const std::function<bool(const CellView &)> &visit) con
     for (size_t page = 0; page < kPages; ++page) {
         if (!impl_->pages[page]) continue;
         for (size_t index = 0; index < kRowsPerPage; ++index) {
-            const std::vector<uint8_t> &bytes = (*impl_->pages[page])[index].bytes;
+            const RowBytes &bytes = (*impl_->pages[page])[index].bytes;
             const auto row = static_cast<uint16_t>(page * kRowsPerPage + index);
             for (size_t offset = 0; offset < bytes.size();) {
                 const Slot slot = slot_at(bytes, offset);
@@ -485,7 +513,7 @@ void CellStore::drop_row(uint16_t row) {
         offset += slot.size;
     }
     // Swap, not clear: the point is to hand the memory back.
-    std::vector<uint8_t>().swap(r.bytes);
+    RowBytes(r.bytes.get_allocator()).swap(r.bytes);
     r.first_column = r.last_column = 0;
     if (row == impl_->tail_row) impl_->find_tail_from(row - 1);
 }
@@ -519,18 +547,17 @@ void CellStore::shift_columns(uint8_t from, int32_t by) {
     for (int32_t row = 0; row <= impl_->tail_row; ++row) {
         const Impl::Row *found = impl_->row_at(static_cast<uint16_t>(row));
         if (found == nullptr || found->last_column < from || found->bytes.empty()) continue;
-        impl_->rebuild_row(
-            static_cast<uint16_t>(row),
-            [&](std::vector<uint8_t> &out, const uint8_t *source, const Slot &slot) {
-                if (slot.last < from) {
-                    append_moved(out, source, slot, slot.first, slot.last, 0);
-                    return;
-                }
-                if (slot.first < from) {
-                    append_moved(out, source, slot, slot.first, static_cast<uint8_t>(from - 1), 0);
-                }
-                append_moved(out, source, slot, std::max(slot.first, from), slot.last, by);
-            });
+        impl_->rebuild_row(static_cast<uint16_t>(row), [&](RowBytes &out, const uint8_t *source,
+                                                           const Slot &slot) {
+            if (slot.last < from) {
+                append_moved(out, source, slot, slot.first, slot.last, 0);
+                return;
+            }
+            if (slot.first < from) {
+                append_moved(out, source, slot, slot.first, static_cast<uint8_t>(from - 1), 0);
+            }
+            append_moved(out, source, slot, std::max(slot.first, from), slot.last, by);
+        });
     }
 }
 
@@ -547,22 +574,21 @@ void CellStore::clear_block(uint16_t first_row, uint16_t last_row, uint8_t first
             found->first_column > last_column) {
             continue;
         }
-        impl_->rebuild_row(static_cast<uint16_t>(row),
-                           [&](std::vector<uint8_t> &out, const uint8_t *source, const Slot &slot) {
-                               if (slot.last < first_column || slot.first > last_column) {
-                                   append_moved(out, source, slot, slot.first, slot.last, 0);
-                                   return;
-                               }
-                               if (slot.first < first_column) {
-                                   append_moved(out, source, slot, slot.first,
-                                                static_cast<uint8_t>(first_column - 1), 0);
-                               }
-                               if (slot.last > last_column) {
-                                   append_moved(out, source, slot,
-                                                static_cast<uint8_t>(last_column + 1), slot.last,
-                                                0);
-                               }
-                           });
+        impl_->rebuild_row(static_cast<uint16_t>(row), [&](RowBytes &out, const uint8_t *source,
+                                                           const Slot &slot) {
+            if (slot.last < first_column || slot.first > last_column) {
+                append_moved(out, source, slot, slot.first, slot.last, 0);
+                return;
+            }
+            if (slot.first < first_column) {
+                append_moved(out, source, slot, slot.first, static_cast<uint8_t>(first_column - 1),
+                             0);
+            }
+            if (slot.last > last_column) {
+                append_moved(out, source, slot, static_cast<uint8_t>(last_column + 1), slot.last,
+                             0);
+            }
+        });
     }
 }
 
