@@ -48,6 +48,7 @@ void MemoryArena::deallocate(void *block, size_t bytes) noexcept {
         ::operator delete(block);
         return;
     }
+    if (closing_) return;
     const size_t grains = (bytes + kGrain - 1) / kGrain;
     auto *freed = static_cast<FreeBlock *>(block);
     freed->next = free_[grains - 1];

@@ -30,6 +30,9 @@ class MemoryArena {
     void *allocate(size_t bytes);
     // Gives back a block allocate() made with the same `bytes`.
     void deallocate(void *block, size_t bytes) noexcept;
+    // The owner is going: blocks given back from here on are not kept for reuse, which would
+    // touch each of them once more, as the chunks go with the arena anyway.
+    void closing() noexcept { closing_ = true; }
 
   private:
     static constexpr size_t kGrain = 16;
@@ -45,6 +48,7 @@ class MemoryArena {
     uint8_t *next_ = nullptr;
     uint8_t *end_ = nullptr;
     size_t next_chunk_size_ = size_t{64} << 10;
+    bool closing_ = false;
 };
 
 // The standard containers' allocator over an arena; containers that share an arena may swap

@@ -203,6 +203,8 @@ struct CellStore::Impl {
     // Before the rows: they give their memory back to it.
     platform::MemoryArena arena;
     std::array<std::unique_ptr<Page>, kPages> pages;
+
+    ~Impl() { arena.closing(); }
     size_t records = 0;
     size_t bytes = 0;
     int32_t tail_row = -1;  // highest row holding records
@@ -394,6 +396,18 @@ int CellStore::insert(std::span<const uint8_t> image) {
             check_image(single, &cell);
             return impl_->insert(single, cell);
         }
+        return impl_->insert(image, in);
+    } catch (const std::bad_alloc &) {
+        return err::kMemory;
+    }
+}
+
+int CellStore::insert_plain(std::span<const uint8_t> image) {
+    Slot in;
+    in.size = image.size();
+    in.number = load_u16(image.data());
+    in.first = in.last = static_cast<uint8_t>(load_u16(image.data() + 6));
+    try {
         return impl_->insert(image, in);
     } catch (const std::bad_alloc &) {
         return err::kMemory;

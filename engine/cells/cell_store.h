@@ -74,6 +74,9 @@ class CellStore {
     //   -32 a column beyond 255, or a run whose last column is before its first;
     //   -40 memory ran out.
     int insert(std::span<const uint8_t> image);
+    // insert() of an image its writer built as one plain cell record (no run, nothing carried
+    // behind it, a column up to 255), without checking it again: the value writes' own path.
+    int insert_plain(std::span<const uint8_t> image);
 
     // The record covering (row, column), if any. Views into the store (here and in the
     // visits below) stay valid until the next insert.

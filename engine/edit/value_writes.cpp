@@ -104,23 +104,59 @@ void advance_cursor(Sheet &sheet, uint16_t x, uint16_t y) {
     }
 }
 
+uint32_t key_of(const Target &at) {
+    return static_cast<uint32_t>(at.y) * 256 + at.x;
+}
+
+void note_written(Sheet &sheet, uint32_t key) {
+    sheet.lowest_key = std::min(sheet.lowest_key, key);
+    sheet.highest_key = std::max<int64_t>(sheet.highest_key, key);
+}
+
 // The common cell insert of a record image whose XF field (data offset 4) holds the XF
 // argument's index.
 int32_t insert_image(const Target &at, std::span<uint8_t> image, bool merge) {
     Sheet &sheet = *at.sheet;
     advance_cursor(sheet, at.x, at.y);
-    uint32_t key = static_cast<uint32_t>(at.y) * 256 + at.x;
+    const uint32_t key = key_of(at);
     // Outside the written range there is no cell to merge with.
     if (key < sheet.lowest_key || key > sheet.highest_key) merge = false;
     store_u16(&image[8], resolve_cell_xf(at, load_u16(&image[8]), merge));
     if (int rc = sheet.cells.insert(image); rc != 0) return rc;
-    sheet.lowest_key = std::min(sheet.lowest_key, key);
-    sheet.highest_key = std::max<int64_t>(sheet.highest_key, key);
+    note_written(sheet, key);
     return 0;
 }
 
 int32_t insert_cell(const Target &at, CellImage &image, bool merge) {
     return insert_image(at, image.bytes(), merge);
+}
+
+// A write of the default attribute behind every cell of the sheet, as a sheet filled row by
+// row makes them: its checks pass, there is no cell to merge with and no row or column
+// attribute to take, so the cell keeps the default. The target (its sheet made current), or
+// none when the general path must place the cell or say what is wrong.
+Target appending_target(const BookRef &ref, int32_t sheet, int32_t x, int32_t y, int32_t xf) {
+    Workbook *book = ref.book;
+    if (!book || xf != kDefaultXf || x < 0 || x > 255 || y < 0 ||
+        static_cast<uint32_t>(y) >= book->max_rows || sheet < 0 || sheet >= book->sheet_count()) {
+        return {};
+    }
+    Sheet &at = *book->sheets[static_cast<size_t>(sheet)];
+    if (static_cast<int64_t>(y) * 256 + x <= at.highest_key ||
+        !at.rows_columns.row_settings.empty() || !at.rows_columns.columns.empty()) {
+        return {};
+    }
+    book->current_sheet = sheet;
+    return {book, &at, static_cast<uint16_t>(x), static_cast<uint16_t>(y)};
+}
+
+// Stores a cell image built for an appending target.
+int32_t append_cell(const Target &at, CellImage &image) {
+    Sheet &sheet = *at.sheet;
+    advance_cursor(sheet, at.x, at.y);
+    if (int rc = sheet.cells.insert_plain(image.bytes()); rc != 0) return rc;
+    note_written(sheet, key_of(at));
+    return 0;
 }
 
 int32_t write_blank(BookRef ref, int32_t sheet, int32_t x, int32_t y, uint16_t xf, bool merge) {
@@ -156,7 +192,8 @@ bool fits_shared_string(const CellText &text) {
            platform::cp932_to_utf16(narrow).size() <= kMaxCellCharacters;
 }
 
-int32_t store_shared_string(const Target &at, const CellText &text, uint16_t xf, bool merge) {
+// The LABELSST image of a text, the text added to the shared-string table.
+CellImage shared_string_image(const Target &at, const CellText &text, uint16_t xf) {
     uint32_t index = 0;
     if (auto *wide = std::get_if<std::u16string_view>(&text)) {
         index = at.book->strings.add(*wide);
@@ -165,7 +202,7 @@ int32_t store_shared_string(const Target &at, const CellText &text, uint16_t xf,
     }
     CellImage image(rec::kLabelSst, at.x, at.y, xf, 4);
     store_u32(image.value(), index);
-    return insert_cell(at, image, merge);
+    return image;
 }
 
 bool is_single_line_feed(const CellText &text) {
@@ -181,18 +218,31 @@ int32_t set_wrap_text(BookRef ref, int32_t sheet, int32_t x, int32_t y) {
     return set_cell_attribute(ref, sheet, x, y, AttributeRequest::of_record(wrap));
 }
 
+bool has_leading_apostrophe(const CellText &text) {
+    if (auto *wide = std::get_if<std::u16string_view>(&text)) return wide->starts_with(u'\'');
+    if (auto *narrow = std::get_if<std::string_view>(&text)) return narrow->starts_with('\'');
+    return false;
+}
+
 CellText without_leading_apostrophe(const CellText &text) {
-    if (auto *wide = std::get_if<std::u16string_view>(&text)) {
-        return wide->starts_with(u'\'') ? CellText(wide->substr(1)) : text;
-    }
-    std::string_view narrow = std::get<std::string_view>(text);
-    return narrow.starts_with('\'') ? CellText(narrow.substr(1)) : text;
+    if (!has_leading_apostrophe(text)) return text;
+    if (auto *wide = std::get_if<std::u16string_view>(&text)) return CellText(wide->substr(1));
+    return CellText(std::get<std::string_view>(text).substr(1));
 }
 
 }  // namespace
 
 int32_t write_text(BookRef ref, int32_t sheet, int32_t x, int32_t y, const CellText &text,
                    int32_t xf_argument) {
+    // A plain Excel 97 text: no keyword, line break, leading apostrophe or overlong text.
+    if (ref.book && ref.book->biff8() && !ref.book->template_flag &&
+        !std::holds_alternative<std::monostate>(text) && !is_single_line_feed(text) &&
+        !has_leading_apostrophe(text) && fits_shared_string(text)) {
+        if (const Target at = appending_target(ref, sheet, x, y, xf_argument); at.book) {
+            CellImage image = shared_string_image(at, text, kDefaultXf);
+            return append_cell(at, image);
+        }
+    }
     if (is_single_line_feed(text)) {
         // A text write reports a missing workbook as -3, the attribute calls would say -2.
         if (!ref.book) return err::kNotOpen;
@@ -215,7 +265,8 @@ int32_t write_text(BookRef ref, int32_t sheet, int32_t x, int32_t y, const CellT
     if (at.book->biff8()) {
         // A longer text is refused: cut, it would lose its end without a word.
         if (!fits_shared_string(value)) return err::kLength;
-        return store_shared_string(at, value, xf, merge);
+        CellImage image = shared_string_image(at, value, xf);
+        return insert_cell(at, image, merge);
     }
     // A character the workbook's code page lacks is refused, not written as another.
     const std::optional<std::string> narrow =
@@ -234,6 +285,11 @@ int32_t write_int(BookRef ref, int32_t sheet, int32_t x, int32_t y, int32_t valu
     if (value < -kRkLimit || value >= kRkLimit) {
         return write_double(ref, sheet, x, y, static_cast<double>(value), xf_argument);
     }
+    if (const Target at = appending_target(ref, sheet, x, y, xf_argument); at.book) {
+        CellImage image(rec::kRk, at.x, at.y, kDefaultXf, 4);
+        store_u32(image.value(), (static_cast<uint32_t>(value) << 2) | 2u);
+        return append_cell(at, image);
+    }
     Target at;
     if (int32_t rc = locate(ref, sheet, x, y, &at); rc != 0) return rc;
     CellImage image(rec::kRk, at.x, at.y, xf, 4);
@@ -244,6 +300,13 @@ int32_t write_int(BookRef ref, int32_t sheet, int32_t x, int32_t y, int32_t valu
 int32_t write_double(BookRef ref, int32_t sheet, int32_t x, int32_t y, double value,
                      int32_t xf_argument) {
     if (value == 0.0) value = 0.0;  // -0.0 is stored as +0.0
+    if (std::isfinite(value)) {
+        if (const Target at = appending_target(ref, sheet, x, y, xf_argument); at.book) {
+            CellImage image(rec::kNumber, at.x, at.y, kDefaultXf, 8);
+            store_f64(image.value(), value);
+            return append_cell(at, image);
+        }
+    }
     bool merge = true;
     uint16_t xf = resolve_xf_argument(xf_argument, &merge);
     if (int32_t rc = check_book_and_row(ref, y); rc != 0) return rc;
