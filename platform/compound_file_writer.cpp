@@ -89,10 +89,10 @@ class FdSink final : public Sink {
         return true;
     }
 
-    // Hands what was written so far to the disk every few megabytes, so that the sync at
-    // the end of the save waits for less. Only a hint: the sync still decides.
+    // Hands what was written so far to the disk every megabyte, so that the disk works while
+    // the rest is made and the sync at the end waits for little. Only a hint: the sync decides.
     void start_writeback(size_t coming) {
-        constexpr uint64_t kStep = uint64_t{4} << 20;
+        constexpr uint64_t kStep = uint64_t{1} << 20;
         if (written_ - started_ >= kStep) {
             (void)::sync_file_range(fd_, static_cast<off_t>(started_),
                                     static_cast<off_t>(written_ - started_), SYNC_FILE_RANGE_WRITE);
