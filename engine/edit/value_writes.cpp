@@ -94,69 +94,23 @@ uint16_t resolve_cell_xf(const Target &at, uint16_t xf, bool merge) {
     return xf == kDefaultXf ? inherited_attribute(at.book->biff8(), *at.sheet, at.x, at.y) : xf;
 }
 
-void advance_cursor(Sheet &sheet, uint16_t x, uint16_t y) {
-    if (x + 1 > 255) {
-        sheet.cursor_column = 0;
-        sheet.cursor_row = y + 1;
-    } else {
-        sheet.cursor_column = x + 1;
-        sheet.cursor_row = y;
-    }
-}
-
-uint32_t key_of(const Target &at) {
-    return static_cast<uint32_t>(at.y) * 256 + at.x;
-}
-
-void note_written(Sheet &sheet, uint32_t key) {
-    sheet.lowest_key = std::min(sheet.lowest_key, key);
-    sheet.highest_key = std::max<int64_t>(sheet.highest_key, key);
-}
-
 // The common cell insert of a record image whose XF field (data offset 4) holds the XF
 // argument's index.
 int32_t insert_image(const Target &at, std::span<uint8_t> image, bool merge) {
     Sheet &sheet = *at.sheet;
-    advance_cursor(sheet, at.x, at.y);
-    const uint32_t key = key_of(at);
+    move_write_cursor(sheet, at.x, at.y);
+    const uint32_t key = static_cast<uint32_t>(at.y) * 256 + at.x;
     // Outside the written range there is no cell to merge with.
     if (key < sheet.lowest_key || key > sheet.highest_key) merge = false;
     store_u16(&image[8], resolve_cell_xf(at, load_u16(&image[8]), merge));
     if (int rc = sheet.cells.insert(image); rc != 0) return rc;
-    note_written(sheet, key);
+    sheet.lowest_key = std::min(sheet.lowest_key, key);
+    sheet.highest_key = std::max<int64_t>(sheet.highest_key, key);
     return 0;
 }
 
 int32_t insert_cell(const Target &at, CellImage &image, bool merge) {
     return insert_image(at, image.bytes(), merge);
-}
-
-// A write of the default attribute behind every cell of the sheet, as a sheet filled row by
-// row makes them: its checks pass, there is no cell to merge with and no row or column
-// attribute to take, so the cell keeps the default. The target (its sheet made current), or
-// none when the general path must place the cell or say what is wrong.
-Target appending_target(const BookRef &ref, int32_t sheet, int32_t x, int32_t y, int32_t xf) {
-    Workbook *book = ref.book;
-    if (!book || xf != kDefaultXf || x < 0 || x > 255 || y < 0 ||
-        static_cast<uint32_t>(y) >= book->max_rows || sheet < 0 || sheet >= book->sheet_count()) {
-        return {};
-    }
-    Sheet &at = *book->sheets[static_cast<size_t>(sheet)];
-    if (static_cast<int64_t>(y) * 256 + x <= at.highest_key ||
-        !at.rows_columns.row_settings.empty() || !at.rows_columns.columns.empty()) {
-        return {};
-    }
-    book->current_sheet = sheet;
-    return {book, &at, static_cast<uint16_t>(x), static_cast<uint16_t>(y)};
-}
-
-// Stores a cell image built for an appending target.
-int32_t append_cell(const Target &at, CellImage &image) {
-    Sheet &sheet = *at.sheet;
-    advance_cursor(sheet, at.x, at.y);
-    if (int rc = sheet.cells.insert_plain(image.bytes()); rc != 0) return rc;
-    note_written(sheet, key_of(at));
-    return 0;
 }
 
 int32_t write_blank(BookRef ref, int32_t sheet, int32_t x, int32_t y, uint16_t xf, bool merge) {
@@ -238,9 +192,10 @@ int32_t write_text(BookRef ref, int32_t sheet, int32_t x, int32_t y, const CellT
     if (ref.book && ref.book->biff8() && !ref.book->template_flag &&
         !std::holds_alternative<std::monostate>(text) && !is_single_line_feed(text) &&
         !has_leading_apostrophe(text) && fits_shared_string(text)) {
-        if (const Target at = appending_target(ref, sheet, x, y, xf_argument); at.book) {
-            CellImage image = shared_string_image(at, text, kDefaultXf);
-            return append_cell(at, image);
+        if (Sheet *at = appending::sheet_for(ref, sheet, x, y, xf_argument)) {
+            const Target target{ref.book, at, static_cast<uint16_t>(x), static_cast<uint16_t>(y)};
+            CellImage image = shared_string_image(target, text, kDefaultXf);
+            return appending::store(*ref.book, sheet, *at, target.x, target.y, image.bytes());
         }
     }
     if (is_single_line_feed(text)) {
@@ -277,18 +232,13 @@ int32_t write_text(BookRef ref, int32_t sheet, int32_t x, int32_t y, const CellT
     return store_label(at, *narrow, xf, merge);
 }
 
-int32_t write_int(BookRef ref, int32_t sheet, int32_t x, int32_t y, int32_t value,
-                  int32_t xf_argument) {
+int32_t write_any_int(BookRef ref, int32_t sheet, int32_t x, int32_t y, int32_t value,
+                      int32_t xf_argument) {
     bool merge = true;
     uint16_t xf = resolve_xf_argument(xf_argument, &merge);
     if (int32_t rc = check_book_and_row(ref, y); rc != 0) return rc;
     if (value < -kRkLimit || value >= kRkLimit) {
         return write_double(ref, sheet, x, y, static_cast<double>(value), xf_argument);
-    }
-    if (const Target at = appending_target(ref, sheet, x, y, xf_argument); at.book) {
-        CellImage image(rec::kRk, at.x, at.y, kDefaultXf, 4);
-        store_u32(image.value(), (static_cast<uint32_t>(value) << 2) | 2u);
-        return append_cell(at, image);
     }
     Target at;
     if (int32_t rc = locate(ref, sheet, x, y, &at); rc != 0) return rc;
@@ -297,16 +247,9 @@ int32_t write_int(BookRef ref, int32_t sheet, int32_t x, int32_t y, int32_t valu
     return insert_cell(at, image, merge);
 }
 
-int32_t write_double(BookRef ref, int32_t sheet, int32_t x, int32_t y, double value,
-                     int32_t xf_argument) {
+int32_t write_any_double(BookRef ref, int32_t sheet, int32_t x, int32_t y, double value,
+                         int32_t xf_argument) {
     if (value == 0.0) value = 0.0;  // -0.0 is stored as +0.0
-    if (std::isfinite(value)) {
-        if (const Target at = appending_target(ref, sheet, x, y, xf_argument); at.book) {
-            CellImage image(rec::kNumber, at.x, at.y, kDefaultXf, 8);
-            store_f64(image.value(), value);
-            return append_cell(at, image);
-        }
-    }
     bool merge = true;
     uint16_t xf = resolve_xf_argument(xf_argument, &merge);
     if (int32_t rc = check_book_and_row(ref, y); rc != 0) return rc;

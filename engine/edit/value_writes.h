@@ -2,12 +2,16 @@
 // keyword cells, and the write cursor of the older single-workbook layer.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <span>
 #include <string_view>
 #include <variant>
 
+#include "engine/biff/le_bytes.h"
+#include "engine/biff/record_numbers.h"
 #include "engine/model/workbook.h"
 
 namespace tabrix::engine {
@@ -20,9 +24,11 @@ using CellText = std::variant<std::monostate, std::string_view, std::u16string_v
 // written in the workbook's code page: one holding a character it lacks is refused with -34.
 int32_t write_text(BookRef ref, int32_t sheet, int32_t x, int32_t y, const CellText &text,
                    int32_t xf);
-int32_t write_int(BookRef ref, int32_t sheet, int32_t x, int32_t y, int32_t value, int32_t xf);
+inline int32_t write_int(BookRef ref, int32_t sheet, int32_t x, int32_t y, int32_t value,
+                         int32_t xf);
 // A NaN or an infinity is refused with -34.
-int32_t write_double(BookRef ref, int32_t sheet, int32_t x, int32_t y, double value, int32_t xf);
+inline int32_t write_double(BookRef ref, int32_t sheet, int32_t x, int32_t y, double value,
+                            int32_t xf);
 int32_t write_bool(BookRef ref, int32_t sheet, int32_t x, int32_t y, bool value, int32_t xf);
 // Stores a complete cell record image (header, then row, column and XF; any record that
 // belongs to the cell may follow) at (x, y), with the checks and the XF rule above. The
@@ -31,6 +37,103 @@ int32_t write_cell_image(BookRef ref, int32_t sheet, int32_t x, int32_t y, std::
                          int32_t xf);
 // Appends a record unchanged to the sheet's trailer.
 int32_t write_bin(BookRef ref, int32_t sheet, uint16_t number, uint16_t length, const void *data);
+
+// The general paths of write_int and write_double, for any cell.
+int32_t write_any_int(BookRef ref, int32_t sheet, int32_t x, int32_t y, int32_t value, int32_t xf);
+int32_t write_any_double(BookRef ref, int32_t sheet, int32_t x, int32_t y, double value,
+                         int32_t xf);
+
+// Where the older layer's write cursor goes after a write at (x, y): the next column, or the
+// start of the next row after column 255.
+inline void move_write_cursor(Sheet &sheet, uint16_t x, uint16_t y) {
+    if (x + 1 > 255) {
+        sheet.cursor_column = 0;
+        sheet.cursor_row = y + 1;
+    } else {
+        sheet.cursor_column = x + 1;
+        sheet.cursor_row = y;
+    }
+}
+
+// A sheet filled row by row: a write of the default attribute behind every cell of its sheet
+// passes its checks, meets no cell to merge with and no row or column attribute to take, so
+// the cell keeps the default. Such writes are answered inline, straight into the cell store.
+namespace appending {
+
+// The sheet of such a write, or null when the general path must place the cell (or say what
+// is wrong).
+inline Sheet *sheet_for(const BookRef &ref, int32_t sheet, int32_t x, int32_t y, int32_t xf) {
+    Workbook *book = ref.book;
+    if (!book || xf != kDefaultXf || x < 0 || x > 255 || y < 0 ||
+        static_cast<uint32_t>(y) >= book->max_rows || sheet < 0 || sheet >= book->sheet_count()) {
+        return nullptr;
+    }
+    Sheet &at = *book->sheets[static_cast<size_t>(sheet)];
+    if (static_cast<int64_t>(y) * 256 + x <= at.highest_key ||
+        !at.rows_columns.row_settings.empty() || !at.rows_columns.columns.empty()) {
+        return nullptr;
+    }
+    return &at;
+}
+
+// A cell record image of the default attribute: header, row, column, XF, then `Size` value
+// bytes.
+template <size_t Size>
+struct Image {
+    Image(uint16_t number, uint16_t x, uint16_t y) {
+        store_u16(bytes, number);
+        store_u16(bytes + 2, static_cast<uint16_t>(6 + Size));
+        store_u16(bytes + 4, y);
+        store_u16(bytes + 6, x);
+        store_u16(bytes + 8, kDefaultXf);
+    }
+    uint8_t *value() { return bytes + 10; }
+    uint8_t bytes[10 + Size];
+};
+
+// Stores the image of a cell at (x, y) of the sheet sheet_for() gave, which becomes the
+// workbook's current sheet.
+inline int32_t store(Workbook &book, int32_t sheet_number, Sheet &sheet, uint16_t x, uint16_t y,
+                     std::span<const uint8_t> image) {
+    book.current_sheet = sheet_number;
+    move_write_cursor(sheet, x, y);
+    if (int rc = sheet.cells.insert_plain(image); rc != 0) return rc;
+    const uint32_t key = static_cast<uint32_t>(y) * 256 + x;
+    sheet.lowest_key = std::min(sheet.lowest_key, key);
+    sheet.highest_key = std::max<int64_t>(sheet.highest_key, key);
+    return 0;
+}
+
+}  // namespace appending
+
+inline int32_t write_int(BookRef ref, int32_t sheet, int32_t x, int32_t y, int32_t value,
+                         int32_t xf) {
+    // Beyond 30 bits the integer is written as a NUMBER.
+    constexpr int32_t kRkLimit = 1 << 29;
+    if (value >= -kRkLimit && value < kRkLimit) {
+        if (Sheet *at = appending::sheet_for(ref, sheet, x, y, xf)) {
+            appending::Image<4> image(rec::kRk, static_cast<uint16_t>(x), static_cast<uint16_t>(y));
+            store_u32(image.value(), (static_cast<uint32_t>(value) << 2) | 2u);
+            return appending::store(*ref.book, sheet, *at, static_cast<uint16_t>(x),
+                                    static_cast<uint16_t>(y), image.bytes);
+        }
+    }
+    return write_any_int(ref, sheet, x, y, value, xf);
+}
+
+inline int32_t write_double(BookRef ref, int32_t sheet, int32_t x, int32_t y, double value,
+                            int32_t xf) {
+    if (std::isfinite(value)) {
+        if (Sheet *at = appending::sheet_for(ref, sheet, x, y, xf)) {
+            appending::Image<8> image(rec::kNumber, static_cast<uint16_t>(x),
+                                      static_cast<uint16_t>(y));
+            store_f64(image.value(), value == 0.0 ? 0.0 : value);  // -0.0 is stored as +0.0
+            return appending::store(*ref.book, sheet, *at, static_cast<uint16_t>(x),
+                                    static_cast<uint16_t>(y), image.bytes);
+        }
+    }
+    return write_any_double(ref, sheet, x, y, value, xf);
+}
 
 // A coordinate moved by a caller's offset. A sum beyond 32 bits is held at the nearest 32-bit
 // value: it lies outside every sheet either way, so the write it goes to reports -32.
