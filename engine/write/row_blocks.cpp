@@ -1,6 +1,7 @@
 #include "engine/write/row_blocks.h"
 
 #include <algorithm>
+#include <array>
 
 #include "engine/biff/le_bytes.h"
 #include "engine/biff/record_numbers.h"
@@ -25,17 +26,18 @@ struct RowEntry {
     std::span<const uint8_t> cells;
 };
 
-void put_row_record(std::vector<uint8_t> &out, const RowEntry &entry) {
-    put_u16(out, rec::kRow);
-    put_u16(out, 16);
-    put_u16(out, entry.row);
-    put_u16(out, entry.first_column);
-    put_u16(out, entry.column_end);
-    put_u16(out, entry.height);
-    put_u16(out, 0);
-    put_u16(out, 0);
-    put_u16(out, entry.options);
-    put_u16(out, entry.xf);
+// Stored field by field into its place: a sheet's close makes one for every row.
+void store_row_record(uint8_t *out, const RowEntry &entry) {
+    store_u16(out, rec::kRow);
+    store_u16(out + 2, 16);
+    store_u16(out + 4, entry.row);
+    store_u16(out + 6, entry.first_column);
+    store_u16(out + 8, entry.column_end);
+    store_u16(out + 10, entry.height);
+    store_u16(out + 12, 0);
+    store_u16(out + 14, 0);
+    store_u16(out + 16, entry.options);
+    store_u16(out + 18, entry.xf);
 }
 
 RowEntry setting_entry(uint16_t row, const RowSetting &setting) {
@@ -47,13 +49,11 @@ RowEntry setting_entry(uint16_t row, const RowSetting &setting) {
     return entry;
 }
 
-// ROW records in row order: rows with cells, with the settings of rows in between that are
-// hidden, formatted or not of the sheet's default height, and after the last row with cells
-// all settings left.
-std::vector<RowEntry> collect_rows(Sheet &sheet) {
-    std::vector<RowEntry> entries;
-    entries.reserve(static_cast<size_t>(sheet.cells.last_row() + 1) +
-                    sheet.rows_columns.row_settings.size());
+// ROW records in row order, handed to `visit`: rows with cells, with the settings of rows in
+// between that are hidden, formatted or not of the sheet's default height, and after the last
+// row with cells all settings left.
+template <class Visit>
+void visit_rows(Sheet &sheet, Visit &&visit) {
     auto setting = sheet.rows_columns.row_settings.begin();
     auto end = sheet.rows_columns.row_settings.end();
     sheet.cells.for_each_row([&](const RowView &view) {
@@ -63,7 +63,7 @@ std::vector<RowEntry> collect_rows(Sheet &sheet) {
                               s.height == sheet.rows_columns.default_row_height)) {
                 continue;
             }
-            entries.push_back(setting_entry(setting->first, s));
+            visit(setting_entry(setting->first, s));
             s.written = true;
         }
         RowEntry entry;
@@ -80,52 +80,45 @@ std::vector<RowEntry> collect_rows(Sheet &sheet) {
             ++setting;
         }
         entry.cells = view.bytes;
-        entries.push_back(entry);
+        visit(entry);
     });
     for (; setting != end; ++setting) {
         if (setting->second.written) continue;
-        entries.push_back(setting_entry(setting->first, setting->second));
+        visit(setting_entry(setting->first, setting->second));
         setting->second.written = true;
     }
-    return entries;
 }
 
 std::vector<uint8_t> dbcell_record(std::span<const RowEntry> rows, size_t cell_bytes) {
-    std::vector<uint8_t> record;
-    record.reserve(8 + 2 * rows.size());
-    put_u16(record, rec::kDbCell);
-    put_u16(record, static_cast<uint16_t>(4 + 2 * rows.size()));
-    put_u32(record, static_cast<uint32_t>(kRowRecordSize * rows.size() + cell_bytes));
+    std::vector<uint8_t> record(8 + 2 * rows.size());
+    store_u16(record.data(), rec::kDbCell);
+    store_u16(record.data() + 2, static_cast<uint16_t>(4 + 2 * rows.size()));
+    store_u32(record.data() + 4, static_cast<uint32_t>(kRowRecordSize * rows.size() + cell_bytes));
     for (size_t i = 0; i < rows.size(); ++i) {
         size_t offset = i == 0 ? kRowRecordSize * (rows.size() - 1) : rows[i - 1].cells.size();
-        put_u16(record, offset >= 65536 ? 0 : static_cast<uint16_t>(offset));
+        store_u16(record.data() + 8 + 2 * i, offset >= 65536 ? 0 : static_cast<uint16_t>(offset));
     }
     return record;
 }
 
 }  // namespace
 
+// The blocks are made as the rows come, 32 at a time.
 CellArea build_cell_area(Sheet &sheet) {
-    std::vector<RowEntry> entries = collect_rows(sheet);
     CellArea area;
-    if (entries.empty()) return area;
-    area.first_row = entries.front().row;
-    area.row_end = entries.back().row + 1u;
-    area.first_column = UINT16_MAX;
-    for (const RowEntry &entry : entries) {
-        area.first_column = std::min(area.first_column, entry.first_column);
-        area.column_end = std::max(area.column_end, entry.column_end);
-    }
-    area.blocks.reserve((entries.size() + kRowsPerBlock - 1) / kRowsPerBlock);
-    for (size_t start = 0; start < entries.size(); start += kRowsPerBlock) {
-        std::span<const RowEntry> rows(entries.data() + start,
-                                       std::min(kRowsPerBlock, entries.size() - start));
+    area.blocks.reserve(static_cast<size_t>(sheet.cells.last_row() + 1) / kRowsPerBlock + 1);
+    std::array<RowEntry, kRowsPerBlock> pending;
+    size_t count = 0;
+    const auto add_block = [&] {
+        const std::span<const RowEntry> rows(pending.data(), count);
         RowBlock block;
-        block.rows.reserve(kRowRecordSize * rows.size());
+        block.rows.resize(kRowRecordSize * rows.size());
         block.cells.reserve(rows.size());
         size_t cell_bytes = 0;
+        uint8_t *row_record = block.rows.data();
         for (const RowEntry &row : rows) {
-            put_row_record(block.rows, row);
+            store_row_record(row_record, row);
+            row_record += kRowRecordSize;
             if (!row.cells.empty()) block.cells.push_back({row.row, row.cells});
             cell_bytes += row.cells.size();
         }
@@ -134,7 +127,19 @@ CellArea build_cell_area(Sheet &sheet) {
         area.dbcell_positions.push_back(static_cast<uint32_t>(area.byte_total));
         area.byte_total += block.dbcell.size();
         area.blocks.push_back(std::move(block));
-    }
+        count = 0;
+    };
+    area.first_column = UINT16_MAX;
+    visit_rows(sheet, [&](const RowEntry &entry) {
+        if (area.row_end == 0) area.first_row = entry.row;
+        area.row_end = entry.row + 1u;
+        area.first_column = std::min(area.first_column, entry.first_column);
+        area.column_end = std::max(area.column_end, entry.column_end);
+        pending[count++] = entry;
+        if (count == kRowsPerBlock) add_block();
+    });
+    if (count > 0) add_block();
+    if (area.row_end == 0) area.first_column = 0;
     return area;
 }
 

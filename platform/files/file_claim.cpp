@@ -2,6 +2,9 @@
 
 #include <sys/file.h>
 
+#include <exception>
+#include <thread>
+
 #include "platform/files/beside_files.h"
 
 namespace tabrix::platform {
@@ -23,6 +26,26 @@ void unlock(FileDescriptor &fd) {
     // Unlocked before the close: a child forked meanwhile shares the descriptor, and would
     // otherwise keep the lock alive.
     if (fd.valid()) (void)::flock(fd.get(), LOCK_UN);
+    fd.reset();
+}
+
+// The last close of a file that a save replaced gives every page the system cached of it
+// back: some milliseconds for a file of many megabytes. Such a file is closed on a thread of
+// its own, so that the close of the workbook does not wait for it.
+void close_claimed_file(FileDescriptor &fd) {
+    constexpr off_t kLargeFile = off_t{4} << 20;
+    (void)::flock(fd.get(), LOCK_UN);  // as unlock() does, before the close
+    struct stat info {};
+    if (fd.valid() && ::fstat(fd.get(), &info) == 0 && info.st_nlink == 0 &&
+        info.st_size >= kLargeFile) {
+        try {
+            std::thread([descriptor = fd.get()] { ::close(descriptor); }).detach();
+            fd.release();
+            return;
+        } catch (const std::exception &) {
+            // No thread: closed here.
+        }
+    }
     fd.reset();
 }
 
@@ -162,7 +185,7 @@ void FileClaim::release() noexcept {
         }
     }
     unlock(lock_file_);
-    unlock(existing_);
+    if (existing_.valid()) close_claimed_file(existing_);
     file_.clear();
     lock_name_.clear();
 }

@@ -31,6 +31,12 @@ class FileDescriptor {
         if (fd_ >= 0) ::close(fd_);
         fd_ = fd;
     }
+    // Gives the descriptor up without closing it.
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
     // Closes now; 0, or the errno of a close that reports buffered writes lost.
     int close() {
         const int fd = fd_;

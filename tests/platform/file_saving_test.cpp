@@ -78,6 +78,37 @@ TEST_F(FileSavingTest, ClaimKeepsEveryNameOfTheFileOffUntilReleased) {
     EXPECT_EQ(again.file(), file) << "a link leads to the file it names";
 }
 
+// Descriptors of this process open on files that no longer have a name.
+int deleted_files_open() {
+    int count = 0;
+    for (const auto &entry : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const fs::path target = fs::read_symlink(entry.path(), error);
+        if (!error && target.string().ends_with(" (deleted)")) ++count;
+    }
+    return count;
+}
+
+// A large file that a save replaced is let go on a thread of its own: its descriptor is
+// closed all the same, and the new file stands whole under the name.
+TEST_F(FileSavingTest, AReplacedLargeFileIsLetGoOnceReleased) {
+    const fs::path file = dir_ / "large.xls";
+    write_all(file, std::string(size_t{5} << 20, 'o'));
+    const int before = deleted_files_open();
+    FileClaim claim;
+    ASSERT_EQ(FileClaim::claim(file, &claim), ClaimStatus::ok);
+    ASSERT_EQ(save_file(file, 3, writer("new")), 0);
+    EXPECT_EQ(deleted_files_open(), before + 1) << "the claim holds the replaced file";
+    claim.release();
+    int left = deleted_files_open() - before;
+    for (int wait = 0; left > 0 && wait < 500; ++wait) {
+        usleep(2000);
+        left = deleted_files_open() - before;
+    }
+    EXPECT_EQ(left, 0);
+    EXPECT_EQ(read_all(file), "new");
+}
+
 TEST_F(FileSavingTest, ClaimOfAMissingFileHoldsItsNameAndMakesNoFile) {
     const fs::path file = dir_ / "new.xls";
     fs::create_symlink("new.xls", dir_ / "dangling.xls");
