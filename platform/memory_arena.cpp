@@ -42,7 +42,7 @@ void *MemoryArena::allocate(size_t bytes) {
 
 void MemoryArena::deallocate(void *block, size_t bytes) noexcept {
 #ifdef TABRIX_ARENA_FROM_HEAP
-    ::operator delete(block);
+    ::operator delete(block, bytes);
 #else
     if (bytes > kLargestBlock || bytes == 0) {
         ::operator delete(block);

@@ -5,7 +5,7 @@
 // of its size; a block larger than kLargestBlock comes from the general heap.
 //
 // Under AddressSanitizer every block comes from the general heap, where the sanitizer checks
-// each one.
+// each one; a block never given back is then reported as a leak.
 #pragma once
 
 #include <array>

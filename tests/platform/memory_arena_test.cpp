@@ -42,6 +42,7 @@ TEST(MemoryArena, BlocksStayApartThroughReuse) {
     size_t damaged = 0;
     for (const Block &block : live) damaged += intact(block) ? 0 : 1;
     EXPECT_EQ(damaged, 0u);
+    for (const Block &block : live) arena.deallocate(block.data, block.size);
 }
 
 // A container over the arena grows, is copied and shrinks like any other.
