@@ -220,8 +220,10 @@ struct CellStore::Impl {
         return (*page)[row % kRowsPerPage];
     }
 
-    bool extend_tail_row(std::span<const uint8_t> image, const Slot &in);
+    bool extend_tail_row(std::span<const uint8_t> image, uint8_t first, uint8_t last) noexcept;
+    // The record anywhere: behind the tail, in a new row or inside a row.
     int insert(std::span<const uint8_t> image, const Slot &in);
+    int place(std::span<const uint8_t> image, const Slot &in);
     // Rebuilds a row: `part(out, bytes, slot)` appends what stays of each record to `out`.
     template <class Part>
     void rebuild_row(uint16_t row_number, Part &&part);
@@ -232,21 +234,27 @@ struct CellStore::Impl {
 };
 
 // A sheet written row by row adds each record after the last of the highest row: that takes
-// only the row's own bytes, with no search and no allocation while the row has room. False
-// when the record belongs anywhere else.
-bool CellStore::Impl::extend_tail_row(std::span<const uint8_t> image, const Slot &in) {
+// only the row's own bytes, with no search and no allocation, while the row has room. False
+// when the record belongs anywhere else or the row must grow (place() grows it).
+inline bool CellStore::Impl::extend_tail_row(std::span<const uint8_t> image, uint8_t first,
+                                             uint8_t last) noexcept {
     if (tail_row < 0 || load_u16(image.data() + 4) != tail_row) return false;
     Row &row = (*pages[static_cast<size_t>(tail_row) / kRowsPerPage])[tail_row % kRowsPerPage];
-    if (in.first <= row.last_column) return false;
+    if (first <= row.last_column || row.bytes.capacity() - row.bytes.size() < image.size()) {
+        return false;
+    }
     row.bytes.insert(row.bytes.end(), image.begin(), image.end());
-    row.last_column = in.last;
+    row.last_column = last;
     ++records;
     bytes += image.size();
     return true;
 }
 
 int CellStore::Impl::insert(std::span<const uint8_t> image, const Slot &in) {
-    if (extend_tail_row(image, in)) return 0;
+    return extend_tail_row(image, in.first, in.last) ? 0 : place(image, in);
+}
+
+int CellStore::Impl::place(std::span<const uint8_t> image, const Slot &in) {
     const uint16_t row_number = load_u16(image.data() + 4);
     Row &row = make_row(row_number);
     if (row_number > tail_row) {
@@ -403,28 +411,14 @@ int CellStore::insert(std::span<const uint8_t> image) {
 }
 
 int CellStore::insert_plain(std::span<const uint8_t> image) {
-    // A sheet written row by row: the record goes behind the last of the highest row, which
-    // has room for it. Kept apart from insert()'s other paths, so that it stays this short.
-    Impl &store = *impl_;
     const auto column = static_cast<uint8_t>(load_u16(image.data() + 6));
-    if (store.tail_row >= 0 && load_u16(image.data() + 4) == store.tail_row) {
-        Impl::Row &row =
-            (*store.pages[static_cast<size_t>(store.tail_row) /
-                          kRowsPerPage])[static_cast<size_t>(store.tail_row) % kRowsPerPage];
-        if (column > row.last_column && row.bytes.capacity() - row.bytes.size() >= image.size()) {
-            row.bytes.insert(row.bytes.end(), image.begin(), image.end());
-            row.last_column = column;
-            ++store.records;
-            store.bytes += image.size();
-            return 0;
-        }
-    }
+    if (impl_->extend_tail_row(image, column, column)) return 0;
     Slot in;
     in.size = image.size();
     in.number = load_u16(image.data());
-    in.first = in.last = static_cast<uint8_t>(load_u16(image.data() + 6));
+    in.first = in.last = column;
     try {
-        return impl_->insert(image, in);
+        return impl_->place(image, in);
     } catch (const std::bad_alloc &) {
         return err::kMemory;
     }

@@ -21,7 +21,6 @@ namespace {
 
 constexpr size_t kMaxLabelBytes = 255;
 constexpr size_t kMaxCellCharacters = 32767;  // an Excel 97 cell text, in UTF-16 units
-constexpr int32_t kRkLimit = 1 << 29;
 
 // A cell record image under construction: header, then row, column, XF and the value.
 class CellImage {

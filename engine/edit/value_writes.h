@@ -106,10 +106,11 @@ inline int32_t store(Workbook &book, int32_t sheet_number, Sheet &sheet, uint16_
 
 }  // namespace appending
 
+// An integer an RK record holds (30 bits); beyond, it is written as a NUMBER.
+inline constexpr int32_t kRkLimit = 1 << 29;
+
 inline int32_t write_int(BookRef ref, int32_t sheet, int32_t x, int32_t y, int32_t value,
                          int32_t xf) {
-    // Beyond 30 bits the integer is written as a NUMBER.
-    constexpr int32_t kRkLimit = 1 << 29;
     if (value >= -kRkLimit && value < kRkLimit) {
         if (Sheet *at = appending::sheet_for(ref, sheet, x, y, xf)) {
             appending::Image<4> image(rec::kRk, static_cast<uint16_t>(x), static_cast<uint16_t>(y));

@@ -22,22 +22,22 @@ LockResult try_lock(int fd) {
     return errno == EWOULDBLOCK ? LockResult::busy : LockResult::unsupported;
 }
 
-void unlock(FileDescriptor &fd) {
-    // Unlocked before the close: a child forked meanwhile shares the descriptor, and would
-    // otherwise keep the lock alive.
-    if (fd.valid()) (void)::flock(fd.get(), LOCK_UN);
-    fd.reset();
+// The last close of a file that a save replaced gives every page the system cached of it
+// back: some milliseconds for a file of many megabytes.
+bool large_and_replaced(const FileDescriptor &fd) {
+    constexpr off_t kLargeFile = off_t{4} << 20;
+    struct stat info {};
+    return ::fstat(fd.get(), &info) == 0 && info.st_nlink == 0 && info.st_size >= kLargeFile;
 }
 
-// The last close of a file that a save replaced gives every page the system cached of it
-// back: some milliseconds for a file of many megabytes. Such a file is closed on a thread of
-// its own, so that the close of the workbook does not wait for it.
-void close_claimed_file(FileDescriptor &fd) {
-    constexpr off_t kLargeFile = off_t{4} << 20;
-    (void)::flock(fd.get(), LOCK_UN);  // as unlock() does, before the close
-    struct stat info {};
-    if (fd.valid() && ::fstat(fd.get(), &info) == 0 && info.st_nlink == 0 &&
-        info.st_size >= kLargeFile) {
+void unlock(FileDescriptor &fd) {
+    if (!fd.valid()) return;
+    // Unlocked before the close: a child forked meanwhile shares the descriptor, and would
+    // otherwise keep the lock alive.
+    (void)::flock(fd.get(), LOCK_UN);
+    // A large replaced file is closed on a thread of its own, so that the close of the
+    // workbook does not wait while its pages are dropped.
+    if (large_and_replaced(fd)) {
         try {
             std::thread([descriptor = fd.get()] { ::close(descriptor); }).detach();
             fd.release();
@@ -185,7 +185,7 @@ void FileClaim::release() noexcept {
         }
     }
     unlock(lock_file_);
-    if (existing_.valid()) close_claimed_file(existing_);
+    unlock(existing_);
     file_.clear();
     lock_name_.clear();
 }

@@ -53,17 +53,16 @@ inline int32_t read_cell(Workbook &book, int32_t sheet, int32_t x, int32_t y, in
         return read_any_cell(book, sheet, x, y, kind, value, text);
     }
     RowCursor &cursor = book.read_state.sheets[static_cast<size_t>(sheet)].cursor;
-    if (y != cursor.row || x < cursor.column || x > 255 || cursor.next >= cursor.end) {
+    uint32_t offset = 0;
+    if (x < 0 || x > 255 || y != cursor.row ||
+        !record_at_cursor(book.source->stream(), cursor, static_cast<uint16_t>(y),
+                          static_cast<uint8_t>(x), &offset)) {
         return read_any_cell(book, sheet, x, y, kind, value, text);
     }
-    // The cursor stays on record boundaries of its row, whose records were found whole inside
-    // the stream when the row was indexed.
-    const uint8_t *record = book.source->stream().data() + cursor.next;
+    const uint8_t *record = book.source->stream().data() + offset;
     const size_t length = load_u16(record + 2);
     const uint8_t *data = record + 4;
-    if (length < 10 || load_u16(data + 2) != x) {
-        return read_any_cell(book, sheet, x, y, kind, value, text);
-    }
+    if (length < 10) return read_any_cell(book, sheet, x, y, kind, value, text);
     switch (cell_record_of(load_u16(record))) {
         case CellRecord::rk:
             if (value) *value = rk_value(load_u32(data + 6));
@@ -85,7 +84,7 @@ inline int32_t read_cell(Workbook &book, int32_t sheet, int32_t x, int32_t y, in
         default:
             return read_any_cell(book, sheet, x, y, kind, value, text);
     }
-    advance_cursor(cursor, static_cast<uint8_t>(x), cursor.next, length);
+    advance_cursor(cursor, static_cast<uint8_t>(x), offset, length);
     return 0;
 }
 

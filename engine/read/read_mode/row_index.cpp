@@ -110,13 +110,8 @@ bool rows_in_order(const WorkbookReader &reader, size_t sheet, SheetReadState &s
 
 bool find_at_cursor(std::span<const uint8_t> stream, SheetReadState &state, uint16_t row,
                     uint8_t column, uint32_t *offset) {
-    RowCursor &cursor = state.cursor;
-    if (cursor.row != row || column < cursor.column || cursor.next >= cursor.end) return false;
-    const uint32_t at = cursor.next;
-    CellRecordPlace place;
-    if (!place_at(stream, at, place) || place.first_column != column) return false;
-    advance_cursor(cursor, column, at, load_u16(stream.data() + at + 2));
-    *offset = at;
+    if (!record_at_cursor(stream, state.cursor, row, column, offset)) return false;
+    advance_cursor(state.cursor, column, *offset, load_u16(stream.data() + *offset + 2));
     return true;
 }
 

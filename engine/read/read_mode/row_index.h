@@ -13,7 +13,9 @@
 #include <optional>
 #include <span>
 
+#include "engine/biff/le_bytes.h"
 #include "engine/model/read_state.h"
+#include "engine/read/read_mode/cell_values.h"
 
 namespace tabrix::engine {
 
@@ -31,8 +33,26 @@ bool rows_in_order(const WorkbookReader &reader, size_t sheet, SheetReadState &s
 bool find_in_row(std::span<const uint8_t> stream, SheetReadState &state, uint16_t row,
                  uint8_t column, uint32_t *offset);
 
-// The same answer for a read further along the row of the sheet's last read, when the record
-// at its cursor starts at the column: reading a row cell after cell finds no row again.
+// The record at the row cursor, when a read of (row, column) further along the row of the
+// sheet's last read may take it: a cell record starting at the column. The cursor stays on
+// record boundaries of its row, whose records were found whole inside the stream when the row
+// was indexed.
+inline bool record_at_cursor(std::span<const uint8_t> stream, const RowCursor &cursor, uint16_t row,
+                             uint8_t column, uint32_t *offset) {
+    if (cursor.row != row || column < cursor.column || cursor.next >= cursor.end) return false;
+    const uint8_t *record = stream.data() + cursor.next;
+    CellRecordPlace place;
+    if (!cell_place_of(cell_record_of(load_u16(record)),
+                       stream.subspan(cursor.next + 4, load_u16(record + 2)), place) ||
+        place.first_column != column) {
+        return false;
+    }
+    *offset = cursor.next;
+    return true;
+}
+
+// The same answer for a read further along the row of the sheet's last read, the cursor moved
+// past it: reading a row cell after cell finds no row again.
 bool find_at_cursor(std::span<const uint8_t> stream, SheetReadState &state, uint16_t row,
                     uint8_t column, uint32_t *offset);
 
